@@ -1,0 +1,29 @@
+#pragma once
+// Number format masks and the reading of typed numbers.
+//
+// Masks: "0" a digit always shown, "#" a digit shown when significant, "." the
+// decimal separator of the current locale (QLocale(), "." for the C locale),
+// " E-00" / " E-0" scientific notation: a blank, the exponent's sign only when
+// negative, at least two or one exponent digits ("0.000000 E-00" -> 1.544225 E-03).
+// Other characters of a mask are printed as they stand; a backslash prints the
+// character after it.
+#include <QString>
+
+namespace qm {
+
+QString FormatMask(double v, const QString& mask);
+
+// The number formatted with mask, right-aligned in a field of the mask's length
+// less its backslashes: w spaces in front, the last w characters kept.
+QString FormatRight(double v, const QString& mask);
+
+// A typed number: the first "," becomes "."; blanks, tabs and line feeds are
+// ignored; read from the start up to the first character that cannot continue
+// it (sign, digits, one point, exponent; "&H"/"&O" integers); no number gives 0.
+double ValDot(QStringView text);
+
+// A number as general text: up to 15 significant digits, the locale's decimal
+// separator, no blanks, no exponent for whole numbers below 1e15.
+QString FormatGeneral(double v);
+
+} // namespace qm

@@ -1,0 +1,37 @@
+#pragma once
+// The configuration image as the device stores it, and its compact floats.
+#include "sensor/sensorrecord.h"
+
+#include <QByteArray>
+#include <QDate>
+
+namespace qm {
+
+// Decoder results (negative: the image is refused).
+enum DecodeResult : int {
+    kDecodeTooShort = -30,
+    kDecodeNoKri = -32,
+    kDecodeBadCount = -33,
+    kDecodeNoFsn = -34,
+    kDecodeNoValidFlag = -43,
+    kDecodePointsPastEnd = -35, // the declared points do not fit in the image
+};
+
+QString DevFloatToHex(double v, int bytes); // bytes 3 or 4
+double HexToDevFloat(QStringView hex);      // 6 or 8 digits, else 0
+
+struct EncodedImage {
+    QByteArray image;
+    int result = 0; // 72 + 8 x PointCount
+};
+
+// Stores the trimmed Popis and Jednotka back into rec and clears bit 5 of Flags.
+EncodedImage EncodeImage(SensorRecord& rec, const QDate& today);
+
+int DecodeImage(const QByteArray& image, SensorRecord& rec, int group, int sub);
+
+// Texts of the image are single bytes in windows-1250; unknown characters become '?'.
+QByteArray ToImageText(const QString& text);
+QString FromImageText(const QByteArray& bytes);
+
+} // namespace qm
