@@ -1,5 +1,6 @@
 #include "app/frmQORCalibration.h"
 
+#include "core/numformat.h"
 #include "core/settings.h"
 #include "device/transport.h"
 
@@ -23,9 +24,9 @@ bool IsServiceCommandLine(const QString& commandLine) {
 }
 
 int PortIndexForSetting(const QString& stored) {
-    bool ok = false;
-    const int n = stored.trimmed().toInt(&ok);
-    return ok && n >= 1 && n <= kPortListSize ? n - 1 : 0;
+    // Read as the original read it: the leading number, 0 when there is none.
+    const double n = ValDot(stored);
+    return n >= 1 && n <= kPortListSize ? static_cast<int>(n) - 1 : 0;
 }
 
 namespace {
