@@ -1,0 +1,197 @@
+#include "app/frmQORCalibration.h"
+
+#include "core/numformat.h"
+#include "core/settings.h"
+#include "device/transport.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+
+namespace qm {
+
+QString WindowTitle(int major, int minor, int revision) {
+    return QStringLiteral("QM-07 Calibrator v%1.%2.%3").arg(major).arg(minor).arg(revision);
+}
+
+bool IsServiceCommandLine(const QString& commandLine) {
+    return commandLine.trimmed().toLower() == QLatin1String("savant");
+}
+
+int PortIndexForSetting(const QString& stored) {
+    // Read as the original read it: the leading number, 0 when there is none.
+    const double n = ValDot(stored);
+    return n >= 1 && n <= kPortListSize ? static_cast<int>(n) - 1 : 0;
+}
+
+namespace {
+
+double screenDpi() {
+    const QScreen* s = QGuiApplication::primaryScreen();
+    return s ? s->logicalDotsPerInch() : 96.0;
+}
+
+void setCaption(QWidget* w, const QString& text) {
+    if (auto* l = qobject_cast<QLabel*>(w))
+        l->setText(text);
+    else if (auto* b = qobject_cast<QAbstractButton*>(w))
+        b->setText(text);
+    else if (auto* g = qobject_cast<QGroupBox*>(w))
+        g->setTitle(text);
+}
+
+// The captions that the language file gives, in the order they are set.
+struct CaptionEntry {
+    const char* control;
+    int text;
+};
+constexpr CaptionEntry kCaptions[] = {
+    {"lblLimitWarning", 15}, {"lblPortPopis", 1},     {"lblSnimacPopis", 13},
+    {"cmdSCANQM07", 2},      {"cmdBack", 3},          {"cmdNext", 4},
+    {"cmdCancel", 5},        {"Label2", 9},           {"Label6", 10},
+    {"Label112", 11},        {"Label110", 12},        {"Label9", 14},
+    {"lblLimitWarning", 15}, {"Label111", 16},        {"fraCURVE", 19},
+    {"cmdListAction0", 24},  {"cmdListAction1", 23},  {"cmdListAction2", 25},
+    {"cmdSCAN", 22},
+};
+
+} // namespace
+
+frmQORCalibration::frmQORCalibration(const AppServices& services, QWidget* parent)
+    : QWidget(parent), m_services(services), m_tw(screenDpi()) {
+    setObjectName(QStringLiteral("frmQORCalibration"));
+    buildControls();
+    m_timer.setInterval(kLiveIntervalMs);
+    connect(&m_timer, &QTimer::timeout, this, &frmQORCalibration::tmrCasovac_Timer);
+    connect(cmdNext, &QPushButton::clicked, this, &frmQORCalibration::cmdNext_Click);
+    connect(cmdBack, &QPushButton::clicked, this, &frmQORCalibration::cmdBack_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmQORCalibration::cmdCancel_Click);
+    connect(cmdSCANQM07, &QPushButton::clicked, this, &frmQORCalibration::cmdSCANQM07_Click);
+    for (QWidget* w : findChildren<QWidget*>(QStringLiteral("Label2")))
+        w->installEventFilter(this);
+    Form_Load();
+}
+
+frmQORCalibration::~frmQORCalibration() = default;
+
+void frmQORCalibration::Form_Load() {
+    m_activated = false;
+    CenterForm();
+    setFormSize(kLoadWidth);
+    m_serviceLevel = 0;
+    if (IsServiceCommandLine(m_services.commandLine))
+        m_serviceLevel = 2;
+    setWindowTitle(WindowTitle(QM_VERSION_MAJOR, QM_VERSION_MINOR, QM_VERSION_PATCH));
+    const int charset = LoadLanguage(m_services.languagePath, m_lang, &m_langFile);
+    if (charset > 0)
+        SetAllFontsCharset(charset);
+    ApplyLanguage();
+    CenterForm();
+    for (int p = 1; p <= kPortListSize; ++p) {
+        const QString path = m_services.transports.describe(p);
+        const QString name = QStringLiteral("COM%1").arg(p);
+        cmbPort->addItem(path.isEmpty() ? name : name + QStringLiteral("   (") + path + u')', p);
+    }
+}
+
+void frmQORCalibration::Form_Activate() {
+    if (m_activated)
+        return;
+    m_activated = true;
+    fraSNIMAC->move(m_tw(120), m_tw(240));
+    fraCOMM->move(m_tw(120), m_tw(240));
+    fraSTATUS->move(0, 0);
+    m_charsetTrial = kFirstCharsetTrial;
+    m_wizardStep = 0;
+    ShowStep();
+}
+
+void frmQORCalibration::CenterForm() {
+    const QScreen* s = screen();
+    if (!s)
+        return;
+    const QRect r = s->geometry();
+    move(r.x() + (r.width() - width()) / 2, r.y() + (r.height() - height()) / 2);
+}
+
+void frmQORCalibration::setFormSize(int widthTwips) {
+    m_formWidth = widthTwips;
+    setFixedSize(m_tw(widthTwips), m_tw(kFormHeight));
+}
+
+void frmQORCalibration::ApplyLanguage() {
+    for (const CaptionEntry& c : kCaptions) {
+        const QString name = QLatin1String(c.control);
+        if (objectName() == name)
+            continue;
+        for (QWidget* w : findChildren<QWidget*>(name))
+            setCaption(w, caption(c.text));
+    }
+}
+
+void frmQORCalibration::SetAllFontsCharset(int cp) {
+    m_fontCharset = cp;
+    m_captions.clear();
+    FillLanguageTable(m_langFile, cp, m_captions);
+    ApplyLanguage();
+    // The wizard's buttons follow the same set.
+    if (m_activated)
+        applyButtonCaptions();
+}
+
+void frmQORCalibration::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    Form_Activate();
+}
+
+void frmQORCalibration::closeEvent(QCloseEvent* e) {
+    QWidget::closeEvent(e);
+    EndProgram();
+}
+
+void frmQORCalibration::keyPressEvent(QKeyEvent* e) {
+    switch (e->key()) {
+    case Qt::Key_F5:
+        capture();
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: {
+        // Enter presses the focused button, else the default one.
+        auto* focused = qobject_cast<QAbstractButton*>(focusWidget());
+        (focused ? focused : cmdNext)->click();
+        return;
+    }
+    case Qt::Key_Escape:
+        cmdCancel->click();
+        return;
+    default:
+        QWidget::keyPressEvent(e);
+    }
+}
+
+void frmQORCalibration::mouseDoubleClickEvent(QMouseEvent* e) {
+    // Only the window's own background, not a frame or a control on it.
+    if (childAt(e->position().toPoint()) != nullptr) {
+        QWidget::mouseDoubleClickEvent(e);
+        return;
+    }
+    SetAllFontsCharset(m_charsetTrial);
+    ++m_charsetTrial;
+}
+
+bool frmQORCalibration::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::MouseButtonPress && watched->objectName() == QLatin1String("Label2")) {
+        const auto* me = static_cast<QMouseEvent*>(e);
+        const auto mods = me->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
+        if (me->button() == Qt::RightButton && mods == Qt::ControlModifier)
+            m_serviceLevel = 2;
+    }
+    return QWidget::eventFilter(watched, e);
+}
+
+} // namespace qm

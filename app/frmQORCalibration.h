@@ -1,0 +1,144 @@
+#pragma once
+// frmQORCalibration: the calibrator's main window. A three-page wizard (port,
+// sensor, curve) with Back/Next/Cancel, a status overlay, the live signal
+// display and, in service mode, a right-hand column with the device display
+// replica and the system calibration. The window owns the session state.
+#include "app/appservices.h"
+#include "app/language.h"
+#include "app/twips.h"
+#include "core/langtable.h"
+
+#include <QTimer>
+#include <QWidget>
+
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+
+namespace qm {
+
+// The design sizes of the window in twips.
+inline constexpr int kFormWidth = 5190;
+inline constexpr int kFormWidthService = 10225;
+inline constexpr int kFormHeight = 6630;
+inline constexpr int kLoadWidth = 5325;
+inline constexpr int kLiveIntervalMs = 150;
+inline constexpr int kPortListSize = 19;
+inline constexpr int kFirstCharsetTrial = 200;
+
+// "QM-07 Calibrator v1.1.51" for version 1.1.51.
+QString WindowTitle(int major, int minor, int revision);
+// True when the command line (after the program name) asks for service mode.
+bool IsServiceCommandLine(const QString& commandLine);
+// The port list entry for a stored "ComPort" text: COMn for n in 1..19, else COM1.
+int PortIndexForSetting(const QString& stored);
+
+class frmQORCalibration : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmQORCalibration(const AppServices& services, QWidget* parent = nullptr);
+    ~frmQORCalibration() override;
+
+    // State the other parts read.
+    int WizardStep() const { return m_wizardStep; }
+    int ServiceLevel() const { return m_serviceLevel; }
+    int CharsetTrial() const { return m_charsetTrial; }
+    double LiveDiv() const { return m_liveDiv; }
+    double LiveSignal() const { return m_liveSignal; }
+    double LiveDisplay() const { return m_liveDisplay; }
+    const LangTable& LangText() const { return m_lang; }
+    bool ended() const { return m_ended; }
+    QTimer& tmrCasovac() { return m_timer; }
+
+    // Captions of the caption table from the language table.
+    void ApplyLanguage();
+    // Shows the captions as a font of character set cp shows the file's bytes.
+    void SetAllFontsCharset(int cp);
+
+    void ShowStep();
+    void DisableNavigation();
+    void EnableNavigation();
+
+    // The live display tick; the timer calls it every 150 ms.
+    void tmrCasovac_Timer();
+
+signals:
+    // The program ends (Cancel, the last step, or the window closed).
+    void programEnded();
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    // Start-up and the first activation.
+    void Form_Load();
+    void Form_Activate();
+    void buildControls();
+    void CenterForm();
+    void setFormSize(int widthTwips);
+    QString caption(int n) const { return m_captions.text(n); }
+
+    // The wizard.
+    enum class Page { Port, Sensor, Curve, None };
+    void showPage(Page page, bool back, bool next, bool cancel, int cancelCaption = 5);
+    void applyButtonCaptions();
+    void cmdNext_Click();
+    void cmdBack_Click();
+    void cmdCancel_Click();
+    void cmdSCANQM07_Click();
+    bool PerformStepWork(int step);
+    void EndProgram();
+    void capture();
+
+    const AppServices m_services;
+    const Twips m_tw;
+
+    LangTable m_lang;         // LangText: what messages show
+    LanguageFile m_langFile;  // the file's bytes, for the character-set trial
+    LangTable m_captions;     // the texts as the controls' character set shows them
+    int m_fontCharset = 0;    // 0: none applied
+
+    bool m_activated = false;
+    bool m_ended = false;
+    int m_serviceLevel = 0;
+    int m_wizardStep = 0;
+    int m_charsetTrial = kFirstCharsetTrial;
+    int m_formWidth = kFormWidth;
+    int m_cancelCaption = 5; // language text on cmdCancel: 5, or 68 while finishing
+
+    double m_liveDiv = 0;
+    double m_liveSignal = 0;
+    double m_liveDisplay = 0;
+
+    QTimer m_timer;
+
+    // Controls, named as in the window layout.
+    QGroupBox* fraCOMM = nullptr;
+    QLabel* lblPortPopis = nullptr;
+    QComboBox* cmbPort = nullptr;
+    QPushButton* cmdSCANQM07 = nullptr;
+    QWidget* fraSNIMAC = nullptr;
+    QWidget* fraCURVE = nullptr;
+    QFrame* fraDISPLAY = nullptr;
+    QLabel* lblSignal = nullptr;
+    QLabel* lblIUnit = nullptr;
+    QLabel* lblIIntExt = nullptr;
+    QFrame* fraQORDISPLAY = nullptr;
+    QLabel* lblSignalDISP = nullptr;
+    QLabel* lblSignalDIV = nullptr;
+    QLabel* lblJednotkaDISP = nullptr;
+    QWidget* fraQORSETUP = nullptr;
+    QFrame* fraSTATUS = nullptr;
+    QLabel* lblStatus = nullptr;
+    QPushButton* cmdBack = nullptr;
+    QPushButton* cmdNext = nullptr;
+    QPushButton* cmdCancel = nullptr;
+};
+
+} // namespace qm

@@ -1,0 +1,104 @@
+// The wizard machine: pages, Back/Next/Cancel, the status overlay and the steps.
+#include "app/frmQORCalibration.h"
+
+#include "core/settings.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+
+namespace qm {
+
+void frmQORCalibration::showPage(Page page, bool back, bool next, bool cancel, int cancelCaption) {
+    fraCOMM->setVisible(page == Page::Port);
+    fraCURVE->setVisible(page == Page::Curve);
+    fraDISPLAY->setVisible(page == Page::Curve);
+    fraSTATUS->setVisible(false);
+    fraSNIMAC->setVisible(page == Page::Sensor);
+    cmdBack->setEnabled(back);
+    cmdNext->setEnabled(next);
+    cmdCancel->setEnabled(cancel);
+    m_cancelCaption = cancelCaption;
+    applyButtonCaptions();
+}
+
+void frmQORCalibration::applyButtonCaptions() {
+    cmdBack->setText(caption(3));
+    cmdNext->setText(caption(4));
+    cmdCancel->setText(caption(m_cancelCaption));
+}
+
+void frmQORCalibration::ShowStep() {
+    switch (m_wizardStep) {
+    case 0:
+        setFormSize(kFormWidth);
+        showPage(Page::Port, false, true, true);
+        cmbPort->setCurrentIndex(PortIndexForSetting(
+            m_services.settings.value(QStringLiteral("Default"), QStringLiteral("ComPort"),
+                                      QStringLiteral("1"))));
+        m_wizardStep = 1;
+        break;
+    case 1:
+    case 2:
+    case 3:
+        PerformStepWork(m_wizardStep);
+        break;
+    default:
+        break;
+    }
+}
+
+void frmQORCalibration::cmdNext_Click() {
+    fraSTATUS->setVisible(true);
+    fraSTATUS->raise();
+    lblStatus->setText(m_lang.text(29));
+    ShowStep();
+    fraSTATUS->setVisible(false);
+}
+
+void frmQORCalibration::cmdBack_Click() {
+    fraSTATUS->setVisible(true);
+    fraSTATUS->raise();
+    lblStatus->setText(m_lang.text(29));
+    m_wizardStep = std::max(0, m_wizardStep - 2);
+    ShowStep();
+    fraSTATUS->setVisible(false);
+}
+
+void frmQORCalibration::cmdCancel_Click() {
+    EndProgram();
+}
+
+void frmQORCalibration::DisableNavigation() {
+    for (QPushButton* b : {cmdBack, cmdNext, cmdCancel, cmdSCANQM07})
+        b->setEnabled(false);
+}
+
+void frmQORCalibration::EnableNavigation() {
+    for (QPushButton* b : {cmdBack, cmdNext, cmdCancel, cmdSCANQM07})
+        b->setEnabled(true);
+}
+
+void frmQORCalibration::cmdSCANQM07_Click() {}
+
+bool frmQORCalibration::PerformStepWork(int step) {
+    (void)step;
+    return false;
+}
+
+void frmQORCalibration::capture() {}
+
+void frmQORCalibration::tmrCasovac_Timer() {}
+
+void frmQORCalibration::EndProgram() {
+    if (m_ended)
+        return;
+    m_ended = true;
+    m_timer.stop();
+    close();
+    emit programEnded();
+}
+
+} // namespace qm

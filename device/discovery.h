@@ -1,0 +1,34 @@
+#pragma once
+// Finding the QM-07R on COM1..COM19 and the connect step, without the window.
+#include "core/clock.h"
+#include "device/seriallayer.h"
+
+#include <functional>
+
+namespace qm {
+
+class SettingsStore;
+
+inline constexpr int kScanLastPort = 19;
+
+// The first port 1..lastPort whose reply holds "QM" (exact case), or 0.
+int FindDevice(SerialLayer& layer, Clock& clock, int lastPort = kScanLastPort);
+
+enum class ConnectResult {
+    Ok,         // identified; "ComPort" stored
+    OpenFailed, // the caller shows language text 54
+    NoDevice,   // the caller shows language text 53; the port stays open
+};
+
+struct ConnectOptions {
+    SettingsStore* settings = nullptr;      // where "ComPort" goes on success
+    std::function<void()> stopLiveTimer;    // run before the port is opened
+    QString* reply = nullptr;               // receives the identification reply
+};
+
+// The connect step for port (1..20): sets layer.CurrentPort, reopens the port
+// afresh, identifies the device (any letter case) and stores the port.
+ConnectResult ConnectDevice(SerialLayer& layer, Clock& clock, int port,
+                            const ConnectOptions& options = {});
+
+} // namespace qm

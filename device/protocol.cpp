@@ -1,0 +1,183 @@
+#include "device/protocol.h"
+
+#include "core/hex.h"
+
+namespace qm {
+
+namespace {
+
+constexpr int kFlushLen = 256;
+constexpr int kPollMs = 10;
+
+// One poll: Delay(10), then a read appended to the reply.
+void poll(SerialLayer& layer, Clock& clock, int port, QString& reply, int maxLen) {
+    clock.delay(kPollMs);
+    QString piece;
+    layer.ReadPort(port, piece, maxLen);
+    reply += piece;
+}
+
+// Polls until the reply is exactly `length` long or `polls` polls were made.
+void pollFor(SerialLayer& layer, Clock& clock, int port, QString& reply, int maxLen, int length,
+             int polls) {
+    for (int i = 0; i < polls && reply.size() != length; ++i)
+        poll(layer, clock, port, reply, maxLen);
+}
+
+int echoedByte(const QString& reply) { return static_cast<int>(HexVal(QStringView(reply).left(2))); }
+
+} // namespace
+
+QString DeviceCommand(int address, const char* letters, std::initializer_list<int> fields) {
+    QString frame = QStringLiteral("$") + HexN(address, 2) + QLatin1String(letters);
+    for (int f : fields)
+        frame += HexN(f, 2);
+    return frame + QLatin1Char('\r');
+}
+
+void FlushRead(SerialLayer& layer, int port) {
+    QString discarded;
+    layer.ReadPort(port, discarded, kFlushLen);
+}
+
+int ReadConfigBlock(SerialLayer& layer, Clock& clock, int port, QByteArray& image, int address,
+                    int group, int sub) {
+    if (!layer.PortIsOpen(port))
+        return kBlockPortClosed;
+    layer.WritePort(port, QStringLiteral("\r"));
+    clock.delay(200);
+    FlushRead(layer, port);
+    layer.WritePort(port, DeviceCommand(address, "KB", {BlockNumber(group, sub)}));
+    clock.delay(200);
+    QString reply;
+    int polls = 0;
+    while (polls < 101 && reply.size() != kBlockReplyLen) {
+        poll(layer, clock, port, reply, kCommReadMax);
+        ++polls;
+    }
+    if (reply.size() != kBlockReplyLen || polls > 100)
+        return kBlockNoReply;
+    image.resize(kBlockBytes);
+    for (int i = 0; i < kBlockBytes; ++i)
+        image[i] = static_cast<char>(HexVal(QStringView(reply).mid(2 * i, 2)));
+    return kBlockRead;
+}
+
+int WriteConfigBlock(SerialLayer& layer, Clock& clock, int port, const QByteArray& image,
+                     int address, int group, int sub, const WriteProgress& progress) {
+    if (!layer.PortIsOpen(port))
+        return kWritePortClosed;
+    clock.delay(200);
+    const int n = static_cast<int>(image.size());
+    for (int p = 1; p <= n; ++p) {
+        const int b = static_cast<uint8_t>(image[p - 1]);
+        const QString request = DeviceCommand(address, "KW", {BlockNumber(group, sub), p - 1, b});
+        QString reply;
+        for (int attempt = 0; attempt < 3 && reply.size() != kByteReplyLen; ++attempt) {
+            FlushRead(layer, port);
+            reply.clear();
+            layer.WritePort(port, request);
+            clock.delay(kPollMs);
+            pollFor(layer, clock, port, reply, kFlushLen, kByteReplyLen, 21);
+        }
+        if (reply.size() != kByteReplyLen)
+            return -p;
+        if (echoedByte(reply) != b)
+            return -(kWriteWrongEcho + p);
+        if (progress)
+            progress(p, n);
+    }
+    return 0;
+}
+
+int EERead(SerialLayer& layer, Clock& clock, int port, int address, int memAddress, int timeoutMs) {
+    FlushRead(layer, port);
+    const QString request = DeviceCommand(address, "ER", {memAddress});
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        QString reply;
+        layer.WritePort(port, request);
+        clock.delay(kPollMs);
+        pollFor(layer, clock, port, reply, 128, kByteReplyLen, timeoutMs / 10 + 1);
+        if (reply.size() == kByteReplyLen)
+            return echoedByte(reply);
+    }
+    return -1;
+}
+
+int EEWrite(SerialLayer& layer, Clock& clock, int port, int address, int memAddress, int byte,
+            int timeoutMs) {
+    FlushRead(layer, port);
+    layer.WritePort(port, DeviceCommand(address, "EW", {memAddress, byte}));
+    // Sent once and never cleared: a late echo still counts in a later pass.
+    QString reply;
+    for (int pass = 0; pass < 4; ++pass) {
+        pollFor(layer, clock, port, reply, 128, kByteReplyLen, timeoutMs / 10 + 1);
+        if (reply.size() == kByteReplyLen && echoedByte(reply) == (byte & 0xFF))
+            return byte;
+        clock.delay(kPollMs);
+    }
+    return -1;
+}
+
+double EEReadSingle(SerialLayer& layer, Clock& clock, int port, int address, int memAddress,
+                    int timeoutMs) {
+    QString hex;
+    for (int i = 0; i < 4; ++i)
+        hex += HexN(EERead(layer, clock, port, address, memAddress + i, timeoutMs), 2);
+    return HexToSingle(hex, false);
+}
+
+int EEWriteSingle(SerialLayer& layer, Clock& clock, int port, int address, int memAddress,
+                  double value, int timeoutMs) {
+    const QString hex = SingleToHex(static_cast<float>(value));
+    int confirmed = 0;
+    for (int i = 0; i < 4; ++i) {
+        const int b = static_cast<int>(HexVal(QStringView(hex).mid(2 * i, 2)));
+        if (EEWrite(layer, clock, port, address, memAddress + i, b, timeoutMs) >= 0)
+            ++confirmed;
+    }
+    return confirmed == 4 ? 1 : 0;
+}
+
+QString Identify(SerialLayer& layer, Clock& clock, int port) {
+    FlushRead(layer, port);
+    layer.WritePort(port, kRequestIdentify);
+    clock.delay(100);
+    QString reply;
+    layer.ReadPort(port, reply, kFlushLen);
+    return reply;
+}
+
+QString QueryTag(SerialLayer& layer, Clock& clock, int port) {
+    FlushRead(layer, port);
+    clock.delay(50);
+    layer.WritePort(port, kRequestTagQuery);
+    clock.delay(100);
+    QString reply;
+    layer.ReadPort(port, reply, kFlushLen);
+    return reply;
+}
+
+int TagPresentFromReply(QStringView reply) {
+    if (reply.size() != kByteReplyLen)
+        return 0;
+    return static_cast<int>(HexVal(reply.left(2)) & 1);
+}
+
+void ResetDevice(SerialLayer& layer, Clock& clock, int port) {
+    clock.delay(200);
+    layer.WritePort(port, kRequestReset);
+    clock.delay(1000);
+}
+
+std::optional<Measurement> ParseMeasurement(QStringView reply) {
+    if (reply.size() != kMeasureReplyLen)
+        return std::nullopt;
+    Measurement m;
+    m.div = static_cast<double>(HexVal(reply.left(6)));
+    m.signal = HexToSingle(reply.mid(6, 8), true);
+    m.display = HexToSingle(reply.mid(14, 8), true);
+    return m;
+}
+
+} // namespace qm

@@ -1,0 +1,155 @@
+#include "sensor/reader.h"
+
+#include "core/messages.h"
+#include "core/numformat.h"
+#include "device/protocol.h"
+#include "device/seriallayer.h"
+#include "sensor/imagecodec.h"
+#include "sensor/recordrules.h"
+
+#include <QStringList>
+
+namespace qm {
+
+namespace {
+
+QString lang(const ReadContext& ctx, int n) { return ctx.lang.text(n); }
+
+// Yes/No/Cancel with an exclamation icon; without a sink nothing is replaced.
+bool askForDefaults(ReadContext& ctx, int textNo) {
+    if (!ctx.messages)
+        return false;
+    const Message m{lang(ctx, textNo), MsgIcon::Exclamation, MsgYes | MsgNo | MsgCancel, MsgYes};
+    return ctx.messages->show(m) == MsgYes;
+}
+
+// Reads one block into the session's MemoryImage and decodes it into rec. A
+// block that did not arrive is not decoded: the record is emptied and
+// MemoryImage cleared, so stale bytes are neither shown as the sensor's nor
+// able to make a later save look unchanged.
+int readBlock(ReadContext& ctx, SensorSession& s, SensorRecord& rec, int group) {
+    QByteArray image;
+    if (ReadConfigBlock(ctx.layer, ctx.clock, ctx.port, image, kDeviceAddress, group, 0) !=
+        kBlockRead) {
+        s.MemoryImage.clear();
+        rec = SensorRecord{};
+        rec.MemGroup = group;
+        return kReadBlockFailed;
+    }
+    s.MemoryImage = image;
+    return DecodeImage(s.MemoryImage, rec, group, 0);
+}
+
+void takeConstants(ReadContext& ctx, SensorSession& s) {
+    s.k = ValDot(ctx.ui.constantKText());
+    s.N = ValDot(ctx.ui.constantNText());
+}
+
+} // namespace
+
+QStringList FormatListFor(int digits) {
+    if (digits == 6)
+        return {QStringLiteral("999999"), QStringLiteral("99999.9"), QStringLiteral("9999.99"),
+                QStringLiteral("999.999"), QStringLiteral("99.9999"), QStringLiteral("9.99999"),
+                QStringLiteral("0.999999")};
+    return {QStringLiteral("99999"),  QStringLiteral("9999.9"), QStringLiteral("999.99"),
+            QStringLiteral("99.999"), QStringLiteral("9.9999"), QStringLiteral("0.99999")};
+}
+
+int ReadQM07(ReadContext& ctx, SensorSession& s, QString* ident) {
+    ReadUi& ui = ctx.ui;
+    ui.showStatus(true);
+    ui.setStatusText(lang(ctx, 30));
+    if (!ctx.layer.PortIsOpen(ctx.port)) {
+        if (ctx.messages)
+            ctx.messages->critical(lang(ctx, 31) + QStringLiteral(" (COM") +
+                                   QString::number(ctx.port) + QStringLiteral(") ") + lang(ctx, 32));
+        ui.setStatusText(lang(ctx, 33));
+        return -1;
+    }
+    const QString progress = lang(ctx, 34);
+    ui.setStatusText(progress + QStringLiteral(" 5%"));
+    const QString reply = Identify(ctx.layer, ctx.clock, ctx.port);
+    if (ident)
+        *ident = reply;
+    ui.setStatusText(progress + QStringLiteral(" 10%"));
+    if (reply.size() < 9) {
+        ui.showStatus(false);
+        return -3;
+    }
+    if (!reply.toUpper().contains(QLatin1String("QM"))) {
+        ui.showStatus(false);
+        if (ctx.messages)
+            ctx.messages->critical(lang(ctx, 35));
+        return -2;
+    }
+    const int digits = EERead(ctx.layer, ctx.clock, ctx.port, kDeviceAddress, kAddrDisplayDigits,
+                              kEETimeoutMs);
+    ui.setStatusText(progress + QStringLiteral(" 15%"));
+    s.DisplayDigits = digits == 6 ? 6 : 5;
+    ui.setFormatList(s.DisplayDigits);
+    ui.setStatusText(progress + FormatMask(20, QStringLiteral("##0")) + QStringLiteral("%"));
+    const double n = EEReadSingle(ctx.layer, ctx.clock, ctx.port, kDeviceAddress, kAddrZeroCount,
+                                  kEETimeoutMs);
+    const double k = EEReadSingle(ctx.layer, ctx.clock, ctx.port, kDeviceAddress, kAddrMultiplier,
+                                  kEETimeoutMs);
+    ui.setConstantsText(FormatGeneral(n), FormatMask(k, QStringLiteral("0.000000 E-0")));
+    ui.showStatus(false);
+    return 1;
+}
+
+SensorReadReport ReadSensor(ReadContext& ctx, SensorSession& s) {
+    SensorReadReport report;
+    if (!ctx.layer.PortIsOpen(ctx.port))
+        return report;
+    ReadUi& ui = ctx.ui;
+    ui.showStatus(true);
+    ui.setStatusText(lang(ctx, 36));
+    s.DeviceRecord = SensorRecord{};
+    ui.stopLiveTimer();
+    ctx.clock.processEvents();
+
+    s.TagPresent = static_cast<uint8_t>(TagPresentFromReply(QueryTag(ctx.layer, ctx.clock, ctx.port)));
+
+    report.deviceResult = readBlock(ctx, s, s.DeviceRecord, kGroupDevice);
+    takeConstants(ctx, s);
+    if (report.deviceResult < 0 && askForDefaults(ctx, 76)) {
+        LoadDefaultRecord(s, 0, ctx.today);
+        report.deviceDefaulted = true;
+    }
+    s.CurrentRecord = s.DeviceRecord;
+
+    if (s.TagPresent == 1) {
+        report.tagResult = readBlock(ctx, s, s.TagRecord, kGroupTag);
+        takeConstants(ctx, s);
+        s.CurrentRecord = s.TagRecord;
+        if (report.tagResult < 0 && askForDefaults(ctx, 77)) {
+            LoadDefaultRecord(s, 1, ctx.today);
+            report.tagDefaulted = true;
+            s.CurrentRecord = s.TagRecord;
+        }
+    }
+    ui.setStatusText(lang(ctx, 37));
+    ui.showStatus(false);
+    ui.constantsRead();
+    return report;
+}
+
+int ReadAll(ReadContext& ctx, SensorSession& s, QString* ident, SensorReadReport* report) {
+    ctx.ui.lockButtons(true);
+    ctx.ui.stopLiveTimer();
+    ctx.clock.delay(200);
+    const int r = ReadQM07(ctx, s, ident);
+    if (r < 0) {
+        ctx.ui.lockButtons(false);
+        return r;
+    }
+    const SensorReadReport got = ReadSensor(ctx, s);
+    if (report)
+        *report = got;
+    ctx.ui.updateCalibration();
+    ctx.ui.lockButtons(false);
+    return 1;
+}
+
+} // namespace qm
