@@ -70,7 +70,7 @@ fraCURVE::fraCURVE(const CalibrationContext& ctx, ReferenceInput& dialog,
     const char* captions[3] = {"Přidat bod", "Smazat bod", "Smazat bod"};
     for (int i = 0; i < 3; ++i) {
         m_cmdListAction[i] = new QPushButton(QString::fromUtf8(captions[i]));
-        m_cmdListAction[i]->setObjectName(QStringLiteral("cmdListAction_%1").arg(i));
+        m_cmdListAction[i]->setObjectName(QStringLiteral("cmdListAction%1").arg(i));
         m_cmdListAction[i]->setAutoDefault(false);
     }
     m_cmdSCAN->setAutoDefault(false);

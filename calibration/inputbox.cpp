@@ -36,9 +36,9 @@ frmQORCalibInputBox::frmQORCalibInputBox(MessageSink& messages, QWidget* parent)
     const char* labels[2] = {"Signal", "Etalon"};
     for (int i = 0; i < 2; ++i) {
         m_labels[i] = new QLabel(QString::fromLatin1(labels[i]), this);
-        m_labels[i]->setObjectName(QStringLiteral("lblSigEth_%1").arg(i));
+        m_labels[i]->setObjectName(QStringLiteral("lblSigEth%1").arg(i));
         m_fields[i] = new QLineEdit(this);
-        m_fields[i]->setObjectName(QStringLiteral("txtCalBod_%1").arg(i));
+        m_fields[i]->setObjectName(QStringLiteral("txtCalBod%1").arg(i));
         m_fields[i]->setAlignment(Qt::AlignRight);
         m_fields[i]->installEventFilter(this);
         grid->addWidget(m_labels[i], i, 0);
@@ -47,8 +47,8 @@ frmQORCalibInputBox::frmQORCalibInputBox(MessageSink& messages, QWidget* parent)
 
     m_buttons[0] = new QPushButton(QStringLiteral("&OK"), this);
     m_buttons[1] = new QPushButton(QStringLiteral("&Storno"), this);
-    m_buttons[0]->setObjectName(QStringLiteral("cmdOK_0"));
-    m_buttons[1]->setObjectName(QStringLiteral("cmdOK_1"));
+    m_buttons[0]->setObjectName(QStringLiteral("cmdOK0"));
+    m_buttons[1]->setObjectName(QStringLiteral("cmdOK1"));
     m_buttons[0]->setDefault(true);
     connect(m_buttons[0], &QPushButton::clicked, this, &frmQORCalibInputBox::accept);
     connect(m_buttons[1], &QPushButton::clicked, this, &frmQORCalibInputBox::reject);

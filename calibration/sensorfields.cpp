@@ -33,13 +33,6 @@ const QStringList& GainEntries() {
     return l;
 }
 
-QStringList FormatEntries(int displayDigits) {
-    if (displayDigits == 6)
-        return listOf({"999999", "99999.9", "9999.99", "999.999", "99.9999", "9.99999",
-                       "0.999999"});
-    return listOf({"99999", "9999.9", "999.99", "99.999", "9.9999", "0.99999"});
-}
-
 int SlideIndex(int slide) {
     if (slide < 2)
         return 0;

@@ -10,8 +10,7 @@ namespace qm {
 const QStringList& SlideEntries();      // cmbSlide, 17 entries
 const QStringList& SlideRychlEntries(); // cmbSlideRychl, 16 entries
 const QStringList& GainEntries();       // cmbGain, 8 entries, index = GainIndex
-// cmbFormat for the display's digit count: 7 entries with 6 digits, else 6.
-QStringList FormatEntries(int displayDigits);
+// cmbFormat's entries: FormatListFor in sensor/reader.h.
 
 // Index in cmbSlide: "OFF" below 2, else the first entry >= slide, "OFF" when none.
 int SlideIndex(int slide);

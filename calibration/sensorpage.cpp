@@ -6,6 +6,7 @@
 #include "core/clock.h"
 #include "core/langtable.h"
 #include "core/messages.h"
+#include "sensor/reader.h"
 #include "sensor/recordrules.h"
 #include "sensor/sensorrecord.h"
 
@@ -39,16 +40,16 @@ fraSNIMAC::fraSNIMAC(const CalibrationContext& ctx, QWidget* parent)
     m_txtPopis = named(new QLineEdit, "txtPopis");
     m_Label6 = named(new QLabel(QStringLiteral("Formát")), "Label6");
     m_cmbFormat = named(new QComboBox, "cmbFormat");
-    m_Label11[2] = named(new QLabel(QStringLiteral("Jedn.")), "Label11_2");
+    m_Label11[2] = named(new QLabel(QStringLiteral("Jedn.")), "Label112");
     m_txtJednotka = named(new QLineEdit, "txtJednotka");
-    m_Label11[1] = named(new QLabel(QStringLiteral("Maximální signál snímače")), "Label11_1");
+    m_Label11[1] = named(new QLabel(QStringLiteral("Maximální signál snímače")), "Label111");
     m_cmbGain = named(new QComboBox, "cmbGain");
-    m_Label11[0] = named(new QLabel(QStringLiteral("Slide")), "Label11_0");
+    m_Label11[0] = named(new QLabel(QStringLiteral("Slide")), "Label110");
     m_cmbSlide = named(new QComboBox, "cmbSlide");
 
     // Fields that the layout keeps below the page's visible area: they carry
     // record fields (or nothing) but are never in view.
-    m_Label11[3] = named(new QLabel(QStringLiteral("SlideRychl")), "Label11_3");
+    m_Label11[3] = named(new QLabel(QStringLiteral("SlideRychl")), "Label113");
     m_cmbSlideRychl = named(new QComboBox, "cmbSlideRychl");
     auto* dateLabel = new QLabel(QStringLiteral("Poslední uložení"));
     m_txtDateOfSave = named(new QLineEdit, "txtDateOfSave");
@@ -119,7 +120,7 @@ void fraSNIMAC::ApplyLanguage() {
 
 void fraSNIMAC::setFormatList(int displayDigits) {
     m_cmbFormat->clear();
-    m_cmbFormat->addItems(FormatEntries(displayDigits));
+    m_cmbFormat->addItems(FormatListFor(displayDigits));
 }
 
 void fraSNIMAC::setServiceControlsVisible() {
