@@ -54,16 +54,17 @@ constexpr CaptionEntry kCaptions[] = {
     {"lblLimitWarning", 15}, {"lblPortPopis", 1},     {"lblSnimacPopis", 13},
     {"cmdSCANQM07", 2},      {"cmdBack", 3},          {"cmdNext", 4},
     {"cmdCancel", 5},        {"Label2", 9},           {"Label6", 10},
-    {"Label112", 11},        {"Label110", 12},        {"Label9", 14},
-    {"lblLimitWarning", 15}, {"Label111", 16},        {"fraCURVE", 19},
-    {"cmdListAction0", 24},  {"cmdListAction1", 23},  {"cmdListAction2", 25},
+    {"Label11_2", 11},        {"Label11_0", 12},        {"Label9", 14},
+    {"lblLimitWarning", 15}, {"Label11_1", 16},        {"fraCURVE", 19},
+    {"cmdListAction_0", 24},  {"cmdListAction_1", 23},  {"cmdListAction_2", 25},
     {"cmdSCAN", 22},
 };
 
 } // namespace
 
 frmQORCalibration::frmQORCalibration(const AppServices& services, QWidget* parent)
-    : QWidget(parent), m_services(services), m_tw(screenDpi()) {
+    : QWidget(parent), m_services(services), m_tw(screenDpi()),
+      m_layer(services.transports, services.clock, &services.messages) {
     setObjectName(QStringLiteral("frmQORCalibration"));
     buildControls();
     m_timer.setInterval(kLiveIntervalMs);

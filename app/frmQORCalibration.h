@@ -7,6 +7,9 @@
 #include "app/language.h"
 #include "app/twips.h"
 #include "core/langtable.h"
+#include "device/seriallayer.h"
+#include "sensor/reader.h"
+#include "sensor/sensorrecord.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -35,7 +38,7 @@ bool IsServiceCommandLine(const QString& commandLine);
 // The port list entry for a stored "ComPort" text: COMn for n in 1..19, else COM1.
 int PortIndexForSetting(const QString& stored);
 
-class frmQORCalibration : public QWidget {
+class frmQORCalibration : public QWidget, private ReadUi {
     Q_OBJECT
 public:
     explicit frmQORCalibration(const AppServices& services, QWidget* parent = nullptr);
@@ -49,6 +52,8 @@ public:
     double LiveSignal() const { return m_liveSignal; }
     double LiveDisplay() const { return m_liveDisplay; }
     const LangTable& LangText() const { return m_lang; }
+    const SensorSession& session() const { return m_session; }
+    SerialLayer& serial() { return m_layer; }
     bool ended() const { return m_ended; }
     QTimer& tmrCasovac() { return m_timer; }
 
@@ -93,8 +98,18 @@ private:
     void cmdCancel_Click();
     void cmdSCANQM07_Click();
     bool PerformStepWork(int step);
+    bool connectAndRead();
+    bool openCurvePage();
+    void finish();
+    QString unitText() const;
     void EndProgram();
     void capture();
+
+    // What reading the device shows on the window (ReadUi).
+    void showStatus(bool visible) override;
+    void setStatusText(const QString& text) override;
+    void lockButtons(bool locked) override;
+    void stopLiveTimer() override;
 
     const AppServices m_services;
     const Twips m_tw;
@@ -117,6 +132,8 @@ private:
     double m_liveDisplay = 0;
 
     QTimer m_timer;
+    SerialLayer m_layer;     // the port table and CurrentPort
+    SensorSession m_session; // the records read from the device and the sensor
 
     // Controls, named as in the window layout.
     QGroupBox* fraCOMM = nullptr;

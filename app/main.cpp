@@ -4,6 +4,7 @@
 #include "app/qtmessagesink.h"
 #include "core/clock.h"
 #include "core/settings.h"
+#include "device/serialtransport.h"
 
 #include <QApplication>
 #include <QDir>
@@ -14,7 +15,7 @@ int main(int argc, char* argv[]) {
     qm::RealClock clock;
     qm::QtMessageSink messages;
     qm::QtSettingsStore settings;
-    qm::SerialTransportFactory transports(qm::PortMap(&settings));
+    qm::SerialTransportFactory transports{qm::PortMap(&settings)};
     const qm::AppServices services{
         clock, messages, settings, transports,
         QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("qm07r.lang")),

@@ -51,16 +51,14 @@ void frmQORCalibration::ShowStep() {
 }
 
 void frmQORCalibration::cmdNext_Click() {
-    fraSTATUS->setVisible(true);
-    fraSTATUS->raise();
+    showStatus(true);
     lblStatus->setText(m_lang.text(29));
     ShowStep();
     fraSTATUS->setVisible(false);
 }
 
 void frmQORCalibration::cmdBack_Click() {
-    fraSTATUS->setVisible(true);
-    fraSTATUS->raise();
+    showStatus(true);
     lblStatus->setText(m_lang.text(29));
     m_wizardStep = std::max(0, m_wizardStep - 2);
     ShowStep();
@@ -68,6 +66,7 @@ void frmQORCalibration::cmdBack_Click() {
 }
 
 void frmQORCalibration::cmdCancel_Click() {
+    m_layer.ClosePort(m_layer.CurrentPort);
     EndProgram();
 }
 
@@ -81,16 +80,22 @@ void frmQORCalibration::EnableNavigation() {
         b->setEnabled(true);
 }
 
-void frmQORCalibration::cmdSCANQM07_Click() {}
-
-bool frmQORCalibration::PerformStepWork(int step) {
-    (void)step;
-    return false;
+void frmQORCalibration::showStatus(bool visible) {
+    fraSTATUS->setVisible(visible);
+    if (visible)
+        fraSTATUS->raise();
 }
 
-void frmQORCalibration::capture() {}
+void frmQORCalibration::setStatusText(const QString& text) { lblStatus->setText(text); }
 
-void frmQORCalibration::tmrCasovac_Timer() {}
+void frmQORCalibration::lockButtons(bool locked) {
+    if (locked)
+        DisableNavigation();
+    else
+        EnableNavigation();
+}
+
+void frmQORCalibration::stopLiveTimer() { m_timer.stop(); }
 
 void frmQORCalibration::EndProgram() {
     if (m_ended)

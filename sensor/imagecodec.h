@@ -14,10 +14,14 @@ enum DecodeResult : int {
     kDecodeBadCount = -33,
     kDecodeNoFsn = -34,
     kDecodeNoValidFlag = -43,
-    kDecodePointsPastEnd = -35, // the declared points do not fit in the image
+    kDecodePointsPastEnd = -35, // the declared points run past the end of the image
 };
+// Every failure but kDecodeTooShort leaves PointCount 0 and the fields read
+// before it; kDecodeTooShort leaves the record unchanged.
 
-QString DevFloatToHex(double v, int bytes); // bytes 3 or 4
+// bytes 3 or 4 (else empty). Values too small for the exponent byte, and NaN,
+// store 0; values too big saturate at the largest magnitude.
+QString DevFloatToHex(double v, int bytes);
 double HexToDevFloat(QStringView hex);      // 6 or 8 digits, else 0
 
 struct EncodedImage {

@@ -39,6 +39,7 @@ private slots:
         QTest::addColumn<QString>("stored");
         QTest::addColumn<int>("index");
         QTest::newRow("absent") << QString() << 0;
+        QTest::newRow("empty") << "" << 0;
         QTest::newRow("3") << "3" << 2;
         QTest::newRow("19") << "19" << 18;
         QTest::newRow("20") << "20" << 0;
@@ -49,14 +50,17 @@ private slots:
         QFETCH(QString, stored);
         QFETCH(int, index);
         WindowHarness h;
-        if (!stored.isNull())
+        if (stored.isNull())
+            h.settings = MemorySettingsStore();
+        else
             h.settings.setValue(QStringLiteral("Default"), QStringLiteral("ComPort"), stored);
         h.open();
         auto* cmb = h.child<QComboBox>("cmbPort");
         QCOMPARE(cmb->count(), 19);
         QCOMPARE(cmb->currentIndex(), index);
         QVERIFY(cmb->itemText(18).startsWith(QStringLiteral("COM19")));
-        QVERIFY(cmb->itemText(2).contains(QStringLiteral("/dev/sim3")));
+        QVERIFY(cmb->itemText(2).contains(QStringLiteral("simulated QM-07R")));
+        QCOMPARE(cmb->itemText(3), QStringLiteral("COM4"));
     }
 
     void portPageAtFirstActivation() {

@@ -4,7 +4,8 @@
 #include "app/frmQORCalibration.h"
 #include "core/clock.h"
 #include "core/settings.h"
-#include "device/transport.h"
+#include "sim/devicemodel.h"
+#include "sim/simtransport.h"
 #include "support/scriptedmessages.h"
 
 #include <QAbstractButton>
@@ -13,23 +14,24 @@
 #include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
+#include <QTest>
 #include <memory>
 
 namespace qm {
-
-class NoPorts final : public TransportFactory {
-public:
-    std::unique_ptr<ByteTransport> make(int) override { return nullptr; }
-    QString describe(int port) const override { return QStringLiteral("/dev/sim%1").arg(port); }
-};
 
 struct WindowHarness {
     VirtualClock clock;
     ScriptedMessages messages;
     MemorySettingsStore settings;
-    NoPorts ports;
+    SimTransportFactory ports{clock};
+    DeviceModel device; // on COM3 unless the test says otherwise
     QTemporaryDir dir;
     std::unique_ptr<frmQORCalibration> window;
+
+    explicit WindowHarness(int devicePort = 3) {
+        ports.attach(devicePort, device);
+        settings.setValue(QStringLiteral("Default"), QStringLiteral("ComPort"), QStringLiteral("3"));
+    }
 
     QString langPath() const { return dir.filePath(QStringLiteral("qm07r.lang")); }
 
@@ -65,6 +67,10 @@ struct WindowHarness {
             return b->text();
         return {};
     }
+    void clickNext() { QTest::mouseClick(child<QAbstractButton>("cmdNext"), Qt::LeftButton); }
+    void clickBack() { QTest::mouseClick(child<QAbstractButton>("cmdBack"), Qt::LeftButton); }
+    void selectPort(int port) { child<QComboBox>("cmbPort")->setCurrentIndex(port - 1); }
+
     bool visible(const char* name) const { return child(name) && child(name)->isVisible(); }
     bool enabled(const char* name) const { return child(name) && child(name)->isEnabled(); }
 };

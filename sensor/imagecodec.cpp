@@ -1,0 +1,209 @@
+#include "sensor/imagecodec.h"
+
+#include "core/codepage1250.h"
+#include "core/hex.h"
+#include "sensor/recordrules.h"
+
+#include <cmath>
+
+namespace qm {
+
+namespace {
+
+// Fixed offsets of the image.
+constexpr int kOffGain = 4, kOffPopis = 8, kOffDecimals = 40, kOffJednotka = 41,
+              kOffSlideRychl = 47, kOffSlide = 48, kOffDateSaved = 49, kOffDateCreated = 55,
+              kOffSerial = 61, kOffFullScale = 73, kOffSpare = 78, kOffKri = 96, kOffFlags = 99,
+              kOffCount = 100, kOffPoints = 104;
+constexpr int kMinImage = 255;
+
+// Only blanks are trimmed: a stored tab or NBSP is part of the text.
+QString TrimBlanks(const QString& s) {
+    qsizetype b = 0, e = s.size();
+    while (b < e && s[b] == u' ')
+        ++b;
+    while (e > b && s[e - 1] == u' ')
+        --e;
+    return s.mid(b, e - b);
+}
+
+// A text field of the image: trimmed, cut to length, padded with blanks.
+QByteArray FieldBytes(const QString& text, int length) {
+    QByteArray b = ToWindows1250(TrimBlanks(text)).left(length);
+    return b + QByteArray(length - b.size(), ' ');
+}
+
+void AppendHex(QByteArray& out, const QString& hex) {
+    for (qsizetype i = 0; i + 1 < hex.size(); i += 2)
+        out += static_cast<char>(HexVal(QStringView(hex).mid(i, 2)));
+}
+
+QString BytesHex(const QByteArray& image, int offset, int length) {
+    QString hex;
+    for (int i = 0; i < length; ++i)
+        hex += HexN(static_cast<unsigned char>(image[offset + i]), 2);
+    return hex;
+}
+
+int Byte(const QByteArray& image, int offset) {
+    return static_cast<unsigned char>(image[offset]);
+}
+
+QString Text(const QByteArray& image, int offset, int length) {
+    return FromWindows1250(image.mid(offset, length));
+}
+
+int MaskDecimals(const QString& format) {
+    const QString mask = TrimBlanks(format);
+    const qsizetype point = mask.indexOf(u'.');
+    return point < 0 ? 0 : static_cast<int>(std::min<qsizetype>(mask.size() - point - 1, 255));
+}
+
+QString MaskOfDecimals(int decimals) {
+    switch (decimals) {
+    case 1:
+        return QStringLiteral("####0.0");
+    case 2:
+        return QStringLiteral("###0.00");
+    case 3:
+        return QStringLiteral("##0.000");
+    case 4:
+        return QStringLiteral("#0.0000");
+    case 5:
+        return QStringLiteral("0.00000");
+    default:
+        return QStringLiteral("######0");
+    }
+}
+
+} // namespace
+
+QByteArray ToImageText(const QString& text) {
+    return ToWindows1250(text);
+}
+
+QString FromImageText(const QByteArray& bytes) {
+    return FromWindows1250(bytes);
+}
+
+QString DevFloatToHex(double v, int bytes) {
+    if (bytes != 3 && bytes != 4) return {};
+    const int m = 8 * (bytes - 1);
+    // NaN and values below the smallest exponent have no device form: they store 0.
+    if (v == 0 || std::isnan(v)) return QString(2 * bytes, u'0');
+    // frexp gives the device's normal form a = f x 2^e, f in [0.5, 1), exactly;
+    // the exponent from a float-rounded log2 is one too big for values a few
+    // ulps below a power of two, which would store them as twice their size.
+    int e = 128;
+    long long M = 0;
+    if (!std::isinf(v)) M = std::llround(std::ldexp(std::frexp(std::fabs(v), &e), m));
+    if (M >= (1LL << m)) { // rounded up to the next power of two
+        M = 1LL << (m - 1);
+        ++e;
+    }
+    if (e < -127) return QString(2 * bytes, u'0');
+    if (e > 127) { // saturate rather than wrap the exponent byte
+        e = 127;
+        M = (1LL << m) - 1;
+    }
+    M &= v > 0 ? (1LL << (m - 1)) - 1 : (1LL << m) - 1;
+    return HexN(e + 128, 2) + HexN(M, 2 * (bytes - 1));
+}
+
+double HexToDevFloat(QStringView hex) {
+    if (hex.size() != 6 && hex.size() != 8) return 0;
+    const int e = static_cast<int>(HexVal(hex.mid(0, 2))) - 128;
+    if (e < -127) return 0;
+    const int m = hex.size() == 6 ? 16 : 24;
+    const qint64 M = HexVal(hex.mid(2)) | (1LL << (m - 1));
+    double f = std::ldexp(static_cast<double>(M), -m);
+    if (hex[2].unicode() >= 56) f = -f;
+    return std::ldexp(f, e);
+}
+
+EncodedImage EncodeImage(SensorRecord& rec, const QDate& today) {
+    const int n = std::clamp(rec.PointCount, 0, SensorRecord::kMaxPoints);
+    QByteArray out;
+    out.reserve(kOffPoints + 8 * n);
+    out += "FSN";
+    out += '\x01';
+    out += static_cast<char>(rec.GainIndex);
+    out += QByteArray(3, '\0');
+
+    // The record keeps the texts as the image holds them.
+    const QByteArray popis = FieldBytes(rec.Popis, SensorRecord::kPopisLen);
+    rec.Popis = FromWindows1250(popis);
+    out += popis;
+    out += static_cast<char>(MaskDecimals(rec.Format));
+    const QByteArray unit = FieldBytes(rec.Jednotka, SensorRecord::kJednotkaLen);
+    rec.Jednotka = FromWindows1250(unit);
+    out += unit;
+    out += static_cast<char>(rec.SlideRychl);
+    out += static_cast<char>(rec.Slide);
+
+    out += DateYYMMDD(today).toLatin1();
+    out += ToWindows1250(PadField(rec.DateCreated, SensorRecord::kDateLen));
+    out += ToWindows1250(PadField(rec.SerialNo, SensorRecord::kSerialLen));
+
+    out += "\xA0\x80";
+    out += QByteArray(2, '\0');
+    AppendHex(out, DevFloatToHex(rec.FullScale, 4));
+    out += '\x81';
+    AppendHex(out, SingleToHex(rec.SpareSingle));
+    out += QByteArray(14, '\0');
+
+    out += "KRI";
+    rec.Flags &= static_cast<uint8_t>(~kFlag3Numbers);
+    out += static_cast<char>(rec.Flags);
+    out += static_cast<char>(n);
+    out += QByteArray(3, '\0');
+    for (int i = 0; i < n; ++i) {
+        AppendHex(out, DevFloatToHex(rec.Signal[i], 4));
+        AppendHex(out, DevFloatToHex(rec.Value[i], 4));
+    }
+    return {out, 72 + 8 * n};
+}
+
+int DecodeImage(const QByteArray& image, SensorRecord& rec, int group, int sub) {
+    if (image.size() < kMinImage) return kDecodeTooShort;
+    rec.PointCount = 0;
+    if (!image.startsWith("FSN")) return kDecodeNoFsn;
+
+    rec.GainIndex = Byte(image, kOffGain) & 7;
+    rec.Popis = PadField(TrimBlanks(Text(image, kOffPopis, 32)), SensorRecord::kPopisLen);
+    rec.Format = PadField(MaskOfDecimals(Byte(image, kOffDecimals)), SensorRecord::kFormatLen);
+    rec.Jednotka = PadField(TrimBlanks(Text(image, kOffJednotka, 6)), SensorRecord::kJednotkaLen);
+    rec.SlideRychl = Byte(image, kOffSlideRychl);
+    if (rec.SlideRychl == 0) rec.SlideRychl = 10;
+    rec.Slide = Byte(image, kOffSlide);
+    if (rec.Slide == 0) rec.Slide = 10;
+    rec.DateSaved = Text(image, kOffDateSaved, SensorRecord::kDateLen);
+    rec.DateCreated = Text(image, kOffDateCreated, SensorRecord::kDateLen);
+    rec.SerialNo = Text(image, kOffSerial, SensorRecord::kSerialLen);
+    rec.FullScale = static_cast<float>(HexToDevFloat(BytesHex(image, kOffFullScale, 4)));
+    rec.SpareSingle = HexToSingle(BytesHex(image, kOffSpare, 4), false);
+
+    if (TrimBlanks(Text(image, kOffKri, 3)) != u"KRI") return kDecodeNoKri;
+    rec.Flags = static_cast<uint8_t>(Byte(image, kOffFlags));
+    if (!(rec.Flags & kFlagValid)) return kDecodeNoValidFlag;
+    const int n = Byte(image, kOffCount);
+    if (n < 2 || n > SensorRecord::kMaxPoints) return kDecodeBadCount;
+
+    const int b = (rec.Flags & kFlag4Byte) ? 4 : 3;
+    const int stride = (rec.Flags & kFlag3Numbers) ? 3 * b : 2 * b;
+    if (kOffPoints + n * stride > image.size()) return kDecodePointsPastEnd;
+    rec.Signal.fill(0);
+    rec.Value.fill(0);
+    for (int i = 0; i < n; ++i) {
+        const int at = kOffPoints + i * stride;
+        rec.Signal[i] = static_cast<float>(HexToDevFloat(BytesHex(image, at, b)));
+        rec.Value[i] = static_cast<float>(HexToDevFloat(BytesHex(image, at + b, b)));
+    }
+    rec.PointCount = n;
+    if (rec.FullScale == 0) rec.FullScale = rec.Value[n - 1];
+    rec.MemGroup = group;
+    rec.MemSub = sub;
+    return n;
+}
+
+} // namespace qm

@@ -1,0 +1,281 @@
+// The wizard against the in-process simulated QM-07R on the virtual clock.
+#include "windowharness.h"
+
+#include "core/numformat.h"
+
+#include <QtTest>
+#include <cstring>
+
+using namespace qm;
+
+namespace {
+
+void putSingle(QByteArray& memory, int address, float v) {
+    char bytes[4];
+    std::memcpy(bytes, &v, 4); // least significant byte first, as the device keeps it
+    for (int i = 0; i < 4; ++i)
+        memory[address + i] = bytes[i];
+}
+
+struct PageState {
+    bool port, sensor, curve, display, back, next, cancel;
+};
+
+void expectPage(const WindowHarness& h, const PageState& s) {
+    QCOMPARE(h.visible("fraCOMM"), s.port);
+    QCOMPARE(h.visible("fraSNIMAC"), s.sensor);
+    QCOMPARE(h.visible("fraCURVE"), s.curve);
+    QCOMPARE(h.visible("fraDISPLAY"), s.display);
+    QVERIFY(!h.visible("fraSTATUS"));
+    QCOMPARE(h.enabled("cmdBack"), s.back);
+    QCOMPARE(h.enabled("cmdNext"), s.next);
+    QCOMPARE(h.enabled("cmdCancel"), s.cancel);
+}
+
+constexpr PageState kPortPage{true, false, false, false, false, true, true};
+constexpr PageState kSensorPage{false, true, false, false, true, true, true};
+constexpr PageState kCurvePage{false, false, true, true, true, true, true};
+
+} // namespace
+
+class TestWizard : public QObject {
+    Q_OBJECT
+private slots:
+    void forwardAndBackThroughThePages() {
+        WindowHarness h;
+        h.useShippedLanguage();
+        frmQORCalibration& w = h.open();
+        const Twips tw(w.logicalDpiX());
+        expectPage(h, kPortPage);
+
+        h.clickNext();
+        QCOMPARE(w.WizardStep(), 2);
+        expectPage(h, kSensorPage);
+        QVERIFY(h.messages.isEmpty());
+        QCOMPARE(w.serial().CurrentPort, 3);
+        QVERIFY(w.serial().PortIsOpen(3));
+        QCOMPARE(h.settings.value(QStringLiteral("Default"), QStringLiteral("ComPort")), QStringLiteral("3"));
+
+        h.clickNext();
+        QCOMPARE(w.WizardStep(), 3);
+        expectPage(h, kCurvePage);
+        QCOMPARE(w.width(), tw(kFormWidth));
+        QVERIFY(w.tmrCasovac().isActive());
+
+        // Back from the curve page connects and reads afresh.
+        const int requests = h.device.requestCount();
+        h.clickBack();
+        QCOMPARE(w.WizardStep(), 2);
+        expectPage(h, kSensorPage);
+        QVERIFY(!w.tmrCasovac().isActive());
+        QVERIFY(h.device.requestCount() > requests);
+
+        // Back from the sensor page shows the stored port again.
+        h.selectPort(5);
+        h.clickBack();
+        QCOMPARE(w.WizardStep(), 1);
+        expectPage(h, kPortPage);
+        QCOMPARE(h.child<QComboBox>("cmbPort")->currentIndex(), 2);
+    }
+
+    void failedConnectStaysOnThePortPage_data() {
+        QTest::addColumn<int>("port");
+        QTest::addColumn<bool>("silent");
+        QTest::addColumn<int>("text");
+        QTest::newRow("port cannot be opened") << 1 << false << 54;
+        QTest::newRow("no QM-07R answers") << 3 << true << 53;
+    }
+    void failedConnectStaysOnThePortPage() {
+        QFETCH(int, port);
+        QFETCH(bool, silent);
+        QFETCH(int, text);
+        WindowHarness h;
+        h.useShippedLanguage();
+        frmQORCalibration& w = h.open();
+        if (silent) {
+            SimFaults f;
+            f.silentAfter = 0;
+            h.device.setFaults(f);
+        }
+        h.selectPort(port);
+        bool overlaid = false;
+        h.messages.setOnShow([&](const Message&) { overlaid = h.visible("fraSTATUS"); });
+        h.clickNext();
+        QCOMPARE(h.messages.texts(), QStringList{w.LangText().text(text)});
+        QCOMPARE(h.messages.last().icon, MsgIcon::Critical);
+        QVERIFY(overlaid);
+        QCOMPARE(w.WizardStep(), 1);
+        expectPage(h, kPortPage);
+        QCOMPARE(h.child<QComboBox>("cmbPort")->currentIndex(), port - 1);
+    }
+
+    // After a failed identification the next attempt reopens the same port.
+    void retryAfterFailedIdentification() {
+        WindowHarness h;
+        frmQORCalibration& w = h.open();
+        SimFaults f;
+        f.silentAfter = 0;
+        h.device.setFaults(f);
+        h.clickNext();
+        QCOMPARE(h.messages.count(), 1);
+        h.device = DeviceModel(); // a device that answers on the same port
+        h.messages.clear();
+        h.clickNext();
+        QVERIFY(h.messages.isEmpty());
+        QCOMPARE(w.WizardStep(), 2);
+    }
+
+    void backFromCurvePageWhenThePortFails() {
+        WindowHarness h;
+        h.useShippedLanguage();
+        frmQORCalibration& w = h.open();
+        h.clickNext();
+        h.clickNext();
+        h.selectPort(1);
+        h.clickBack();
+        QCOMPARE(h.messages.texts(), QStringList{w.LangText().text(54)});
+        QCOMPARE(w.WizardStep(), 1);
+        expectPage(h, kCurvePage);
+        QVERIFY(!w.tmrCasovac().isActive());
+    }
+
+    void serviceModeWidensOnlyTheCurvePage_data() {
+        QTest::addColumn<QString>("commandLine");
+        QTest::addColumn<bool>("gesture");
+        QTest::addColumn<int>("curveWidth");
+        QTest::newRow("normal") << QString() << false << kFormWidth;
+        QTest::newRow("command line") << QStringLiteral("savant") << false << kFormWidthService;
+        QTest::newRow("gesture") << QString() << true << kFormWidthService;
+    }
+    void serviceModeWidensOnlyTheCurvePage() {
+        QFETCH(QString, commandLine);
+        QFETCH(bool, gesture);
+        QFETCH(int, curveWidth);
+        WindowHarness h;
+        frmQORCalibration& w = h.open(commandLine);
+        const Twips tw(w.logicalDpiX());
+        h.clickNext();
+        QCOMPARE(w.width(), tw(kFormWidth));
+        if (gesture)
+            QTest::mousePress(h.child("Label2"), Qt::RightButton, Qt::ControlModifier);
+        h.clickNext();
+        QCOMPARE(w.width(), tw(curveWidth));
+        QCOMPARE(h.visible("fraQORDISPLAY"), true); // the column is there; the width uncovers it
+        h.clickBack();
+        QCOMPARE(w.width(), tw(kFormWidth));
+    }
+
+    void searchSelectsTheFoundPort_data() {
+        QTest::addColumn<int>("devicePort");
+        QTest::addColumn<bool>("lowerCase");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("selected");
+        QTest::newRow("COM4") << 4 << false << "50 4" << 3;
+        QTest::newRow("above COM19") << 20 << false << "51" << 2;
+        QTest::newRow("lower-case qm") << 4 << true << "51" << 2;
+    }
+    void searchSelectsTheFoundPort() {
+        QFETCH(int, devicePort);
+        QFETCH(bool, lowerCase);
+        QFETCH(QString, message);
+        QFETCH(int, selected);
+        WindowHarness h(devicePort);
+        h.writeLanguage("50=50\r\n51=51\r\n");
+        SimFaults f;
+        f.lowerCaseId = lowerCase;
+        h.device.setFaults(f);
+        frmQORCalibration& w = h.open();
+        QTest::mouseClick(h.child<QAbstractButton>("cmdSCANQM07"), Qt::LeftButton);
+        QCOMPARE(h.messages.texts(), QStringList{message});
+        QCOMPARE(h.messages.last().icon, message == "51" ? MsgIcon::Exclamation : MsgIcon::Information);
+        QCOMPARE(h.child<QComboBox>("cmbPort")->currentIndex(), selected);
+        QCOMPARE(w.serial().CurrentPort, 0); // the search opens nothing for good
+        QVERIFY(!w.serial().PortIsOpen(devicePort));
+    }
+
+    void lowerCaseAnswerIsAcceptedByTheConnectStep() {
+        WindowHarness h;
+        SimFaults f;
+        f.lowerCaseId = true;
+        h.device.setFaults(f);
+        frmQORCalibration& w = h.open();
+        h.clickNext();
+        // ReadQM07 upper-cases the reply too, so the whole step goes through.
+        QCOMPARE(w.WizardStep(), 2);
+    }
+
+    void cancelClosesThePortAndEnds() {
+        WindowHarness h;
+        frmQORCalibration& w = h.open();
+        h.clickNext();
+        QSignalSpy ended(&w, &frmQORCalibration::programEnded);
+        QTest::mouseClick(h.child<QAbstractButton>("cmdCancel"), Qt::LeftButton);
+        QCOMPARE(ended.count(), 1);
+        QVERIFY(!w.serial().PortIsOpen(3));
+    }
+
+    // Replies of 32 and 34 characters show "-----" and keep the last good values.
+    void liveDisplayTakesOnlyWholeReplies() {
+        WindowHarness h;
+        QByteArray memory = h.device.memory();
+        putSingle(memory, 0x90, 10.0f); // N
+        putSingle(memory, 0x94, 1.0f);  // k: the count is N + signal
+        h.device.setMemory(memory);
+        frmQORCalibration& w = h.open();
+        h.clickNext();
+        h.clickNext();
+        w.tmrCasovac().stop(); // the test ticks by hand on the virtual clock
+        auto label = [&](const char* name) { return h.child<QLabel>(name)->text(); };
+
+        w.tmrCasovac_Timer(); // nothing asked yet
+        QCOMPARE(label("lblSignal"), QStringLiteral("-----"));
+        h.clock.advance(150);
+        w.tmrCasovac_Timer();
+        QCOMPARE(label("lblSignalDIV"), QStringLiteral("      10"));
+        QCOMPARE(label("lblSignal"), QStringLiteral("   0.0000"));
+
+        h.device.setSignal(1.0); // 3F800000
+        h.clock.advance(150);
+        w.tmrCasovac_Timer(); // the reply to the request sent before the signal changed
+        h.clock.advance(150);
+        SimFaults split;
+        split.splitBytes = 32;
+        split.splitGapMs = 100;
+        h.device.setFaults(split); // the next requests arrive in two pieces
+        w.tmrCasovac_Timer();
+        QCOMPARE(label("lblSignal"), QStringLiteral("   1.0000"));
+        QCOMPARE(w.LiveSignal(), 1.0);
+        QCOMPARE(w.LiveDiv(), 11.0);
+
+        h.device.setSignal(2.0);
+        h.clock.advance(50);
+        w.tmrCasovac_Timer(); // 32 characters
+        QCOMPARE(label("lblSignal"), QStringLiteral("-----"));
+        QCOMPARE(w.LiveSignal(), 1.0);
+        QCOMPARE(label("lblSignalDIV"), QStringLiteral("      11"));
+        h.device.setFaults(SimFaults());
+        h.clock.advance(150);
+        w.tmrCasovac_Timer(); // the lost character and a whole reply: 34
+        QCOMPARE(label("lblSignal"), QStringLiteral("-----"));
+        QCOMPARE(w.LiveSignal(), 1.0);
+        h.clock.advance(150);
+        w.tmrCasovac_Timer();
+        QCOMPARE(label("lblSignal"), QStringLiteral("   2.0000"));
+        QCOMPARE(w.LiveDiv(), 12.0);
+        QCOMPARE(w.LiveDisplay(), h.device.displayValue());
+        QCOMPARE(label("lblSignalDISP"), FormatMask(w.LiveDisplay(), w.session().CurrentRecord.Format));
+    }
+
+    void liveDisplayOnAClosedPortSendsNothing() {
+        WindowHarness h;
+        frmQORCalibration& w = h.open();
+        w.tmrCasovac_Timer();
+        h.clock.advance(150);
+        w.tmrCasovac_Timer();
+        QCOMPARE(h.device.requestCount(), 0);
+        QCOMPARE(h.child<QLabel>("lblSignal")->text(), QStringLiteral("-----"));
+    }
+};
+
+QTEST_MAIN(TestWizard)
+#include "test_wizard.moc"
