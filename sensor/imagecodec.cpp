@@ -17,19 +17,9 @@ constexpr int kOffGain = 4, kOffPopis = 8, kOffDecimals = 40, kOffJednotka = 41,
               kOffCount = 100, kOffPoints = 104;
 constexpr int kMinImage = 255;
 
-// Only blanks are trimmed: a stored tab or NBSP is part of the text.
-QString TrimBlanks(const QString& s) {
-    qsizetype b = 0, e = s.size();
-    while (b < e && s[b] == u' ')
-        ++b;
-    while (e > b && s[e - 1] == u' ')
-        --e;
-    return s.mid(b, e - b);
-}
-
 // A text field of the image: trimmed, cut to length, padded with blanks.
 QByteArray FieldBytes(const QString& text, int length) {
-    QByteArray b = ToWindows1250(TrimBlanks(text)).left(length);
+    QByteArray b = ToWindows1250(TrimField(text)).left(length);
     return b + QByteArray(length - b.size(), ' ');
 }
 
@@ -54,7 +44,7 @@ QString Text(const QByteArray& image, int offset, int length) {
 }
 
 int MaskDecimals(const QString& format) {
-    const QString mask = TrimBlanks(format);
+    const QString mask = TrimField(format);
     const qsizetype point = mask.indexOf(u'.');
     return point < 0 ? 0 : static_cast<int>(std::min<qsizetype>(mask.size() - point - 1, 255));
 }
@@ -170,9 +160,9 @@ int DecodeImage(const QByteArray& image, SensorRecord& rec, int group, int sub) 
     if (!image.startsWith("FSN")) return kDecodeNoFsn;
 
     rec.GainIndex = Byte(image, kOffGain) & 7;
-    rec.Popis = PadField(TrimBlanks(Text(image, kOffPopis, 32)), SensorRecord::kPopisLen);
+    rec.Popis = PadField(TrimField(Text(image, kOffPopis, 32)), SensorRecord::kPopisLen);
     rec.Format = PadField(MaskOfDecimals(Byte(image, kOffDecimals)), SensorRecord::kFormatLen);
-    rec.Jednotka = PadField(TrimBlanks(Text(image, kOffJednotka, 6)), SensorRecord::kJednotkaLen);
+    rec.Jednotka = PadField(TrimField(Text(image, kOffJednotka, 6)), SensorRecord::kJednotkaLen);
     rec.SlideRychl = Byte(image, kOffSlideRychl);
     if (rec.SlideRychl == 0) rec.SlideRychl = 10;
     rec.Slide = Byte(image, kOffSlide);
@@ -183,7 +173,7 @@ int DecodeImage(const QByteArray& image, SensorRecord& rec, int group, int sub) 
     rec.FullScale = static_cast<float>(HexToDevFloat(BytesHex(image, kOffFullScale, 4)));
     rec.SpareSingle = HexToSingle(BytesHex(image, kOffSpare, 4), false);
 
-    if (TrimBlanks(Text(image, kOffKri, 3)) != u"KRI") return kDecodeNoKri;
+    if (TrimField(Text(image, kOffKri, 3)) != u"KRI") return kDecodeNoKri;
     rec.Flags = static_cast<uint8_t>(Byte(image, kOffFlags));
     if (!(rec.Flags & kFlagValid)) return kDecodeNoValidFlag;
     const int n = Byte(image, kOffCount);

@@ -37,7 +37,12 @@ int readBlock(ReadContext& ctx, SensorSession& s, SensorRecord& rec, int group) 
         return kReadBlockFailed;
     }
     s.MemoryImage = image;
-    return DecodeImage(s.MemoryImage, rec, group, 0);
+    const int r = DecodeImage(s.MemoryImage, rec, group, 0);
+    // A refused image still names the block it came from, so that a save of
+    // the partly decoded record never goes to the other memory.
+    rec.MemGroup = group;
+    rec.MemSub = 0;
+    return r;
 }
 
 void takeConstants(ReadContext& ctx, SensorSession& s) {

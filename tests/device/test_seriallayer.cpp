@@ -1,6 +1,6 @@
 #include "device/seriallayer.h"
 #include "fakeline.h"
-#include "recordingsink.h"
+#include "support/scriptedmessages.h"
 
 #include <QtTest>
 
@@ -13,7 +13,7 @@ private slots:
         VirtualClock clock;
         FakeFactory factory(clock);
         factory.line(3);
-        RecordingSink sink;
+        ScriptedMessages sink;
         SerialLayer layer(factory, clock, &sink);
         QCOMPARE(layer.OpenPort(3, QStringLiteral(" 115200 "), false), 0);
         QCOMPARE(layer.Ports(3).settings, QStringLiteral("baud=115200 parity=N data=8 stop=1"));
@@ -21,21 +21,21 @@ private slots:
         QString text;
         QCOMPARE(layer.CommErrorText(text), -1);
         QCOMPARE(text, QStringLiteral("Error (-1): CommOpen - Port in use."));
-        QCOMPARE(sink.shown.size(), 1);
-        QCOMPARE(sink.shown[0].text, QStringLiteral("COM Error: Error (-1): CommOpen - Port in use."));
-        QCOMPARE(sink.shown[0].icon, MsgIcon::None);
+        QCOMPARE(sink.count(), 1);
+        QCOMPARE(sink.shown()[0].text, QStringLiteral("COM Error: Error (-1): CommOpen - Port in use."));
+        QCOMPARE(sink.shown()[0].icon, MsgIcon::None);
         QVERIFY(layer.PortIsOpen(3));
     }
 
     void quietOpenOfMissingDeviceShowsNothing() {
         VirtualClock clock;
         FakeFactory factory(clock);
-        RecordingSink sink;
+        ScriptedMessages sink;
         SerialLayer layer(factory, clock, &sink);
         QCOMPARE(layer.OpenPort(2, QStringLiteral("115200"), true), 1);
         QCOMPARE(layer.CommLastError().source, QStringLiteral("CommOpen (CreateFile)"));
         QVERIFY(!layer.PortIsOpen(2));
-        QVERIFY(sink.shown.isEmpty());
+        QVERIFY(sink.isEmpty());
     }
 
     // A failure after the device was opened keeps it open until it is closed.

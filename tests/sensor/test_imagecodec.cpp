@@ -2,11 +2,15 @@
 #include "sensor/imagecodec.h"
 #include "sensor/recordrules.h"
 
+#include "support/layoutimage.h"
 #include <QtTest>
 #include <cmath>
 #include <limits>
 
 using namespace qm;
+using qm::testing::LayoutBlock;
+using qm::testing::LayoutImage;
+using qm::testing::ToBlock;
 
 namespace {
 
@@ -14,41 +18,6 @@ const QDate kToday(2026, 12, 4);
 
 QByteArray Hex(const char* hex) {
     return QByteArray::fromHex(hex);
-}
-
-// A configuration image typed from the layout: 3 points, 4-byte numbers.
-QByteArray LayoutImage() {
-    QByteArray img = "FSN" + Hex("01"
-                                 "03"
-                                 "000000");
-    img += QByteArray("Load cell 500 kg").leftJustified(32);
-    img += Hex("03");
-    img += "kg    ";
-    img += Hex("0A"
-               "05");
-    img += "261204"
-           "250101"
-           "AC04WSK7";
-    img += Hex("A0800000"
-               "897A0000"
-               "81"
-               "00000000") +
-           QByteArray(14, '\0');
-    img += "KRI" + Hex("D0"
-                       "03"
-                       "000000");
-    img += Hex("00000000"
-               "00000000" // 0 mV/V, 0 kg
-               "81000000"
-               "887A0000" // 1 mV/V, 250 kg
-               "82000000"
-               "897A0000"); // 2 mV/V, 500 kg
-    return img;
-}
-
-// An image as the device block holds it: 256 bytes, the rest of the block 0xFF.
-QByteArray Block(QByteArray img) {
-    return img.leftJustified(256, '\xFF', true);
 }
 
 // An image with 3-byte numbers for the given flags: n points of (i, 10 i, 99).
@@ -62,7 +31,7 @@ QByteArray ThreeByteImage(uint8_t flags, int n) {
         img += QByteArray::fromHex(DevFloatToHex(10.0 * i, 3).toLatin1());
         if (flags & kFlag3Numbers) img += QByteArray::fromHex(DevFloatToHex(99, 3).toLatin1());
     }
-    return Block(img);
+    return ToBlock(img);
 }
 
 } // namespace
@@ -137,7 +106,7 @@ class TestImageCodec : public QObject {
 
     void decodesTheLayout() {
         SensorRecord r;
-        QCOMPARE(DecodeImage(Block(LayoutImage()), r, kGroupTag, 0), 3);
+        QCOMPARE(DecodeImage(LayoutBlock(), r, kGroupTag, 0), 3);
         QCOMPARE(r.GainIndex, 3);
         QCOMPARE(r.Popis, QString("Load cell 500 kg").leftJustified(32));
         QCOMPARE(r.Format, QString("##0.000 "));
@@ -157,7 +126,7 @@ class TestImageCodec : public QObject {
 
     void decodeThenEncodeGivesTheSameBytes() {
         SensorRecord r;
-        QCOMPARE(DecodeImage(Block(LayoutImage()), r, kGroupTag, 0), 3);
+        QCOMPARE(DecodeImage(LayoutBlock(), r, kGroupTag, 0), 3);
         const EncodedImage enc = EncodeImage(r, kToday);
         QCOMPARE(enc.image.toHex(' '), LayoutImage().toHex(' '));
         QCOMPARE(enc.result, 72 + 8 * 3);
@@ -212,7 +181,7 @@ class TestImageCodec : public QObject {
         r.GainIndex = 7;
         EncodeImage(r, kToday);
         SensorRecord back;
-        QCOMPARE(DecodeImage(Block(EncodeImage(r, kToday).image), back, 4, 0), 10);
+        QCOMPARE(DecodeImage(ToBlock(EncodeImage(r, kToday).image), back, 4, 0), 10);
         QCOMPARE(back, r);
     }
 
@@ -229,7 +198,7 @@ class TestImageCodec : public QObject {
     void decimalsByte() {
         QFETCH(int, decimals);
         QFETCH(QString, mask);
-        QByteArray img = Block(LayoutImage());
+        QByteArray img = LayoutBlock();
         img[40] = char(decimals);
         SensorRecord r;
         QCOMPARE(DecodeImage(img, r, 0, 0), 3);
@@ -253,7 +222,7 @@ class TestImageCodec : public QObject {
         QTest::addColumn<QByteArray>("image");
         QTest::addColumn<int>("result");
         QTest::addColumn<QString>("popisAfter"); // what was read before the failure
-        const QByteArray good = Block(LayoutImage());
+        const QByteArray good = LayoutBlock();
         const QString popis = QString("Load cell 500 kg").leftJustified(32);
         auto with = [&](int at, const char* bytes) {
             QByteArray b = good;
@@ -308,7 +277,7 @@ class TestImageCodec : public QObject {
     }
 
     void zeroFullScaleTakesTheLastValue() {
-        QByteArray img = Block(LayoutImage());
+        QByteArray img = LayoutBlock();
         img[73] = 0;
         SensorRecord r;
         QCOMPARE(DecodeImage(img, r, 0, 0), 3);
@@ -320,7 +289,7 @@ class TestImageCodec : public QObject {
     }
 
     void zeroSlidesBecomeTen() {
-        QByteArray img = Block(LayoutImage());
+        QByteArray img = LayoutBlock();
         img[47] = img[48] = 0;
         img[4] = char(0xFB); // only the low three bits are the gain
         SensorRecord r;

@@ -1,0 +1,111 @@
+#include "cli/imagecommands.h"
+
+#include "cli/recordjson.h"
+#include "sensor/imagecodec.h"
+#include "sensor/recordrules.h"
+
+#include <QDate>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+
+namespace qm::cli {
+
+namespace {
+
+// A block is 256 bytes; anything longer is only read far enough to judge it.
+constexpr qint64 kMaxImageFile = 1 << 20;
+constexpr qint64 kMaxJsonFile = 16 << 20;
+
+// "YYMMDD" of the years 2000..2099; an invalid date gives a null QDate.
+QDate ParseYYMMDD(const QString& s) {
+    static const QRegularExpression sixDigits(QStringLiteral("^\\d{6}$"));
+    if (!sixDigits.match(s).hasMatch()) return {};
+    return QDate(2000 + s.left(2).toInt(), s.mid(2, 2).toInt(), s.mid(4, 2).toInt());
+}
+
+} // namespace
+
+int RunDecode(Context& ctx, const QStringList& args) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Prints the record of a configuration image (a 256-byte block dump) "
+                       "as JSON. Exit 0 when it decodes, 3 when the decoder refuses it."));
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The image; - reads "
+                                                                        "standard input."));
+    int exitCode = kExitOk;
+    if (!ParseCommandArgs(parser, ctx, args, 1, exitCode)) return exitCode;
+
+    QByteArray image;
+    QString error;
+    if (!ReadInput(parser.positionalArguments().at(0), kMaxImageFile, image, error))
+        return Fail(ctx, error, kExitBadInput);
+
+    SensorRecord rec;
+    const int result = DecodeImage(image, rec, kGroupTag, 0);
+    ctx.out << "{\n  \"result\": " << result
+            << ",\n  \"record\": " << QString::fromUtf8(RecordToJson(rec, 2)) << "\n}\n";
+    ctx.out.flush();
+    return result > 0 ? kExitOk : kExitRefused;
+}
+
+int RunEncode(Context& ctx, const QStringList& args) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Writes the configuration image of a record given as JSON (keys as decode prints "
+        "them; missing keys take the default record's values)."));
+    parser.addPositionalArgument(QStringLiteral("FILE.json"),
+                                 QStringLiteral("The record; - reads standard input."));
+    const QCommandLineOption date(QStringLiteral("date"),
+                                  QStringLiteral("Date of writing, YYMMDD (default: today)."),
+                                  QStringLiteral("YYMMDD"));
+    const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
+                                    QStringLiteral("Write the image to OUT instead of standard "
+                                                   "output."),
+                                    QStringLiteral("OUT"));
+    parser.addOption(date);
+    parser.addOption(output);
+    int exitCode = kExitOk;
+    if (!ParseCommandArgs(parser, ctx, args, 1, exitCode)) return exitCode;
+
+    QDate today = QDate::currentDate();
+    if (parser.isSet(date)) {
+        today = ParseYYMMDD(parser.value(date));
+        if (!today.isValid())
+            return Fail(ctx,
+                        QStringLiteral("--date %1 is not a date YYMMDD").arg(parser.value(date)),
+                        kExitBadInput);
+    }
+
+    const QString path = parser.positionalArguments().at(0);
+    QByteArray text;
+    QString error;
+    if (!ReadInput(path, kMaxJsonFile, text, error)) return Fail(ctx, error, kExitBadInput);
+    QJsonParseError parseError;
+    const QJsonDocument doc = QJsonDocument::fromJson(text, &parseError);
+    if (parseError.error != QJsonParseError::NoError)
+        return Fail(ctx,
+                    QStringLiteral("%1: bad JSON at offset %2: %3")
+                        .arg(path)
+                        .arg(parseError.offset)
+                        .arg(parseError.errorString()),
+                    kExitBadInput);
+    if (!doc.isObject())
+        return Fail(ctx, QStringLiteral("%1: not a JSON object").arg(path), kExitBadInput);
+    // decode's output is accepted as it stands: the record sits under "record".
+    QJsonObject obj = doc.object();
+    if (obj.value("record").isObject()) obj = obj.value("record").toObject();
+
+    SensorSession defaults;
+    LoadDefaultRecord(defaults, 1, today);
+    SensorRecord rec = defaults.TagRecord;
+    if (!RecordFromJson(obj, rec, &error))
+        return Fail(ctx, QStringLiteral("%1: %2").arg(path, error), kExitBadInput);
+
+    const EncodedImage enc = EncodeImage(rec, today);
+    if (!WriteOutput(parser.value(output), enc.image, error))
+        return Fail(ctx, error, kExitBadInput);
+    return kExitOk;
+}
+
+} // namespace qm::cli

@@ -1,0 +1,80 @@
+// qm07ctl: the command-line companion of the calibrator.
+#include "cli/clicommand.h"
+#include "cli/imagecommands.h"
+
+#include <QCoreApplication>
+#include <algorithm>
+#include <iterator>
+
+using namespace qm::cli;
+
+namespace {
+
+// One line per command; a command lives in its own file.
+const Command kCommands[] = {
+    {"decode", "Print the record of a configuration image file as JSON", RunDecode},
+    {"encode", "Write the configuration image of a record given as JSON", RunEncode},
+};
+
+QString MainHelp(const QCommandLineParser& parser) {
+    QString text = HelpText(parser, QStringLiteral("qm07ctl"));
+    text += QStringLiteral("\nCommands:\n");
+    for (const Command& c : kCommands)
+        text += QStringLiteral("  %1  %2\n")
+                    .arg(QString::fromLatin1(c.name).leftJustified(10), QLatin1String(c.summary));
+    text += QStringLiteral("\nRun \"qm07ctl COMMAND --help\" for a command's own options.\n");
+    return text;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("qm07ctl"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
+                                                .arg(QM_VERSION_MAJOR)
+                                                .arg(QM_VERSION_MINOR)
+                                                .arg(QM_VERSION_PATCH));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    Context ctx{QStringLiteral("qm07ctl"), QString(), out, err};
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Command-line companion of the QM-07 Calibrator: configuration images, "
+                       "the QM-07R and its sensor memory."));
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption port = PortOption();
+    parser.addOption(port);
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("What to do (below)."),
+                                 QStringLiteral("COMMAND [ARGS...]"));
+
+    if (!parser.parse(QCoreApplication::arguments()))
+        return Fail(ctx, parser.errorText(), kExitBadInput);
+    if (parser.isSet(help)) {
+        out << MainHelp(parser);
+        return kExitOk;
+    }
+    if (parser.isSet(version)) {
+        out << "qm07ctl " << QCoreApplication::applicationVersion() << Qt::endl;
+        return kExitOk;
+    }
+    if (parser.isSet(port)) ctx.port = parser.value(port);
+
+    const QStringList rest = parser.positionalArguments();
+    if (rest.isEmpty()) {
+        err << MainHelp(parser);
+        return kExitBadInput;
+    }
+    const auto it = std::find_if(std::begin(kCommands), std::end(kCommands), [&](const Command& c) {
+        return rest[0] == QLatin1String(c.name);
+    });
+    if (it == std::end(kCommands))
+        return Fail(ctx, QStringLiteral("unknown command \"%1\"; see qm07ctl --help").arg(rest[0]),
+                    kExitBadInput);
+    QStringList args = rest;
+    args[0] = QStringLiteral("qm07ctl ") + rest[0];
+    return it->run(ctx, args);
+}

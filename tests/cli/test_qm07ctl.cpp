@@ -1,0 +1,142 @@
+// qm07ctl run as a process: what it prints and the exit codes scripts rely on.
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "support/layoutimage.h"
+
+using qm::testing::LayoutBlock;
+using qm::testing::LayoutImage;
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QByteArray out, err;
+};
+
+Run Qm07ctl(const QStringList& args, const QByteArray& input = {}) {
+    QProcess p;
+    p.start(QStringLiteral(QM07CTL_PATH), args);
+    p.write(input);
+    p.closeWriteChannel();
+    if (!p.waitForFinished(30000)) p.kill();
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+            p.readAllStandardError()};
+}
+
+} // namespace
+
+class TestQm07ctl : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+    QString file(const QString& name, const QByteArray& content) {
+        const QString path = m_dir.filePath(name);
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size())
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+
+  private slots:
+    void decodePrintsTheRecord() {
+        const Run r = Qm07ctl({"decode", file("good.img", LayoutBlock())});
+        QCOMPARE(r.exitCode, 0);
+        const QJsonObject o = QJsonDocument::fromJson(r.out).object();
+        QCOMPARE(o.value("result").toInt(), 3);
+        const QJsonObject rec = o.value("record").toObject();
+        QCOMPARE(rec.value("Popis").toString(), QString("Load cell 500 kg"));
+        QCOMPARE(rec.value("Value").toArray(), QJsonArray({0, 250, 500}));
+        QCOMPARE(rec.value("Format").toString(), QString("##0.000"));
+    }
+
+    void decodeThenEncodeGivesTheImageBack() {
+        const Run dec = Qm07ctl({"decode", "-"}, LayoutBlock());
+        QCOMPARE(dec.exitCode, 0);
+        const QString out = m_dir.filePath("back.img");
+        const Run enc =
+            Qm07ctl({"encode", file("rec.json", dec.out), "--date", "261204", "-o", out});
+        QCOMPARE(enc.exitCode, 0);
+        QFile f(out);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll().toHex(), LayoutImage().toHex());
+    }
+
+    void encodeFillsMissingKeysFromTheDefault() {
+        const Run r = Qm07ctl({"encode", "-", "--date", "270101"}, R"({"Popis": "Síla"})");
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out.size(), 104 + 2 * 8);
+        QCOMPARE(r.out.mid(8, 5), QByteArray("S\xEDla "));
+        QCOMPARE(r.out.mid(49, 12), QByteArray("270101270101"));
+    }
+
+    void exitCodes_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message"); // in the one line on stderr; empty: no message
+        const QByteArray good = LayoutBlock();
+        QByteArray noFlag = good;
+        noFlag[99] = 0x50;
+        QTest::newRow("help") << QStringList{"--help"} << QByteArray() << 0 << "";
+        QTest::newRow("port before the command")
+            << QStringList{"--port", "COM3", "decode", "-"} << good << 0 << "";
+        QTest::newRow("port after the command")
+            << QStringList{"decode", "-", "--port", "COM3"} << good << 0 << "";
+        QTest::newRow("short image") << QStringList{"decode", "-"} << good.left(100) << 3 << "";
+        QTest::newRow("flags 0x50") << QStringList{"decode", "-"} << noFlag << 3 << "";
+        QTest::newRow("missing image")
+            << QStringList{"decode", "/no/such.img"} << QByteArray() << 2 << "/no/such.img";
+        QTest::newRow("decode without file")
+            << QStringList{"decode"} << QByteArray() << 2 << "decode";
+        QTest::newRow("no command") << QStringList{} << QByteArray() << 2 << "";
+        QTest::newRow("unknown command") << QStringList{"frob"} << QByteArray() << 2 << "frob";
+        QTest::newRow("unknown option")
+            << QStringList{"decode", "-x", "-"} << QByteArray() << 2 << "x";
+        QTest::newRow("missing json")
+            << QStringList{"encode", "/no/such.json"} << QByteArray() << 2 << "/no/such.json";
+        QTest::newRow("bad json") << QStringList{"encode", "-"} << QByteArray("{\"Popis\": ") << 2
+                                  << "bad JSON";
+        QTest::newRow("not an object")
+            << QStringList{"encode", "-"} << QByteArray("[1]") << 2 << "object";
+        QTest::newRow("41 points") << QStringList{"encode", "-"}
+                                   << QByteArray(R"({"PointCount": 41})") << 2 << "PointCount";
+        QTest::newRow("gain 8") << QStringList{"encode", "-"} << QByteArray(R"({"GainIndex": 8})")
+                                << 2 << "GainIndex";
+        QTest::newRow("bad date") << QStringList{"encode", "-", "--date", "261332"}
+                                  << QByteArray("{}") << 2 << "261332";
+        QTest::newRow("unwritable output") << QStringList{"encode", "-", "-o", "/no/dir/out.img"}
+                                           << QByteArray("{}") << 2 << "/no/dir/out.img";
+    }
+    void exitCodes() {
+        QFETCH(QStringList, args);
+        QFETCH(QByteArray, input);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        const Run r = Qm07ctl(args, input);
+        QCOMPARE(r.exitCode, exitCode);
+        if (!message.isEmpty()) {
+            QVERIFY2(r.err.contains(message.toUtf8()), r.err.constData());
+            QCOMPARE(r.err.count('\n'), 1);
+        }
+    }
+
+    // A refused image still shows what was read before the refusal.
+    void refusedImageShowsWhatWasRead() {
+        QByteArray img = LayoutBlock();
+        img[99] = 0x50;
+        const Run r = Qm07ctl({"decode", "-"}, img);
+        const QJsonObject o = QJsonDocument::fromJson(r.out).object();
+        QCOMPARE(o.value("result").toInt(), -43);
+        QCOMPARE(o.value("record").toObject().value("Popis").toString(),
+                 QString("Load cell 500 kg"));
+        QCOMPARE(o.value("record").toObject().value("PointCount").toInt(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestQm07ctl)
+#include "test_qm07ctl.moc"
