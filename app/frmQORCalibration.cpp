@@ -54,9 +54,9 @@ constexpr CaptionEntry kCaptions[] = {
     {"lblLimitWarning", 15}, {"lblPortPopis", 1},     {"lblSnimacPopis", 13},
     {"cmdSCANQM07", 2},      {"cmdBack", 3},          {"cmdNext", 4},
     {"cmdCancel", 5},        {"Label2", 9},           {"Label6", 10},
-    {"Label11_2", 11},        {"Label11_0", 12},        {"Label9", 14},
-    {"lblLimitWarning", 15}, {"Label11_1", 16},        {"fraCURVE", 19},
-    {"cmdListAction_0", 24},  {"cmdListAction_1", 23},  {"cmdListAction_2", 25},
+    {"Label112", 11},        {"Label110", 12},        {"Label9", 14},
+    {"lblLimitWarning", 15}, {"Label111", 16},        {"fraCURVE", 19},
+    {"cmdListAction0", 24},  {"cmdListAction1", 23},  {"cmdListAction2", 25},
     {"cmdSCAN", 22},
 };
 

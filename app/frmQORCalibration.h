@@ -93,6 +93,7 @@ private:
     enum class Page { Port, Sensor, Curve, None };
     void showPage(Page page, bool back, bool next, bool cancel, int cancelCaption = 5);
     void applyButtonCaptions();
+    void runStep(int stepsBack);
     void cmdNext_Click();
     void cmdBack_Click();
     void cmdCancel_Click();
@@ -121,6 +122,7 @@ private:
 
     bool m_activated = false;
     bool m_ended = false;
+    bool m_stepRunning = false;
     int m_serviceLevel = 0;
     int m_wizardStep = 0;
     int m_charsetTrial = kFirstCharsetTrial;

@@ -46,7 +46,11 @@ bool frmQORCalibration::connectAndRead() {
     ConnectOptions options;
     options.settings = &m_services.settings;
     options.stopLiveTimer = [this] { m_timer.stop(); };
-    switch (ConnectDevice(m_layer, m_services.clock, cmbPort->currentIndex() + 1, options)) {
+    const ConnectResult connected =
+        ConnectDevice(m_layer, m_services.clock, cmbPort->currentIndex() + 1, options);
+    if (m_ended) // Cancel was pressed while the step waited
+        return false;
+    switch (connected) {
     case ConnectResult::OpenFailed:
         m_services.messages.critical(m_lang.text(54));
         return false;
@@ -58,7 +62,7 @@ bool frmQORCalibration::connectAndRead() {
     }
     ReadContext ctx{m_layer, m_services.clock, m_layer.CurrentPort, m_lang, *this,
                     &m_services.messages, m_services.clock.now().date()};
-    if (ReadAll(ctx, m_session) <= -1)
+    if (ReadAll(ctx, m_session) <= -1 || m_ended)
         return false;
     if (!(m_session.CurrentRecord.Flags & kFlagOwn) &&
         !m_services.messages.confirm(m_lang.text(75)))

@@ -50,19 +50,22 @@ void frmQORCalibration::ShowStep() {
     }
 }
 
-void frmQORCalibration::cmdNext_Click() {
-    showStatus(true);
-    lblStatus->setText(m_lang.text(29));
-    ShowStep();
-    fraSTATUS->setVisible(false);
-}
+void frmQORCalibration::cmdNext_Click() { runStep(0); }
 
-void frmQORCalibration::cmdBack_Click() {
+void frmQORCalibration::cmdBack_Click() { runStep(2); }
+
+void frmQORCalibration::runStep(int stepsBack) {
+    // A click that arrives while a step waits on the device must not start
+    // another step on the same port.
+    if (m_stepRunning || m_ended)
+        return;
+    m_stepRunning = true;
     showStatus(true);
     lblStatus->setText(m_lang.text(29));
-    m_wizardStep = std::max(0, m_wizardStep - 2);
+    m_wizardStep = std::max(0, m_wizardStep - stepsBack);
     ShowStep();
     fraSTATUS->setVisible(false);
+    m_stepRunning = false;
 }
 
 void frmQORCalibration::cmdCancel_Click() {

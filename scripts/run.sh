@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# Builds the calibrator, starts the simulated QM-07R (qm07r-sim) on a
+# pseudo-terminal, maps it to COM3 and runs the calibrator on it. The
+# simulator keeps its memory under ${XDG_CACHE_HOME:-~/.cache}/qm07-calibrator/sim
+# and is stopped when the calibrator's window closes.
+#
+#   scripts/run.sh               on a desktop
+#   scripts/run.sh --xvfb        without a display, under xvfb-run
+#   scripts/run.sh -- savant     words after -- go to the calibrator (service mode)
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${QM_BUILD_DIR:-$root/build}
+cache=${XDG_CACHE_HOME:-$HOME/.cache}/qm07-calibrator
+link=$cache/qm07r-pty
+use_xvfb=0
+app_args=()
+
+usage() { sed -n '2,10s/^# \{0,1\}//p' "${BASH_SOURCE[0]}"; }
+
+while (($#)); do
+  case $1 in
+    --xvfb) use_xvfb=1 ;;
+    --) shift; app_args=("$@"); break ;;
+    -h | --help) usage; exit 0 ;;
+    *) echo "run.sh: unknown option '$1' (try --help)" >&2; exit 2 ;;
+  esac
+  shift
+done
+
+if ((!use_xvfb)) && [[ -z ${DISPLAY:-} && -z ${WAYLAND_DISPLAY:-} ]]; then
+  cat >&2 <<MSG
+run.sh: no display (\$DISPLAY and \$WAYLAND_DISPLAY are empty), so the window has
+nowhere to appear. On a machine without a desktop, run it on a virtual display:
+
+    scripts/run.sh --xvfb
+
+which runs the calibrator under xvfb-run (package xvfb); nothing is shown, but
+the program and the simulator run as they would on a desktop.
+MSG
+  exit 1
+fi
+
+# What the build needs, installed when missing (Debian packages).
+missing=()
+command -v cmake >/dev/null || missing+=(cmake)
+command -v g++ >/dev/null || missing+=(g++)
+command -v ninja >/dev/null || missing+=(ninja-build)
+for pkg in qt6-base-dev qt6-serialport-dev; do
+  dpkg -s "$pkg" >/dev/null 2>&1 || missing+=("$pkg")
+done
+if ((use_xvfb)); then
+  command -v xvfb-run >/dev/null || missing+=(xvfb xauth)
+fi
+if ((${#missing[@]})); then
+  echo "run.sh: installing ${missing[*]}"
+  sudo=()
+  ((EUID == 0)) || sudo=(sudo)
+  "${sudo[@]}" apt-get update
+  "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+if [[ ! -f $build/CMakeCache.txt ]]; then
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+fi
+cmake --build "$build" -j2 --target qm07-calibrator qm07r-sim
+
+mkdir -p "$cache/sim"
+rm -f "$link"
+"$build/bin/qm07r-sim" --link "$link" --state "$cache/sim" &
+sim_pid=$!
+trap 'kill "$sim_pid" 2>/dev/null; wait "$sim_pid" 2>/dev/null || true' EXIT
+for _ in $(seq 50); do
+  [[ -e $link ]] && break
+  kill -0 "$sim_pid" 2>/dev/null || { echo "run.sh: qm07r-sim did not start" >&2; exit 1; }
+  sleep 0.1
+done
+[[ -e $link ]] || { echo "run.sh: qm07r-sim made no $link" >&2; exit 1; }
+
+echo "run.sh: the simulated QM-07R is on COM3 ($link); choose COM3 or press the search button."
+export QM07_PORT_COM3=$link
+if ((use_xvfb)); then
+  xvfb-run -a "$build/bin/qm07-calibrator" "${app_args[@]}"
+else
+  "$build/bin/qm07-calibrator" "${app_args[@]}"
+fi
