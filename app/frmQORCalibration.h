@@ -13,6 +13,7 @@
 
 #include <QTimer>
 #include <QWidget>
+#include <array>
 
 class QComboBox;
 class QFrame;
@@ -123,6 +124,8 @@ private:
     bool m_activated = false;
     bool m_ended = false;
     bool m_stepRunning = false;
+    int m_navigationLocks = 0;                // DisableNavigation calls not yet undone
+    std::array<bool, 4> m_navigationStates{}; // Back, Next, Cancel, search before the first
     int m_serviceLevel = 0;
     int m_wizardStep = 0;
     int m_charsetTrial = kFirstCharsetTrial;

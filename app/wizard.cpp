@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <array>
+
 namespace qm {
 
 void frmQORCalibration::showPage(Page page, bool back, bool next, bool cancel, int cancelCaption) {
@@ -73,14 +75,28 @@ void frmQORCalibration::cmdCancel_Click() {
     EndProgram();
 }
 
+// Enabling gives the buttons back the states they had when they were
+// disabled, so that a step that fails leaves them as they were (Back stays
+// off on the port page).
 void frmQORCalibration::DisableNavigation() {
-    for (QPushButton* b : {cmdBack, cmdNext, cmdCancel, cmdSCANQM07})
+    const std::array<QPushButton*, 4> buttons{cmdBack, cmdNext, cmdCancel, cmdSCANQM07};
+    if (m_navigationLocks++ == 0)
+        for (size_t i = 0; i < buttons.size(); ++i)
+            m_navigationStates[i] = buttons[i]->isEnabled();
+    for (QPushButton* b : buttons)
         b->setEnabled(false);
 }
 
 void frmQORCalibration::EnableNavigation() {
-    for (QPushButton* b : {cmdBack, cmdNext, cmdCancel, cmdSCANQM07})
-        b->setEnabled(true);
+    const std::array<QPushButton*, 4> buttons{cmdBack, cmdNext, cmdCancel, cmdSCANQM07};
+    if (m_navigationLocks > 1) {
+        --m_navigationLocks;
+        return;
+    }
+    const bool restore = m_navigationLocks == 1;
+    m_navigationLocks = 0;
+    for (size_t i = 0; i < buttons.size(); ++i)
+        buttons[i]->setEnabled(restore ? m_navigationStates[i] : true);
 }
 
 void frmQORCalibration::showStatus(bool visible) {

@@ -2,6 +2,7 @@
 #include "windowharness.h"
 
 #include "core/numformat.h"
+#include "support/layoutimage.h"
 
 #include <QtTest>
 #include <cstring>
@@ -185,8 +186,14 @@ private slots:
         f.lowerCaseId = lowerCase;
         h.device.setFaults(f);
         frmQORCalibration& w = h.open();
+        bool locked = false;
+        h.messages.setOnShow([&](const Message&) {
+            locked = !h.enabled("cmdNext") && !h.enabled("cmdCancel") && !h.enabled("cmdSCANQM07");
+        });
         QTest::mouseClick(h.child<QAbstractButton>("cmdSCANQM07"), Qt::LeftButton);
         QCOMPARE(h.messages.texts(), QStringList{message});
+        QVERIFY(locked);
+        expectPage(h, kPortPage);
         QCOMPARE(h.messages.last().icon, message == "51" ? MsgIcon::Exclamation : MsgIcon::Information);
         QCOMPARE(h.child<QComboBox>("cmbPort")->currentIndex(), selected);
         QCOMPARE(w.serial().CurrentPort, 0); // the search opens nothing for good
@@ -202,6 +209,33 @@ private slots:
         h.clickNext();
         // ReadQM07 upper-cases the reply too, so the whole step goes through.
         QCOMPARE(w.WizardStep(), 2);
+    }
+
+    // A configuration that this program did not make is edited only on Yes.
+    void foreignConfigurationAsksFirst_data() {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<int>("step");
+        QTest::newRow("yes") << int(MsgYes) << 2;
+        QTest::newRow("no") << int(MsgNo) << 1;
+    }
+    void foreignConfigurationAsksFirst() {
+        QFETCH(int, answer);
+        QFETCH(int, step);
+        WindowHarness h;
+        h.useShippedLanguage();
+        QByteArray image = testing::LayoutImage();
+        image[image.indexOf("KRI") + 3] = char(0xC0); // valid, 4-byte, not made here
+        h.device.setBlock(DeviceModel::kTagBlock, testing::ToBlock(image));
+        frmQORCalibration& w = h.open();
+        h.messages.answer(MsgButton(answer));
+        h.clickNext();
+        QCOMPARE(h.messages.texts(), QStringList{w.LangText().text(75)});
+        const Message& q = h.messages.last();
+        QCOMPARE(q.icon, MsgIcon::Question);
+        QCOMPARE(q.buttons, MsgYes | MsgNo);
+        QCOMPARE(q.defaultButton, MsgNo);
+        QCOMPARE(w.WizardStep(), step);
+        expectPage(h, step == 2 ? kSensorPage : kPortPage);
     }
 
     void cancelClosesThePortAndEnds() {
