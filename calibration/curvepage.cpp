@@ -1,0 +1,215 @@
+#include "calibration/curvepage.h"
+
+#include "calibration/fixedfont.h"
+#include "calibration/referenceinput.h"
+#include "calibration/sensorfields.h"
+#include "calibration/workingcurve.h"
+#include "core/langtable.h"
+#include "core/messages.h"
+#include "core/numformat.h"
+#include "sensor/sensorrecord.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace qm {
+
+QString KrivkaLine(double signal, double value, const QString& format) {
+    return FormatRight(signal, QStringLiteral("###0.00000")) + QStringLiteral("  ") +
+           FormatRight(value, format);
+}
+
+namespace {
+// The list reports mouse presses and double-clicks after it has handled them,
+// so the selection is already the new one.
+class CurveList final : public QListWidget {
+public:
+    std::function<void()> onPressed;
+    std::function<void()> onDoubleClicked;
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override {
+        QListWidget::mousePressEvent(e);
+        if (onPressed)
+            onPressed();
+    }
+    void mouseDoubleClickEvent(QMouseEvent* e) override {
+        QListWidget::mouseDoubleClickEvent(e);
+        if (onDoubleClicked)
+            onDoubleClicked();
+    }
+};
+} // namespace
+
+fraCURVE::fraCURVE(const CalibrationContext& ctx, ReferenceInput& dialog,
+                   LiveSignalSource liveSignal, QWidget* parent)
+    : QGroupBox(QStringLiteral("Kalibrační křivka"), parent), m_ctx(ctx), m_dialog(dialog),
+      m_liveSignal(std::move(liveSignal)) {
+    setObjectName(QStringLiteral("fraCURVE"));
+
+    auto* list = new CurveList;
+    list->onPressed = [this] { updateDeleteButton(); };
+    list->onDoubleClicked = [this] { Edit(); };
+    m_lstKrivka = list;
+    m_lstKrivka->setObjectName(QStringLiteral("lstKrivka"));
+    m_lstKrivka->setFont(FixedPitchFont());
+    m_lstKrivka->setSelectionMode(QAbstractItemView::SingleSelection);
+
+    m_lblCSig = new QLabel(QStringLiteral("Signal [mV/V]"));
+    m_lblCSig->setObjectName(QStringLiteral("lblCSig"));
+    m_lblCEth = new QLabel(QStringLiteral("Etalon []"));
+    m_lblCEth->setObjectName(QStringLiteral("lblCEth"));
+
+    m_cmdSCAN = new QPushButton(QStringLiteral("Zachytit"));
+    m_cmdSCAN->setObjectName(QStringLiteral("cmdSCAN"));
+    const char* captions[3] = {"Přidat bod", "Smazat bod", "Smazat bod"};
+    for (int i = 0; i < 3; ++i) {
+        m_cmdListAction[i] = new QPushButton(QString::fromUtf8(captions[i]));
+        m_cmdListAction[i]->setObjectName(QStringLiteral("cmdListAction%1").arg(i));
+        m_cmdListAction[i]->setAutoDefault(false);
+    }
+    m_cmdSCAN->setAutoDefault(false);
+    m_chk24bit = new QCheckBox(QStringLiteral("24 bit"));
+    m_chk24bit->setObjectName(QStringLiteral("chk24bit"));
+    m_chk24bit->hide();
+
+    connect(m_cmdSCAN, &QPushButton::clicked, this, &fraCURVE::Capture);
+    connect(m_cmdListAction[0], &QPushButton::clicked, this, &fraCURVE::Add);
+    connect(m_cmdListAction[1], &QPushButton::clicked, this, &fraCURVE::Delete);
+    connect(m_cmdListAction[2], &QPushButton::clicked, this, &fraCURVE::Clear);
+
+    auto* headers = new QHBoxLayout;
+    headers->addWidget(m_lblCSig);
+    headers->addStretch();
+    headers->addWidget(m_lblCEth);
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(m_cmdSCAN);
+    for (QPushButton* b : m_cmdListAction)
+        buttons->addWidget(b);
+    buttons->addWidget(m_chk24bit);
+    buttons->addStretch();
+
+    auto* grid = new QGridLayout(this);
+    grid->addLayout(headers, 0, 0);
+    grid->addWidget(m_lstKrivka, 1, 0);
+    grid->addLayout(buttons, 1, 1);
+
+    FillKrivkaList();
+}
+
+void fraCURVE::ApplyLanguage() {
+    const LangTable& t = m_ctx.lang;
+    setTitle(t.text(19));
+    m_cmdListAction[0]->setText(t.text(24));
+    m_cmdListAction[1]->setText(t.text(23));
+    m_cmdListAction[2]->setText(t.text(25));
+    m_cmdSCAN->setText(t.text(22));
+}
+
+void fraCURVE::setEthUnit(const QString& unit) {
+    m_lblCEth->setText(UnitCaption(QStringLiteral("Etalon"), unit));
+}
+
+int fraCURVE::selectedLine() const {
+    const int row = m_lstKrivka->currentRow();
+    const QListWidgetItem* item = m_lstKrivka->item(row);
+    return item && item->isSelected() ? row : -1;
+}
+
+void fraCURVE::updateDeleteButton() { m_cmdListAction[1]->setEnabled(selectedLine() >= 0); }
+
+void fraCURVE::FillKrivkaList() {
+    const WorkingCurve& curve = m_ctx.curve;
+    const QString& format = m_ctx.session.CurrentRecord.Format;
+    m_lstKrivka->clear();
+    for (int i = 1; i <= curve.KrivkaCount(); ++i)
+        m_lstKrivka->addItem(KrivkaLine(curve.Krivka(i).signal, curve.Krivka(i).value, format));
+    updateDeleteButton();
+    m_cmdListAction[2]->setEnabled(curve.KrivkaCount() > 0);
+}
+
+void fraCURVE::appendFromDialog() {
+    m_dialog.showModal();
+    if (m_dialog.ETH == ReferenceInput::kCancelled)
+        return;
+    WorkingCurve& curve = m_ctx.curve;
+    if (!curve.Append(m_dialog.SIG, m_dialog.ETH)) {
+        m_ctx.messages.critical(m_ctx.lang.text(67));
+        return;
+    }
+    curve.CheckDuplicates(m_ctx.messages, m_ctx.lang); // reported, the point stays
+    FillKrivkaList();
+    // The new point's line (the older one when its signal is a duplicate).
+    m_lstKrivka->setCurrentRow(curve.FindSignal(m_dialog.SIG) - 1);
+}
+
+void fraCURVE::Capture() {
+    m_dialog.SIG = static_cast<float>(m_liveSignal ? m_liveSignal() : 0.0);
+    m_dialog.ETH = 0;
+    m_dialog.ETHFormat = m_ctx.session.CurrentRecord.Format;
+    m_dialog.SignalFocus = false;
+    appendFromDialog();
+}
+
+void fraCURVE::Add() {
+    if (m_ctx.curve.isFull()) {
+        m_ctx.messages.critical(m_ctx.lang.text(67));
+        return;
+    }
+    m_dialog.SIG = 0;
+    m_dialog.ETH = 0;
+    m_dialog.ETHFormat = m_ctx.session.CurrentRecord.Format;
+    m_dialog.SignalFocus = true;
+    appendFromDialog();
+}
+
+void fraCURVE::Edit() {
+    const int line = selectedLine();
+    if (line < 0)
+        return;
+    const int row = line + 1;
+    WorkingCurve& curve = m_ctx.curve;
+    m_dialog.SIG = static_cast<float>(curve.Krivka(row).signal);
+    m_dialog.ETH = static_cast<float>(curve.Krivka(row).value);
+    m_dialog.ETHFormat = m_ctx.session.CurrentRecord.Format;
+    m_dialog.showModal();
+    if (m_dialog.ETH == ReferenceInput::kCancelled)
+        return;
+    curve.Edit(row, m_dialog.SIG, m_dialog.ETH);
+    curve.CheckDuplicates(m_ctx.messages, m_ctx.lang);
+    FillKrivkaList();
+}
+
+void fraCURVE::Delete() {
+    const int line = selectedLine();
+    if (line < 0) {
+        m_ctx.messages.critical(m_ctx.lang.text(62));
+        return;
+    }
+    const SensorRecord& rec = m_ctx.session.CurrentRecord;
+    const QString question = m_ctx.lang.text(63) + QStringLiteral(" ") +
+                             FormatMask(m_ctx.curve.Krivka(line + 1).value, rec.Format) +
+                             QStringLiteral(" ") + rec.Jednotka + QStringLiteral(" ?");
+    if (!m_ctx.messages.confirm(question))
+        return;
+    m_ctx.curve.DeletePoint(line + 1);
+    FillKrivkaList();
+}
+
+void fraCURVE::Clear() {
+    if (m_lstKrivka->count() == 0) {
+        m_ctx.messages.exclamation(m_ctx.lang.text(72));
+        return;
+    }
+    if (!m_ctx.messages.confirm(m_ctx.lang.text(71)))
+        return;
+    m_ctx.curve.Clear();
+    FillKrivkaList();
+}
+
+} // namespace qm

@@ -1,0 +1,71 @@
+#pragma once
+// fraCURVE: the curve page. Shows the working curve as a fixed-pitch list and
+// edits it point by point through the reference value dialog.
+#include "calibration/calibrationcontext.h"
+
+#include <QGroupBox>
+#include <functional>
+
+class QCheckBox;
+class QLabel;
+class QListWidget;
+class QPushButton;
+
+namespace qm {
+
+class ReferenceInput;
+
+// One list line: the signal right-aligned in 10 ("###0.00000"), two blanks,
+// the value with the stored mask right-aligned in the mask's width.
+QString KrivkaLine(double signal, double value, const QString& format);
+
+class fraCURVE : public QGroupBox {
+    Q_OBJECT
+public:
+    // LiveSignal: the last valid live signal in mV/V (the window's LiveSignal).
+    using LiveSignalSource = std::function<double()>;
+
+    fraCURVE(const CalibrationContext& ctx, ReferenceInput& dialog, LiveSignalSource liveSignal,
+             QWidget* parent = nullptr);
+
+    QListWidget* lstKrivka() const { return m_lstKrivka; }
+    QLabel* lblCSig() const { return m_lblCSig; }
+    QLabel* lblCEth() const { return m_lblCEth; }
+    QPushButton* cmdSCAN() const { return m_cmdSCAN; }
+    // 0 add, 1 delete, 2 clear.
+    QPushButton* cmdListAction(int i) const { return m_cmdListAction[i < 0 || i > 2 ? 0 : i]; }
+    // Hidden; carries bit 0x08 of Flags.
+    QCheckBox* chk24bit() const { return m_chk24bit; }
+
+    // Caption 19 and the button captions 22, 24, 23, 25.
+    void ApplyLanguage();
+    // lblCEth := "Etalon [unit]", blanks around the unit trimmed.
+    void setEthUnit(const QString& unit);
+
+public slots:
+    void Capture(); // cmdSCAN, F5
+    void Add();     // cmdListAction(0)
+    void Edit();    // double-click in the list
+    void Delete();  // cmdListAction(1)
+    void Clear();   // cmdListAction(2)
+    // Refills the list from the working curve; Delete off, Clear on when points stand.
+    void FillKrivkaList();
+
+private:
+    int selectedLine() const; // 0-based, -1 when none
+    void updateDeleteButton();
+    // Shows the dialog prepared by the caller and appends its point (Capture, Add).
+    void appendFromDialog();
+
+    CalibrationContext m_ctx;
+    ReferenceInput& m_dialog;
+    LiveSignalSource m_liveSignal;
+    QListWidget* m_lstKrivka;
+    QLabel* m_lblCSig;
+    QLabel* m_lblCEth;
+    QPushButton* m_cmdSCAN;
+    QPushButton* m_cmdListAction[3];
+    QCheckBox* m_chk24bit;
+};
+
+} // namespace qm

@@ -1,0 +1,131 @@
+#include "calibration/inputbox.h"
+
+#include "core/messages.h"
+#include "core/numformat.h"
+
+#include <QEvent>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <cmath>
+#include <limits>
+
+namespace qm {
+
+bool ReadFloatField(const QString& text, float& out) {
+    const double v = ValDot(text);
+    if (!std::isfinite(v) || std::fabs(v) > std::numeric_limits<float>::max())
+        return false;
+    out = static_cast<float>(v);
+    return true;
+}
+
+frmQORCalibInputBox::frmQORCalibInputBox(MessageSink& messages, QWidget* parent)
+    : QDialog(parent), m_messages(messages) {
+    setObjectName(QStringLiteral("frmQORCalibInputBox"));
+    setWindowTitle(QStringLiteral("Edit"));
+    setModal(true);
+
+    auto* grid = new QGridLayout;
+    const char* labels[2] = {"Signal", "Etalon"};
+    for (int i = 0; i < 2; ++i) {
+        m_labels[i] = new QLabel(QString::fromLatin1(labels[i]), this);
+        m_labels[i]->setObjectName(QStringLiteral("lblSigEth%1").arg(i));
+        m_fields[i] = new QLineEdit(this);
+        m_fields[i]->setObjectName(QStringLiteral("txtCalBod%1").arg(i));
+        m_fields[i]->setAlignment(Qt::AlignRight);
+        m_fields[i]->installEventFilter(this);
+        grid->addWidget(m_labels[i], i, 0);
+        grid->addWidget(m_fields[i], i, 1);
+    }
+
+    m_buttons[0] = new QPushButton(QStringLiteral("&OK"), this);
+    m_buttons[1] = new QPushButton(QStringLiteral("&Storno"), this);
+    m_buttons[0]->setObjectName(QStringLiteral("cmdOK0"));
+    m_buttons[1]->setObjectName(QStringLiteral("cmdOK1"));
+    m_buttons[0]->setDefault(true);
+    connect(m_buttons[0], &QPushButton::clicked, this, &frmQORCalibInputBox::accept);
+    connect(m_buttons[1], &QPushButton::clicked, this, &frmQORCalibInputBox::reject);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_buttons[0]);
+    buttons->addWidget(m_buttons[1]);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addLayout(buttons);
+
+    adjustSize();
+    if (const QScreen* s = QGuiApplication::primaryScreen()) {
+        const QRect r = s->availableGeometry();
+        move(r.x() + (r.width() - width()) / 2, r.y() + (r.height() - height()) / 2);
+    }
+    SignalFocus = true;
+}
+
+QLineEdit* frmQORCalibInputBox::txtCalBod(int i) const { return m_fields[i == 0 ? 0 : 1]; }
+QPushButton* frmQORCalibInputBox::cmdOK(int i) const { return m_buttons[i == 0 ? 0 : 1]; }
+QLabel* frmQORCalibInputBox::lblSigEth(int i) const { return m_labels[i == 0 ? 0 : 1]; }
+
+void frmQORCalibInputBox::UPDATE() {
+    m_fields[0]->setText(FormatRight(SIG, kSignalMask));
+    m_fields[1]->setText(FormatRight(ETH, ETHFormat));
+    QLineEdit* f = SignalFocus ? m_fields[0] : m_fields[1];
+    f->setFocus(Qt::OtherFocusReason);
+    f->selectAll();
+}
+
+void frmQORCalibInputBox::showModal() { exec(); }
+
+void frmQORCalibInputBox::accept() {
+    float eth = 0;
+    float sig = 0;
+    // Check both before taking either, so a refusal leaves SIG and ETH as they were.
+    for (int i : {1, 0}) {
+        if (!ReadFloatField(m_fields[i]->text(), i == 1 ? eth : sig)) {
+            m_messages.critical(QStringLiteral("The number %1 is out of range (at most ±3.4E+38).")
+                                    .arg(m_fields[i]->text().trimmed()));
+            m_fields[i]->setFocus(Qt::OtherFocusReason);
+            m_fields[i]->selectAll();
+            return;
+        }
+    }
+    ETH = eth;
+    SIG = sig;
+    QDialog::accept();
+}
+
+void frmQORCalibInputBox::reject() {
+    ETH = kCancelled;
+    QDialog::reject();
+}
+
+// Filled on every show. A repaint alone does not refill: Qt repaints the dialog
+// for its own fields too, and refilling then would throw away what is typed.
+void frmQORCalibInputBox::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    UPDATE();
+}
+
+void frmQORCalibInputBox::mouseDoubleClickEvent(QMouseEvent* e) {
+    QDialog::mouseDoubleClickEvent(e);
+    UPDATE();
+}
+
+bool frmQORCalibInputBox::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::FocusIn) {
+        // Queued: a mouse click would otherwise place the cursor after the selection.
+        if (auto* f = qobject_cast<QLineEdit*>(watched))
+            QTimer::singleShot(0, f, &QLineEdit::selectAll);
+    }
+    return QDialog::eventFilter(watched, e);
+}
+
+} // namespace qm

@@ -1,0 +1,58 @@
+#pragma once
+// frmQORCalibInputBox: the modal dialog for one calibration point (signal and
+// reference value). Loaded once, then only shown and hidden; the public
+// variables of ReferenceInput carry the numbers in and out.
+#include "calibration/referenceinput.h"
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace qm {
+
+class MessageSink;
+
+class frmQORCalibInputBox : public QDialog, public ReferenceInput {
+    Q_OBJECT
+public:
+    static inline const QString kSignalMask = QStringLiteral("####0.00000");
+
+    explicit frmQORCalibInputBox(MessageSink& messages, QWidget* parent = nullptr);
+
+    // 0: signal field, 1: reference value field.
+    QLineEdit* txtCalBod(int i) const;
+    // 0: OK (default button), 1: cancel (Esc).
+    QPushButton* cmdOK(int i) const;
+    QLabel* lblSigEth(int i) const;
+
+    // Fills both fields from SIG/ETH and focuses one of them, all text selected.
+    void UPDATE();
+
+    // Modal show (ReferenceInput).
+    void showModal() override;
+
+public slots:
+    // OK: reads both fields; a number out of a float's range is refused with a
+    // message and the dialog stays open.
+    void accept() override;
+    // Cancel, Esc and the close box: ETH := 999999, SIG kept.
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    MessageSink& m_messages;
+    QLineEdit* m_fields[2];
+    QLabel* m_labels[2];
+    QPushButton* m_buttons[2];
+};
+
+// The number of a field as a float; false when it is beyond a float's range.
+bool ReadFloatField(const QString& text, float& out);
+
+} // namespace qm

@@ -1,0 +1,24 @@
+#pragma once
+// What the curve page needs from the reference value dialog: its public
+// variables and a modal show. The real one is frmQORCalibInputBox; tests
+// script their own.
+#include <QString>
+
+namespace qm {
+
+class ReferenceInput {
+public:
+    static constexpr float kCancelled = 999999.0f;
+
+    virtual ~ReferenceInput() = default;
+
+    float SIG = 0;          // signal in mV/V
+    float ETH = 0;          // reference value; kCancelled after cancel
+    QString ETHFormat;      // display mask for ETH
+    bool SignalFocus = true; // true: the signal field gets the focus
+
+    // Shows the dialog modally; returns when it is hidden again.
+    virtual void showModal() = 0;
+};
+
+} // namespace qm

@@ -1,0 +1,45 @@
+#pragma once
+// The sensor page's lists and the conversions between list positions and the
+// record's fields.
+#include <QColor>
+#include <QString>
+#include <QStringList>
+
+namespace qm {
+
+const QStringList& SlideEntries();      // cmbSlide, 17 entries
+const QStringList& SlideRychlEntries(); // cmbSlideRychl, 16 entries
+const QStringList& GainEntries();       // cmbGain, 8 entries, index = GainIndex
+// cmbFormat's entries: FormatListFor in sensor/reader.h.
+
+// Index in cmbSlide: "OFF" below 2, else the first entry >= slide, "OFF" when none.
+int SlideIndex(int slide);
+// Index in cmbSlideRychl: "OFF" below 2, else the entry equal to slide, "OFF" when none.
+int SlideRychlIndex(int slideRychl);
+// The record's value of an averaging entry: 1 for "OFF" or nothing chosen.
+int SlideFromEntry(const QString& entry);
+
+// Decimals of a mask: characters after its first ".", blanks at both ends ignored.
+int MaskDecimals(const QString& format);
+// cmbFormat index that shows a stored mask: its decimals, at most the last entry.
+int FormatIndex(const QString& format, int entryCount);
+// Mask stored for cmbFormat index k; empty when k is outside the list.
+QString FormatMaskFor(int index, int displayDigits);
+
+// cmbGain index for a stored GainIndex: the first range when out of the list.
+int GainListIndex(int gainIndex);
+
+// Text without the blanks at its ends (tabs and the like are kept).
+QString TrimSpaces(const QString& text);
+
+// "<caption> [<unit>]" with the unit's blanks trimmed; the range labels and lblCEth.
+QString UnitCaption(const QString& caption, const QString& unit);
+
+// The live panel's INT/EXT mark for the iTag answer.
+struct IntExtMark {
+    QString text;
+    QColor color;
+};
+IntExtMark IntExtFor(int tagPresent);
+
+} // namespace qm

@@ -1,0 +1,20 @@
+#include "calibration/updatecalibration.h"
+
+#include "calibration/curvepage.h"
+#include "calibration/sensorpage.h"
+#include "calibration/workingcurve.h"
+#include "sensor/sensorrecord.h"
+
+#include <QCheckBox>
+
+namespace qm {
+
+void UpdateCalibration(const CalibrationContext& ctx, fraSNIMAC& sensorPage, fraCURVE& curvePage) {
+    const SensorRecord& rec = ctx.session.CurrentRecord;
+    ctx.curve.FillFromRecord(rec);
+    sensorPage.ShowRecord();
+    curvePage.chk24bit()->setChecked((rec.Flags & kFlag24Bit) != 0);
+    curvePage.FillKrivkaList();
+}
+
+} // namespace qm

@@ -1,0 +1,14 @@
+#pragma once
+// UpdateCalibration: CurrentRecord onto the sensor page, the working curve and
+// the curve page. The window shows the unit and INT/EXT on its own labels
+// (IntExtFor in sensorfields.h).
+#include "calibration/calibrationcontext.h"
+
+namespace qm {
+
+class fraCURVE;
+class fraSNIMAC;
+
+void UpdateCalibration(const CalibrationContext& ctx, fraSNIMAC& sensorPage, fraCURVE& curvePage);
+
+} // namespace qm

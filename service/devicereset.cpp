@@ -1,0 +1,20 @@
+#include "service/devicereset.h"
+
+#include "core/clock.h"
+#include "core/langtable.h"
+#include "service/serviceactions.h"
+
+namespace qm {
+
+void ResetDevice(ServiceActions& actions, Clock& clock, const LangTable& lang) {
+    actions.disableNavigation();
+    actions.showStatus(lang.text(29));
+    actions.stopLive();
+    clock.delay(200);
+    actions.sendReset();
+    clock.delay(1000); // the device restarts and loads its configuration
+    actions.enableNavigation();
+    actions.hideStatus();
+}
+
+} // namespace qm

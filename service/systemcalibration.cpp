@@ -1,0 +1,141 @@
+#include "service/systemcalibration.h"
+
+#include "core/clock.h"
+#include "core/langtable.h"
+#include "core/messages.h"
+#include "core/numformat.h"
+#include "sensor/sensorrecord.h"
+#include "service/devicereset.h"
+#include "service/serviceactions.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <cmath>
+#include <limits>
+#include <utility>
+
+namespace qm {
+
+namespace {
+QPushButton* button(const char* name, const char* text) {
+    auto* b = new QPushButton(QString::fromUtf8(text));
+    b->setObjectName(QString::fromLatin1(name));
+    b->setAutoDefault(false);
+    return b;
+}
+
+bool fitsSingle(double v) {
+    return std::isfinite(v) && std::fabs(v) <= std::numeric_limits<float>::max();
+}
+} // namespace
+
+fraQORSETUP::fraQORSETUP(SensorSession& session, ServiceActions& actions, MessageSink& messages,
+                         Clock& clock, const LangTable& lang, QWidget* parent)
+    : QGroupBox(QStringLiteral("Systemova Kalibrace"), parent), m_session(session),
+      m_actions(actions), m_messages(messages), m_clock(clock), m_lang(lang) {
+    setObjectName(QStringLiteral("fraQORSETUP"));
+
+    m_txtskN = new QLineEdit(QStringLiteral("8388500"));
+    m_txtskN->setObjectName(QStringLiteral("txtskN"));
+    m_txtskN->setToolTip(
+        QStringLiteral("Počet dílků převodníku odpovídající zkratovanému vstupu"));
+    m_txtskK = new QLineEdit(QStringLiteral("0,001544225"));
+    m_txtskK->setObjectName(QStringLiteral("txtskK"));
+    m_txtskK->setToolTip(QStringLiteral("Násobící konstanta v uživatelských jednotkách/dílek"));
+    m_lblGx = new QLabel(QStringLiteral("G0(128x)"));
+    m_lblGx->setObjectName(QStringLiteral("lblGx"));
+
+    m_cmdSKSetNula = button("cmdSKSetNula", "SetNula");
+    m_cmdSKSetGain = button("cmdSKSetGain", "Set 2mVV");
+    m_cmdLoadDef = button("cmdLoadDef", "DEF!");
+    m_cmdSKSave = button("cmdSKSave", "Zápis");
+    m_cmdReset = button("cmdReset", "RESET");
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(new QLabel(QStringLiteral("Nula [div]")), 0, 0);
+    grid->addWidget(m_txtskN, 0, 1);
+    grid->addWidget(m_cmdSKSetNula, 0, 2);
+    grid->addWidget(new QLabel(QStringLiteral("k [mVV/div*x]")), 1, 0);
+    grid->addWidget(m_txtskK, 1, 1);
+    grid->addWidget(m_cmdSKSetGain, 1, 2);
+    grid->addWidget(m_lblGx, 2, 0);
+    grid->addWidget(m_cmdLoadDef, 2, 2);
+    grid->addWidget(m_cmdSKSave, 3, 1);
+    grid->addWidget(m_cmdReset, 3, 2);
+    grid->setRowStretch(4, 1);
+
+    connect(m_cmdSKSetNula, &QPushButton::clicked, this, &fraQORSETUP::SetNula);
+    connect(m_cmdSKSetGain, &QPushButton::clicked, this, &fraQORSETUP::Set2mVV);
+    connect(m_cmdLoadDef, &QPushButton::clicked, this, &fraQORSETUP::LoadDef);
+    connect(m_cmdSKSave, &QPushButton::clicked, this, &fraQORSETUP::Save);
+    connect(m_cmdReset, &QPushButton::clicked, this, &fraQORSETUP::Reset);
+}
+
+void fraQORSETUP::constantsRead() {
+    for (QLineEdit* f : {m_txtskN, m_txtskK}) {
+        QPalette p = f->palette();
+        p.setColor(QPalette::Base, Qt::white);
+        f->setPalette(p);
+    }
+}
+
+void fraQORSETUP::SetNula() {
+    m_session.N = m_actions.liveDiv();
+    m_txtskN->setText(FormatMask(m_session.N, QStringLiteral("####0")));
+}
+
+void fraQORSETUP::Set2mVV() {
+    const double raw = m_actions.liveDiv();
+    const double N = m_session.N;
+    const double k = 2.0 / (raw - N);
+    if (!std::isfinite(k)) {
+        // No quotient: keep the k that stands and say why.
+        const QString why =
+            raw == N ? QStringLiteral("the raw count %1 equals the zero count N. Apply the 2 mV/V "
+                                      "reference signal to the input and press Set 2mVV again.")
+                           .arg(FormatGeneral(raw))
+                     : QStringLiteral("the zero count N is not a number. Press SetNula with the "
+                                      "input shorted first.");
+        m_messages.exclamation(QStringLiteral("Set 2mVV: k cannot be computed: ") + why +
+                               QStringLiteral(" k is left unchanged."));
+        return;
+    }
+    m_session.k = k;
+    m_txtskK->setText(FormatMask(k, QStringLiteral("0.000000 E-00")));
+}
+
+void fraQORSETUP::LoadDef() {
+    m_txtskN->setText(kDefaultN);
+    m_txtskK->setText(FormatMask(kDefaultK, QStringLiteral("0.00000 E-0")));
+}
+
+void fraQORSETUP::Save() {
+    const double N = ValDot(m_txtskN->text().trimmed());
+    const double k = ValDot(m_txtskK->text().trimmed());
+    // A value a single cannot hold would land in the device as infinity.
+    const std::pair<QLineEdit*, double> fields[] = {{m_txtskN, N}, {m_txtskK, k}};
+    for (const auto& [f, v] : fields) {
+        if (!fitsSingle(v)) {
+            m_messages.critical(QStringLiteral("%1 does not fit a 4-byte number; nothing was "
+                                               "written to the device.")
+                                    .arg(f->text().trimmed()));
+            f->setFocus();
+            return;
+        }
+    }
+    m_actions.stopLive();
+    m_clock.delay(200);
+    m_actions.showStatus(std::nullopt);
+    m_actions.writeConstants(N, k); // the read-back below shows what the device holds
+    m_clock.delay(100);
+    m_actions.hideStatus();
+    ResetDevice(m_actions, m_clock, m_lang);
+    m_actions.readAll();
+    m_actions.startLive();
+}
+
+void fraQORSETUP::Reset() { ResetDevice(m_actions, m_clock, m_lang); }
+
+} // namespace qm
