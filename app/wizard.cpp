@@ -1,6 +1,8 @@
 // The wizard machine: pages, Back/Next/Cancel, the status overlay and the steps.
 #include "app/frmQORCalibration.h"
 
+#include "calibration/curvepage.h"
+#include "calibration/sensorpage.h"
 #include "core/settings.h"
 
 #include <QComboBox>
