@@ -14,6 +14,7 @@ enum ExitCode {
     kExitOk = 0,
     kExitBadInput = 2, // usage, a missing or unreadable file, bad JSON, a value out of range
     kExitRefused = 3,  // the input was read but judged bad (a decoder result below 1)
+    kExitDevice = 4,   // the port cannot be opened or the QM-07R does not answer
 };
 
 struct Context {

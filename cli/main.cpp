@@ -1,5 +1,6 @@
 // qm07ctl: the command-line companion of the calibrator.
 #include "cli/clicommand.h"
+#include "cli/devicecommands.h"
 #include "cli/imagecommands.h"
 
 #include <QCoreApplication>
@@ -14,6 +15,10 @@ namespace {
 const Command kCommands[] = {
     {"decode", "Print the record of a configuration image file as JSON", RunDecode},
     {"encode", "Write the configuration image of a record given as JSON", RunEncode},
+    {"read", "Connect and read the QM-07R and its sensor memory as JSON", RunRead},
+    {"scan", "Find the QM-07R on COM1..COM19", RunScan},
+    {"dump", "Write the raw 256 bytes of configuration block 0x00 or 0x80", RunDump},
+    {"live", "Poll the live measurement every 150 ms", RunLive},
 };
 
 QString MainHelp(const QCommandLineParser& parser) {

@@ -38,6 +38,8 @@ PortMap::PortMap(const SettingsStore* settings, EnvLookup env)
 QString PortMap::path(int port) const {
     if (port < 1 || port > kPortCount)
         return {};
+    if (m_pinned.contains(port))
+        return m_pinned.value(port);
     const QString key = QStringLiteral("COM%1").arg(port);
     const QString fromEnv = m_env(QStringLiteral("QM07_PORT_") + key).trimmed();
     if (!fromEnv.isEmpty())
@@ -48,6 +50,11 @@ QString PortMap::path(int port) const {
             return stored;
     }
     return DefaultPortPath(port);
+}
+
+void PortMap::pin(int port, const QString& path) {
+    if (port >= 1 && port <= kPortCount)
+        m_pinned.insert(port, path);
 }
 
 } // namespace qm

@@ -2,6 +2,7 @@
 // COMn -> device path. The defaults follow the usual Linux names; the settings
 // store (section "Ports", key "COMn") and the environment (QM07_PORT_COMn) can
 // point a port elsewhere, e.g. at the simulator's pty. The environment wins.
+#include <QMap>
 #include <QString>
 #include <QStringView>
 #include <functional>
@@ -25,10 +26,13 @@ public:
     explicit PortMap(const SettingsStore* settings = nullptr, EnvLookup env = {});
     // The path for COMn; empty outside 1..20.
     QString path(int port) const;
+    // Names COMn's path outright, before anything else (a path given on a command line).
+    void pin(int port, const QString& path);
 
 private:
     const SettingsStore* m_settings;
     EnvLookup m_env;
+    QMap<int, QString> m_pinned;
 };
 
 } // namespace qm

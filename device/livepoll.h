@@ -1,0 +1,18 @@
+#pragma once
+// One tick of the live measurement: read the reply to the request of the
+// previous tick, then send the next request.
+#include "device/protocol.h"
+#include "device/seriallayer.h"
+
+#include <optional>
+
+namespace qm {
+
+struct LiveTick {
+    bool portOpen = false;                // false: nothing was read or sent
+    std::optional<Measurement> reading;   // empty: show "-----"
+};
+
+LiveTick PollLive(SerialLayer& layer, int port);
+
+} // namespace qm
