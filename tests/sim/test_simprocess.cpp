@@ -34,10 +34,8 @@ struct Client {
         for (int i = 0; i < 20; ++i) {
             clock.delay(50);
             const LiveTick tick = PollLive(layer, 1);
-            if (tick.reading)
-                last = tick.reading->signal;
-            if (last == expected)
-                break;
+            if (tick.reading) last = tick.reading->signal;
+            if (last == expected) break;
         }
         return last;
     }
@@ -50,14 +48,15 @@ class TestSimProcess : public QObject {
     QTemporaryDir m_dir;
     QString link() const { return m_dir.filePath(QStringLiteral("qm07r")); }
 
-private slots:
+  private slots:
     void calibrationSurvivesRestart() {
         const QString state = m_dir.filePath(QStringLiteral("state"));
         const QByteArray image = QByteArray("FSN\x01 kept across restarts", 25);
         {
             SimProcess sim;
             QString error;
-            QVERIFY2(sim.start(link(), {QStringLiteral("--state"), state}, &error), qPrintable(error));
+            QVERIFY2(sim.start(link(), {QStringLiteral("--state"), state}, &error),
+                     qPrintable(error));
             Client c(link());
             QCOMPARE(WriteConfigBlock(c.layer, c.clock, 1, image, 0, 4, 0), 0);
             QCOMPARE(EEWriteSingle(c.layer, c.clock, 1, 0, kAddrZeroCount, 8388500.0, 100), 1);
@@ -93,7 +92,8 @@ private slots:
         put("0,75\n");
         SimProcess sim;
         QString error;
-        QVERIFY2(sim.start(link(), {QStringLiteral("--signal-file"), file}, &error), qPrintable(error));
+        QVERIFY2(sim.start(link(), {QStringLiteral("--signal-file"), file}, &error),
+                 qPrintable(error));
         Client c(link());
         QCOMPARE(c.signalSoon(0.75), 0.75);
         put("2\n");
