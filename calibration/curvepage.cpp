@@ -28,20 +28,18 @@ namespace {
 // The list reports mouse presses and double-clicks after it has handled them,
 // so the selection is already the new one.
 class CurveList final : public QListWidget {
-public:
+  public:
     std::function<void()> onPressed;
     std::function<void()> onDoubleClicked;
 
-protected:
+  protected:
     void mousePressEvent(QMouseEvent* e) override {
         QListWidget::mousePressEvent(e);
-        if (onPressed)
-            onPressed();
+        if (onPressed) onPressed();
     }
     void mouseDoubleClickEvent(QMouseEvent* e) override {
         QListWidget::mouseDoubleClickEvent(e);
-        if (onDoubleClicked)
-            onDoubleClicked();
+        if (onDoubleClicked) onDoubleClicked();
     }
 };
 } // namespace
@@ -102,15 +100,6 @@ fraCURVE::fraCURVE(const CalibrationContext& ctx, ReferenceInput& dialog,
     FillKrivkaList();
 }
 
-void fraCURVE::ApplyLanguage() {
-    const LangTable& t = m_ctx.lang;
-    setTitle(t.text(19));
-    m_cmdListAction[0]->setText(t.text(24));
-    m_cmdListAction[1]->setText(t.text(23));
-    m_cmdListAction[2]->setText(t.text(25));
-    m_cmdSCAN->setText(t.text(22));
-}
-
 void fraCURVE::setEthUnit(const QString& unit) {
     m_lblCEth->setText(UnitCaption(QStringLiteral("Etalon"), unit));
 }
@@ -121,7 +110,9 @@ int fraCURVE::selectedLine() const {
     return item && item->isSelected() ? row : -1;
 }
 
-void fraCURVE::updateDeleteButton() { m_cmdListAction[1]->setEnabled(selectedLine() >= 0); }
+void fraCURVE::updateDeleteButton() {
+    m_cmdListAction[1]->setEnabled(selectedLine() >= 0);
+}
 
 void fraCURVE::FillKrivkaList() {
     const WorkingCurve& curve = m_ctx.curve;
@@ -135,8 +126,7 @@ void fraCURVE::FillKrivkaList() {
 
 void fraCURVE::appendFromDialog() {
     m_dialog.showModal();
-    if (m_dialog.ETH == ReferenceInput::kCancelled)
-        return;
+    if (m_dialog.ETH == ReferenceInput::kCancelled) return;
     WorkingCurve& curve = m_ctx.curve;
     if (!curve.Append(m_dialog.SIG, m_dialog.ETH)) {
         m_ctx.messages.critical(m_ctx.lang.text(67));
@@ -170,16 +160,14 @@ void fraCURVE::Add() {
 
 void fraCURVE::Edit() {
     const int line = selectedLine();
-    if (line < 0)
-        return;
+    if (line < 0) return;
     const int row = line + 1;
     WorkingCurve& curve = m_ctx.curve;
     m_dialog.SIG = static_cast<float>(curve.Krivka(row).signal);
     m_dialog.ETH = static_cast<float>(curve.Krivka(row).value);
     m_dialog.ETHFormat = m_ctx.session.CurrentRecord.Format;
     m_dialog.showModal();
-    if (m_dialog.ETH == ReferenceInput::kCancelled)
-        return;
+    if (m_dialog.ETH == ReferenceInput::kCancelled) return;
     curve.Edit(row, m_dialog.SIG, m_dialog.ETH);
     curve.CheckDuplicates(m_ctx.messages, m_ctx.lang);
     FillKrivkaList();
@@ -195,8 +183,7 @@ void fraCURVE::Delete() {
     const QString question = m_ctx.lang.text(63) + QStringLiteral(" ") +
                              FormatMask(m_ctx.curve.Krivka(line + 1).value, rec.Format) +
                              QStringLiteral(" ") + rec.Jednotka + QStringLiteral(" ?");
-    if (!m_ctx.messages.confirm(question))
-        return;
+    if (!m_ctx.messages.confirm(question)) return;
     m_ctx.curve.DeletePoint(line + 1);
     FillKrivkaList();
 }
@@ -206,8 +193,7 @@ void fraCURVE::Clear() {
         m_ctx.messages.exclamation(m_ctx.lang.text(72));
         return;
     }
-    if (!m_ctx.messages.confirm(m_ctx.lang.text(71)))
-        return;
+    if (!m_ctx.messages.confirm(m_ctx.lang.text(71))) return;
     m_ctx.curve.Clear();
     FillKrivkaList();
 }

@@ -21,7 +21,7 @@ QString KrivkaLine(double signal, double value, const QString& format);
 
 class fraCURVE : public QGroupBox {
     Q_OBJECT
-public:
+  public:
     // LiveSignal: the last valid live signal in mV/V (the window's LiveSignal).
     using LiveSignalSource = std::function<double()>;
 
@@ -37,12 +37,10 @@ public:
     // Hidden; carries bit 0x08 of Flags.
     QCheckBox* chk24bit() const { return m_chk24bit; }
 
-    // Caption 19 and the button captions 22, 24, 23, 25.
-    void ApplyLanguage();
     // lblCEth := "Etalon [unit]", blanks around the unit trimmed.
     void setEthUnit(const QString& unit);
 
-public slots:
+  public slots:
     void Capture(); // cmdSCAN, F5
     void Add();     // cmdListAction(0)
     void Edit();    // double-click in the list
@@ -51,7 +49,7 @@ public slots:
     // Refills the list from the working curve; Delete off, Clear on when points stand.
     void FillKrivkaList();
 
-private:
+  private:
     int selectedLine() const; // 0-based, -1 when none
     void updateDeleteButton();
     // Shows the dialog prepared by the caller and appends its point (Capture, Add).

@@ -20,8 +20,7 @@ namespace qm {
 
 bool ReadFloatField(const QString& text, float& out) {
     const double v = ValDot(text);
-    if (!std::isfinite(v) || std::fabs(v) > std::numeric_limits<float>::max())
-        return false;
+    if (!std::isfinite(v) || std::fabs(v) > std::numeric_limits<float>::max()) return false;
     out = static_cast<float>(v);
     return true;
 }
@@ -70,9 +69,15 @@ frmQORCalibInputBox::frmQORCalibInputBox(MessageSink& messages, QWidget* parent)
     SignalFocus = true;
 }
 
-QLineEdit* frmQORCalibInputBox::txtCalBod(int i) const { return m_fields[i == 0 ? 0 : 1]; }
-QPushButton* frmQORCalibInputBox::cmdOK(int i) const { return m_buttons[i == 0 ? 0 : 1]; }
-QLabel* frmQORCalibInputBox::lblSigEth(int i) const { return m_labels[i == 0 ? 0 : 1]; }
+QLineEdit* frmQORCalibInputBox::txtCalBod(int i) const {
+    return m_fields[i == 0 ? 0 : 1];
+}
+QPushButton* frmQORCalibInputBox::cmdOK(int i) const {
+    return m_buttons[i == 0 ? 0 : 1];
+}
+QLabel* frmQORCalibInputBox::lblSigEth(int i) const {
+    return m_labels[i == 0 ? 0 : 1];
+}
 
 void frmQORCalibInputBox::UPDATE() {
     m_fields[0]->setText(FormatRight(SIG, kSignalMask));
@@ -82,7 +87,9 @@ void frmQORCalibInputBox::UPDATE() {
     f->selectAll();
 }
 
-void frmQORCalibInputBox::showModal() { exec(); }
+void frmQORCalibInputBox::showModal() {
+    exec();
+}
 
 void frmQORCalibInputBox::accept() {
     float eth = 0;

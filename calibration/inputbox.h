@@ -16,7 +16,7 @@ class MessageSink;
 
 class frmQORCalibInputBox : public QDialog, public ReferenceInput {
     Q_OBJECT
-public:
+  public:
     static inline const QString kSignalMask = QStringLiteral("####0.00000");
 
     explicit frmQORCalibInputBox(MessageSink& messages, QWidget* parent = nullptr);
@@ -33,19 +33,19 @@ public:
     // Modal show (ReferenceInput).
     void showModal() override;
 
-public slots:
+  public slots:
     // OK: reads both fields; a number out of a float's range is refused with a
     // message and the dialog stays open.
     void accept() override;
     // Cancel, Esc and the close box: ETH := 999999, SIG kept.
     void reject() override;
 
-protected:
+  protected:
     void showEvent(QShowEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
-private:
+  private:
     MessageSink& m_messages;
     QLineEdit* m_fields[2];
     QLabel* m_labels[2];

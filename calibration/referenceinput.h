@@ -7,14 +7,14 @@
 namespace qm {
 
 class ReferenceInput {
-public:
+  public:
     static constexpr float kCancelled = 999999.0f;
 
     virtual ~ReferenceInput() = default;
 
-    float SIG = 0;          // signal in mV/V
-    float ETH = 0;          // reference value; kCancelled after cancel
-    QString ETHFormat;      // display mask for ETH
+    float SIG = 0;           // signal in mV/V
+    float ETH = 0;           // reference value; kCancelled after cancel
+    QString ETHFormat;       // display mask for ETH
     bool SignalFocus = true; // true: the signal field gets the focus
 
     // Shows the dialog modally; returns when it is hidden again.

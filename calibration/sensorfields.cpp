@@ -20,8 +20,8 @@ const QStringList& SlideEntries() {
 }
 
 const QStringList& SlideRychlEntries() {
-    static const QStringList l = listOf({"OFF", "2", "3", "4", "5", "6", "7", "8", "9", "10", "12",
-                                         "15", "20", "30", "40", "50"});
+    static const QStringList l = listOf(
+        {"OFF", "2", "3", "4", "5", "6", "7", "8", "9", "10", "12", "15", "20", "30", "40", "50"});
     return l;
 }
 
@@ -34,18 +34,15 @@ const QStringList& GainEntries() {
 }
 
 int SlideIndex(int slide) {
-    if (slide < 2)
-        return 0;
+    if (slide < 2) return 0;
     const QStringList& l = SlideEntries();
     for (int i = 1; i < l.size(); ++i)
-        if (l[i].toInt() >= slide)
-            return i;
+        if (l[i].toInt() >= slide) return i;
     return 0;
 }
 
 int SlideRychlIndex(int slideRychl) {
-    if (slideRychl < 2)
-        return 0;
+    if (slideRychl < 2) return 0;
     const int i = static_cast<int>(SlideRychlEntries().indexOf(QString::number(slideRychl)));
     return i > 0 ? i : 0;
 }
@@ -68,9 +65,8 @@ int FormatIndex(const QString& format, int entryCount) {
 }
 
 QString FormatMaskFor(int index, int displayDigits) {
-    static const QStringList six =
-        listOf({"#######0", "#####0.0", "####0.00", "###0.000", "##0.0000", "#0.00000",
-                "0.000000"});
+    static const QStringList six = listOf(
+        {"#######0", "#####0.0", "####0.00", "###0.000", "##0.0000", "#0.00000", "0.000000"});
     static const QStringList other =
         listOf({"######0", "#####0.0", "####0.00", "###0.000", "##0.0000", "#0.00000"});
     const QStringList& masks = displayDigits == 6 ? six : other;
@@ -96,8 +92,7 @@ QString UnitCaption(const QString& caption, const QString& unit) {
 }
 
 IntExtMark IntExtFor(int tagPresent) {
-    if (tagPresent & 1)
-        return {QStringLiteral("EXT"), QColor(0, 255, 0)};
+    if (tagPresent & 1) return {QStringLiteral("EXT"), QColor(0, 255, 0)};
     return {QStringLiteral("INT"), QColor(255, 255, 0)};
 }
 

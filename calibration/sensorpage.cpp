@@ -30,11 +30,11 @@ fraSNIMAC::fraSNIMAC(const CalibrationContext& ctx, QWidget* parent)
     : QGroupBox(QStringLiteral("Snímač (Interní křivka)"), parent), m_ctx(ctx) {
     setObjectName(QStringLiteral("fraSNIMAC"));
 
-    m_lblSnimacPopis = named(new QLabel(QStringLiteral(
-                                 "Zadejte parametry připojeného snímače : popis, formát "
-                                 "zobrazení, jednotku, maximální signál snímače, průměrování a "
-                                 "stiskněte tlačítko /Další/")),
-                             "lblSnimacPopis");
+    m_lblSnimacPopis = named(
+        new QLabel(QStringLiteral("Zadejte parametry připojeného snímače : popis, formát "
+                                  "zobrazení, jednotku, maximální signál snímače, průměrování a "
+                                  "stiskněte tlačítko /Další/")),
+        "lblSnimacPopis");
     m_lblSnimacPopis->setWordWrap(true);
     m_Label2 = named(new QLabel(QStringLiteral("Popis")), "Label2");
     m_txtPopis = named(new QLineEdit, "txtPopis");
@@ -106,18 +106,6 @@ fraSNIMAC::fraSNIMAC(const CalibrationContext& ctx, QWidget* parent)
     m_txtJednotka->installEventFilter(this);
 }
 
-void fraSNIMAC::ApplyLanguage() {
-    const LangTable& t = m_ctx.lang;
-    m_lblLimitWarning->setText(t.text(15));
-    m_lblSnimacPopis->setText(t.text(13));
-    m_Label2->setText(t.text(9));
-    m_Label6->setText(t.text(10));
-    m_Label11[2]->setText(t.text(11));
-    m_Label11[0]->setText(t.text(12));
-    m_Label9->setText(t.text(14));
-    m_Label11[1]->setText(t.text(16));
-}
-
 void fraSNIMAC::setFormatList(int displayDigits) {
     m_cmbFormat->clear();
     m_cmbFormat->addItems(FormatListFor(displayDigits));
@@ -171,12 +159,10 @@ bool fraSNIMAC::TXT2XXX(uint8_t cOptions) {
 
     SensorRecord& rec = m_ctx.session.CurrentRecord;
     const QString mask = FormatMaskFor(m_cmbFormat->currentIndex(), m_ctx.session.DisplayDigits);
-    if (!mask.isEmpty())
-        rec.Format = mask;
+    if (!mask.isEmpty()) rec.Format = mask;
     rec.Popis = PadField(popis, SensorRecord::kPopisLen);
     rec.Jednotka = PadField(TrimSpaces(m_txtJednotka->text()), SensorRecord::kJednotkaLen);
-    if (m_cmbGain->currentIndex() >= 0)
-        rec.GainIndex = m_cmbGain->currentIndex();
+    if (m_cmbGain->currentIndex() >= 0) rec.GainIndex = m_cmbGain->currentIndex();
     const QDateTime now = m_ctx.clock.now();
     rec.DateSaved = DateYYMMDD(now.date());
     rec.SerialNo = CheckSerial(rec.SerialNo, now);
@@ -210,8 +196,7 @@ void fraSNIMAC::UpdateRangeLabels() {
 }
 
 bool fraSNIMAC::eventFilter(QObject* watched, QEvent* e) {
-    if (watched == m_txtJednotka && e->type() == QEvent::KeyRelease)
-        UpdateRangeLabels();
+    if (watched == m_txtJednotka && e->type() == QEvent::KeyRelease) UpdateRangeLabels();
     return QGroupBox::eventFilter(watched, e);
 }
 

@@ -14,7 +14,7 @@ namespace qm {
 
 class fraSNIMAC : public QGroupBox {
     Q_OBJECT
-public:
+  public:
     explicit fraSNIMAC(const CalibrationContext& ctx, QWidget* parent = nullptr);
 
     QLineEdit* txtPopis() const { return m_txtPopis; }
@@ -37,8 +37,6 @@ public:
     QLabel* lblRozsahPopis() const { return m_lblRozsahPopis; }
     QLabel* lblRozsahNegPopis() const { return m_lblRozsahNegPopis; }
 
-    // The page's captions from the language table (texts 9..16).
-    void ApplyLanguage();
     // Refills cmbFormat for the display's digit count.
     void setFormatList(int displayDigits);
     // Service mode: Label11(3), cmbSlide and cmbSlideRychl set visible. The
@@ -56,10 +54,10 @@ public:
     // The two range labels from the unit typed in txtJednotka.
     void UpdateRangeLabels();
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
-private:
+  private:
     CalibrationContext m_ctx;
     QLineEdit* m_txtPopis;
     QComboBox* m_cmbFormat;

@@ -12,8 +12,7 @@ namespace qm {
 
 int WorkingCurve::FindSignal(double s) const {
     for (int i = 1; i <= m_count; ++i)
-        if (m_rows[i].signal == s)
-            return i;
+        if (m_rows[i].signal == s) return i;
     return 0;
 }
 
@@ -29,25 +28,22 @@ QString WorkingCurve::DuplicateMessage(const LangTable& lang) const {
             sameSignal += m_rows[j].signal == s ? 1 : 0;
         }
         // A value duplicate of point i is reported before its signal duplicate.
-        if (sameValue > 1)
-            return lang.text(42) + blank + FormatGeneral(v) + blank + lang.text(43);
-        if (sameSignal > 1)
-            return lang.text(44) + blank + FormatGeneral(s) + blank + lang.text(43);
+        if (sameValue > 1) return lang.text(42) + blank + FormatGeneral(v) + blank + lang.text(43);
+        if (sameSignal > 1) return lang.text(44) + blank + FormatGeneral(s) + blank + lang.text(43);
     }
     return {};
 }
 
 bool WorkingCurve::CheckDuplicates(MessageSink& sink, const LangTable& lang) const {
     const QString msg = DuplicateMessage(lang);
-    if (msg.isEmpty())
-        return true;
+    if (msg.isEmpty()) return true;
     sink.critical(msg);
     return false;
 }
 
 void WorkingCurve::CountPoints() {
-    m_count = static_cast<int>(
-        std::count_if(m_status.begin() + 1, m_status.end(), [](uint8_t s) { return s != kUnused; }));
+    m_count = static_cast<int>(std::count_if(m_status.begin() + 1, m_status.end(),
+                                             [](uint8_t s) { return s != kUnused; }));
 }
 
 void WorkingCurve::swapRows(int a, int b) {
@@ -63,8 +59,7 @@ void WorkingCurve::SortKrivka() {
 }
 
 void WorkingCurve::DeletePoint(int i) {
-    if (m_count < 1 || i < 1 || i > m_count)
-        return;
+    if (m_count < 1 || i < 1 || i > m_count) return;
     for (int r = i; r < kRows; ++r) {
         m_rows[r] = m_rows[r + 1];
         m_status[r] = m_status[r + 1];
@@ -74,8 +69,7 @@ void WorkingCurve::DeletePoint(int i) {
 }
 
 bool WorkingCurve::Append(float signal, float value) {
-    if (isFull())
-        return false;
+    if (isFull()) return false;
     ++m_count;
     m_rows[m_count] = {value, signal};
     m_status[m_count] = kInUse;
@@ -84,8 +78,7 @@ bool WorkingCurve::Append(float signal, float value) {
 }
 
 void WorkingCurve::Edit(int i, float signal, float value) {
-    if (i < 1 || i > m_count)
-        return;
+    if (i < 1 || i > m_count) return;
     m_rows[i] = {value, signal};
     SortKrivka();
 }
@@ -95,7 +88,9 @@ void WorkingCurve::Clear() {
     m_count = 0;
 }
 
-void WorkingCurve::Reset() { *this = WorkingCurve(); }
+void WorkingCurve::Reset() {
+    *this = WorkingCurve();
+}
 
 void WorkingCurve::FillFromRecord(const SensorRecord& rec) {
     const int n = std::clamp(rec.PointCount, 0, kRows);

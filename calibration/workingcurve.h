@@ -13,7 +13,7 @@ class MessageSink;
 struct SensorRecord;
 
 class WorkingCurve {
-public:
+  public:
     static constexpr int kRows = 40;
     static constexpr uint8_t kUnused = 0;
     static constexpr uint8_t kInUse = 3;
@@ -59,12 +59,12 @@ public:
     // Rows 1..KrivkaCount into Value/Signal as floats, and PointCount.
     void CopyToRecord(SensorRecord& rec) const;
 
-private:
+  private:
     static bool valid(int i) { return i >= 1 && i <= kRows; }
     void swapRows(int a, int b);
 
-    std::array<Row, kRows + 1> m_rows{};         // index 0 unused
-    std::array<uint8_t, kRows + 1> m_status{};   // index 0 unused
+    std::array<Row, kRows + 1> m_rows{};       // index 0 unused
+    std::array<uint8_t, kRows + 1> m_status{}; // index 0 unused
     int m_count = 0;
 };
 

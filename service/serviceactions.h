@@ -8,7 +8,7 @@
 namespace qm {
 
 class ServiceActions {
-public:
+  public:
     virtual ~ServiceActions() = default;
     virtual double liveDiv() const = 0; // the latest raw converter count (LiveDiv)
     virtual void stopLive() = 0;        // tmrCasovac off

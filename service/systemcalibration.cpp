@@ -39,8 +39,7 @@ fraQORSETUP::fraQORSETUP(SensorSession& session, ServiceActions& actions, Messag
 
     m_txtskN = new QLineEdit(QStringLiteral("8388500"));
     m_txtskN->setObjectName(QStringLiteral("txtskN"));
-    m_txtskN->setToolTip(
-        QStringLiteral("Počet dílků převodníku odpovídající zkratovanému vstupu"));
+    m_txtskN->setToolTip(QStringLiteral("Počet dílků převodníku odpovídající zkratovanému vstupu"));
     m_txtskK = new QLineEdit(QStringLiteral("0,001544225"));
     m_txtskK->setObjectName(QStringLiteral("txtskK"));
     m_txtskK->setToolTip(QStringLiteral("Násobící konstanta v uživatelských jednotkách/dílek"));
@@ -136,6 +135,8 @@ void fraQORSETUP::Save() {
     m_actions.startLive();
 }
 
-void fraQORSETUP::Reset() { ResetDevice(m_actions, m_clock, m_lang); }
+void fraQORSETUP::Reset() {
+    ResetDevice(m_actions, m_clock, m_lang);
+}
 
 } // namespace qm

@@ -18,7 +18,7 @@ struct SensorSession;
 
 class fraQORSETUP : public QGroupBox {
     Q_OBJECT
-public:
+  public:
     static inline const QString kDefaultN = QStringLiteral("8388608"); // 2^23, mid-scale
     static constexpr double kDefaultK = 4.647601E-07;
 
@@ -37,14 +37,14 @@ public:
     // After a read: both fields on a white background.
     void constantsRead();
 
-public slots:
-    void SetNula();  // N := the live raw count
-    void Set2mVV();  // k := 2 / (raw count - N)
-    void LoadDef();  // default texts into the fields only
-    void Save();     // Zápis: write both, reset, read back, live on again
-    void Reset();    // RESET
+  public slots:
+    void SetNula(); // N := the live raw count
+    void Set2mVV(); // k := 2 / (raw count - N)
+    void LoadDef(); // default texts into the fields only
+    void Save();    // Zápis: write both, reset, read back, live on again
+    void Reset();   // RESET
 
-private:
+  private:
     SensorSession& m_session;
     ServiceActions& m_actions;
     MessageSink& m_messages;

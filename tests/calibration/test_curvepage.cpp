@@ -22,7 +22,7 @@ namespace {
 // Stands in for the user at the dialog: answers from a queue (a value typed,
 // optionally a new signal, or cancel) and records how it was prepared.
 class ScriptedDialog final : public ReferenceInput {
-public:
+  public:
     struct Answer {
         float eth;
         std::optional<float> sig;
@@ -43,8 +43,7 @@ public:
         QVERIFY2(!answers.isEmpty(), "dialog shown without a scripted answer");
         const Answer a = answers.takeFirst();
         ETH = a.eth;
-        if (a.sig)
-            SIG = *a.sig;
+        if (a.sig) SIG = *a.sig;
     }
 };
 
@@ -90,7 +89,7 @@ struct Fixture {
 
 class TestCurvePage : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase() { QLocale::setDefault(QLocale::c()); }
 
     void lineFormat_data() {
@@ -98,10 +97,13 @@ private slots:
         QTest::addColumn<double>("value");
         QTest::addColumn<QString>("mask");
         QTest::addColumn<QString>("line");
-        QTest::newRow("spec") << 0.5 << 12.5 << "###0.000" << "   0.50000    12.500";
-        QTest::newRow("negative") << -1.25 << -3.0 << "######0" << "  -1.25000       -3";
+        QTest::newRow("spec") << 0.5 << 12.5 << "###0.000"
+                              << "   0.50000    12.500";
+        QTest::newRow("negative") << -1.25 << -3.0 << "######0"
+                                  << "  -1.25000       -3";
         // The sign is cut when the number is wider than its field.
-        QTest::newRow("too wide") << 12345.678 << 1.0 << "0.000000" << "2345.67800  1.000000";
+        QTest::newRow("too wide") << 12345.678 << 1.0 << "0.000000"
+                                  << "2345.67800  1.000000";
     }
     void lineFormat() {
         QFETCH(double, signal);
@@ -303,6 +305,14 @@ private slots:
         QCOMPARE(curve.KrivkaCount(), 1);
         QCOMPARE(curve.Krivka(1).value, 2.75);
         QCOMPARE(curve.Krivka(1).signal, 1.5);
+    }
+
+    // The columns only line up in a fixed-pitch font.
+    void listIsFixedPitch() {
+        Fixture f;
+        QVERIFY(QFontInfo(f.page.lstKrivka()->font()).fixedPitch());
+        QVERIFY(!f.deleteButton()->isEnabled());
+        QVERIFY(!f.clearButton()->isEnabled());
     }
 
     void ethCaptionTrimsUnit() {

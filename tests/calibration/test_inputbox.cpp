@@ -28,7 +28,7 @@ void runDialog(frmQORCalibInputBox& dlg, const std::function<void()>& user) {
 
 class TestInputBox : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase() { QLocale::setDefault(QLocale::c()); }
 
     void fieldsAreRightAligned_data() {
@@ -37,8 +37,11 @@ private slots:
         QTest::addColumn<QString>("mask");
         QTest::addColumn<QString>("sigText");
         QTest::addColumn<QString>("ethText");
-        QTest::newRow("spec") << 0.5f << 12.5f << "###0.000" << "    0.50000" << "  12.500";
-        QTest::newRow("integer mask") << -1.25f << 300.f << "######0" << "   -1.25000"
+        QTest::newRow("spec") << 0.5f << 12.5f << "###0.000"
+                              << "    0.50000"
+                              << "  12.500";
+        QTest::newRow("integer mask") << -1.25f << 300.f << "######0"
+                                      << "   -1.25000"
                                       << "    300";
     }
     void fieldsAreRightAligned() {

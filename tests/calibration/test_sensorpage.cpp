@@ -20,7 +20,7 @@ using namespace qm;
 
 namespace {
 class NoDialog final : public ReferenceInput {
-public:
+  public:
     void showModal() override { ETH = kCancelled; }
 };
 
@@ -71,7 +71,7 @@ SensorRecord sample() {
 
 class TestSensorPage : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase() { QLocale::setDefault(QLocale::c()); }
 
     void listSelections_data() {
@@ -81,11 +81,16 @@ private slots:
         QTest::addColumn<QString>("slideText");
         QTest::addColumn<QString>("slideRychlText");
         QTest::addColumn<int>("gainIndex");
-        QTest::newRow("11 between entries") << 11 << 11 << 3 << "12" << "OFF" << 3;
-        QTest::newRow("exact") << 16 << 40 << 7 << "16" << "40" << 7;
-        QTest::newRow("off") << 1 << 0 << 0 << "OFF" << "OFF" << 0;
-        QTest::newRow("above every entry") << 40 << 51 << 8 << "OFF" << "OFF" << 0;
-        QTest::newRow("negative gain") << 2 << 2 << -1 << "2" << "2" << 0;
+        QTest::newRow("11 between entries") << 11 << 11 << 3 << "12"
+                                            << "OFF" << 3;
+        QTest::newRow("exact") << 16 << 40 << 7 << "16"
+                               << "40" << 7;
+        QTest::newRow("off") << 1 << 0 << 0 << "OFF"
+                             << "OFF" << 0;
+        QTest::newRow("above every entry") << 40 << 51 << 8 << "OFF"
+                                           << "OFF" << 0;
+        QTest::newRow("negative gain") << 2 << 2 << -1 << "2"
+                                       << "2" << 0;
     }
     void listSelections() {
         QFETCH(int, slide);
@@ -123,11 +128,21 @@ private slots:
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("saved");
-        QTest::newRow("6 decimals on 5 digits") << 5 << "0.000000" << "0.99999" << "#0.00000";
-        QTest::newRow("6 decimals on 6 digits") << 6 << "0.000000" << "0.999999" << "0.000000";
-        QTest::newRow("decoded, padded") << 5 << "###0.00 " << "999.99" << "####0.00";
-        QTest::newRow("no decimals, 6 digits") << 6 << "######0 " << "999999" << "#######0";
-        QTest::newRow("no decimals, 5 digits") << 5 << " ######0" << "99999" << "######0";
+        QTest::newRow("6 decimals on 5 digits") << 5 << "0.000000"
+                                                << "0.99999"
+                                                << "#0.00000";
+        QTest::newRow("6 decimals on 6 digits") << 6 << "0.000000"
+                                                << "0.999999"
+                                                << "0.000000";
+        QTest::newRow("decoded, padded") << 5 << "###0.00 "
+                                         << "999.99"
+                                         << "####0.00";
+        QTest::newRow("no decimals, 6 digits") << 6 << "######0 "
+                                               << "999999"
+                                               << "#######0";
+        QTest::newRow("no decimals, 5 digits") << 5 << " ######0"
+                                               << "99999"
+                                               << "######0";
     }
     void formatMask() {
         QFETCH(int, digits);
@@ -163,8 +178,7 @@ private slots:
         f.show(sample(), std::min(points, 10));
         for (int i = 10; i < points; ++i)
             f.curve.Append(float(i + 1), float(10 * (i + 1)));
-        if (duplicate)
-            f.curve.Edit(3, 3, 10);
+        if (duplicate) f.curve.Edit(3, 3, 10);
         f.page.txtPopis()->setText(description);
         const SensorRecord before = f.session.CurrentRecord;
         QVERIFY(!f.page.TXT2XXX(0xD0));
@@ -216,9 +230,12 @@ private slots:
         QTest::addColumn<QStringList>("messages");
         QTest::newRow("32 and 3") << QString(32, 'a') << "kN " << QStringList{};
         QTest::newRow("33") << QString(33, 'a') << "kN" << QStringList{"T60"};
-        QTest::newRow("blank description") << "   " << "kN" << QStringList{"T60"};
-        QTest::newRow("unit of 4") << "x" << "mV/V" << QStringList{"T61"};
-        QTest::newRow("both") << "" << "  " << QStringList{"T60", "T61"};
+        QTest::newRow("blank description") << "   "
+                                           << "kN" << QStringList{"T60"};
+        QTest::newRow("unit of 4") << "x"
+                                   << "mV/V" << QStringList{"T61"};
+        QTest::newRow("both") << ""
+                              << "  " << QStringList{"T60", "T61"};
     }
     void sensorTexts() {
         QFETCH(QString, description);

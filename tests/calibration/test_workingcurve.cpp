@@ -34,7 +34,7 @@ class TestWorkingCurve : public QObject {
     Q_OBJECT
     LangTable lang;
 
-private slots:
+  private slots:
     void initTestCase() {
         QLocale::setDefault(QLocale::c());
         lang.set(42, QStringLiteral("Value"));
@@ -46,14 +46,13 @@ private slots:
         QTest::addColumn<QList<float>>("sigs");
         QTest::addColumn<QList<float>>("values");
         QTest::addColumn<QList<double>>("sortedValues");
-        QTest::newRow("descending") << QList<float>{3, 2, 1} << QList<float>{30, 20, 10}
-                                    << QList<double>{10, 20, 30};
-        QTest::newRow("negative sigs") << QList<float>{0.5f, -1, 0} << QList<float>{5, -10, 0}
-                                          << QList<double>{-10, 0, 5};
+        QTest::newRow("descending")
+            << QList<float>{3, 2, 1} << QList<float>{30, 20, 10} << QList<double>{10, 20, 30};
+        QTest::newRow("negative sigs")
+            << QList<float>{0.5f, -1, 0} << QList<float>{5, -10, 0} << QList<double>{-10, 0, 5};
         // Equal sigs keep the order in which they came.
-        QTest::newRow("equal sigs stable") << QList<float>{2, 1, 2, 1}
-                                              << QList<float>{1, 2, 3, 4}
-                                              << QList<double>{2, 4, 1, 3};
+        QTest::newRow("equal sigs stable")
+            << QList<float>{2, 1, 2, 1} << QList<float>{1, 2, 3, 4} << QList<double>{2, 4, 1, 3};
     }
     void appendKeepsSignalOrder() {
         QFETCH(QList<float>, sigs);
@@ -87,11 +86,11 @@ private slots:
         QTest::newRow("signal") << QList<float>{1.5f, 1.5f} << QList<float>{1, 2}
                                 << QStringLiteral("Signal 1.5 twice!");
         // Point 1's signal twin comes before point 2's value twin.
-        QTest::newRow("first point first") << QList<float>{1, 1, 2} << QList<float>{5, 6, 6}
-                                           << QStringLiteral("Signal 1 twice!");
+        QTest::newRow("first point first")
+            << QList<float>{1, 1, 2} << QList<float>{5, 6, 6} << QStringLiteral("Signal 1 twice!");
         // Within one point the value is reported before the signal.
-        QTest::newRow("value before signal") << QList<float>{1, 1} << QList<float>{4, 4}
-                                             << QStringLiteral("Value 4 twice!");
+        QTest::newRow("value before signal")
+            << QList<float>{1, 1} << QList<float>{4, 4} << QStringLiteral("Value 4 twice!");
         // The float's exact digits, not the decimal that was typed.
         QTest::newRow("float digits") << QList<float>{1, 2} << QList<float>{0.1f, 0.1f}
                                       << QStringLiteral("Value 0.100000001490116 twice!");

@@ -15,7 +15,7 @@ using namespace qm;
 namespace {
 // The window's side, written down as one log with the waits.
 class LoggingClock final : public Clock {
-public:
+  public:
     explicit LoggingClock(QStringList& log) : m_log(log) {}
     qint64 tickMs() const override { return m_ticks; }
     QDateTime now() const override { return {}; }
@@ -25,13 +25,13 @@ public:
     }
     void processEvents() override {}
 
-private:
+  private:
     QStringList& m_log;
     qint64 m_ticks = 0;
 };
 
 class RecordingActions final : public ServiceActions {
-public:
+  public:
     explicit RecordingActions(QStringList& log) : m_log(log) {}
     double raw = 0;
     QList<std::pair<double, double>> written;
@@ -53,7 +53,7 @@ public:
     void sendReset() override { m_log << "$00X"; }
     void readAll() override { m_log << "readAll"; }
 
-private:
+  private:
     QStringList& m_log;
 };
 
@@ -69,13 +69,14 @@ struct Fixture {
     void click(QPushButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
 };
 
-const QStringList kResetSequence{"disableNavigation", "status Wait", "stopLive", "delay 200",
-                                 "$00X", "delay 1000", "enableNavigation", "hideStatus"};
+const QStringList kResetSequence{"disableNavigation", "status Wait", "stopLive",
+                                 "delay 200",         "$00X",        "delay 1000",
+                                 "enableNavigation",  "hideStatus"};
 } // namespace
 
 class TestSystemCalibration : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase() { QLocale::setDefault(QLocale::c()); }
 
     void setNulaThenSet2mVV_data() {
@@ -83,9 +84,12 @@ private slots:
         QTest::addColumn<double>("raw");
         QTest::addColumn<QString>("nText");
         QTest::addColumn<QString>("kText");
-        QTest::newRow("mid-scale") << 8388608.0 << 12691908.0 << "8388608" << "4.647596 E-07";
-        QTest::newRow("one count") << 10.0 << 11.0 << "10" << "2.000000 E00";
-        QTest::newRow("below N") << 8388608.0 << 8388508.0 << "8388608" << "-2.000000 E-02";
+        QTest::newRow("mid-scale") << 8388608.0 << 12691908.0 << "8388608"
+                                   << "4.647596 E-07";
+        QTest::newRow("one count") << 10.0 << 11.0 << "10"
+                                   << "2.000000 E00";
+        QTest::newRow("below N") << 8388608.0 << 8388508.0 << "8388608"
+                                 << "-2.000000 E-02";
     }
     void setNulaThenSet2mVV() {
         QFETCH(double, zero);
@@ -143,7 +147,8 @@ private slots:
         QCOMPARE(f.actions.written[0].first, 8388608.0);
         QCOMPARE(f.actions.written[0].second, 4.6476e-07);
         QStringList expected{"stopLive", "delay 200", "status", "write", "delay 100", "hideStatus"};
-        expected << kResetSequence << "readAll" << "startLive";
+        expected << kResetSequence << "readAll"
+                 << "startLive";
         QCOMPARE(f.log, expected);
     }
 
@@ -152,10 +157,14 @@ private slots:
         QTest::addColumn<QString>("kText");
         QTest::addColumn<double>("n");
         QTest::addColumn<double>("k");
-        QTest::newRow("comma") << "8388500" << "0,001544225" << 8388500.0 << 0.001544225;
-        QTest::newRow("point") << " 8388500 " << "0.001544225" << 8388500.0 << 0.001544225;
-        QTest::newRow("blank exponent") << "8 388 500" << "4,64760 E-7" << 8388500.0 << 4.6476e-7;
-        QTest::newRow("not a number") << "abc" << "" << 0.0 << 0.0;
+        QTest::newRow("comma") << "8388500"
+                               << "0,001544225" << 8388500.0 << 0.001544225;
+        QTest::newRow("point") << " 8388500 "
+                               << "0.001544225" << 8388500.0 << 0.001544225;
+        QTest::newRow("blank exponent") << "8 388 500"
+                                        << "4,64760 E-7" << 8388500.0 << 4.6476e-7;
+        QTest::newRow("not a number") << "abc"
+                                      << "" << 0.0 << 0.0;
     }
     void typedConstantsAreParsed() {
         QFETCH(QString, nText);

@@ -11,13 +11,11 @@
 namespace qm {
 
 class ScriptedMessages final : public MessageSink {
-public:
+  public:
     MsgButton show(const Message& m) override {
         m_shown.append(m);
-        if (m_onShow)
-            m_onShow(m);
-        if (!m_answers.isEmpty())
-            return m_answers.dequeue();
+        if (m_onShow) m_onShow(m);
+        if (!m_answers.isEmpty()) return m_answers.dequeue();
         return m.defaultButton;
     }
 
@@ -46,7 +44,7 @@ public:
         m_answers.clear();
     }
 
-private:
+  private:
     QList<Message> m_shown;
     QQueue<MsgButton> m_answers;
     std::function<void(const Message&)> m_onShow;
