@@ -1,5 +1,9 @@
 #include "app/frmQORCalibration.h"
 
+#include "app/servicewiring.h"
+#include "calibration/curvepage.h"
+#include "calibration/inputbox.h"
+#include "calibration/sensorpage.h"
 #include "core/numformat.h"
 #include "core/settings.h"
 #include "device/transport.h"
@@ -10,6 +14,8 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
 
@@ -64,7 +70,10 @@ constexpr CaptionEntry kCaptions[] = {
 
 frmQORCalibration::frmQORCalibration(const AppServices& services, QWidget* parent)
     : QWidget(parent), m_services(services), m_tw(screenDpi()),
-      m_layer(services.transports, services.clock, &services.messages) {
+      m_layer(services.transports, services.clock, &services.messages),
+      m_calib{m_session, m_curve, m_lang, services.messages, services.clock},
+      m_inputBox(std::make_unique<frmQORCalibInputBox>(services.messages)),
+      m_serviceWiring(std::make_unique<ServiceWiring>(*this)) {
     setObjectName(QStringLiteral("frmQORCalibration"));
     buildControls();
     m_timer.setInterval(kLiveIntervalMs);
@@ -83,10 +92,14 @@ frmQORCalibration::~frmQORCalibration() = default;
 void frmQORCalibration::Form_Load() {
     m_activated = false;
     CenterForm();
+    m_curve.Reset();
     setFormSize(kLoadWidth);
     m_serviceLevel = 0;
-    if (IsServiceCommandLine(m_services.commandLine))
+    fraSNIMAC->Label11(0)->setVisible(true);
+    if (IsServiceCommandLine(m_services.commandLine)) {
+        fraSNIMAC->setServiceControlsVisible();
         m_serviceLevel = 2;
+    }
     setWindowTitle(WindowTitle(QM_VERSION_MAJOR, QM_VERSION_MINOR, QM_VERSION_PATCH));
     const int charset = LoadLanguage(m_services.languagePath, m_lang, &m_langFile);
     if (charset > 0)
@@ -98,6 +111,10 @@ void frmQORCalibration::Form_Load() {
         const QString name = QStringLiteral("COM%1").arg(p);
         cmbPort->addItem(path.isEmpty() ? name : name + QStringLiteral("   (") + path + u')', p);
     }
+    m_inputBox->cmdOK(1)->setText(caption(5));
+    fraSNIMAC->txtPopis()->setText(m_session.CurrentRecord.Popis);
+    // The averaging and range lists fill themselves with the sensor page.
+    fraCURVE->lstKrivka()->clear();
 }
 
 void frmQORCalibration::Form_Activate() {

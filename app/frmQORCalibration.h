@@ -6,6 +6,8 @@
 #include "app/appservices.h"
 #include "app/language.h"
 #include "app/twips.h"
+#include "calibration/calibrationcontext.h"
+#include "calibration/workingcurve.h"
 #include "core/langtable.h"
 #include "device/seriallayer.h"
 #include "sensor/reader.h"
@@ -13,6 +15,8 @@
 
 #include <QTimer>
 #include <QWidget>
+#include <array>
+#include <memory>
 
 class QComboBox;
 class QFrame;
@@ -21,6 +25,11 @@ class QLabel;
 class QPushButton;
 
 namespace qm {
+
+class fraCURVE;
+class fraQORSETUP;
+class fraSNIMAC;
+class frmQORCalibInputBox;
 
 // The design sizes of the window in twips.
 inline constexpr int kFormWidth = 5190;
@@ -53,6 +62,8 @@ public:
     double LiveDisplay() const { return m_liveDisplay; }
     const LangTable& LangText() const { return m_lang; }
     const SensorSession& session() const { return m_session; }
+    const WorkingCurve& curve() const { return m_curve; }
+    frmQORCalibInputBox& inputBox() { return *m_inputBox; }
     SerialLayer& serial() { return m_layer; }
     bool ended() const { return m_ended; }
     QTimer& tmrCasovac() { return m_timer; }
@@ -100,6 +111,7 @@ private:
     void cmdSCANQM07_Click();
     bool PerformStepWork(int step);
     bool connectAndRead();
+    int readAll();
     bool openCurvePage();
     void finish();
     QString unitText() const;
@@ -111,6 +123,16 @@ private:
     void setStatusText(const QString& text) override;
     void lockButtons(bool locked) override;
     void stopLiveTimer() override;
+    void setFormatList(int digits) override;
+    void setConstantsText(const QString& n, const QString& k) override;
+    QString constantNText() const override;
+    QString constantKText() const override;
+    void constantsRead() override;
+    void updateCalibration() override;
+
+    // What the system calibration column asks of the window.
+    class ServiceWiring;
+    friend class ServiceWiring;
 
     const AppServices m_services;
     const Twips m_tw;
@@ -123,6 +145,8 @@ private:
     bool m_activated = false;
     bool m_ended = false;
     bool m_stepRunning = false;
+    int m_navigationLocks = 0;                // DisableNavigation calls not yet undone
+    std::array<bool, 4> m_navigationStates{}; // Back, Next, Cancel, search before the first
     int m_serviceLevel = 0;
     int m_wizardStep = 0;
     int m_charsetTrial = kFirstCharsetTrial;
@@ -136,14 +160,18 @@ private:
     QTimer m_timer;
     SerialLayer m_layer;     // the port table and CurrentPort
     SensorSession m_session; // the records read from the device and the sensor
+    WorkingCurve m_curve;    // Krivka
+    CalibrationContext m_calib;
+    std::unique_ptr<frmQORCalibInputBox> m_inputBox; // loaded once, shown by the curve page
+    std::unique_ptr<ServiceWiring> m_serviceWiring;
 
     // Controls, named as in the window layout.
     QGroupBox* fraCOMM = nullptr;
     QLabel* lblPortPopis = nullptr;
     QComboBox* cmbPort = nullptr;
     QPushButton* cmdSCANQM07 = nullptr;
-    QWidget* fraSNIMAC = nullptr;
-    QWidget* fraCURVE = nullptr;
+    qm::fraSNIMAC* fraSNIMAC = nullptr;
+    qm::fraCURVE* fraCURVE = nullptr;
     QFrame* fraDISPLAY = nullptr;
     QLabel* lblSignal = nullptr;
     QLabel* lblIUnit = nullptr;
@@ -152,7 +180,7 @@ private:
     QLabel* lblSignalDISP = nullptr;
     QLabel* lblSignalDIV = nullptr;
     QLabel* lblJednotkaDISP = nullptr;
-    QWidget* fraQORSETUP = nullptr;
+    qm::fraQORSETUP* fraQORSETUP = nullptr;
     QFrame* fraSTATUS = nullptr;
     QLabel* lblStatus = nullptr;
     QPushButton* cmdBack = nullptr;

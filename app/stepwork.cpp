@@ -2,10 +2,17 @@
 // port page's search button.
 #include "app/frmQORCalibration.h"
 
+#include "app/servicewiring.h"
+#include "calibration/curvepage.h"
+#include "calibration/sensorfields.h"
+#include "calibration/sensorpage.h"
+#include "calibration/updatecalibration.h"
 #include "core/messages.h"
 #include "core/settings.h"
 #include "device/discovery.h"
 #include "device/protocol.h"
+#include "service/devicereset.h"
+#include "service/systemcalibration.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -31,14 +38,17 @@ bool frmQORCalibration::PerformStepWork(int step) {
     switch (step) {
     case 1: return connectAndRead();
     case 2: return openCurvePage();
-    case 3: finish(); return true;
+    case 3: finish(); return m_ended;
     default: return false;
     }
 }
 
-QString frmQORCalibration::unitText() const {
-    const auto* unit = findChild<QLineEdit*>(QStringLiteral("txtJednotka"));
-    return unit ? unit->text().trimmed() : m_session.CurrentRecord.Jednotka.trimmed();
+QString frmQORCalibration::unitText() const { return fraSNIMAC->txtJednotka()->text(); }
+
+int frmQORCalibration::readAll() {
+    ReadContext ctx{m_layer, m_services.clock, m_layer.CurrentPort, m_lang, *this,
+                    &m_services.messages, m_services.clock.now().date()};
+    return ReadAll(ctx, m_session);
 }
 
 bool frmQORCalibration::connectAndRead() {
@@ -60,43 +70,64 @@ bool frmQORCalibration::connectAndRead() {
     case ConnectResult::Ok:
         break;
     }
-    ReadContext ctx{m_layer, m_services.clock, m_layer.CurrentPort, m_lang, *this,
-                    &m_services.messages, m_services.clock.now().date()};
-    if (ReadAll(ctx, m_session) <= -1 || m_ended)
+    if (readAll() <= -1 || m_ended)
         return false;
     if (!(m_session.CurrentRecord.Flags & kFlagOwn) &&
         !m_services.messages.confirm(m_lang.text(75)))
         return false;
     showPage(Page::Sensor, true, true, true);
-    const QString unit = QStringLiteral(" [") + unitText() + u']';
-    if (auto* l = findChild<QLabel*>(QStringLiteral("lblRozsahPopis")))
-        l->setText(caption(66) + unit);
-    if (auto* l = findChild<QLabel*>(QStringLiteral("lblRozsahNegPopis")))
-        l->setText(caption(69) + unit);
-    for (const char* name : {"txtRozsah", "txtRozsahNeg"})
-        if (auto* w = findChild<QWidget*>(QLatin1String(name)))
-            w->setEnabled(true);
+    fraSNIMAC->lblRozsahPopis()->setText(UnitCaption(caption(66), unitText()));
+    fraSNIMAC->lblRozsahNegPopis()->setText(UnitCaption(caption(69), unitText()));
+    fraSNIMAC->txtRozsah()->setEnabled(true);
+    fraSNIMAC->txtRozsahNeg()->setEnabled(true);
     m_wizardStep = 2;
     return true;
 }
 
 bool frmQORCalibration::openCurvePage() {
+    if (fraSNIMAC->cmbGain()->currentIndex() != m_session.CurrentRecord.GainIndex &&
+        !m_services.messages.confirm(m_lang.text(55)))
+        return false;
+    if (!fraSNIMAC->CheckSensorTexts())
+        return false;
     setFormSize(m_serviceLevel > 1 ? kFormWidthService : kFormWidth);
     showPage(Page::Curve, true, true, true);
-    if (auto* l = findChild<QLabel*>(QStringLiteral("lblCEth")))
-        l->setText(QStringLiteral("Etalon [") + unitText() + u']');
+    fraCURVE->setEthUnit(unitText());
     m_wizardStep = 3;
     m_timer.start();
     return true;
 }
 
 void frmQORCalibration::finish() {
+    if (!fraSNIMAC->TXT2XXX(kOwnFlags))
+        return;
     showPage(Page::None, false, false, false, 68);
-    m_timer.stop();
-    ResetDevice(m_layer, m_services.clock, m_layer.CurrentPort);
+    ResetDevice(*m_serviceWiring, m_services.clock, m_lang);
     EndProgram();
 }
 
-void frmQORCalibration::capture() {}
+void frmQORCalibration::capture() { fraCURVE->Capture(); }
+
+void frmQORCalibration::setFormatList(int digits) { fraSNIMAC->setFormatList(digits); }
+
+void frmQORCalibration::setConstantsText(const QString& n, const QString& k) {
+    fraQORSETUP->txtskN()->setText(n);
+    fraQORSETUP->txtskK()->setText(k);
+}
+
+QString frmQORCalibration::constantNText() const { return fraQORSETUP->txtskN()->text(); }
+
+QString frmQORCalibration::constantKText() const { return fraQORSETUP->txtskK()->text(); }
+
+void frmQORCalibration::constantsRead() { fraQORSETUP->constantsRead(); }
+
+void frmQORCalibration::updateCalibration() {
+    UpdateCalibration(m_calib, *fraSNIMAC, *fraCURVE);
+    lblJednotkaDISP->setText(m_session.CurrentRecord.Jednotka);
+    const IntExtMark mark = IntExtFor(m_session.TagPresent);
+    lblIIntExt->setText(mark.text);
+    lblIIntExt->setStyleSheet(QStringLiteral("color: %1;").arg(mark.color.name()));
+    lblIIntExt->setVisible(true);
+}
 
 } // namespace qm

@@ -1,5 +1,10 @@
 // The controls of the main window and where they stand, in twips.
 #include "app/frmQORCalibration.h"
+#include "app/servicewiring.h"
+#include "calibration/curvepage.h"
+#include "calibration/inputbox.h"
+#include "calibration/sensorpage.h"
+#include "service/systemcalibration.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -32,14 +37,6 @@ void setPointSize(QWidget* w, int points, bool bold = false) {
     w->setFont(f);
 }
 
-// Until the pages are plugged in, a frame that holds their place.
-QGroupBox* placeholder(QWidget* parent, const char* name, const QRect& geometry,
-                       const QString& title) {
-    auto* g = make<QGroupBox>(parent, name, geometry);
-    g->setTitle(title);
-    return g;
-}
-
 } // namespace
 
 void frmQORCalibration::buildControls() {
@@ -57,13 +54,12 @@ void frmQORCalibration::buildControls() {
     cmdSCANQM07->setText(QStringLiteral("Vyhledat"));
 
     // Sensor page, laid out beyond the right edge until the first activation.
-    fraSNIMAC = placeholder(this, "fraSNIMAC", tw.rect(9840, 240, 4875, 5355),
-                            QStringLiteral("Snímač (Interní křivka)"));
-    label(fraSNIMAC, "Label2", tw.rect(240, 360, 1200, 255), QStringLiteral("Popis"));
+    fraSNIMAC = new qm::fraSNIMAC(m_calib, this);
+    fraSNIMAC->setGeometry(tw.rect(9840, 240, 4875, 5355));
 
     // Curve page and its live signal panel.
-    fraCURVE = placeholder(this, "fraCURVE", tw.rect(300, 1680, 4515, 3840),
-                           QStringLiteral("Kalibrační křivka"));
+    fraCURVE = new qm::fraCURVE(m_calib, *m_inputBox, [this] { return m_liveSignal; }, this);
+    fraCURVE->setGeometry(tw.rect(300, 1680, 4515, 3840));
     fraDISPLAY = make<QFrame>(this, "fraDISPLAY", tw.rect(600, 360, 4020, 1230));
     fraDISPLAY->setFrameShape(QFrame::Panel);
     fraDISPLAY->setFrameShadow(QFrame::Sunken);
@@ -106,8 +102,9 @@ void frmQORCalibration::buildControls() {
     label(fraQORDISPLAY, "lblDilky", tw.rect(1740, 975, 840, 315), QStringLiteral("Dílky"));
     label(fraQORDISPLAY, "lblBAT", tw.rect(2940, 975, 420, 315), QStringLiteral("div"));
     label(fraQORDISPLAY, "lblDiv", tw.rect(3360, 975, 420, 315), QStringLiteral("div"));
-    fraQORSETUP = placeholder(this, "fraQORSETUP", tw.rect(5520, 1560, 3915, 4515),
-                              QStringLiteral("Systemova Kalibrace"));
+    fraQORSETUP = new qm::fraQORSETUP(m_session, *m_serviceWiring, m_services.messages,
+                                      m_services.clock, m_lang, this);
+    fraQORSETUP->setGeometry(tw.rect(5520, 1560, 3915, 4515));
 
     // Status overlay, laid out below the window until the first activation.
     fraSTATUS = make<QFrame>(this, "fraSTATUS", tw.rect(120, 7200, 5175, 5535));

@@ -1,6 +1,8 @@
 // The wizard machine: pages, Back/Next/Cancel, the status overlay and the steps.
 #include "app/frmQORCalibration.h"
 
+#include "calibration/curvepage.h"
+#include "calibration/sensorpage.h"
 #include "core/settings.h"
 
 #include <QComboBox>
@@ -8,6 +10,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+
+#include <array>
 
 namespace qm {
 
@@ -73,14 +77,28 @@ void frmQORCalibration::cmdCancel_Click() {
     EndProgram();
 }
 
+// Enabling gives the buttons back the states they had when they were
+// disabled, so that a step that fails leaves them as they were (Back stays
+// off on the port page).
 void frmQORCalibration::DisableNavigation() {
-    for (QPushButton* b : {cmdBack, cmdNext, cmdCancel, cmdSCANQM07})
+    const std::array<QPushButton*, 4> buttons{cmdBack, cmdNext, cmdCancel, cmdSCANQM07};
+    if (m_navigationLocks++ == 0)
+        for (size_t i = 0; i < buttons.size(); ++i)
+            m_navigationStates[i] = buttons[i]->isEnabled();
+    for (QPushButton* b : buttons)
         b->setEnabled(false);
 }
 
 void frmQORCalibration::EnableNavigation() {
-    for (QPushButton* b : {cmdBack, cmdNext, cmdCancel, cmdSCANQM07})
-        b->setEnabled(true);
+    const std::array<QPushButton*, 4> buttons{cmdBack, cmdNext, cmdCancel, cmdSCANQM07};
+    if (m_navigationLocks > 1) {
+        --m_navigationLocks;
+        return;
+    }
+    const bool restore = m_navigationLocks == 1;
+    m_navigationLocks = 0;
+    for (size_t i = 0; i < buttons.size(); ++i)
+        buttons[i]->setEnabled(restore ? m_navigationStates[i] : true);
 }
 
 void frmQORCalibration::showStatus(bool visible) {

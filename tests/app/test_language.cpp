@@ -86,6 +86,26 @@ private slots:
         }
     }
 
+    // The files the build ships: every text the program shows is there.
+    void shippedFiles_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("back");
+        QTest::newRow("Czech") << "qm07r.lang" << QStringLiteral("Zpět");
+        QTest::newRow("English") << "en.lang" << QStringLiteral("Back");
+    }
+    void shippedFiles() {
+        QFETCH(QString, file);
+        QFETCH(QString, back);
+        LangTable table;
+        QCOMPARE(LoadLanguage(QStringLiteral(QM_LANG_DIR "/") + file, table), 238);
+        QCOMPARE(table.text(3), back);
+        const int used[] = {1,  2,  3,  4,  5,  9,  10, 11, 12, 13, 14, 15, 16, 19, 22, 23, 24, 25, 29,
+                            30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 47, 49, 50, 51,
+                            52, 53, 54, 55, 56, 60, 61, 62, 63, 66, 67, 68, 69, 71, 72, 75, 76, 77, 80, 81};
+        for (int n : used)
+            QVERIFY2(!table.text(n).trimmed().isEmpty(), qPrintable(QString::number(n)));
+    }
+
     void missingFileLeavesTableAlone() {
         LangTable table;
         table.set(3, QStringLiteral("kept"));

@@ -2,7 +2,14 @@
 #include "windowharness.h"
 
 #include "core/numformat.h"
+#include "support/layoutimage.h"
 
+#include "calibration/inputbox.h"
+#include "sensor/imagecodec.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTimer>
 #include <QtTest>
 #include <cstring>
 
@@ -35,6 +42,16 @@ void expectPage(const WindowHarness& h, const PageState& s) {
 constexpr PageState kPortPage{true, false, false, false, false, true, true};
 constexpr PageState kSensorPage{false, true, false, false, true, true, true};
 constexpr PageState kCurvePage{false, false, true, true, true, true, true};
+
+// Answers the reference value dialog once it is up: types the value and presses Enter.
+void answerDialog(frmQORCalibInputBox& box, const QString& value, QString* shownSignal) {
+    QTimer::singleShot(0, &box, [&box, value, shownSignal] {
+        QVERIFY(box.isVisible());
+        *shownSignal = box.txtCalBod(0)->text();
+        box.txtCalBod(1)->setText(value);
+        QTest::keyClick(box.txtCalBod(1), Qt::Key_Return);
+    });
+}
 
 } // namespace
 
@@ -185,8 +202,14 @@ private slots:
         f.lowerCaseId = lowerCase;
         h.device.setFaults(f);
         frmQORCalibration& w = h.open();
+        bool locked = false;
+        h.messages.setOnShow([&](const Message&) {
+            locked = !h.enabled("cmdNext") && !h.enabled("cmdCancel") && !h.enabled("cmdSCANQM07");
+        });
         QTest::mouseClick(h.child<QAbstractButton>("cmdSCANQM07"), Qt::LeftButton);
         QCOMPARE(h.messages.texts(), QStringList{message});
+        QVERIFY(locked);
+        expectPage(h, kPortPage);
         QCOMPARE(h.messages.last().icon, message == "51" ? MsgIcon::Exclamation : MsgIcon::Information);
         QCOMPARE(h.child<QComboBox>("cmbPort")->currentIndex(), selected);
         QCOMPARE(w.serial().CurrentPort, 0); // the search opens nothing for good
@@ -202,6 +225,157 @@ private slots:
         h.clickNext();
         // ReadQM07 upper-cases the reply too, so the whole step goes through.
         QCOMPARE(w.WizardStep(), 2);
+    }
+
+    // A configuration that this program did not make is edited only on Yes.
+    void foreignConfigurationAsksFirst_data() {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<int>("step");
+        QTest::newRow("yes") << int(MsgYes) << 2;
+        QTest::newRow("no") << int(MsgNo) << 1;
+    }
+    void foreignConfigurationAsksFirst() {
+        QFETCH(int, answer);
+        QFETCH(int, step);
+        WindowHarness h;
+        h.useShippedLanguage();
+        QByteArray image = testing::LayoutImage();
+        image[image.indexOf("KRI") + 3] = char(0xC0); // valid, 4-byte, not made here
+        h.device.setBlock(DeviceModel::kTagBlock, testing::ToBlock(image));
+        frmQORCalibration& w = h.open();
+        h.messages.answer(MsgButton(answer));
+        h.clickNext();
+        QCOMPARE(h.messages.texts(), QStringList{w.LangText().text(75)});
+        const Message& q = h.messages.last();
+        QCOMPARE(q.icon, MsgIcon::Question);
+        QCOMPARE(q.buttons, MsgYes | MsgNo);
+        QCOMPARE(q.defaultButton, MsgNo);
+        QCOMPARE(w.WizardStep(), step);
+        expectPage(h, step == 2 ? kSensorPage : kPortPage);
+    }
+
+    // F5 captures the live signal into the curve whichever page is shown.
+    void f5CapturesOnEveryPage_data() {
+        QTest::addColumn<int>("nexts");
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("port page") << 0 << QString();
+        QTest::newRow("sensor page, in the description") << 1 << "txtPopis";
+        QTest::newRow("curve page, in the list") << 2 << "lstKrivka";
+    }
+    void f5CapturesOnEveryPage() {
+        QFETCH(int, nexts);
+        QFETCH(QString, focus);
+        WindowHarness h;
+        frmQORCalibration& w = h.open();
+        for (int i = 0; i < nexts; ++i)
+            h.clickNext();
+        QCOMPARE(w.WizardStep(), nexts + 1);
+        QWidget* target = focus.isEmpty() ? static_cast<QWidget*>(&w) : h.child(focus.toLatin1());
+        const int before = w.curve().KrivkaCount();
+        QString shownSignal;
+        answerDialog(w.inputBox(), QStringLiteral("12,5"), &shownSignal);
+        QTest::keyClick(target, Qt::Key_F5);
+        QCOMPARE(shownSignal, QStringLiteral("    0.00000")); // no valid measurement yet
+        QCOMPARE(w.curve().KrivkaCount(), before + 1);
+        QVERIFY(w.curve().FindSignal(0.0) > 0);
+        // Other keys do nothing.
+        QTest::keyClick(target, Qt::Key_F6);
+        QCOMPARE(w.curve().KrivkaCount(), before + 1);
+    }
+
+    void enterPressesNext() {
+        WindowHarness h;
+        frmQORCalibration& w = h.open();
+        QTest::keyClick(h.child<QComboBox>("cmbPort"), Qt::Key_Return);
+        QCOMPARE(w.WizardStep(), 2);
+    }
+
+    void nextOnTheSensorPageChecksFirst_data() {
+        QTest::addColumn<bool>("changeGain");
+        QTest::addColumn<QString>("description");
+        QTest::addColumn<QList<int>>("texts");
+        QTest::addColumn<int>("step");
+        QTest::newRow("gain changed, answer No") << true << "Load cell" << QList<int>{55} << 2;
+        QTest::newRow("empty description") << false << "   " << QList<int>{60} << 2;
+        QTest::newRow("all well") << false << "Load cell" << QList<int>{} << 3;
+    }
+    void nextOnTheSensorPageChecksFirst() {
+        QFETCH(bool, changeGain);
+        QFETCH(QString, description);
+        QFETCH(QList<int>, texts);
+        QFETCH(int, step);
+        WindowHarness h;
+        h.useShippedLanguage();
+        frmQORCalibration& w = h.open();
+        h.clickNext();
+        if (changeGain) {
+            auto* gain = h.child<QComboBox>("cmbGain");
+            gain->setCurrentIndex((gain->currentIndex() + 1) % gain->count());
+        }
+        h.child<QLineEdit>("txtPopis")->setText(description);
+        h.clickNext();
+        QStringList expected;
+        for (int n : texts)
+            expected << w.LangText().text(n);
+        QCOMPARE(h.messages.texts(), expected);
+        QCOMPARE(w.WizardStep(), step);
+        expectPage(h, step == 2 ? kSensorPage : kCurvePage);
+    }
+
+    // Next on the curve page ends the program; a curve that cannot be stored keeps the page.
+    void finishingStep_data() {
+        QTest::addColumn<bool>("clearCurve");
+        QTest::newRow("valid curve") << false;
+        QTest::newRow("empty curve") << true;
+    }
+    void finishingStep() {
+        QFETCH(bool, clearCurve);
+        WindowHarness h;
+        h.useShippedLanguage();
+        frmQORCalibration& w = h.open();
+        h.clickNext();
+        h.clickNext();
+        if (clearCurve) {
+            h.messages.answerYes();
+            QTest::mouseClick(h.child<QAbstractButton>("cmdListAction2"), Qt::LeftButton);
+            h.messages.clear();
+        }
+        QSignalSpy ended(&w, &frmQORCalibration::programEnded);
+        const int requests = h.device.requestCount();
+        h.clickNext();
+        if (clearCurve) {
+            QCOMPARE(h.messages.texts(), QStringList{w.LangText().text(39)});
+            QCOMPARE(ended.count(), 0);
+            QCOMPARE(w.WizardStep(), 3);
+            expectPage(h, kCurvePage);
+            return;
+        }
+        QCOMPARE(ended.count(), 1);
+        QVERIFY(h.device.requestCount() > requests); // the reset went out
+        for (const char* frame : {"fraCOMM", "fraSNIMAC", "fraCURVE", "fraDISPLAY", "fraSTATUS"})
+            QVERIFY2(!h.visible(frame), frame);
+        for (const char* button : {"cmdBack", "cmdNext", "cmdCancel"})
+            QVERIFY2(!h.enabled(button), button);
+        QCOMPARE(h.text("cmdCancel"), w.LangText().text(68));
+    }
+
+    // The system calibration column writes through the window to the device.
+    void systemCalibrationSaveWritesTheDevice() {
+        WindowHarness h;
+        frmQORCalibration& w = h.open(QStringLiteral("savant"));
+        h.clickNext();
+        h.clickNext();
+        QTest::mouseClick(h.child<QAbstractButton>("cmdLoadDef"), Qt::LeftButton);
+        h.child<QLineEdit>("txtskN")->setText(QStringLiteral("8388000"));
+        QTest::mouseClick(h.child<QAbstractButton>("cmdSKSave"), Qt::LeftButton);
+        const QByteArray memory = h.device.memory();
+        float n = 0;
+        std::memcpy(&n, memory.constData() + 0x90, 4);
+        QCOMPARE(n, 8388000.0f);
+        QCOMPARE(h.child<QLineEdit>("txtskN")->text(), QStringLiteral("8388000")); // read back
+        QVERIFY(w.tmrCasovac().isActive());
+        QVERIFY(h.enabled("cmdNext"));
+        QVERIFY(!h.visible("fraSTATUS"));
     }
 
     void cancelClosesThePortAndEnds() {

@@ -223,14 +223,6 @@ class TestCurvePage : public QObject {
         QVERIFY(!f.deleteButton()->isEnabled());
     }
 
-    void editWithoutSelectionDoesNothing() {
-        Fixture f;
-        f.capture(1, 10);
-        f.page.lstKrivka()->clearSelection();
-        f.page.Edit();
-        QCOMPARE(f.dialog.shown.size(), 1);
-    }
-
     void deleteAsksFirst() {
         Fixture f;
         f.capture(1, 10);
@@ -240,6 +232,8 @@ class TestCurvePage : public QObject {
         QVERIFY(f.messages.isEmpty());
         f.page.Delete();
         QCOMPARE(f.messages.texts(), QStringList{"T62"});
+        f.page.Edit(); // nothing selected: no dialog
+        QCOMPARE(f.dialog.shown.size(), 2);
 
         f.messages.clear();
         f.clickLine(1);
@@ -313,12 +307,6 @@ class TestCurvePage : public QObject {
         QVERIFY(QFontInfo(f.page.lstKrivka()->font()).fixedPitch());
         QVERIFY(!f.deleteButton()->isEnabled());
         QVERIFY(!f.clearButton()->isEnabled());
-    }
-
-    void ethCaptionTrimsUnit() {
-        Fixture f;
-        f.page.setEthUnit(QStringLiteral("kg    "));
-        QCOMPARE(f.page.lblCEth()->text(), QStringLiteral("Etalon [kg]"));
     }
 };
 

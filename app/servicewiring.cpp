@@ -1,0 +1,29 @@
+#include "app/servicewiring.h"
+
+#include "device/protocol.h"
+
+#include <QLabel>
+
+namespace qm {
+
+void frmQORCalibration::ServiceWiring::showStatus(const std::optional<QString>& text) {
+    m_w.showStatus(true);
+    if (text)
+        m_w.lblStatus->setText(*text);
+}
+
+bool frmQORCalibration::ServiceWiring::writeConstants(double N, double k) {
+    SerialLayer& layer = m_w.m_layer;
+    Clock& clock = m_w.m_services.clock;
+    const int port = layer.CurrentPort;
+    // Both are written even when the first fails; the read-back shows what holds.
+    const int n = EEWriteSingle(layer, clock, port, kDeviceAddress, kAddrZeroCount, N, kEETimeoutMs);
+    const int m = EEWriteSingle(layer, clock, port, kDeviceAddress, kAddrMultiplier, k, kEETimeoutMs);
+    return n == 1 && m == 1;
+}
+
+void frmQORCalibration::ServiceWiring::sendReset() {
+    m_w.m_layer.WritePort(m_w.m_layer.CurrentPort, kRequestReset);
+}
+
+} // namespace qm

@@ -1,0 +1,27 @@
+#pragma once
+// The main window as the system calibration column sees it: the live count and
+// timer, the navigation buttons, the status overlay and the device exchanges.
+#include "app/frmQORCalibration.h"
+#include "service/serviceactions.h"
+
+namespace qm {
+
+class frmQORCalibration::ServiceWiring final : public ServiceActions {
+public:
+    explicit ServiceWiring(frmQORCalibration& w) : m_w(w) {}
+    double liveDiv() const override { return m_w.m_liveDiv; }
+    void stopLive() override { m_w.m_timer.stop(); }
+    void startLive() override { m_w.m_timer.start(); }
+    void disableNavigation() override { m_w.DisableNavigation(); }
+    void enableNavigation() override { m_w.EnableNavigation(); }
+    void showStatus(const std::optional<QString>& text) override;
+    void hideStatus() override { m_w.showStatus(false); }
+    bool writeConstants(double N, double k) override;
+    void sendReset() override;
+    void readAll() override { m_w.readAll(); }
+
+private:
+    frmQORCalibration& m_w;
+};
+
+} // namespace qm
