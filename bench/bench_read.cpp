@@ -29,7 +29,9 @@ struct Sample {
     int status = -1;
 };
 
-double ms(const timeval& t) { return t.tv_sec * 1000.0 + t.tv_usec / 1000.0; }
+double ms(const timeval& t) {
+    return t.tv_sec * 1000.0 + t.tv_usec / 1000.0;
+}
 
 // One run as a child process; wait4 gives exactly its own CPU time.
 Sample runOnce(const QString& ctl, const QString& port) {
@@ -43,8 +45,7 @@ Sample runOnce(const QString& ctl, const QString& port) {
     QElapsedTimer t;
     t.start();
     pid_t pid = 0;
-    if (posix_spawn(&pid, exe.constData(), &actions, nullptr, argv, environ) != 0)
-        return s;
+    if (posix_spawn(&pid, exe.constData(), &actions, nullptr, argv, environ) != 0) return s;
     int status = 0;
     rusage usage{};
     wait4(pid, &status, 0, &usage);
@@ -64,7 +65,8 @@ bool scenario(const char* name, const QStringList& simArgs, double mandatedMs, i
         std::fprintf(stderr, "bench_read: %s\n", qPrintable(error));
         return false;
     }
-    const QString ctl = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("qm07ctl"));
+    const QString ctl =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("qm07ctl"));
     std::vector<Sample> samples;
     for (int i = 0; i < runs; ++i) {
         const Sample s = runOnce(ctl, link);
@@ -83,10 +85,11 @@ bool scenario(const char* name, const QStringList& simArgs, double mandatedMs, i
     }
     wall /= runs;
     cpu /= runs;
-    std::printf("%-28s wall %7.1f ms (min %.1f, max %.1f)  mandated waits %6.0f ms  over by %+5.1f%%  "
-                "CPU %5.1f ms = %4.2f%% of wall\n",
-                name, wall, lo, hi, mandatedMs, 100.0 * (wall - mandatedMs) / mandatedMs, cpu,
-                100.0 * cpu / wall);
+    std::printf(
+        "%-28s wall %7.1f ms (min %.1f, max %.1f)  mandated waits %6.0f ms  over by %+5.1f%%  "
+        "CPU %5.1f ms = %4.2f%% of wall\n",
+        name, wall, lo, hi, mandatedMs, 100.0 * (wall - mandatedMs) / mandatedMs, cpu,
+        100.0 * cpu / wall);
     return true;
 }
 

@@ -16,21 +16,22 @@ namespace {
 
 // The link to the device for one command: the port map, the layer, the clock.
 class DeviceLink {
-public:
+  public:
     DeviceLink() : m_map(&m_settings), m_factory(nullptr), m_layer(nullptr) {}
 
     // Resolves --port (or the stored port); false with a message on a bad name.
     bool choosePort(Context& ctx, int& exitCode) {
         QString name = ctx.port.trimmed();
         if (name.isEmpty())
-            name = QStringLiteral("COM") +
-                   m_settings.value(QStringLiteral("Default"), QStringLiteral("ComPort"),
-                                    QStringLiteral("1"));
+            name = QStringLiteral("COM") + m_settings.value(QStringLiteral("Default"),
+                                                            QStringLiteral("ComPort"),
+                                                            QStringLiteral("1"));
         m_port = PortNumberFromName(name);
         if (m_port == 0) {
             if (name.startsWith(QLatin1String("COM"), Qt::CaseInsensitive) || name.isEmpty()) {
-                exitCode = Fail(ctx, QStringLiteral("no such port \"%1\" (COM1..COM20 or a path)").arg(name),
-                                kExitBadInput);
+                exitCode = Fail(
+                    ctx, QStringLiteral("no such port \"%1\" (COM1..COM20 or a path)").arg(name),
+                    kExitBadInput);
                 return false;
             }
             m_port = 1; // a path stands in for COM1
@@ -49,7 +50,8 @@ public:
         case ConnectResult::OpenFailed: {
             QString text;
             m_layer->CommErrorText(text);
-            exitCode = Fail(ctx, QStringLiteral("cannot open %1: %2").arg(where(), text), kExitDevice);
+            exitCode =
+                Fail(ctx, QStringLiteral("cannot open %1: %2").arg(where(), text), kExitDevice);
             return false;
         }
         case ConnectResult::NoDevice:
@@ -73,7 +75,7 @@ public:
         m_layer = std::make_unique<SerialLayer>(*m_factory, m_clock);
     }
 
-private:
+  private:
     QtSettingsStore m_settings;
     PortMap m_map;
     RealClock m_clock;
@@ -85,8 +87,8 @@ private:
 
 // {"result": r, "record": {...}} as decode prints it, one level in.
 QByteArray resultJson(int result, const SensorRecord& rec) {
-    return "{\n    \"result\": " + QByteArray::number(result) + ",\n    \"record\": " +
-           RecordToJson(rec, 4) + "\n  }";
+    return "{\n    \"result\": " + QByteArray::number(result) +
+           ",\n    \"record\": " + RecordToJson(rec, 4) + "\n  }";
 }
 
 // The block named on the command line: group 0 (the iTag) or 4 (the store).
@@ -94,8 +96,7 @@ bool parseBlock(const QString& text, int& group) {
     bool ok = false;
     const QString t = text.trimmed().toLower();
     const int n = t.startsWith(QLatin1String("0x")) ? t.mid(2).toInt(&ok, 16) : t.toInt(&ok, 16);
-    if (!ok || (n != 0x00 && n != 0x80))
-        return false;
+    if (!ok || (n != 0x00 && n != 0x80)) return false;
     group = n / 32;
     return true;
 }
@@ -110,11 +111,9 @@ int RunRead(Context& ctx, const QStringList& args) {
         "nothing: an image that does not decode is reported (exit 3), not replaced. Exit 4 "
         "when the device cannot be reached."));
     int exitCode = kExitOk;
-    if (!ParseCommandArgs(parser, ctx, args, 0, exitCode))
-        return exitCode;
+    if (!ParseCommandArgs(parser, ctx, args, 0, exitCode)) return exitCode;
     DeviceLink link;
-    if (!link.choosePort(ctx, exitCode) || !link.connect(ctx, exitCode))
-        return exitCode;
+    if (!link.choosePort(ctx, exitCode) || !link.connect(ctx, exitCode)) return exitCode;
 
     const LangTable lang;
     ReadUi ui;
@@ -151,13 +150,11 @@ int RunScan(Context& ctx, const QStringList& args) {
         "Searches COM1..COM19 (through the port map) for a QM-07R as the calibrator's search "
         "button does, and prints the first port that answers. Exit 1 when none does."));
     int exitCode = kExitOk;
-    if (!ParseCommandArgs(parser, ctx, args, 0, exitCode))
-        return exitCode;
+    if (!ParseCommandArgs(parser, ctx, args, 0, exitCode)) return exitCode;
     DeviceLink link;
     link.build();
     const int port = FindDevice(link.layer(), link.clock());
-    if (port < 1)
-        return 1;
+    if (port < 1) return 1;
     ctx.out << "COM" << port << Qt::endl;
     return kExitOk;
 }
@@ -175,24 +172,22 @@ int RunDump(Context& ctx, const QStringList& args) {
     parser.addOption(block);
     parser.addOption(output);
     int exitCode = kExitOk;
-    if (!ParseCommandArgs(parser, ctx, args, 0, exitCode))
-        return exitCode;
+    if (!ParseCommandArgs(parser, ctx, args, 0, exitCode)) return exitCode;
     int group = 0;
     if (!parser.isSet(block) || !parseBlock(parser.value(block), group))
         return Fail(ctx, QStringLiteral("--block must be 0x00 or 0x80"), kExitBadInput);
     DeviceLink link;
-    if (!link.choosePort(ctx, exitCode) || !link.connect(ctx, exitCode))
-        return exitCode;
+    if (!link.choosePort(ctx, exitCode) || !link.connect(ctx, exitCode)) return exitCode;
     QByteArray image;
     if (ReadConfigBlock(link.layer(), link.clock(), link.port(), image, kDeviceAddress, group, 0) !=
         kBlockRead)
-        return Fail(ctx, QStringLiteral("block 0x%1 did not arrive from %2")
-                             .arg(QString::number(BlockNumber(group, 0), 16).rightJustified(2, u'0'),
-                                  link.where()),
+        return Fail(ctx,
+                    QStringLiteral("block 0x%1 did not arrive from %2")
+                        .arg(QString::number(BlockNumber(group, 0), 16).rightJustified(2, u'0'),
+                             link.where()),
                     kExitDevice);
     QString error;
-    if (!WriteOutput(parser.value(output), image, error))
-        return Fail(ctx, error, kExitBadInput);
+    if (!WriteOutput(parser.value(output), image, error)) return Fail(ctx, error, kExitBadInput);
     return kExitOk;
 }
 
@@ -202,30 +197,29 @@ int RunLive(Context& ctx, const QStringList& args) {
         "Connects and polls the live measurement every 150 ms, printing one line per tick: the "
         "raw count, the signal in mV/V and the display value, or \"-----\" when the reply was "
         "missing or incomplete (as on the first tick)."));
-    const QCommandLineOption count(QStringLiteral("count"),
-                                   QStringLiteral("Stop after N ticks (default: run until stopped)."),
-                                   QStringLiteral("N"));
+    const QCommandLineOption count(
+        QStringLiteral("count"), QStringLiteral("Stop after N ticks (default: run until stopped)."),
+        QStringLiteral("N"));
     parser.addOption(count);
     int exitCode = kExitOk;
-    if (!ParseCommandArgs(parser, ctx, args, 0, exitCode))
-        return exitCode;
+    if (!ParseCommandArgs(parser, ctx, args, 0, exitCode)) return exitCode;
     bool ok = true;
     const int ticks = parser.isSet(count) ? parser.value(count).toInt(&ok) : 0;
     if (!ok || ticks < 0)
         return Fail(ctx, QStringLiteral("--count needs a whole number"), kExitBadInput);
     DeviceLink link;
-    if (!link.choosePort(ctx, exitCode) || !link.connect(ctx, exitCode))
-        return exitCode;
+    if (!link.choosePort(ctx, exitCode) || !link.connect(ctx, exitCode)) return exitCode;
     for (int i = 0; ticks == 0 || i < ticks; ++i) {
-        if (i > 0)
-            link.clock().delay(150);
+        if (i > 0) link.clock().delay(150);
         const LiveTick tick = PollLive(link.layer(), link.port());
         if (!tick.portOpen)
-            return Fail(ctx, QStringLiteral("the line to %1 was lost").arg(link.where()), kExitDevice);
+            return Fail(ctx, QStringLiteral("the line to %1 was lost").arg(link.where()),
+                        kExitDevice);
         if (tick.reading)
             ctx.out << FormatMask(tick.reading->div, QStringLiteral("#######0")) << ' '
                     << FormatMask(tick.reading->signal, QStringLiteral("###0.0000")) << ' '
-                    << QString::number(static_cast<float>(tick.reading->display), 'g', 7) << Qt::endl;
+                    << QString::number(static_cast<float>(tick.reading->display), 'g', 7)
+                    << Qt::endl;
         else
             ctx.out << "-----" << Qt::endl;
     }

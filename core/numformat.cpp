@@ -54,7 +54,7 @@ void RoundDigits(Decimal& d, int keep) {
         --i;
     }
     if (i < 0) {
-        d.digits = "1";
+        d.digits.assign(1, '1'); // assign, not =: GCC 12 -O2 warns falsely on "=" here
         ++d.point;
     } else {
         ++d.digits[static_cast<size_t>(i)];

@@ -22,10 +22,8 @@ int FindDevice(SerialLayer& layer, Clock& clock, int lastPort) {
             clock.delay(100);
             QString reply;
             layer.ReadPort(p, reply, 256);
-            if (layer.PortIsOpen(p))
-                layer.ClosePort(p);
-            if (reply.contains(QLatin1String("QM")))
-                return p;
+            if (layer.PortIsOpen(p)) layer.ClosePort(p);
+            if (reply.contains(QLatin1String("QM"))) return p;
         }
         layer.ClosePort(p);
     }
@@ -35,12 +33,9 @@ int FindDevice(SerialLayer& layer, Clock& clock, int lastPort) {
 ConnectResult ConnectDevice(SerialLayer& layer, Clock& clock, int port,
                             const ConnectOptions& options) {
     layer.CurrentPort = port;
-    if (layer.PortIsOpen(port))
-        layer.ClosePort(port);
-    if (options.stopLiveTimer)
-        options.stopLiveTimer();
-    if (layer.OpenPort(port, kBaud, true) != 0)
-        return ConnectResult::OpenFailed;
+    if (layer.PortIsOpen(port)) layer.ClosePort(port);
+    if (options.stopLiveTimer) options.stopLiveTimer();
+    if (layer.OpenPort(port, kBaud, true) != 0) return ConnectResult::OpenFailed;
     clock.delay(100);
     FlushRead(layer, port);
     layer.WritePort(port, kRequestIdentify);
@@ -49,10 +44,8 @@ ConnectResult ConnectDevice(SerialLayer& layer, Clock& clock, int port,
     clock.delay(100);
     QString reply;
     layer.ReadPort(port, reply, 256);
-    if (options.reply)
-        *options.reply = reply;
-    if (!reply.toUpper().contains(QLatin1String("QM")))
-        return ConnectResult::NoDevice;
+    if (options.reply) *options.reply = reply;
+    if (!reply.toUpper().contains(QLatin1String("QM"))) return ConnectResult::NoDevice;
     if (options.settings)
         options.settings->setValue(QStringLiteral("Default"), QStringLiteral("ComPort"),
                                    QString::number(port));

@@ -21,9 +21,9 @@ enum class ConnectResult {
 };
 
 struct ConnectOptions {
-    SettingsStore* settings = nullptr;      // where "ComPort" goes on success
-    std::function<void()> stopLiveTimer;    // run before the port is opened
-    QString* reply = nullptr;               // receives the identification reply
+    SettingsStore* settings = nullptr;   // where "ComPort" goes on success
+    std::function<void()> stopLiveTimer; // run before the port is opened
+    QString* reply = nullptr;            // receives the identification reply
 };
 
 // The connect step for port (1..20): sets layer.CurrentPort, reopens the port

@@ -4,8 +4,7 @@ namespace qm {
 
 LiveTick PollLive(SerialLayer& layer, int port) {
     LiveTick tick;
-    if (!layer.PortIsOpen(port))
-        return tick;
+    if (!layer.PortIsOpen(port)) return tick;
     tick.portOpen = true;
     QString reply;
     layer.ReadPort(port, reply, 256);

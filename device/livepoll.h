@@ -9,8 +9,8 @@
 namespace qm {
 
 struct LiveTick {
-    bool portOpen = false;                // false: nothing was read or sent
-    std::optional<Measurement> reading;   // empty: show "-----"
+    bool portOpen = false;              // false: nothing was read or sent
+    std::optional<Measurement> reading; // empty: show "-----"
 };
 
 LiveTick PollLive(SerialLayer& layer, int port);

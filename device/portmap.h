@@ -20,7 +20,7 @@ QString DefaultPortPath(int port);
 int PortNumberFromName(QStringView name);
 
 class PortMap {
-public:
+  public:
     using EnvLookup = std::function<QString(const QString& name)>;
     // settings may be null; env defaults to the process environment.
     explicit PortMap(const SettingsStore* settings = nullptr, EnvLookup env = {});
@@ -29,7 +29,7 @@ public:
     // Names COMn's path outright, before anything else (a path given on a command line).
     void pin(int port, const QString& path);
 
-private:
+  private:
     const SettingsStore* m_settings;
     EnvLookup m_env;
     QMap<int, QString> m_pinned;

@@ -24,7 +24,9 @@ void pollFor(SerialLayer& layer, Clock& clock, int port, QString& reply, int max
         poll(layer, clock, port, reply, maxLen);
 }
 
-int echoedByte(const QString& reply) { return static_cast<int>(HexVal(QStringView(reply).left(2))); }
+int echoedByte(const QString& reply) {
+    return static_cast<int>(HexVal(QStringView(reply).left(2)));
+}
 
 } // namespace
 
@@ -42,8 +44,7 @@ void FlushRead(SerialLayer& layer, int port) {
 
 int ReadConfigBlock(SerialLayer& layer, Clock& clock, int port, QByteArray& image, int address,
                     int group, int sub) {
-    if (!layer.PortIsOpen(port))
-        return kBlockPortClosed;
+    if (!layer.PortIsOpen(port)) return kBlockPortClosed;
     layer.WritePort(port, QStringLiteral("\r"));
     clock.delay(200);
     FlushRead(layer, port);
@@ -55,8 +56,7 @@ int ReadConfigBlock(SerialLayer& layer, Clock& clock, int port, QByteArray& imag
         poll(layer, clock, port, reply, kCommReadMax);
         ++polls;
     }
-    if (reply.size() != kBlockReplyLen || polls > 100)
-        return kBlockNoReply;
+    if (reply.size() != kBlockReplyLen || polls > 100) return kBlockNoReply;
     image.resize(kBlockBytes);
     for (int i = 0; i < kBlockBytes; ++i)
         image[i] = static_cast<char>(HexVal(QStringView(reply).mid(2 * i, 2)));
@@ -65,8 +65,7 @@ int ReadConfigBlock(SerialLayer& layer, Clock& clock, int port, QByteArray& imag
 
 int WriteConfigBlock(SerialLayer& layer, Clock& clock, int port, const QByteArray& image,
                      int address, int group, int sub, const WriteProgress& progress) {
-    if (!layer.PortIsOpen(port))
-        return kWritePortClosed;
+    if (!layer.PortIsOpen(port)) return kWritePortClosed;
     clock.delay(200);
     const int n = static_cast<int>(image.size());
     for (int p = 1; p <= n; ++p) {
@@ -80,12 +79,9 @@ int WriteConfigBlock(SerialLayer& layer, Clock& clock, int port, const QByteArra
             clock.delay(kPollMs);
             pollFor(layer, clock, port, reply, kFlushLen, kByteReplyLen, 21);
         }
-        if (reply.size() != kByteReplyLen)
-            return -p;
-        if (echoedByte(reply) != b)
-            return -(kWriteWrongEcho + p);
-        if (progress)
-            progress(p, n);
+        if (reply.size() != kByteReplyLen) return -p;
+        if (echoedByte(reply) != b) return -(kWriteWrongEcho + p);
+        if (progress) progress(p, n);
     }
     return 0;
 }
@@ -98,8 +94,7 @@ int EERead(SerialLayer& layer, Clock& clock, int port, int address, int memAddre
         layer.WritePort(port, request);
         clock.delay(kPollMs);
         pollFor(layer, clock, port, reply, 128, kByteReplyLen, timeoutMs / 10 + 1);
-        if (reply.size() == kByteReplyLen)
-            return echoedByte(reply);
+        if (reply.size() == kByteReplyLen) return echoedByte(reply);
     }
     return -1;
 }
@@ -112,8 +107,7 @@ int EEWrite(SerialLayer& layer, Clock& clock, int port, int address, int memAddr
     QString reply;
     for (int pass = 0; pass < 4; ++pass) {
         pollFor(layer, clock, port, reply, 128, kByteReplyLen, timeoutMs / 10 + 1);
-        if (reply.size() == kByteReplyLen && echoedByte(reply) == (byte & 0xFF))
-            return byte;
+        if (reply.size() == kByteReplyLen && echoedByte(reply) == (byte & 0xFF)) return byte;
         clock.delay(kPollMs);
     }
     return -1;
@@ -133,8 +127,7 @@ int EEWriteSingle(SerialLayer& layer, Clock& clock, int port, int address, int m
     int confirmed = 0;
     for (int i = 0; i < 4; ++i) {
         const int b = static_cast<int>(HexVal(QStringView(hex).mid(2 * i, 2)));
-        if (EEWrite(layer, clock, port, address, memAddress + i, b, timeoutMs) >= 0)
-            ++confirmed;
+        if (EEWrite(layer, clock, port, address, memAddress + i, b, timeoutMs) >= 0) ++confirmed;
     }
     return confirmed == 4 ? 1 : 0;
 }
@@ -159,8 +152,7 @@ QString QueryTag(SerialLayer& layer, Clock& clock, int port) {
 }
 
 int TagPresentFromReply(QStringView reply) {
-    if (reply.size() != kByteReplyLen)
-        return 0;
+    if (reply.size() != kByteReplyLen) return 0;
     return static_cast<int>(HexVal(reply.left(2)) & 1);
 }
 
@@ -171,8 +163,7 @@ void ResetDevice(SerialLayer& layer, Clock& clock, int port) {
 }
 
 std::optional<Measurement> ParseMeasurement(QStringView reply) {
-    if (reply.size() != kMeasureReplyLen)
-        return std::nullopt;
+    if (reply.size() != kMeasureReplyLen) return std::nullopt;
     Measurement m;
     m.div = static_cast<double>(HexVal(reply.left(6)));
     m.signal = HexToSingle(reply.mid(6, 8), true);

@@ -16,7 +16,7 @@ inline constexpr int kDeviceAddress = 0;
 
 // Device memory addresses.
 inline constexpr int kAddrDisplayDigits = 0x20;
-inline constexpr int kAddrZeroCount = 0x90; // N, IEEE single
+inline constexpr int kAddrZeroCount = 0x90;  // N, IEEE single
 inline constexpr int kAddrMultiplier = 0x94; // k, IEEE single
 inline constexpr int kEETimeoutMs = 100;
 
@@ -41,7 +41,9 @@ inline constexpr int kWritePortClosed = -20000;
 QString DeviceCommand(int address, const char* letters, std::initializer_list<int> fields = {});
 
 // Block number of a memory group and sub-block.
-constexpr int BlockNumber(int group, int sub) { return group * 32 + sub; }
+constexpr int BlockNumber(int group, int sub) {
+    return group * 32 + sub;
+}
 
 int ReadConfigBlock(SerialLayer& layer, Clock& clock, int port, QByteArray& image, int address,
                     int group, int sub);

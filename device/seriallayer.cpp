@@ -13,15 +13,14 @@ const QString kBadPortText = QStringLiteral("Subscript out of range");
 // Only the line the device speaks can be set up: 115200 baud, 8N1.
 bool settingsSupported(const QString& settings) {
     const QStringList parts = settings.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    if (parts.isEmpty())
-        return false;
+    if (parts.isEmpty()) return false;
     for (const QString& part : parts) {
         const QString key = part.section(QLatin1Char('='), 0, 0).toLower();
         const QString value = part.section(QLatin1Char('='), 1).toUpper();
-        const bool ok = (key == u"baud" && value == u"115200") || (key == u"parity" && value == u"N") ||
-                        (key == u"data" && value == u"8") || (key == u"stop" && value == u"1");
-        if (!ok)
-            return false;
+        const bool ok = (key == u"baud" && value == u"115200") ||
+                        (key == u"parity" && value == u"N") || (key == u"data" && value == u"8") ||
+                        (key == u"stop" && value == u"1");
+        if (!ok) return false;
     }
     return true;
 }
@@ -60,11 +59,9 @@ qint32 SerialLayer::recordWithFlags(const QString& source, const TransportError&
 // A transport that closed itself after a device error is forgotten once its
 // rescued bytes have been read, so later exchanges see the port as not open.
 void SerialLayer::forgetIfLost(PortRecord& rec) {
-    if (!rec.open || !rec.handle || rec.handle->isOpen())
-        return;
+    if (!rec.open || !rec.handle || rec.handle->isOpen()) return;
     TransportError ignored;
-    if (rec.handle->bytesWaiting(&ignored) > 0)
-        return;
+    if (rec.handle->bytesWaiting(&ignored) > 0) return;
     rec.handle.reset();
     rec.open = false;
 }
@@ -72,8 +69,7 @@ void SerialLayer::forgetIfLost(PortRecord& rec) {
 qint32 SerialLayer::CommOpen(int port, const QString& name, const QString& settings) {
     Q_UNUSED(name); // the port map names the device behind the number
     PortRecord* rec = entry(port);
-    if (!rec)
-        return record(QStringLiteral("CommOpen"), {kCommBadPortNumber, kBadPortText});
+    if (!rec) return record(QStringLiteral("CommOpen"), {kCommBadPortNumber, kBadPortText});
     if (rec->open)
         return record(QStringLiteral("CommOpen"), {kCommPortInUse, QStringLiteral("Port in use.")});
     std::unique_ptr<ByteTransport> t = m_factory.make(port);
@@ -81,13 +77,11 @@ qint32 SerialLayer::CommOpen(int port, const QString& name, const QString& setti
         return record(QStringLiteral("CommOpen (CreateFile)"),
                       {kCommBadPortNumber, QStringLiteral("No device for this port")});
     const TransportError e = t->open();
-    if (e.code != 0 && !t->isOpen())
-        return record(QStringLiteral("CommOpen (CreateFile)"), e);
+    if (e.code != 0 && !t->isOpen()) return record(QStringLiteral("CommOpen (CreateFile)"), e);
     // From here the handle is held: a later failure leaves the port open.
     rec->handle = std::move(t);
     rec->open = true;
-    if (e.code != 0)
-        return record(QStringLiteral("CommOpen (SetCommState)"), e);
+    if (e.code != 0) return record(QStringLiteral("CommOpen (SetCommState)"), e);
     if (!settingsSupported(settings))
         return record(QStringLiteral("CommOpen (BuildCommDCB)"),
                       {kCommBadSettings, QStringLiteral("The parameter is incorrect.")});
@@ -97,14 +91,11 @@ qint32 SerialLayer::CommOpen(int port, const QString& name, const QString& setti
 
 qint32 SerialLayer::CommClose(int port) {
     PortRecord* rec = entry(port);
-    if (!rec)
-        return record(QStringLiteral("CommClose"), {kCommBadPortNumber, kBadPortText});
-    if (!rec->open)
-        return 0;
+    if (!rec) return record(QStringLiteral("CommClose"), {kCommBadPortNumber, kBadPortText});
+    if (!rec->open) return 0;
     if (rec->handle) {
         const TransportError e = rec->handle->close();
-        if (e.code != 0)
-            return record(QStringLiteral("CommClose (CloseHandle)"), e);
+        if (e.code != 0) return record(QStringLiteral("CommClose (CloseHandle)"), e);
     }
     rec->handle.reset();
     rec->open = false;
@@ -130,8 +121,7 @@ qint32 SerialLayer::CommRead(int port, QString& text, qint32 maxLen) {
         forgetIfLost(*rec);
         return -1;
     }
-    if (waiting == 0)
-        return 0;
+    if (waiting == 0) return 0;
     // Every waiting byte is taken, even beyond maxLen, up to the read buffer.
     const qint64 n = qMin<qint64>(qMax<qint64>(waiting, maxLen), kCommReadMax);
     const QByteArray bytes = rec->handle->read(n, &e);
@@ -174,8 +164,7 @@ qint32 SerialLayer::CommErrorText(QString& text) const {
 qint32 SerialLayer::OpenPort(int port, const QString& baud, bool quiet) {
     const QString settings =
         QStringLiteral("baud=") + baud.trimmed() + QStringLiteral(" parity=N data=8 stop=1");
-    if (CommOpen(port, QStringLiteral("COM") + QString::number(port), settings) == 0)
-        return 0;
+    if (CommOpen(port, QStringLiteral("COM") + QString::number(port), settings) == 0) return 0;
     QString text;
     CommErrorText(text);
     if (!quiet && m_messages)
@@ -189,8 +178,7 @@ int SerialLayer::WritePort(int port, const QString& text) {
 
 bool SerialLayer::PortIsOpen(int port) {
     PortRecord* rec = entry(port);
-    if (!rec)
-        return false;
+    if (!rec) return false;
     forgetIfLost(*rec);
     return rec->open;
 }

@@ -16,7 +16,7 @@ class MessageSink;
 struct PortRecord {
     std::unique_ptr<ByteTransport> handle; // held from a successful device open until close
     bool open = false;
-    QString settings;                      // the line settings applied
+    QString settings; // the line settings applied
 };
 
 struct CommError {
@@ -28,15 +28,15 @@ struct CommError {
 // Error codes recorded for failures that have no platform code of their own.
 enum CommCode : qint32 {
     kCommPortInUse = -1,
-    kCommBadPortNumber = 9,      // "Subscript out of range"
-    kCommNotOpen = 13,           // QSerialPort::NotOpenError
+    kCommBadPortNumber = 9, // "Subscript out of range"
+    kCommNotOpen = 13,      // QSerialPort::NotOpenError
     kCommBadSettings = 87,
 };
 
 inline constexpr qint32 kCommReadMax = 1024; // the read buffer
 
 class SerialLayer {
-public:
+  public:
     SerialLayer(TransportFactory& factory, Clock& clock, MessageSink* messages = nullptr);
     ~SerialLayer();
     SerialLayer(const SerialLayer&) = delete;
@@ -67,7 +67,7 @@ public:
     TransportFactory& factory() { return m_factory; }
     void setMessageSink(MessageSink* messages) { m_messages = messages; }
 
-private:
+  private:
     qint32 record(const QString& source, const TransportError& e);
     qint32 recordWithFlags(const QString& source, const TransportError& e);
     PortRecord* entry(int port);

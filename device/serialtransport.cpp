@@ -20,8 +20,7 @@ SerialTransport::SerialTransport(QString path) : m_path(std::move(path)) {
 }
 
 SerialTransport::~SerialTransport() {
-    if (m_port.isOpen())
-        m_port.close();
+    if (m_port.isOpen()) m_port.close();
 }
 
 TransportError SerialTransport::open() {
@@ -30,8 +29,7 @@ TransportError SerialTransport::open() {
     m_port.setPortName(canonical.isEmpty() ? m_path : canonical);
     m_failed = false;
     m_leftover.clear();
-    if (!m_port.open(QIODevice::ReadWrite))
-        return errorOf(m_port);
+    if (!m_port.open(QIODevice::ReadWrite)) return errorOf(m_port);
     // No modem lines: setting DTR/RTS fails on a pty.
     if (!m_port.setBaudRate(QSerialPort::Baud115200) || !m_port.setDataBits(QSerialPort::Data8) ||
         !m_port.setParity(QSerialPort::NoParity) || !m_port.setStopBits(QSerialPort::OneStop) ||
@@ -42,30 +40,29 @@ TransportError SerialTransport::open() {
 }
 
 TransportError SerialTransport::close() {
-    if (m_port.isOpen())
-        m_port.close();
+    if (m_port.isOpen()) m_port.close();
     m_leftover.clear();
     m_failed = false;
     return {};
 }
 
-bool SerialTransport::isOpen() const { return m_port.isOpen(); }
+bool SerialTransport::isOpen() const {
+    return m_port.isOpen();
+}
 
 void SerialTransport::onError(QSerialPort::SerialPortError e) {
-    if (e != QSerialPort::ReadError && e != QSerialPort::ResourceError)
-        return;
-    if (m_failed)
-        return;
+    if (e != QSerialPort::ReadError && e != QSerialPort::ResourceError) return;
+    if (m_failed) return;
     // The port keeps reporting this in a tight loop until it is closed; closing
     // inside its own notification is not safe, so close on the next turn.
     m_failed = true;
     m_failure = {static_cast<int>(e), m_port.errorString()};
-    QMetaObject::invokeMethod(&m_port, [this] { dropAfterFailure(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &m_port, [this] { dropAfterFailure(); }, Qt::QueuedConnection);
 }
 
 void SerialTransport::dropAfterFailure() {
-    if (!m_failed || !m_port.isOpen())
-        return;
+    if (!m_failed || !m_port.isOpen()) return;
     m_leftover += m_port.readAll();
     m_port.close();
 }
@@ -73,10 +70,8 @@ void SerialTransport::dropAfterFailure() {
 qint64 SerialTransport::bytesWaiting(TransportError* err) {
     dropAfterFailure();
     if (!m_port.isOpen()) {
-        if (!m_leftover.isEmpty())
-            return m_leftover.size();
-        if (err)
-            *err = m_failed ? m_failure : notOpen();
+        if (!m_leftover.isEmpty()) return m_leftover.size();
+        if (err) *err = m_failed ? m_failure : notOpen();
         return -1;
     }
     return m_leftover.size() + m_port.bytesAvailable();
@@ -96,19 +91,16 @@ QByteArray SerialTransport::read(qint64 max, TransportError* err) {
 qint64 SerialTransport::write(const QByteArray& data, TransportError* err) {
     dropAfterFailure();
     if (!m_port.isOpen()) {
-        if (err)
-            *err = m_failed ? m_failure : notOpen();
+        if (err) *err = m_failed ? m_failure : notOpen();
         return -1;
     }
     const qint64 n = m_port.write(data);
     if (n < 0) {
-        if (err)
-            *err = errorOf(m_port);
+        if (err) *err = errorOf(m_port);
         return -1;
     }
     // Blocking output: the bytes are on the line when the call returns.
-    if (m_port.bytesToWrite() > 0)
-        m_port.waitForBytesWritten(1000);
+    if (m_port.bytesToWrite() > 0) m_port.waitForBytesWritten(1000);
     return n - m_port.bytesToWrite();
 }
 
@@ -118,6 +110,8 @@ std::unique_ptr<ByteTransport> SerialTransportFactory::make(int port) {
     return std::make_unique<SerialTransport>(m_map.path(port));
 }
 
-QString SerialTransportFactory::describe(int port) const { return m_map.path(port); }
+QString SerialTransportFactory::describe(int port) const {
+    return m_map.path(port);
+}
 
 } // namespace qm

@@ -8,7 +8,7 @@
 namespace qm {
 
 class SerialTransport final : public ByteTransport {
-public:
+  public:
     explicit SerialTransport(QString path);
     ~SerialTransport() override;
     TransportError open() override;
@@ -21,24 +21,24 @@ public:
     // The path actually opened (symlinks resolved, so the lock file is keyed once).
     QString openedPath() const { return m_port.portName(); }
 
-private:
+  private:
     void onError(QSerialPort::SerialPortError e);
     void dropAfterFailure();
 
     QString m_path;
     QSerialPort m_port;
-    QByteArray m_leftover;  // bytes rescued when the port failed
+    QByteArray m_leftover; // bytes rescued when the port failed
     bool m_failed = false;
     TransportError m_failure;
 };
 
 class SerialTransportFactory final : public TransportFactory {
-public:
+  public:
     explicit SerialTransportFactory(PortMap map);
     std::unique_ptr<ByteTransport> make(int port) override;
     QString describe(int port) const override;
 
-private:
+  private:
     PortMap m_map;
 };
 

@@ -13,12 +13,13 @@ namespace qm {
 
 namespace {
 
-QString lang(const ReadContext& ctx, int n) { return ctx.lang.text(n); }
+QString lang(const ReadContext& ctx, int n) {
+    return ctx.lang.text(n);
+}
 
 // Yes/No/Cancel with an exclamation icon; without a sink nothing is replaced.
 bool askForDefaults(ReadContext& ctx, int textNo) {
-    if (!ctx.messages)
-        return false;
+    if (!ctx.messages) return false;
     const Message m{lang(ctx, textNo), MsgIcon::Exclamation, MsgYes | MsgNo | MsgCancel, MsgYes};
     return ctx.messages->show(m) == MsgYes;
 }
@@ -54,7 +55,7 @@ void takeConstants(ReadContext& ctx, SensorSession& s) {
 
 QStringList FormatListFor(int digits) {
     if (digits == 6)
-        return {QStringLiteral("999999"), QStringLiteral("99999.9"), QStringLiteral("9999.99"),
+        return {QStringLiteral("999999"),  QStringLiteral("99999.9"), QStringLiteral("9999.99"),
                 QStringLiteral("999.999"), QStringLiteral("99.9999"), QStringLiteral("9.99999"),
                 QStringLiteral("0.999999")};
     return {QStringLiteral("99999"),  QStringLiteral("9999.9"), QStringLiteral("999.99"),
@@ -68,15 +69,15 @@ int ReadQM07(ReadContext& ctx, SensorSession& s, QString* ident) {
     if (!ctx.layer.PortIsOpen(ctx.port)) {
         if (ctx.messages)
             ctx.messages->critical(lang(ctx, 31) + QStringLiteral(" (COM") +
-                                   QString::number(ctx.port) + QStringLiteral(") ") + lang(ctx, 32));
+                                   QString::number(ctx.port) + QStringLiteral(") ") +
+                                   lang(ctx, 32));
         ui.setStatusText(lang(ctx, 33));
         return -1;
     }
     const QString progress = lang(ctx, 34);
     ui.setStatusText(progress + QStringLiteral(" 5%"));
     const QString reply = Identify(ctx.layer, ctx.clock, ctx.port);
-    if (ident)
-        *ident = reply;
+    if (ident) *ident = reply;
     ui.setStatusText(progress + QStringLiteral(" 10%"));
     if (reply.size() < 9) {
         ui.showStatus(false);
@@ -84,20 +85,19 @@ int ReadQM07(ReadContext& ctx, SensorSession& s, QString* ident) {
     }
     if (!reply.toUpper().contains(QLatin1String("QM"))) {
         ui.showStatus(false);
-        if (ctx.messages)
-            ctx.messages->critical(lang(ctx, 35));
+        if (ctx.messages) ctx.messages->critical(lang(ctx, 35));
         return -2;
     }
-    const int digits = EERead(ctx.layer, ctx.clock, ctx.port, kDeviceAddress, kAddrDisplayDigits,
-                              kEETimeoutMs);
+    const int digits =
+        EERead(ctx.layer, ctx.clock, ctx.port, kDeviceAddress, kAddrDisplayDigits, kEETimeoutMs);
     ui.setStatusText(progress + QStringLiteral(" 15%"));
     s.DisplayDigits = digits == 6 ? 6 : 5;
     ui.setFormatList(s.DisplayDigits);
     ui.setStatusText(progress + FormatMask(20, QStringLiteral("##0")) + QStringLiteral("%"));
-    const double n = EEReadSingle(ctx.layer, ctx.clock, ctx.port, kDeviceAddress, kAddrZeroCount,
-                                  kEETimeoutMs);
-    const double k = EEReadSingle(ctx.layer, ctx.clock, ctx.port, kDeviceAddress, kAddrMultiplier,
-                                  kEETimeoutMs);
+    const double n =
+        EEReadSingle(ctx.layer, ctx.clock, ctx.port, kDeviceAddress, kAddrZeroCount, kEETimeoutMs);
+    const double k =
+        EEReadSingle(ctx.layer, ctx.clock, ctx.port, kDeviceAddress, kAddrMultiplier, kEETimeoutMs);
     ui.setConstantsText(FormatGeneral(n), FormatMask(k, QStringLiteral("0.000000 E-0")));
     ui.showStatus(false);
     return 1;
@@ -105,8 +105,7 @@ int ReadQM07(ReadContext& ctx, SensorSession& s, QString* ident) {
 
 SensorReadReport ReadSensor(ReadContext& ctx, SensorSession& s) {
     SensorReadReport report;
-    if (!ctx.layer.PortIsOpen(ctx.port))
-        return report;
+    if (!ctx.layer.PortIsOpen(ctx.port)) return report;
     ReadUi& ui = ctx.ui;
     ui.showStatus(true);
     ui.setStatusText(lang(ctx, 36));
@@ -114,7 +113,8 @@ SensorReadReport ReadSensor(ReadContext& ctx, SensorSession& s) {
     ui.stopLiveTimer();
     ctx.clock.processEvents();
 
-    s.TagPresent = static_cast<uint8_t>(TagPresentFromReply(QueryTag(ctx.layer, ctx.clock, ctx.port)));
+    s.TagPresent =
+        static_cast<uint8_t>(TagPresentFromReply(QueryTag(ctx.layer, ctx.clock, ctx.port)));
 
     report.deviceResult = readBlock(ctx, s, s.DeviceRecord, kGroupDevice);
     takeConstants(ctx, s);
@@ -150,8 +150,7 @@ int ReadAll(ReadContext& ctx, SensorSession& s, QString* ident, SensorReadReport
         return r;
     }
     const SensorReadReport got = ReadSensor(ctx, s);
-    if (report)
-        *report = got;
+    if (report) *report = got;
     ctx.ui.updateCalibration();
     ctx.ui.lockButtons(false);
     return 1;

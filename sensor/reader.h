@@ -17,23 +17,23 @@ class MessageSink;
 // What the window shows while reading. The defaults do nothing, except that
 // the constant texts are kept so that ReadSensor can read them back.
 class ReadUi {
-public:
+  public:
     virtual ~ReadUi() = default;
     virtual void showStatus(bool visible) { (void)visible; }        // fraSTATUS
     virtual void setStatusText(const QString& text) { (void)text; } // lblStatus
     virtual void lockButtons(bool locked) { (void)locked; }
     virtual void stopLiveTimer() {}
-    virtual void setFormatList(int digits) { (void)digits; }         // cmbFormat, 5 or 6 digits
+    virtual void setFormatList(int digits) { (void)digits; } // cmbFormat, 5 or 6 digits
     virtual void setConstantsText(const QString& n, const QString& k) {
         m_n = n;
         m_k = k;
     }
-    virtual QString constantNText() const { return m_n; }             // txtskN
-    virtual QString constantKText() const { return m_k; }             // txtskK
-    virtual void constantsRead() {}                                   // backgrounds to white
-    virtual void updateCalibration() {}                               // UpdateCalibration
+    virtual QString constantNText() const { return m_n; } // txtskN
+    virtual QString constantKText() const { return m_k; } // txtskK
+    virtual void constantsRead() {}                       // backgrounds to white
+    virtual void updateCalibration() {}                   // UpdateCalibration
 
-private:
+  private:
     QString m_n, m_k;
 };
 

@@ -86,10 +86,8 @@ void DeviceModel::setTagPresent(bool present) {
 }
 
 QByteArray DeviceModel::block(int number) const {
-    if (number == kDeviceBlock)
-        return m_deviceBlock;
-    if (number == kTagBlock && m_tagPresent)
-        return m_tagBlock;
+    if (number == kDeviceBlock) return m_deviceBlock;
+    if (number == kTagBlock && m_tagPresent) return m_tagBlock;
     return {};
 }
 
@@ -125,22 +123,19 @@ double DeviceModel::rawCount() const {
     const double k = memorySingle(0x94);
     const double n = memorySingle(0x90);
     const double count = (k != 0 && std::isfinite(k) && std::isfinite(n)) ? n + m_signal / k : n;
-    if (!std::isfinite(count))
-        return 0;
+    if (!std::isfinite(count)) return 0;
     return std::clamp(std::round(count), 0.0, 16777215.0);
 }
 
 double DeviceModel::displayValue() const {
-    if (m_curve.size() < 2)
-        return m_signal;
+    if (m_curve.size() < 2) return m_signal;
     // Piecewise linear through the points, extended beyond both ends.
     size_t i = 1;
     while (i + 1 < m_curve.size() && m_signal > m_curve[i].first)
         ++i;
     const auto [x0, y0] = m_curve[i - 1];
     const auto [x1, y1] = m_curve[i];
-    if (x1 == x0)
-        return y0;
+    if (x1 == x0) return y0;
     return y0 + (m_signal - x0) * (y1 - y0) / (x1 - x0);
 }
 
@@ -165,60 +160,51 @@ void DeviceModel::reload() {
 std::vector<SimChunk> DeviceModel::feed(const QByteArray& bytes, qint64 nowMs) {
     std::vector<SimChunk> out;
     for (char c : bytes) {
-        if (c == '\n')
-            continue;
+        if (c == '\n') continue;
         if (c != '\r') {
-            if (m_line.size() < 64)
-                m_line.append(c);
+            if (m_line.size() < 64) m_line.append(c);
             continue;
         }
         const QByteArray line = m_line;
         m_line.clear();
-        if (line.isEmpty() || m_hungUp)
-            continue;
+        if (line.isEmpty() || m_hungUp) continue;
         ++m_requests;
         if (m_faults.hangUpAfter >= 0 && m_requests > m_faults.hangUpAfter) {
             m_hungUp = true;
             continue;
         }
-        if (m_faults.silentAfter >= 0 && m_requests > m_faults.silentAfter)
-            continue;
+        if (m_faults.silentAfter >= 0 && m_requests > m_faults.silentAfter) continue;
         const QByteArray reply = answer(line);
-        if (!reply.isEmpty())
-            schedule(reply, nowMs, out);
+        if (!reply.isEmpty()) schedule(reply, nowMs, out);
     }
     return out;
 }
 
 QByteArray DeviceModel::answer(const QByteArray& line) {
     // "$" address command fields; only address 00 is this device.
-    if (line.size() < 4 || line[0] != '$' || line.mid(1, 2) != "00")
-        return {};
+    if (line.size() < 4 || line[0] != '$' || line.mid(1, 2) != "00") return {};
     const QByteArray cmd = line.mid(3);
     auto hexByte = [](int v) { return HexN(v, 2).toLatin1() + kTerminator; };
     if (cmd == "@")
-        return (m_faults.lowerCaseId ? QByteArray("qm-07r sim 1.0") : QByteArray("QM-07R SIM 1.0")) +
+        return (m_faults.lowerCaseId ? QByteArray("qm-07r sim 1.0")
+                                     : QByteArray("QM-07R SIM 1.0")) +
                kTerminator;
-    if (cmd == "MK")
-        return measurementReply();
-    if (cmd == "KQ")
-        return hexByte(m_tagPresent ? 1 : 0);
+    if (cmd == "MK") return measurementReply();
+    if (cmd == "KQ") return hexByte(m_tagPresent ? 1 : 0);
     if (cmd == "X") {
         reload();
         return {};
     }
     const QByteArray op = cmd.left(2);
     const QByteArray args = cmd.mid(2);
-    if (!isHexField(args) && !args.isEmpty())
-        return {};
+    if (!isHexField(args) && !args.isEmpty()) return {};
     if (op == "KB" && args.size() == 2) {
         const QByteArray b = block(field(args, 0));
         return b.isEmpty() ? QByteArray() : b.toHex().toUpper() + kTerminator;
     }
     if (op == "KW" && args.size() == 6) {
         const int number = field(args, 0), offset = field(args, 1), value = field(args, 2);
-        if (block(number).isEmpty())
-            return {};
+        if (block(number).isEmpty()) return {};
         QByteArray& target = number == kTagBlock ? m_tagBlock : m_deviceBlock;
         target[offset] = static_cast<char>(value);
         ++m_stateVersion;
@@ -241,14 +227,12 @@ void DeviceModel::schedule(QByteArray reply, qint64 nowMs, std::vector<SimChunk>
         std::uniform_real_distribution<double> chance(0.0, 1.0);
         std::uniform_int_distribution<int> pick(0, static_cast<int>(sizeof kNoise) - 2);
         for (char& c : reply)
-            if (chance(m_random) < m_faults.garbleRate)
-                c = kNoise[pick(m_random)];
+            if (chance(m_random) < m_faults.garbleRate) c = kNoise[pick(m_random)];
     }
     const qint64 base = nowMs + std::max(0, m_faults.latencyMs);
     for (int i = 0; i < reply.size(); ++i) {
         qint64 due = base;
-        if (m_faults.paced)
-            due += static_cast<qint64>(std::ceil((i + 1) * kByteMs));
+        if (m_faults.paced) due += static_cast<qint64>(std::ceil((i + 1) * kByteMs));
         if (m_faults.splitBytes > 0)
             due += static_cast<qint64>(i / m_faults.splitBytes) * m_faults.splitGapMs;
         if (!out.empty() && out.back().dueMs == due)

@@ -11,15 +11,15 @@
 namespace qm {
 
 struct SimFaults {
-    int latencyMs = 1;      // from the end of a request to the first reply byte
-    bool paced = false;     // replies leave at 115200 baud (10 bits a byte)
-    int splitBytes = 0;     // >0: replies come in pieces of this many bytes...
-    int splitGapMs = 15;    // ...this far apart
+    int latencyMs = 1;   // from the end of a request to the first reply byte
+    bool paced = false;  // replies leave at 115200 baud (10 bits a byte)
+    int splitBytes = 0;  // >0: replies come in pieces of this many bytes...
+    int splitGapMs = 15; // ...this far apart
     bool lowerCaseId = false;
-    int wrongEchoAt = 0;    // block write: byte p (offset p-1) is echoed wrong; 0 never
-    int silentAfter = -1;   // answers nothing after this many requests; -1 never
-    int hangUpAfter = -1;   // hangs up after this many requests; -1 never
-    double garbleRate = 0;  // chance of each reply byte being replaced
+    int wrongEchoAt = 0;   // block write: byte p (offset p-1) is echoed wrong; 0 never
+    int silentAfter = -1;  // answers nothing after this many requests; -1 never
+    int hangUpAfter = -1;  // hangs up after this many requests; -1 never
+    double garbleRate = 0; // chance of each reply byte being replaced
     quint32 seed = 1;
 };
 
@@ -29,7 +29,7 @@ struct SimChunk {
 };
 
 class DeviceModel {
-public:
+  public:
     static constexpr int kMemorySize = 256;
     static constexpr int kBlockSize = 256;
     static constexpr int kTagBlock = 0x00;
@@ -49,7 +49,7 @@ public:
     // Stored state.
     bool tagPresent() const { return m_tagPresent; }
     void setTagPresent(bool present);
-    QByteArray block(int number) const;              // 256 bytes; empty for unknown blocks
+    QByteArray block(int number) const; // 256 bytes; empty for unknown blocks
     void setBlock(int number, const QByteArray& bytes);
     QByteArray memory() const { return m_memory; }
     void setMemory(const QByteArray& bytes);
@@ -73,7 +73,7 @@ public:
     // start and after "X".
     void reload();
 
-private:
+  private:
     QByteArray answer(const QByteArray& line);
     void schedule(QByteArray reply, qint64 nowMs, std::vector<SimChunk>& out);
     float memorySingle(int address) const;

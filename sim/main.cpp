@@ -25,20 +25,18 @@ void say(FILE* to, const QString& text) {
 
 // Reads complete lines from standard input; each number becomes the signal.
 class SignalInput {
-public:
+  public:
     // False at the end of the input.
     bool read(DeviceModel& model) {
         char buf[256];
         const ssize_t n = ::read(STDIN_FILENO, buf, sizeof buf);
-        if (n <= 0)
-            return false;
+        if (n <= 0) return false;
         m_buffer.append(buf, static_cast<int>(n));
         int eol;
         while ((eol = m_buffer.indexOf('\n')) >= 0) {
             const QString line = QString::fromLocal8Bit(m_buffer.left(eol)).trimmed();
             m_buffer.remove(0, eol + 1);
-            if (line.isEmpty())
-                continue;
+            if (line.isEmpty()) continue;
             if (const auto v = ParseSignal(line))
                 model.setSignal(*v);
             else
@@ -47,16 +45,14 @@ public:
         return true;
     }
 
-private:
+  private:
     QByteArray m_buffer;
 };
 
 void readSignalFile(const QString& path, DeviceModel& model) {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return;
-    if (const auto v = ParseSignal(QString::fromLocal8Bit(f.read(64))))
-        model.setSignal(*v);
+    if (!f.open(QIODevice::ReadOnly)) return;
+    if (const auto v = ParseSignal(QString::fromLocal8Bit(f.read(64)))) model.setSignal(*v);
 }
 
 } // namespace
@@ -78,13 +74,11 @@ int main(int argc, char** argv) {
     if (!options.stateDir.isEmpty())
         for (const QString& note : LoadDeviceState(options.stateDir, model))
             say(stderr, QStringLiteral("qm07r-sim: ") + note);
-    if (options.digits)
-        model.setDisplayDigits(*options.digits);
+    if (options.digits) model.setDisplayDigits(*options.digits);
     model.setTagPresent(!options.noTag);
     model.setFaults(options.faults);
     model.setSignal(options.signal);
-    if (!options.signalFile.isEmpty())
-        readSignalFile(options.signalFile, model);
+    if (!options.signalFile.isEmpty()) readSignalFile(options.signalFile, model);
 
     // SIGINT and SIGTERM arrive as a readable descriptor.
     sigset_t stopSignals;
@@ -108,14 +102,12 @@ int main(int argc, char** argv) {
     int savedVersion = model.stateVersion();
     for (;;) {
         const int wait = pty.writeDue(clock.elapsed());
-        pollfd fds[3] = {{pty.masterFd(), POLLIN, 0}, {signalFd, POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
-        if (::poll(fds, stdinOpen ? 3 : 2, wait) < 0)
-            continue; // interrupted
-        if (fds[1].revents & POLLIN)
-            break;
+        pollfd fds[3] = {
+            {pty.masterFd(), POLLIN, 0}, {signalFd, POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
+        if (::poll(fds, stdinOpen ? 3 : 2, wait) < 0) continue; // interrupted
+        if (fds[1].revents & POLLIN) break;
         if (fds[0].revents & POLLIN) {
-            if (!options.signalFile.isEmpty())
-                readSignalFile(options.signalFile, model);
+            if (!options.signalFile.isEmpty()) readSignalFile(options.signalFile, model);
             pty.readRequests(clock.elapsed());
             if (model.stateVersion() != savedVersion && !options.stateDir.isEmpty()) {
                 savedVersion = model.stateVersion();
@@ -129,10 +121,8 @@ int main(int argc, char** argv) {
                 break;
             }
         }
-        if (stdinOpen && (fds[2].revents & (POLLIN | POLLHUP)))
-            stdinOpen = input.read(model);
+        if (stdinOpen && (fds[2].revents & (POLLIN | POLLHUP))) stdinOpen = input.read(model);
     }
-    if (signalFd >= 0)
-        ::close(signalFd);
+    if (signalFd >= 0) ::close(signalFd);
     return 0;
 }

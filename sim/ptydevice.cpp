@@ -13,16 +13,15 @@ namespace qm {
 
 namespace {
 QString lastError(const char* what) {
-    return QStringLiteral("%1: %2").arg(QLatin1String(what), QString::fromLocal8Bit(std::strerror(errno)));
+    return QStringLiteral("%1: %2").arg(QLatin1String(what),
+                                        QString::fromLocal8Bit(std::strerror(errno)));
 }
 } // namespace
 
 PtyDevice::~PtyDevice() {
     removeLink();
-    if (m_slave >= 0)
-        ::close(m_slave);
-    if (m_master >= 0)
-        ::close(m_master);
+    if (m_slave >= 0) ::close(m_slave);
+    if (m_master >= 0) ::close(m_master);
 }
 
 bool PtyDevice::open(QString* error) {
@@ -54,8 +53,7 @@ bool PtyDevice::open(QString* error) {
 
 bool PtyDevice::publishLink(const QString& link, QString* error) {
     const QFileInfo old(link);
-    if (old.isSymLink() || old.exists())
-        QFile::remove(link);
+    if (old.isSymLink() || old.exists()) QFile::remove(link);
     if (!QFile::link(m_slavePath, link)) {
         *error = QStringLiteral("cannot create the link %1").arg(link);
         return false;
@@ -75,11 +73,9 @@ void PtyDevice::readRequests(qint64 nowMs) {
     char buf[512];
     for (;;) {
         const ssize_t n = ::read(m_master, buf, sizeof buf);
-        if (n <= 0)
-            break;
+        if (n <= 0) break;
         for (SimChunk& c : m_model.feed(QByteArray(buf, static_cast<int>(n)), nowMs)) {
-            if (!m_pending.empty())
-                c.dueMs = std::max(c.dueMs, m_pending.back().dueMs);
+            if (!m_pending.empty()) c.dueMs = std::max(c.dueMs, m_pending.back().dueMs);
             m_pending.push_back(std::move(c));
         }
     }
@@ -88,17 +84,16 @@ void PtyDevice::readRequests(qint64 nowMs) {
 int PtyDevice::writeDue(qint64 nowMs) {
     while (!m_pending.empty() && m_pending.front().dueMs <= nowMs) {
         SimChunk& c = m_pending.front();
-        const ssize_t n = ::write(m_master, c.bytes.constData(), static_cast<size_t>(c.bytes.size()));
-        if (n < 0 && errno == EAGAIN)
-            return 1; // the line is full: try again shortly
+        const ssize_t n =
+            ::write(m_master, c.bytes.constData(), static_cast<size_t>(c.bytes.size()));
+        if (n < 0 && errno == EAGAIN) return 1; // the line is full: try again shortly
         if (n > 0 && n < c.bytes.size()) {
             c.bytes.remove(0, static_cast<int>(n));
             return 1;
         }
         m_pending.pop_front(); // written, or lost with the line
     }
-    if (m_pending.empty())
-        return -1;
+    if (m_pending.empty()) return -1;
     return static_cast<int>(std::min<qint64>(m_pending.front().dueMs - nowMs, 60000));
 }
 
@@ -108,10 +103,8 @@ void PtyDevice::hangUp() {
     m_pending.clear();
     ::tcdrain(m_master);
     removeLink();
-    if (m_slave >= 0)
-        ::close(m_slave);
-    if (m_master >= 0)
-        ::close(m_master);
+    if (m_slave >= 0) ::close(m_slave);
+    if (m_master >= 0) ::close(m_master);
     m_slave = m_master = -1;
 }
 

@@ -9,7 +9,7 @@
 namespace qm {
 
 class PtyDevice {
-public:
+  public:
     explicit PtyDevice(DeviceModel& model) : m_model(model) {}
     ~PtyDevice();
     PtyDevice(const PtyDevice&) = delete;
@@ -29,7 +29,7 @@ public:
     // Sends whatever is pending and closes both sides, as a device being unplugged.
     void hangUp();
 
-private:
+  private:
     void removeLink();
 
     DeviceModel& m_model;

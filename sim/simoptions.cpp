@@ -10,16 +10,14 @@ std::optional<double> ParseSignal(const QString& text) {
     t.replace(QLatin1Char(','), QLatin1Char('.'));
     bool ok = false;
     const double v = t.toDouble(&ok);
-    if (!ok || !std::isfinite(v))
-        return std::nullopt;
+    if (!ok || !std::isfinite(v)) return std::nullopt;
     return v;
 }
 
 namespace {
 
 bool intValue(const QCommandLineParser& p, const QString& name, int min, int& out, QString* error) {
-    if (!p.isSet(name))
-        return true;
+    if (!p.isSet(name)) return true;
     bool ok = false;
     const int v = p.value(name).toInt(&ok);
     if (!ok || v < min) {
@@ -53,36 +51,42 @@ bool ParseSimOptions(const QStringList& args, SimOptions& options, QString* erro
     p.setApplicationDescription(QString::fromLatin1(kDescription));
     const QCommandLineOption helpOption = p.addHelpOption();
     p.addOptions({
-        {QStringLiteral("link"), QStringLiteral("Publish the pty as this symlink."), QStringLiteral("path")},
-        {QStringLiteral("state"), QStringLiteral("Keep blocks and memory in this folder, so that a "
-                                                 "calibration written survives a restart."),
+        {QStringLiteral("link"), QStringLiteral("Publish the pty as this symlink."),
+         QStringLiteral("path")},
+        {QStringLiteral("state"),
+         QStringLiteral("Keep blocks and memory in this folder, so that a "
+                        "calibration written survives a restart."),
          QStringLiteral("dir")},
-        {QStringLiteral("no-itag"), QStringLiteral("No sensor memory: \"KQ\" answers 00 and block 0x00 "
-                                                   "does not answer.")},
+        {QStringLiteral("no-itag"),
+         QStringLiteral("No sensor memory: \"KQ\" answers 00 and block 0x00 "
+                        "does not answer.")},
         {QStringLiteral("digits"), QStringLiteral("Display digits stored at 0x20 (5 or 6)."),
          QStringLiteral("n")},
         {QStringLiteral("signal"), QStringLiteral("Signal at start in mV/V (default 0)."),
          QStringLiteral("mV/V")},
-        {QStringLiteral("signal-file"), QStringLiteral("Read the signal in mV/V from this file "
-                                                       "whenever requests arrive."),
+        {QStringLiteral("signal-file"),
+         QStringLiteral("Read the signal in mV/V from this file "
+                        "whenever requests arrive."),
          QStringLiteral("file")},
-        {QStringLiteral("latency"), QStringLiteral("Milliseconds before a reply starts (default 1)."),
-         QStringLiteral("ms")},
+        {QStringLiteral("latency"),
+         QStringLiteral("Milliseconds before a reply starts (default 1)."), QStringLiteral("ms")},
         {QStringLiteral("paced"), QStringLiteral("Send replies at the line's real 115200 baud.")},
         {QStringLiteral("split"), QStringLiteral("Send replies in pieces of this many bytes."),
          QStringLiteral("bytes")},
         {QStringLiteral("split-gap"), QStringLiteral("Milliseconds between pieces (default 15)."),
          QStringLiteral("ms")},
         {QStringLiteral("lower-case-id"), QStringLiteral("Identify as \"qm-07r\" in lower case.")},
-        {QStringLiteral("wrong-echo"), QStringLiteral("Echo byte p (1-based) of a block write wrongly."),
-         QStringLiteral("p")},
+        {QStringLiteral("wrong-echo"),
+         QStringLiteral("Echo byte p (1-based) of a block write wrongly."), QStringLiteral("p")},
         {QStringLiteral("silent-after"), QStringLiteral("Answer nothing after n requests."),
          QStringLiteral("n")},
-        {QStringLiteral("hang-up-after"), QStringLiteral("Close the line for good after n requests."),
-         QStringLiteral("n")},
-        {QStringLiteral("garble"), QStringLiteral("Replace each reply byte with this chance (0..1)."),
+        {QStringLiteral("hang-up-after"),
+         QStringLiteral("Close the line for good after n requests."), QStringLiteral("n")},
+        {QStringLiteral("garble"),
+         QStringLiteral("Replace each reply byte with this chance (0..1)."),
          QStringLiteral("rate")},
-        {QStringLiteral("seed"), QStringLiteral("Seed of the garbling (default 1)."), QStringLiteral("n")},
+        {QStringLiteral("seed"), QStringLiteral("Seed of the garbling (default 1)."),
+         QStringLiteral("n")},
     });
     if (!p.parse(args)) {
         *error = p.errorText();

@@ -9,12 +9,12 @@
 namespace qm {
 
 struct SimOptions {
-    QString link;          // stable symlink to the pty's slave side
-    QString stateDir;      // blocks and memory persist here
+    QString link;     // stable symlink to the pty's slave side
+    QString stateDir; // blocks and memory persist here
     bool noTag = false;
     std::optional<int> digits;
-    double signal = 0;     // mV/V at start
-    QString signalFile;    // re-read whenever requests arrive
+    double signal = 0;  // mV/V at start
+    QString signalFile; // re-read whenever requests arrive
     SimFaults faults;
 };
 

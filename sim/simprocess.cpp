@@ -11,9 +11,12 @@ SimProcess::SimProcess(QString exe) : m_exe(std::move(exe)) {
         m_exe = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("qm07r-sim"));
 }
 
-SimProcess::~SimProcess() { stop(); }
+SimProcess::~SimProcess() {
+    stop();
+}
 
-bool SimProcess::start(const QString& link, const QStringList& args, QString* error, int timeoutMs) {
+bool SimProcess::start(const QString& link, const QStringList& args, QString* error,
+                       int timeoutMs) {
     m_process.setProgram(m_exe);
     m_process.setArguments(QStringList{QStringLiteral("--link"), link} + args);
     m_process.start();
@@ -40,8 +43,7 @@ bool SimProcess::start(const QString& link, const QStringList& args, QString* er
 }
 
 void SimProcess::stop() {
-    if (m_process.state() == QProcess::NotRunning)
-        return;
+    if (m_process.state() == QProcess::NotRunning) return;
     m_process.terminate();
     if (!m_process.waitForFinished(3000)) {
         m_process.kill();

@@ -8,7 +8,7 @@
 namespace qm {
 
 class SimProcess {
-public:
+  public:
     // exe defaults to qm07r-sim beside the running program.
     explicit SimProcess(QString exe = {});
     ~SimProcess();
@@ -26,7 +26,7 @@ public:
     QString slavePath() const { return m_slave; }
     QByteArray errorOutput() { return m_process.readAllStandardError(); }
 
-private:
+  private:
     QString m_exe;
     QProcess m_process;
     QString m_slave;

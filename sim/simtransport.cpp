@@ -10,8 +10,10 @@ constexpr int kNotOpen = 13;
 
 // A port with nothing behind it.
 class MissingTransport final : public ByteTransport {
-public:
-    TransportError open() override { return {kDeviceNotFound, QStringLiteral("No such file or directory")}; }
+  public:
+    TransportError open() override {
+        return {kDeviceNotFound, QStringLiteral("No such file or directory")};
+    }
     TransportError close() override { return {}; }
     bool isOpen() const override { return false; }
     qint64 bytesWaiting(TransportError* err) override { return fail(err); }
@@ -21,10 +23,9 @@ public:
     }
     qint64 write(const QByteArray&, TransportError* err) override { return fail(err); }
 
-private:
+  private:
     static qint64 fail(TransportError* err) {
-        if (err)
-            *err = {kNotOpen, QStringLiteral("Device is not open")};
+        if (err) *err = {kNotOpen, QStringLiteral("Device is not open")};
         return -1;
     }
 };
@@ -35,8 +36,7 @@ SimTransport::SimTransport(DeviceModel& device, Clock& clock, int* reads)
     : m_device(device), m_clock(clock), m_reads(reads) {}
 
 TransportError SimTransport::open() {
-    if (m_device.hungUp())
-        return {kDeviceNotFound, QStringLiteral("No such file or directory")};
+    if (m_device.hungUp()) return {kDeviceNotFound, QStringLiteral("No such file or directory")};
     m_pending.clear();
     m_open = true;
     return {};
@@ -55,22 +55,18 @@ bool SimTransport::lost(TransportError* err) {
         for (SimChunk& c : m_pending)
             c.dueMs = 0;
     }
-    if (m_open)
-        return false;
-    if (m_pending.empty() && err)
-        *err = {kResourceError, QStringLiteral("The device went away")};
+    if (m_open) return false;
+    if (m_pending.empty() && err) *err = {kResourceError, QStringLiteral("The device went away")};
     return true;
 }
 
 qint64 SimTransport::bytesWaiting(TransportError* err) {
-    if (m_reads)
-        ++*m_reads;
+    if (m_reads) ++*m_reads;
     const bool gone = lost(err);
     qint64 n = 0;
     const qint64 now = m_clock.tickMs();
     for (const SimChunk& c : m_pending) {
-        if (c.dueMs > now)
-            break;
+        if (c.dueMs > now) break;
         n += c.bytes.size();
     }
     return (gone && n == 0) ? -1 : n;
@@ -85,22 +81,19 @@ QByteArray SimTransport::read(qint64 max, TransportError* err) {
         const qint64 take = qMin<qint64>(max - out.size(), c.bytes.size());
         out += c.bytes.left(take);
         c.bytes.remove(0, take);
-        if (c.bytes.isEmpty())
-            m_pending.pop_front();
+        if (c.bytes.isEmpty()) m_pending.pop_front();
     }
     return out;
 }
 
 qint64 SimTransport::write(const QByteArray& data, TransportError* err) {
     if (lost(err)) {
-        if (err)
-            *err = {kResourceError, QStringLiteral("The device went away")};
+        if (err) *err = {kResourceError, QStringLiteral("The device went away")};
         return -1;
     }
     // One line: a reply never overtakes the one before it.
     for (SimChunk& c : m_device.feed(data, m_clock.tickMs())) {
-        if (!m_pending.empty())
-            c.dueMs = qMax(c.dueMs, m_pending.back().dueMs);
+        if (!m_pending.empty()) c.dueMs = qMax(c.dueMs, m_pending.back().dueMs);
         m_pending.push_back(std::move(c));
     }
     return data.size();
@@ -108,8 +101,7 @@ qint64 SimTransport::write(const QByteArray& data, TransportError* err) {
 
 std::unique_ptr<ByteTransport> SimTransportFactory::make(int port) {
     DeviceModel* device = m_devices.value(port, nullptr);
-    if (!device)
-        return std::make_unique<MissingTransport>();
+    if (!device) return std::make_unique<MissingTransport>();
     return std::make_unique<SimTransport>(*device, m_clock, &m_reads[port]);
 }
 

@@ -12,7 +12,7 @@
 namespace qm {
 
 class SimTransport final : public ByteTransport {
-public:
+  public:
     // reads, when given, counts the polls that reach the device.
     SimTransport(DeviceModel& device, Clock& clock, int* reads = nullptr);
     TransportError open() override;
@@ -22,7 +22,7 @@ public:
     QByteArray read(qint64 max, TransportError* err) override;
     qint64 write(const QByteArray& data, TransportError* err) override;
 
-private:
+  private:
     bool lost(TransportError* err);
 
     DeviceModel& m_device;
@@ -34,7 +34,7 @@ private:
 
 // Ports with a simulated device attached open; the others fail as missing.
 class SimTransportFactory final : public TransportFactory {
-public:
+  public:
     explicit SimTransportFactory(Clock& clock) : m_clock(clock) {}
     void attach(int port, DeviceModel& device) { m_devices.insert(port, &device); }
     std::unique_ptr<ByteTransport> make(int port) override;
@@ -43,7 +43,7 @@ public:
     int reads(int port) const;
     void resetReads() { m_reads.clear(); }
 
-private:
+  private:
     Clock& m_clock;
     QMap<int, DeviceModel*> m_devices;
     std::map<int, int> m_reads;

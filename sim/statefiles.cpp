@@ -24,8 +24,7 @@ QStringList LoadDeviceState(const QString& dir, DeviceModel& model) {
     model.setTagPresent(true); // so that block 0x00 can be filled
     for (const StateFile& f : kFiles) {
         QFile file(QDir(dir).filePath(QString::fromLatin1(f.name)));
-        if (!file.exists())
-            continue;
+        if (!file.exists()) continue;
         const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.read(257) : QByteArray();
         if (bytes.size() != 256) {
             notes << QStringLiteral("%1: not 256 bytes, ignored").arg(file.fileName());
@@ -47,10 +46,10 @@ bool SaveDeviceState(const QString& dir, const DeviceModel& model, QString* erro
     }
     for (const StateFile& f : kFiles) {
         QByteArray bytes = f.block < 0 ? model.memory() : model.block(f.block);
-        if (bytes.isEmpty())
-            continue; // the iTag is absent: keep what the folder holds
+        if (bytes.isEmpty()) continue; // the iTag is absent: keep what the folder holds
         QSaveFile file(QDir(dir).filePath(QString::fromLatin1(f.name)));
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() ||
+            !file.commit()) {
             *error = QStringLiteral("cannot write %1").arg(file.fileName());
             return false;
         }

@@ -41,10 +41,9 @@ class TestDeviceCommands : public QObject {
         QElapsedTimer t;
         t.start();
         p.start(QStringLiteral(QM07CTL_PATH), args);
-        if (!p.waitForFinished(20000))
-            p.kill();
-        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-                p.readAllStandardError(), t.elapsed()};
+        if (!p.waitForFinished(20000)) p.kill();
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+                p.readAllStandardOutput(), p.readAllStandardError(), t.elapsed()};
     }
 
     void startSim(SimProcess& sim, const QStringList& args) {
@@ -52,7 +51,7 @@ class TestDeviceCommands : public QObject {
         QVERIFY2(sim.start(link(), args, &error), qPrintable(error));
     }
 
-private slots:
+  private slots:
     void read_data() {
         QTest::addColumn<QStringList>("simArgs");
         QTest::addColumn<QString>("port");
@@ -60,9 +59,11 @@ private slots:
         QTest::addColumn<int>("digits");
         QTest::newRow("iTag, COM5") << QStringList{} << "COM5" << 1 << 5;
         QTest::newRow("iTag, path") << QStringList{} << "<link>" << 1 << 5;
-        QTest::newRow("no iTag, 6 digits") << QStringList{"--no-itag", "--digits", "6"} << "COM5" << 0 << 6;
+        QTest::newRow("no iTag, 6 digits")
+            << QStringList{"--no-itag", "--digits", "6"} << "COM5" << 0 << 6;
         QTest::newRow("lower-case qm") << QStringList{"--lower-case-id"} << "COM5" << 1 << 5;
-        QTest::newRow("pieces, paced") << QStringList{"--split", "100", "--paced"} << "COM5" << 1 << 5;
+        QTest::newRow("pieces, paced")
+            << QStringList{"--split", "100", "--paced"} << "COM5" << 1 << 5;
     }
     void read() {
         QFETCH(QStringList, simArgs);
@@ -70,11 +71,13 @@ private slots:
         QFETCH(int, tag);
         SimProcess sim;
         startSim(sim, simArgs);
-        const Run r = ctl({QStringLiteral("--port"), port == u"<link>" ? link() : port,
-                           QStringLiteral("read")});
+        const Run r = ctl(
+            {QStringLiteral("--port"), port == u"<link>" ? link() : port, QStringLiteral("read")});
         QVERIFY2(r.exitCode == 0, r.err.constData());
         const QJsonObject o = QJsonDocument::fromJson(r.out).object();
-        QVERIFY(o.value(QStringLiteral("ident")).toString().contains(QLatin1String("qm"), Qt::CaseInsensitive));
+        QVERIFY(o.value(QStringLiteral("ident"))
+                    .toString()
+                    .contains(QLatin1String("qm"), Qt::CaseInsensitive));
         QTEST(o.value(QStringLiteral("DisplayDigits")).toInt(), "digits");
         QCOMPARE(o.value(QStringLiteral("N")).toDouble(), DeviceModel::kDefaultN);
         QCOMPARE(o.value(QStringLiteral("k")).toDouble(), 4.647601E-07);
@@ -84,7 +87,8 @@ private slots:
         const QJsonValue tagRecord = o.value(QStringLiteral("TagRecord"));
         QCOMPARE(tagRecord.isNull(), tag == 0);
         const QJsonObject current = o.value(QStringLiteral("CurrentRecord")).toObject();
-        QCOMPARE(current, (tag ? tagRecord.toObject() : device).value(QStringLiteral("record")).toObject());
+        QCOMPARE(current,
+                 (tag ? tagRecord.toObject() : device).value(QStringLiteral("record")).toObject());
         QCOMPARE(current.value(QStringLiteral("MemGroup")).toInt(), tag ? 0 : 4);
     }
 
@@ -97,12 +101,17 @@ private slots:
         f.close();
         SimProcess sim;
         startSim(sim, {QStringLiteral("--state"), m_dir.filePath(QStringLiteral("state"))});
-        const Run r = ctl({QStringLiteral("--port"), QStringLiteral("COM5"), QStringLiteral("read")});
+        const Run r =
+            ctl({QStringLiteral("--port"), QStringLiteral("COM5"), QStringLiteral("read")});
         QCOMPARE(r.exitCode, 3);
         const QJsonObject o = QJsonDocument::fromJson(r.out).object();
         const QJsonObject tag = o.value(QStringLiteral("TagRecord")).toObject();
         QCOMPARE(tag.value(QStringLiteral("result")).toInt(), -34);
-        QCOMPARE(tag.value(QStringLiteral("record")).toObject().value(QStringLiteral("PointCount")).toInt(), 0);
+        QCOMPARE(tag.value(QStringLiteral("record"))
+                     .toObject()
+                     .value(QStringLiteral("PointCount"))
+                     .toInt(),
+                 0);
     }
 
     // A device that stops answering or goes away: one line, non-zero, no hang.
@@ -112,19 +121,19 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("silent") << QStringList{"--silent-after", "0"} << QStringList{"read"}
                                 << "no QM-07R answers";
-        QTest::newRow("hang-up mid-read") << QStringList{"--hang-up-after", "5"} << QStringList{"read"}
-                                          << "was lost";
-        QTest::newRow("hang-up in dump") << QStringList{"--hang-up-after", "2"}
-                                         << QStringList{"dump", "--block", "0x80"} << "";
-        QTest::newRow("no simulator") << QStringList{"<none>"} << QStringList{"read"} << "cannot open";
+        QTest::newRow("hang-up mid-read")
+            << QStringList{"--hang-up-after", "5"} << QStringList{"read"} << "was lost";
+        QTest::newRow("hang-up in dump")
+            << QStringList{"--hang-up-after", "2"} << QStringList{"dump", "--block", "0x80"} << "";
+        QTest::newRow("no simulator")
+            << QStringList{"<none>"} << QStringList{"read"} << "cannot open";
     }
     void deadDevice() {
         QFETCH(QStringList, simArgs);
         QFETCH(QStringList, args);
         QFETCH(QString, message);
         SimProcess sim;
-        if (simArgs != QStringList{"<none>"})
-            startSim(sim, simArgs);
+        if (simArgs != QStringList{"<none>"}) startSim(sim, simArgs);
         const Run r = ctl(QStringList{QStringLiteral("--port"), QStringLiteral("COM5")} + args);
         QVERIFY(r.exitCode > 0);
         QCOMPARE(r.err.count('\n'), 1);
@@ -160,15 +169,17 @@ private slots:
         SimProcess sim;
         startSim(sim, {QStringLiteral("--no-itag")});
         const QString file = m_dir.filePath(QStringLiteral("block80.bin"));
-        const Run r = ctl({QStringLiteral("--port"), QStringLiteral("COM5"), QStringLiteral("dump"),
-                           QStringLiteral("--block"), QStringLiteral("0x80"), QStringLiteral("-o"), file});
+        const Run r =
+            ctl({QStringLiteral("--port"), QStringLiteral("COM5"), QStringLiteral("dump"),
+                 QStringLiteral("--block"), QStringLiteral("0x80"), QStringLiteral("-o"), file});
         QVERIFY2(r.exitCode == 0, r.err.constData());
         QFile f(file);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), DefaultDeviceImage());
         // Without an iTag, block 0x00 does not answer.
-        const Run none = ctl({QStringLiteral("--port"), QStringLiteral("COM5"), QStringLiteral("dump"),
-                              QStringLiteral("--block"), QStringLiteral("0x00")});
+        const Run none =
+            ctl({QStringLiteral("--port"), QStringLiteral("COM5"), QStringLiteral("dump"),
+                 QStringLiteral("--block"), QStringLiteral("0x00")});
         QCOMPARE(none.exitCode, 4);
     }
 

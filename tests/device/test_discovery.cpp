@@ -16,7 +16,7 @@ Responder identifyAs(const QByteArray& ident) {
 
 class TestDiscovery : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void scan_data() {
         QTest::addColumn<int>("devicePort");
         QTest::addColumn<QByteArray>("ident");
@@ -24,11 +24,12 @@ private slots:
         QTest::addColumn<int>("found");
         QTest::addColumn<qint64>("elapsed");
         QTest::newRow("COM4") << 4 << QByteArray("QM-07R\r") << QList<int>{} << 4 << qint64(300);
-        QTest::newRow("after silent ports") << 4 << QByteArray("QM-07R\r") << QList<int>{1, 3} << 4
-                                            << qint64(900);
-        QTest::newRow("lower case is not found") << 4 << QByteArray("qm-07r\r") << QList<int>{} << 0
-                                                 << qint64(300);
-        QTest::newRow("above COM19") << 20 << QByteArray("QM-07R\r") << QList<int>{} << 0 << qint64(0);
+        QTest::newRow("after silent ports")
+            << 4 << QByteArray("QM-07R\r") << QList<int>{1, 3} << 4 << qint64(900);
+        QTest::newRow("lower case is not found")
+            << 4 << QByteArray("qm-07r\r") << QList<int>{} << 0 << qint64(300);
+        QTest::newRow("above COM19")
+            << 20 << QByteArray("QM-07R\r") << QList<int>{} << 0 << qint64(0);
         QTest::newRow("all silent") << 19 << QByteArray() << QList<int>{} << 0 << qint64(300);
     }
     void scan() {
@@ -75,8 +76,10 @@ private slots:
         QTest::addColumn<ConnectResult>("result");
         QTest::addColumn<QString>("stored");
         QTest::newRow("QM") << true << QByteArray("QM-07R V1\r") << ConnectResult::Ok << "4";
-        QTest::newRow("lower case qm") << true << QByteArray("qm-07r\r") << ConnectResult::Ok << "4";
-        QTest::newRow("other device") << true << QByteArray("XY-1\r") << ConnectResult::NoDevice << "";
+        QTest::newRow("lower case qm")
+            << true << QByteArray("qm-07r\r") << ConnectResult::Ok << "4";
+        QTest::newRow("other device")
+            << true << QByteArray("XY-1\r") << ConnectResult::NoDevice << "";
         QTest::newRow("silent") << true << QByteArray() << ConnectResult::NoDevice << "";
         QTest::newRow("missing") << false << QByteArray() << ConnectResult::OpenFailed << "";
     }
@@ -86,8 +89,7 @@ private slots:
         QFETCH(ConnectResult, result);
         VirtualClock clock;
         FakeFactory factory(clock);
-        if (present)
-            factory.line(4).respond = identifyAs(ident);
+        if (present) factory.line(4).respond = identifyAs(ident);
         SerialLayer layer(factory, clock);
         MemorySettingsStore settings;
         bool timerStopped = false;
@@ -104,11 +106,9 @@ private slots:
         QCOMPARE(layer.CurrentPort, 4);
         QTEST(settings.value(QStringLiteral("Default"), QStringLiteral("ComPort")), "stored");
         // Two requests were answered before the one read.
-        if (!ident.isEmpty())
-            QCOMPARE(reply, QString::fromLatin1(ident + ident));
+        if (!ident.isEmpty()) QCOMPARE(reply, QString::fromLatin1(ident + ident));
         QCOMPARE(layer.PortIsOpen(4), result != ConnectResult::OpenFailed);
-        if (present)
-            QCOMPARE(clock.tickMs(), 300);
+        if (present) QCOMPARE(clock.tickMs(), 300);
     }
 
     // Next again after a failed identification reopens the port instead of

@@ -7,7 +7,7 @@ using namespace qm;
 
 class TestPortMap : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void defaults_data() {
         QTest::addColumn<int>("port");
         QTest::addColumn<QString>("path");
@@ -33,10 +33,18 @@ private slots:
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("env");
         QTest::addColumn<QString>("path");
-        QTest::newRow("default") << "" << "" << "/dev/ttyS2";
-        QTest::newRow("settings") << "/dev/ttyX" << "" << "/dev/ttyX";
-        QTest::newRow("environment") << "/dev/ttyX" << "/tmp/sim" << "/tmp/sim";
-        QTest::newRow("blank environment") << "/dev/ttyX" << "  " << "/dev/ttyX";
+        QTest::newRow("default") << ""
+                                 << ""
+                                 << "/dev/ttyS2";
+        QTest::newRow("settings") << "/dev/ttyX"
+                                  << ""
+                                  << "/dev/ttyX";
+        QTest::newRow("environment") << "/dev/ttyX"
+                                     << "/tmp/sim"
+                                     << "/tmp/sim";
+        QTest::newRow("blank environment") << "/dev/ttyX"
+                                           << "  "
+                                           << "/dev/ttyX";
     }
     void overrides() {
         QFETCH(QString, stored);

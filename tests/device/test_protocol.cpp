@@ -32,18 +32,21 @@ struct Rig {
     }
 };
 
-QByteArray echo(int b) { return HexN(b, 2).toLatin1() + "\r"; }
+QByteArray echo(int b) {
+    return HexN(b, 2).toLatin1() + "\r";
+}
 
 } // namespace
 
 class TestProtocol : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void framing_data() {
         QTest::addColumn<QString>("frame");
         QTest::addColumn<QString>("expected");
         QTest::newRow("KB") << DeviceCommand(0, "KB", {0x80}) << QStringLiteral("$00KB80\r");
-        QTest::newRow("KW") << DeviceCommand(0, "KW", {0x80, 10, 5}) << QStringLiteral("$00KW800A05\r");
+        QTest::newRow("KW") << DeviceCommand(0, "KW", {0x80, 10, 5})
+                            << QStringLiteral("$00KW800A05\r");
         QTest::newRow("ER wraps") << DeviceCommand(0, "ER", {300}) << QStringLiteral("$00ER2C\r");
         QTest::newRow("EW") << DeviceCommand(0, "EW", {0x90, 255}) << QStringLiteral("$00EW90FF\r");
     }
@@ -61,14 +64,14 @@ private slots:
         QTest::addColumn<int>("polls");
         const QByteArray full = blockReply();
         QTest::newRow("whole") << at(5, full) << 1 << 1;
-        QTest::newRow("in pieces") << QList<Piece>{{0, full.left(100)}, {215, full.mid(100, 300)},
-                                                   {240, full.mid(400)}}
-                                   << 1 << 4;
+        QTest::newRow("in pieces")
+            << QList<Piece>{{0, full.left(100)}, {215, full.mid(100, 300)}, {240, full.mid(400)}}
+            << 1 << 4;
         QTest::newRow("complete at poll 100") << at(200 + 1000, full) << 1 << 100;
         QTest::newRow("complete at poll 101") << at(200 + 1010, full) << -1 << 101;
         QTest::newRow("514 characters") << at(5, full + "X") << -1 << 101;
-        QTest::newRow("grows past 513") << QList<Piece>{{5, full.left(500)}, {230, full.mid(500) + "XY"}}
-                                        << -1 << 101;
+        QTest::newRow("grows past 513")
+            << QList<Piece>{{5, full.left(500)}, {230, full.mid(500) + "XY"}} << -1 << 101;
         QTest::newRow("silent") << QList<Piece>{} << -1 << 101;
     }
     void readBlock() {
@@ -118,10 +121,10 @@ private slots:
         QTest::newRow("echo on third attempt") << img << 2 << QByteArray() << 0 << 6;
         QTest::newRow("no echo") << img << 3 << QByteArray() << -2 << 4;
         QTest::newRow("zero echo for zero") << img << 0 << QByteArray("00\r") << 0 << 4;
-        QTest::newRow("zero echo for non-zero") << QByteArray("\x11\x22\x33\x44") << 0
-                                                << QByteArray("00\r") << -10003 << 3;
-        QTest::newRow("garbled echo") << QByteArray("\x11\x22\x33\x44") << 0 << QByteArray("G3\r")
-                                      << -10003 << 3;
+        QTest::newRow("zero echo for non-zero")
+            << QByteArray("\x11\x22\x33\x44") << 0 << QByteArray("00\r") << -10003 << 3;
+        QTest::newRow("garbled echo")
+            << QByteArray("\x11\x22\x33\x44") << 0 << QByteArray("G3\r") << -10003 << 3;
         QTest::newRow("echo too long") << img << 0 << QByteArray("000\r") << -3 << 5;
     }
     void writeBlock() {
@@ -135,10 +138,8 @@ private slots:
         rig.line.respond = [&](const QByteArray& line, int) -> QList<Piece> {
             const int offset = int(HexVal(QString::fromLatin1(line.mid(7, 2))));
             const int value = int(HexVal(QString::fromLatin1(line.mid(9, 2))));
-            if (offset == 1 && ++attemptsAt2 <= failAttemptsAt2)
-                return {};
-            if (offset == 2 && !echoAt3.isEmpty())
-                return at(3, echoAt3);
+            if (offset == 1 && ++attemptsAt2 <= failAttemptsAt2) return {};
+            if (offset == 2 && !echoAt3.isEmpty()) return at(3, echoAt3);
             return at(3, echo(value));
         };
         QList<int> progress;
@@ -149,8 +150,7 @@ private slots:
         QVERIFY(rig.line.requests[0].startsWith("$00KW0000"));
         if (result == -2) // three attempts of 10 ms + 21 polls after the first byte
             QCOMPARE(rig.clock.tickMs(), 200 + 20 + 3 * (10 + 21 * 10));
-        if (result == 0)
-            QCOMPARE(progress, (QList<int>{104, 204, 304, 404}));
+        if (result == 0) QCOMPARE(progress, (QList<int>{104, 204, 304, 404}));
     }
 
     // A measurement reply left over from the live display is thrown away by the flush.
@@ -295,10 +295,8 @@ private slots:
     void oneShotRequests() {
         Rig rig;
         rig.line.respond = [&](const QByteArray& line, int) -> QList<Piece> {
-            if (line == "$00@")
-                return at(50, "QM-07R\r");
-            if (line == "$00KQ")
-                return at(50, "01\r");
+            if (line == "$00@") return at(50, "QM-07R\r");
+            if (line == "$00KQ") return at(50, "01\r");
             return {};
         };
         QCOMPARE(Identify(rig.layer, rig.clock, 1), QStringLiteral("QM-07R\r"));

@@ -8,7 +8,7 @@ using namespace qm;
 
 class TestSerialLayer : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void openTwiceIsPortInUse() {
         VirtualClock clock;
         FakeFactory factory(clock);
@@ -22,7 +22,8 @@ private slots:
         QCOMPARE(layer.CommErrorText(text), -1);
         QCOMPARE(text, QStringLiteral("Error (-1): CommOpen - Port in use."));
         QCOMPARE(sink.count(), 1);
-        QCOMPARE(sink.shown()[0].text, QStringLiteral("COM Error: Error (-1): CommOpen - Port in use."));
+        QCOMPARE(sink.shown()[0].text,
+                 QStringLiteral("COM Error: Error (-1): CommOpen - Port in use."));
         QCOMPARE(sink.shown()[0].icon, MsgIcon::None);
         QVERIFY(layer.PortIsOpen(3));
     }
@@ -60,8 +61,8 @@ private slots:
         QTest::addColumn<QString>("source");
         const QString good = QStringLiteral("baud=115200 parity=N data=8 stop=1");
         QTest::newRow("line setup") << true << good << QStringLiteral("CommOpen (SetCommState)");
-        QTest::newRow("bad mode text") << false << QStringLiteral("baud=fast")
-                                       << QStringLiteral("CommOpen (BuildCommDCB)");
+        QTest::newRow("bad mode text")
+            << false << QStringLiteral("baud=fast") << QStringLiteral("CommOpen (BuildCommDCB)");
         QTest::newRow("other baud") << false << QStringLiteral("baud=9600 parity=N data=8 stop=1")
                                     << QStringLiteral("CommOpen (BuildCommDCB)");
     }
@@ -136,8 +137,7 @@ private slots:
         FakeFactory factory(clock);
         factory.line(1).writeLimit = limit;
         SerialLayer layer(factory, clock);
-        if (open)
-            layer.OpenPort(1, QStringLiteral("115200"), true);
+        if (open) layer.OpenPort(1, QStringLiteral("115200"), true);
         QCOMPARE(layer.WritePort(1, QStringLiteral("$00@\r\n")), flag);
     }
     void writePortFlagsShortWrites_data() {

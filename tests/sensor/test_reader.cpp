@@ -13,7 +13,7 @@ namespace {
 
 // Records what the window would be told.
 class LogUi final : public ReadUi {
-public:
+  public:
     QStringList log;
     void showStatus(bool visible) override { log << (visible ? "show" : "hide"); }
     void setStatusText(const QString& text) override { log << "status " + text; }
@@ -61,7 +61,7 @@ SensorRecord decoded(const QByteArray& block, int group) {
 
 class TestReader : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void readsDeviceAndTag() {
         Rig rig;
         QString ident;
@@ -83,7 +83,8 @@ private slots:
         QVERIFY(rig.ui.log.contains(QStringLiteral("status T34 5%")));
         QVERIFY(rig.ui.log.contains(QStringLiteral("status T3420%")));
         QVERIFY(rig.ui.log.contains(QStringLiteral("status T37")));
-        QVERIFY(rig.ui.log.indexOf(QStringLiteral("update")) > rig.ui.log.indexOf(QStringLiteral("white")));
+        QVERIFY(rig.ui.log.indexOf(QStringLiteral("update")) >
+                rig.ui.log.indexOf(QStringLiteral("white")));
     }
 
     void withoutTagTheStoreIsCurrent() {

@@ -34,7 +34,7 @@ QByteArray curveImage(float s0, float v0, float s1, float v1) {
 
 class TestDeviceModel : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void replies_data() {
         QTest::addColumn<bool>("tag");
         QTest::addColumn<QByteArray>("request");
@@ -44,8 +44,10 @@ private slots:
         QTest::newRow("measure") << true << QByteArray("$00MK\r") << 33 << QByteArray("800000");
         QTest::newRow("tag query") << true << QByteArray("$00KQ\r") << 3 << QByteArray("01");
         QTest::newRow("no tag query") << false << QByteArray("$00KQ\r") << 3 << QByteArray("00");
-        QTest::newRow("store block") << false << QByteArray("$00KB80\r") << 513 << QByteArray("46534E01");
-        QTest::newRow("tag block") << true << QByteArray("$00KB00\r") << 513 << QByteArray("46534E01");
+        QTest::newRow("store block")
+            << false << QByteArray("$00KB80\r") << 513 << QByteArray("46534E01");
+        QTest::newRow("tag block")
+            << true << QByteArray("$00KB00\r") << 513 << QByteArray("46534E01");
         QTest::newRow("absent tag block") << false << QByteArray("$00KB00\r") << 0 << QByteArray();
         QTest::newRow("unknown block") << true << QByteArray("$00KB20\r") << 0 << QByteArray();
         QTest::newRow("digits") << true << QByteArray("$00ER20\r") << 3 << QByteArray("05");

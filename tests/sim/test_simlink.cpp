@@ -22,7 +22,7 @@ struct Rig {
 
 class TestSimLink : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     // Whatever the line does to the reply's timing, the block arrives whole.
     void blockReadsUnderTiming_data() {
         QTest::addColumn<int>("latency");
@@ -46,8 +46,7 @@ private slots:
         Rig rig(f);
         QByteArray image;
         QTEST(ReadConfigBlock(rig.layer, rig.clock, 2, image, 0, 4, 0), "result");
-        if (image.size())
-            QCOMPARE(image, rig.device.block(0x80));
+        if (image.size()) QCOMPARE(image, rig.device.block(0x80));
     }
 
     void blockWriteRoundTrip() {
@@ -78,7 +77,8 @@ private slots:
         Rig rig;
         QCOMPARE(EEReadSingle(rig.layer, rig.clock, 2, 0, kAddrZeroCount, 100), 8388608.0);
         QCOMPARE(EEWriteSingle(rig.layer, rig.clock, 2, 0, kAddrMultiplier, 0.001544225, 100), 1);
-        QCOMPARE(float(EEReadSingle(rig.layer, rig.clock, 2, 0, kAddrMultiplier, 100)), 0.001544225F);
+        QCOMPARE(float(EEReadSingle(rig.layer, rig.clock, 2, 0, kAddrMultiplier, 100)),
+                 0.001544225F);
     }
 
     // A device that goes away mid-exchange fails it cleanly; the port is then closed.

@@ -6,7 +6,7 @@ using namespace qm;
 
 class TestSimOptions : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void signalTexts_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("valid");
@@ -24,20 +24,40 @@ private slots:
         QFETCH(bool, valid);
         const auto v = ParseSignal(text);
         QCOMPARE(v.has_value(), valid);
-        if (valid)
-            QTEST(*v, "value");
+        if (valid) QTEST(*v, "value");
     }
 
     void arguments_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<bool>("ok");
         QTest::newRow("none") << QStringList{} << true;
-        QTest::newRow("all") << QStringList{"--link", "/tmp/x", "--state", "/tmp/s", "--no-itag",
-                                            "--digits", "6", "--signal", "1,25", "--latency", "5",
-                                            "--paced", "--split", "10", "--split-gap", "3",
-                                            "--lower-case-id", "--wrong-echo", "7",
-                                            "--silent-after", "4", "--hang-up-after", "9",
-                                            "--garble", "0.5", "--seed", "42"}
+        QTest::newRow("all") << QStringList{"--link",
+                                            "/tmp/x",
+                                            "--state",
+                                            "/tmp/s",
+                                            "--no-itag",
+                                            "--digits",
+                                            "6",
+                                            "--signal",
+                                            "1,25",
+                                            "--latency",
+                                            "5",
+                                            "--paced",
+                                            "--split",
+                                            "10",
+                                            "--split-gap",
+                                            "3",
+                                            "--lower-case-id",
+                                            "--wrong-echo",
+                                            "7",
+                                            "--silent-after",
+                                            "4",
+                                            "--hang-up-after",
+                                            "9",
+                                            "--garble",
+                                            "0.5",
+                                            "--seed",
+                                            "42"}
                              << true;
         QTest::newRow("negative latency") << QStringList{"--latency", "-1"} << false;
         QTest::newRow("split of zero") << QStringList{"--split", "0"} << false;
@@ -67,8 +87,8 @@ private slots:
         SimOptions o;
         QString error, help;
         QVERIFY(ParseSimOptions({"qm07r-sim", "--help"}, o, &error, &help));
-        for (const char* word : {"--link", "--state", "--no-itag", "--signal-file", "--hang-up-after",
-                                 "--garble", "standard input"})
+        for (const char* word : {"--link", "--state", "--no-itag", "--signal-file",
+                                 "--hang-up-after", "--garble", "standard input"})
             QVERIFY2(help.contains(QLatin1String(word)), word);
     }
 };

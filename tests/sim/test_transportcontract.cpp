@@ -18,7 +18,7 @@ constexpr int kPort = 7;
 
 // The device behind COM7, one way or the other.
 class Line {
-public:
+  public:
     Line(const QString& kind, const QStringList& simArgs, const SimFaults& faults) {
         if (kind == QLatin1String("pty")) {
             m_link = m_dir.filePath(QStringLiteral("qm07r"));
@@ -26,9 +26,10 @@ public:
             m_ok = m_sim.start(m_link, simArgs, &error);
             m_error = error;
             const QString link = m_link;
-            m_factory = std::make_unique<SerialTransportFactory>(PortMap(nullptr, [link](const QString& n) {
-                return n == QLatin1String("QM07_PORT_COM7") ? link : QString();
-            }));
+            m_factory =
+                std::make_unique<SerialTransportFactory>(PortMap(nullptr, [link](const QString& n) {
+                    return n == QLatin1String("QM07_PORT_COM7") ? link : QString();
+                }));
         } else {
             m_device.setFaults(faults);
             auto sim = std::make_unique<SimTransportFactory>(m_clock);
@@ -43,7 +44,7 @@ public:
     RealClock& clock() { return m_clock; }
     QString slavePath() const { return m_sim.slavePath(); }
 
-private:
+  private:
     QTemporaryDir m_dir;
     QString m_link;
     SimProcess m_sim;
@@ -62,8 +63,7 @@ QByteArray collect(ByteTransport& t, Clock& clock, int length) {
         clock.processEvents();
         TransportError e;
         const qint64 n = t.bytesWaiting(&e);
-        if (n > 0)
-            got += t.read(n, &e);
+        if (n > 0) got += t.read(n, &e);
     }
     return got;
 }
@@ -78,7 +78,7 @@ void kinds() {
 
 class TestTransportContract : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void rawTransport_data() { kinds(); }
     void rawTransport() {
         QFETCH(QString, kind);
