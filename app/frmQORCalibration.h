@@ -111,7 +111,9 @@ private:
     void cmdSCANQM07_Click();
     bool PerformStepWork(int step);
     bool connectAndRead();
+    ReadContext readContext();
     int readAll();
+    int SaveSensor(bool onlyIfChanged);
     bool openCurvePage();
     void finish();
     QString unitText() const;

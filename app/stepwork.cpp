@@ -11,9 +11,11 @@
 #include "core/settings.h"
 #include "device/discovery.h"
 #include "device/protocol.h"
+#include "sensor/writer.h"
 #include "service/devicereset.h"
 #include "service/systemcalibration.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
@@ -45,10 +47,26 @@ bool frmQORCalibration::PerformStepWork(int step) {
 
 QString frmQORCalibration::unitText() const { return fraSNIMAC->txtJednotka()->text(); }
 
+ReadContext frmQORCalibration::readContext() {
+    return ReadContext{m_layer, m_services.clock, m_layer.CurrentPort, m_lang, *this,
+                       &m_services.messages, m_services.clock.now().date()};
+}
+
 int frmQORCalibration::readAll() {
-    ReadContext ctx{m_layer, m_services.clock, m_layer.CurrentPort, m_lang, *this,
-                    &m_services.messages, m_services.clock.now().date()};
+    ReadContext ctx = readContext();
     return ReadAll(ctx, m_session);
+}
+
+int frmQORCalibration::SaveSensor(bool onlyIfChanged) {
+    uint8_t flags = kOwnFlags;
+    if (fraCURVE->chk24bit()->isChecked())
+        flags |= kFlag24Bit;
+    if (!fraSNIMAC->TXT2XXX(flags)) {
+        m_services.messages.critical(m_lang.text(49));
+        return kSaveConvertFailed;
+    }
+    ReadContext ctx = readContext();
+    return SaveSensorCore(ctx, m_session, onlyIfChanged);
 }
 
 bool frmQORCalibration::connectAndRead() {
@@ -90,6 +108,9 @@ bool frmQORCalibration::openCurvePage() {
         return false;
     if (!fraSNIMAC->CheckSensorTexts())
         return false;
+    SaveSensor(true); // a failure has shown its message; the curve page opens all the same
+    if (m_ended)
+        return false;
     setFormSize(m_serviceLevel > 1 ? kFormWidthService : kFormWidth);
     showPage(Page::Curve, true, true, true);
     fraCURVE->setEthUnit(unitText());
@@ -102,7 +123,10 @@ void frmQORCalibration::finish() {
     if (!fraSNIMAC->TXT2XXX(kOwnFlags))
         return;
     showPage(Page::None, false, false, false, 68);
+    const int r = SaveSensor(false);
     ResetDevice(*m_serviceWiring, m_services.clock, m_lang);
+    if (r == kSaveWritten)
+        m_services.messages.information(m_lang.text(56));
     EndProgram();
 }
 
