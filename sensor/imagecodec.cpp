@@ -143,7 +143,8 @@ EncodedImage EncodeImage(SensorRecord& rec, const QDate& today) {
     out += QByteArray(14, '\0');
 
     out += "KRI";
-    rec.Flags &= static_cast<uint8_t>(~kFlag3Numbers);
+    // Numbers are always written with 4 bytes, two per point: the flags say so.
+    rec.Flags = static_cast<uint8_t>((rec.Flags & ~kFlag3Numbers) | kFlag4Byte);
     out += static_cast<char>(rec.Flags);
     out += static_cast<char>(n);
     out += QByteArray(3, '\0');

@@ -274,6 +274,11 @@ class TestImageCodec : public QObject {
             QCOMPARE(r.Signal[i], float(i));
             QCOMPARE(r.Value[i], float(10 * i));
         }
+        // Written again it has 4-byte numbers, and its flags say so.
+        SensorRecord back;
+        QCOMPARE(DecodeImage(ToBlock(EncodeImage(r, kToday).image), back, 0, 0), 4);
+        QCOMPARE(back.Flags, uint8_t(0xC0));
+        QCOMPARE(back.Value, r.Value);
     }
 
     void zeroFullScaleTakesTheLastValue() {

@@ -1,0 +1,98 @@
+#!/usr/bin/env bash
+# Installs what is missing (Debian packages), builds with warnings as errors
+# and runs every test. Safe to run again; each stage has its own build folder.
+#
+#   bash scripts/test.sh          Release build in build/, then ctest
+#   bash scripts/test.sh --full   also: the tests again with AddressSanitizer and
+#                                 UndefinedBehaviorSanitizer (build-asan/), and each
+#                                 fuzz target for 20 s with clang (build-fuzz/)
+#
+# With the environment variable CI set (CI=true) it runs --full.
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+jobs=$(nproc)
+fuzz_seconds=${QM_FUZZ_SECONDS:-20}
+full=0
+if [[ -n ${CI:-} && ${CI} != false && ${CI} != 0 ]]; then full=1; fi
+
+while (($#)); do
+  case $1 in
+    --full) full=1 ;;
+    -h | --help) sed -n '2,10s/^# \{0,1\}//p' "${BASH_SOURCE[0]}"; exit 0 ;;
+    *) echo "test.sh: unknown option '$1' (try --help)" >&2; exit 2 ;;
+  esac
+  shift
+done
+
+step() { printf '\n=== %s\n' "$*"; }
+
+as_root() {
+  if ((EUID == 0)); then
+    "$@"
+  elif command -v sudo >/dev/null; then
+    sudo "$@"
+  else
+    echo "test.sh: need root to run: $*" >&2
+    exit 1
+  fi
+}
+
+installed() {
+  [[ $(dpkg-query -W -f='${Status}' "$1" 2>/dev/null) == "install ok installed" ]]
+}
+
+ensure_packages() {
+  local missing=() pkg
+  for pkg in "$@"; do
+    installed "$pkg" || missing+=("$pkg")
+  done
+  ((${#missing[@]})) || return 0
+  step "installing ${missing[*]}"
+  as_root apt-get update
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
+}
+
+ensure_packages build-essential cmake qt6-base-dev qt6-serialport-dev clang xvfb xauth
+if ((full)); then
+  # libFuzzer's runtime is only a recommendation of clang.
+  clang_major=$(clang -dumpversion | cut -d. -f1)
+  if apt-cache show "libclang-rt-$clang_major-dev" >/dev/null 2>&1; then
+    ensure_packages "libclang-rt-$clang_major-dev"
+  fi
+fi
+
+step "build (Release, warnings as errors) in build/"
+cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release -DQM_WERROR=ON
+cmake --build "$root/build" -j "$jobs"
+step "tests"
+ctest --test-dir "$root/build" --output-on-failure
+
+((full)) || exit 0
+
+step "build with AddressSanitizer and UndefinedBehaviorSanitizer in build-asan/"
+cmake -S "$root" -B "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DQM_WERROR=ON -DQM_SANITIZE=ON
+cmake --build "$root/build-asan" -j "$jobs"
+step "tests under the sanitizers"
+# Any report fails the run: ASan and UBSan stop the test (non-zero exit).
+export ASAN_OPTIONS=halt_on_error=1:abort_on_error=0:detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1
+export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+export LSAN_OPTIONS=suppressions=$root/scripts/lsan.supp:print_suppressions=0
+ctest --test-dir "$root/build-asan" --output-on-failure
+
+step "fuzz targets (clang) in build-fuzz/"
+CC=clang CXX=clang++ cmake -S "$root" -B "$root/build-fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DQM_FUZZ=ON -DQM_TESTS=OFF -DQM_WERROR=ON
+cmake --build "$root/build-fuzz" -j "$jobs" --target qm_fuzzers
+# A small quarantine keeps a 20 s run well inside libFuzzer's memory limit.
+export ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:quarantine_size_mb=64
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+for target in decodeimage hextodevfloat valdot; do
+  step "fuzz_$target for ${fuzz_seconds} s"
+  mkdir -p "$work/$target"
+  "$root/build-fuzz/bin/fuzz_$target" -max_total_time="$fuzz_seconds" -timeout=10 \
+    -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$root/build-fuzz/crash-$target-" \
+    "$work/$target" "$root/fuzz/corpus/$target" 2>&1 | grep -Ev '^#[0-9]+[[:space:]]+(NEW|REDUCE)'
+done
+step "all passed"
