@@ -57,7 +57,7 @@ void answerDialog(frmQORCalibInputBox& box, const QString& value, QString* shown
 
 class TestWizard : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void forwardAndBackThroughThePages() {
         WindowHarness h;
         h.useShippedLanguage();
@@ -71,7 +71,8 @@ private slots:
         QVERIFY(h.messages.isEmpty());
         QCOMPARE(w.serial().CurrentPort, 3);
         QVERIFY(w.serial().PortIsOpen(3));
-        QCOMPARE(h.settings.value(QStringLiteral("Default"), QStringLiteral("ComPort")), QStringLiteral("3"));
+        QCOMPARE(h.settings.value(QStringLiteral("Default"), QStringLiteral("ComPort")),
+                 QStringLiteral("3"));
 
         h.clickNext();
         QCOMPARE(w.WizardStep(), 3);
@@ -173,8 +174,7 @@ private slots:
         const Twips tw(w.logicalDpiX());
         h.clickNext();
         QCOMPARE(w.width(), tw(kFormWidth));
-        if (gesture)
-            QTest::mousePress(h.child("Label2"), Qt::RightButton, Qt::ControlModifier);
+        if (gesture) QTest::mousePress(h.child("Label2"), Qt::RightButton, Qt::ControlModifier);
         h.clickNext();
         QCOMPARE(w.width(), tw(curveWidth));
         QCOMPARE(h.visible("fraQORDISPLAY"), true); // the column is there; the width uncovers it
@@ -210,7 +210,8 @@ private slots:
         QCOMPARE(h.messages.texts(), QStringList{message});
         QVERIFY(locked);
         expectPage(h, kPortPage);
-        QCOMPARE(h.messages.last().icon, message == "51" ? MsgIcon::Exclamation : MsgIcon::Information);
+        QCOMPARE(h.messages.last().icon,
+                 message == "51" ? MsgIcon::Exclamation : MsgIcon::Information);
         QCOMPARE(h.child<QComboBox>("cmbPort")->currentIndex(), selected);
         QCOMPARE(w.serial().CurrentPort, 0); // the search opens nothing for good
         QVERIFY(!w.serial().PortIsOpen(devicePort));
@@ -452,7 +453,8 @@ private slots:
         QCOMPARE(label("lblSignal"), QStringLiteral("   2.0000"));
         QCOMPARE(w.LiveDiv(), 12.0);
         QCOMPARE(w.LiveDisplay(), h.device.displayValue());
-        QCOMPARE(label("lblSignalDISP"), FormatMask(w.LiveDisplay(), w.session().CurrentRecord.Format));
+        QCOMPARE(label("lblSignalDISP"),
+                 FormatMask(w.LiveDisplay(), w.session().CurrentRecord.Format));
     }
 
     void liveDisplayOnAClosedPortSendsNothing() {
