@@ -57,21 +57,21 @@ struct CaptionEntry {
     int text;
 };
 constexpr CaptionEntry kCaptions[] = {
-    {"lblLimitWarning", 15}, {"lblPortPopis", 1},     {"lblSnimacPopis", 13},
-    {"cmdSCANQM07", 2},      {"cmdBack", 3},          {"cmdNext", 4},
-    {"cmdCancel", 5},        {"Label2", 9},           {"Label6", 10},
-    {"Label112", 11},        {"Label110", 12},        {"Label9", 14},
-    {"lblLimitWarning", 15}, {"Label111", 16},        {"fraCURVE", 19},
-    {"cmdListAction0", 24},  {"cmdListAction1", 23},  {"cmdListAction2", 25},
-    {"cmdSCAN", 22},
+    {"lblLimitWarning", 15}, {"lblPortPopis", 1},    {"lblSnimacPopis", 13}, {"cmdSCANQM07", 2},
+    {"cmdBack", 3},          {"cmdNext", 4},         {"cmdCancel", 5},       {"Label2", 9},
+    {"Label6", 10},          {"Label112", 11},       {"Label110", 12},       {"Label9", 14},
+    {"lblLimitWarning", 15}, {"Label111", 16},       {"fraCURVE", 19},       {"cmdListAction0", 24},
+    {"cmdListAction1", 23},  {"cmdListAction2", 25}, {"cmdSCAN", 22},
 };
 
 } // namespace
 
 frmQORCalibration::frmQORCalibration(const AppServices& services, QWidget* parent)
     : QWidget(parent), m_services(services), m_tw(screenDpi()),
-      m_layer(services.transports, services.clock, &services.messages),
-      m_calib{m_session, m_curve, m_lang, services.messages, services.clock},
+      m_layer(services.transports, services.clock, &services.messages), m_calib{m_session, m_curve,
+                                                                                m_lang,
+                                                                                services.messages,
+                                                                                services.clock},
       m_inputBox(std::make_unique<frmQORCalibInputBox>(services.messages)),
       m_serviceWiring(std::make_unique<ServiceWiring>(*this)) {
     setObjectName(QStringLiteral("frmQORCalibration"));
@@ -102,8 +102,7 @@ void frmQORCalibration::Form_Load() {
     }
     setWindowTitle(WindowTitle(QM_VERSION_MAJOR, QM_VERSION_MINOR, QM_VERSION_PATCH));
     const int charset = LoadLanguage(m_services.languagePath, m_lang, &m_langFile);
-    if (charset > 0)
-        SetAllFontsCharset(charset);
+    if (charset > 0) SetAllFontsCharset(charset);
     ApplyLanguage();
     CenterForm();
     for (int p = 1; p <= kPortListSize; ++p) {
@@ -118,8 +117,7 @@ void frmQORCalibration::Form_Load() {
 }
 
 void frmQORCalibration::Form_Activate() {
-    if (m_activated)
-        return;
+    if (m_activated) return;
     m_activated = true;
     fraSNIMAC->move(m_tw(120), m_tw(240));
     fraCOMM->move(m_tw(120), m_tw(240));
@@ -131,8 +129,7 @@ void frmQORCalibration::Form_Activate() {
 
 void frmQORCalibration::CenterForm() {
     const QScreen* s = screen();
-    if (!s)
-        return;
+    if (!s) return;
     const QRect r = s->geometry();
     move(r.x() + (r.width() - width()) / 2, r.y() + (r.height() - height()) / 2);
 }
@@ -145,8 +142,7 @@ void frmQORCalibration::setFormSize(int widthTwips) {
 void frmQORCalibration::ApplyLanguage() {
     for (const CaptionEntry& c : kCaptions) {
         const QString name = QLatin1String(c.control);
-        if (objectName() == name)
-            continue;
+        if (objectName() == name) continue;
         for (QWidget* w : findChildren<QWidget*>(name))
             setCaption(w, caption(c.text));
     }
@@ -158,8 +154,7 @@ void frmQORCalibration::SetAllFontsCharset(int cp) {
     FillLanguageTable(m_langFile, cp, m_captions);
     ApplyLanguage();
     // The wizard's buttons follow the same set.
-    if (m_activated)
-        applyButtonCaptions();
+    if (m_activated) applyButtonCaptions();
 }
 
 void frmQORCalibration::showEvent(QShowEvent* e) {
@@ -205,9 +200,9 @@ void frmQORCalibration::mouseDoubleClickEvent(QMouseEvent* e) {
 bool frmQORCalibration::eventFilter(QObject* watched, QEvent* e) {
     if (e->type() == QEvent::MouseButtonPress && watched->objectName() == QLatin1String("Label2")) {
         const auto* me = static_cast<QMouseEvent*>(e);
-        const auto mods = me->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
-        if (me->button() == Qt::RightButton && mods == Qt::ControlModifier)
-            m_serviceLevel = 2;
+        const auto mods =
+            me->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
+        if (me->button() == Qt::RightButton && mods == Qt::ControlModifier) m_serviceLevel = 2;
     }
     return QWidget::eventFilter(watched, e);
 }

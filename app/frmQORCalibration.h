@@ -49,7 +49,7 @@ int PortIndexForSetting(const QString& stored);
 
 class frmQORCalibration : public QWidget, private ReadUi {
     Q_OBJECT
-public:
+  public:
     explicit frmQORCalibration(const AppServices& services, QWidget* parent = nullptr);
     ~frmQORCalibration() override;
 
@@ -80,18 +80,18 @@ public:
     // The live display tick; the timer calls it every 150 ms.
     void tmrCasovac_Timer();
 
-signals:
+  signals:
     // The program ends (Cancel, the last step, or the window closed).
     void programEnded();
 
-protected:
+  protected:
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
-private:
+  private:
     // Start-up and the first activation.
     void Form_Load();
     void Form_Activate();
@@ -111,7 +111,9 @@ private:
     void cmdSCANQM07_Click();
     bool PerformStepWork(int step);
     bool connectAndRead();
+    ReadContext readContext();
     int readAll();
+    int SaveSensor(bool onlyIfChanged);
     bool openCurvePage();
     void finish();
     QString unitText() const;
@@ -137,10 +139,10 @@ private:
     const AppServices m_services;
     const Twips m_tw;
 
-    LangTable m_lang;         // LangText: what messages show
-    LanguageFile m_langFile;  // the file's bytes, for the character-set trial
-    LangTable m_captions;     // the texts as the controls' character set shows them
-    int m_fontCharset = 0;    // 0: none applied
+    LangTable m_lang;        // LangText: what messages show
+    LanguageFile m_langFile; // the file's bytes, for the character-set trial
+    LangTable m_captions;    // the texts as the controls' character set shows them
+    int m_fontCharset = 0;   // 0: none applied
 
     bool m_activated = false;
     bool m_ended = false;

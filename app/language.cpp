@@ -27,8 +27,7 @@ bool readInt(QByteArrayView text, long long& out) {
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
         ++i;
     bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
     long long v = 0;
     const qsizetype first = i;
     while (i < text.size() && text[i] >= '0' && text[i] <= '9' && v < 1'000'000'000)
@@ -41,24 +40,20 @@ bool readInt(QByteArrayView text, long long& out) {
 int charsetOf(const QByteArray& line) {
     static const QByteArray key = QByteArrayLiteral("charset=");
     const qsizetype at = line.toLower().indexOf(key);
-    if (at < 0)
-        return 0;
+    if (at < 0) return 0;
     const QByteArrayView value = QByteArrayView(line).sliced(at + key.size());
     // A value of one character is not taken, as the original reader did.
     long long n = 0;
-    if (value.size() < 2 || !readInt(value, n) || n <= 0 || n > kMaxCharset)
-        return 0;
+    if (value.size() < 2 || !readInt(value, n) || n <= 0 || n > kMaxCharset) return 0;
     return static_cast<int>(n);
 }
 
 void addEntry(const QByteArray& rawLine, LanguageFile& file) {
     const QByteArray line = trimBlanks(rawLine);
     const qsizetype eq = line.indexOf('=');
-    if (eq < 1 || eq > 3)
-        return;
+    if (eq < 1 || eq > 3) return;
     long long n = 0;
-    if (!readInt(QByteArrayView(line).first(eq), n) || n < 1 || n > kMaxIndex)
-        return;
+    if (!readInt(QByteArrayView(line).first(eq), n) || n < 1 || n > kMaxIndex) return;
     file.entries.emplace_back(static_cast<int>(n), line.mid(eq + 1));
 }
 
@@ -67,11 +62,9 @@ std::vector<QByteArray> splitLines(const QByteArray& bytes) {
     qsizetype start = 0;
     while (start < bytes.size()) {
         qsizetype end = bytes.indexOf('\n', start);
-        if (end < 0)
-            end = bytes.size();
+        if (end < 0) end = bytes.size();
         QByteArray line = bytes.mid(start, end - start);
-        if (line.endsWith('\r'))
-            line.chop(1);
+        if (line.endsWith('\r')) line.chop(1);
         lines.push_back(std::move(line));
         start = end + 1;
     }
@@ -109,29 +102,44 @@ LanguageFile ParseLanguage(const QByteArray& bytes) {
 
 QByteArray CodePageName(int charset) {
     switch (charset) {
-    case 77: return QByteArrayLiteral("macintosh");
-    case 128: return QByteArrayLiteral("Shift_JIS");
-    case 129: return QByteArrayLiteral("EUC-KR");
-    case 134: return QByteArrayLiteral("GBK");
-    case 136: return QByteArrayLiteral("Big5");
-    case 161: return QByteArrayLiteral("windows-1253");
-    case 162: return QByteArrayLiteral("windows-1254");
-    case 163: return QByteArrayLiteral("windows-1258");
-    case 177: return QByteArrayLiteral("windows-1255");
-    case 178: return QByteArrayLiteral("windows-1256");
-    case 186: return QByteArrayLiteral("windows-1257");
-    case 204: return QByteArrayLiteral("windows-1251");
-    case 222: return QByteArrayLiteral("windows-874");
-    case 238: return QByteArrayLiteral("windows-1250");
-    case 255: return QByteArrayLiteral("IBM437");
-    default: return QByteArrayLiteral("windows-1252");
+    case 77:
+        return QByteArrayLiteral("macintosh");
+    case 128:
+        return QByteArrayLiteral("Shift_JIS");
+    case 129:
+        return QByteArrayLiteral("EUC-KR");
+    case 134:
+        return QByteArrayLiteral("GBK");
+    case 136:
+        return QByteArrayLiteral("Big5");
+    case 161:
+        return QByteArrayLiteral("windows-1253");
+    case 162:
+        return QByteArrayLiteral("windows-1254");
+    case 163:
+        return QByteArrayLiteral("windows-1258");
+    case 177:
+        return QByteArrayLiteral("windows-1255");
+    case 178:
+        return QByteArrayLiteral("windows-1256");
+    case 186:
+        return QByteArrayLiteral("windows-1257");
+    case 204:
+        return QByteArrayLiteral("windows-1251");
+    case 222:
+        return QByteArrayLiteral("windows-874");
+    case 238:
+        return QByteArrayLiteral("windows-1250");
+    case 255:
+        return QByteArrayLiteral("IBM437");
+    default:
+        return QByteArrayLiteral("windows-1252");
     }
 }
 
 QString DecodeCharset(const QByteArray& bytes, int charset) {
     QStringDecoder decoder(CodePageName(charset).constData(), QStringDecoder::Flag::Stateless);
-    if (!decoder.isValid())
-        return QString::fromLatin1(bytes);
+    if (!decoder.isValid()) return QString::fromLatin1(bytes);
     return decoder.decode(bytes);
 }
 
@@ -142,16 +150,14 @@ void FillLanguageTable(const LanguageFile& file, int charset, LangTable& table) 
 }
 
 int LoadLanguage(const QString& path, LangTable& table, LanguageFile* raw) {
-    if (!QFileInfo(path).isFile())
-        return 0;
+    if (!QFileInfo(path).isFile()) return 0;
     QFile f(path);
     // A file that is there but cannot be read counts as one without entries.
     const QByteArray bytes = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     LanguageFile file = ParseLanguage(bytes);
     FillLanguageTable(file, file.charset, table);
     const int charset = file.charset;
-    if (raw)
-        *raw = std::move(file);
+    if (raw) *raw = std::move(file);
     return charset;
 }
 

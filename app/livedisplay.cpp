@@ -11,8 +11,7 @@ namespace qm {
 
 void frmQORCalibration::tmrCasovac_Timer() {
     const int port = m_layer.CurrentPort;
-    if (!m_layer.PortIsOpen(port))
-        return;
+    if (!m_layer.PortIsOpen(port)) return;
     QString reply;
     m_layer.ReadPort(port, reply, 256);
     if (const std::optional<Measurement> m = ParseMeasurement(reply)) {

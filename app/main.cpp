@@ -17,7 +17,10 @@ int main(int argc, char* argv[]) {
     qm::QtSettingsStore settings;
     qm::SerialTransportFactory transports{qm::PortMap(&settings)};
     const qm::AppServices services{
-        clock, messages, settings, transports,
+        clock,
+        messages,
+        settings,
+        transports,
         QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("qm07r.lang")),
         args.join(u' ')};
     qm::frmQORCalibration window(services);

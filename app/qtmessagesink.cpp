@@ -8,11 +8,16 @@ namespace {
 
 QMessageBox::Icon iconOf(MsgIcon icon) {
     switch (icon) {
-    case MsgIcon::Critical: return QMessageBox::Critical;
-    case MsgIcon::Exclamation: return QMessageBox::Warning;
-    case MsgIcon::Question: return QMessageBox::Question;
-    case MsgIcon::Information: return QMessageBox::Information;
-    case MsgIcon::None: break;
+    case MsgIcon::Critical:
+        return QMessageBox::Critical;
+    case MsgIcon::Exclamation:
+        return QMessageBox::Warning;
+    case MsgIcon::Question:
+        return QMessageBox::Question;
+    case MsgIcon::Information:
+        return QMessageBox::Information;
+    case MsgIcon::None:
+        break;
     }
     return QMessageBox::NoIcon;
 }
@@ -30,10 +35,8 @@ constexpr struct {
 MsgButton QtMessageSink::show(const Message& m) {
     QMessageBox box(iconOf(m.icon), kAppTitle, m.text, QMessageBox::NoButton, m_parent);
     for (const auto& b : kButtons) {
-        if (m.buttons & b.ours)
-            box.addButton(b.qt);
-        if (m.defaultButton == b.ours)
-            box.setDefaultButton(b.qt);
+        if (m.buttons & b.ours) box.addButton(b.qt);
+        if (m.defaultButton == b.ours) box.setDefaultButton(b.qt);
     }
     // Esc and the close box answer with the button that means "no".
     if (m.buttons & MsgCancel)
@@ -42,8 +45,7 @@ MsgButton QtMessageSink::show(const Message& m) {
         box.setEscapeButton(QMessageBox::No);
     const int pressed = box.exec();
     for (const auto& b : kButtons)
-        if (pressed == b.qt)
-            return b.ours;
+        if (pressed == b.qt) return b.ours;
     return (m.buttons & MsgCancel) ? MsgCancel : (m.buttons & MsgNo) ? MsgNo : MsgOk;
 }
 

@@ -7,12 +7,12 @@ class QWidget;
 namespace qm {
 
 class QtMessageSink final : public MessageSink {
-public:
+  public:
     explicit QtMessageSink(QWidget* parent = nullptr) : m_parent(parent) {}
     void setParent(QWidget* parent) { m_parent = parent; }
     MsgButton show(const Message& m) override;
 
-private:
+  private:
     QWidget* m_parent;
 };
 

@@ -8,8 +8,7 @@ namespace qm {
 
 void frmQORCalibration::ServiceWiring::showStatus(const std::optional<QString>& text) {
     m_w.showStatus(true);
-    if (text)
-        m_w.lblStatus->setText(*text);
+    if (text) m_w.lblStatus->setText(*text);
 }
 
 bool frmQORCalibration::ServiceWiring::writeConstants(double N, double k) {
@@ -17,8 +16,10 @@ bool frmQORCalibration::ServiceWiring::writeConstants(double N, double k) {
     Clock& clock = m_w.m_services.clock;
     const int port = layer.CurrentPort;
     // Both are written even when the first fails; the read-back shows what holds.
-    const int n = EEWriteSingle(layer, clock, port, kDeviceAddress, kAddrZeroCount, N, kEETimeoutMs);
-    const int m = EEWriteSingle(layer, clock, port, kDeviceAddress, kAddrMultiplier, k, kEETimeoutMs);
+    const int n =
+        EEWriteSingle(layer, clock, port, kDeviceAddress, kAddrZeroCount, N, kEETimeoutMs);
+    const int m =
+        EEWriteSingle(layer, clock, port, kDeviceAddress, kAddrMultiplier, k, kEETimeoutMs);
     return n == 1 && m == 1;
 }
 

@@ -7,7 +7,7 @@
 namespace qm {
 
 class frmQORCalibration::ServiceWiring final : public ServiceActions {
-public:
+  public:
     explicit ServiceWiring(frmQORCalibration& w) : m_w(w) {}
     double liveDiv() const override { return m_w.m_liveDiv; }
     void stopLive() override { m_w.m_timer.stop(); }
@@ -20,7 +20,7 @@ public:
     void sendReset() override;
     void readAll() override { m_w.readAll(); }
 
-private:
+  private:
     frmQORCalibration& m_w;
 };
 

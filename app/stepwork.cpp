@@ -11,9 +11,11 @@
 #include "core/settings.h"
 #include "device/discovery.h"
 #include "device/protocol.h"
+#include "sensor/writer.h"
 #include "service/devicereset.h"
 #include "service/systemcalibration.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
@@ -36,19 +38,41 @@ void frmQORCalibration::cmdSCANQM07_Click() {
 
 bool frmQORCalibration::PerformStepWork(int step) {
     switch (step) {
-    case 1: return connectAndRead();
-    case 2: return openCurvePage();
-    case 3: finish(); return m_ended;
-    default: return false;
+    case 1:
+        return connectAndRead();
+    case 2:
+        return openCurvePage();
+    case 3:
+        finish();
+        return m_ended;
+    default:
+        return false;
     }
 }
 
-QString frmQORCalibration::unitText() const { return fraSNIMAC->txtJednotka()->text(); }
+QString frmQORCalibration::unitText() const {
+    return fraSNIMAC->txtJednotka()->text();
+}
+
+ReadContext frmQORCalibration::readContext() {
+    return ReadContext{m_layer, m_services.clock,     m_layer.CurrentPort,          m_lang,
+                       *this,   &m_services.messages, m_services.clock.now().date()};
+}
 
 int frmQORCalibration::readAll() {
-    ReadContext ctx{m_layer, m_services.clock, m_layer.CurrentPort, m_lang, *this,
-                    &m_services.messages, m_services.clock.now().date()};
+    ReadContext ctx = readContext();
     return ReadAll(ctx, m_session);
+}
+
+int frmQORCalibration::SaveSensor(bool onlyIfChanged) {
+    uint8_t flags = kOwnFlags;
+    if (fraCURVE->chk24bit()->isChecked()) flags |= kFlag24Bit;
+    if (!fraSNIMAC->TXT2XXX(flags)) {
+        m_services.messages.critical(m_lang.text(49));
+        return kSaveConvertFailed;
+    }
+    ReadContext ctx = readContext();
+    return SaveSensorCore(ctx, m_session, onlyIfChanged);
 }
 
 bool frmQORCalibration::connectAndRead() {
@@ -70,8 +94,7 @@ bool frmQORCalibration::connectAndRead() {
     case ConnectResult::Ok:
         break;
     }
-    if (readAll() <= -1 || m_ended)
-        return false;
+    if (readAll() <= -1 || m_ended) return false;
     if (!(m_session.CurrentRecord.Flags & kFlagOwn) &&
         !m_services.messages.confirm(m_lang.text(75)))
         return false;
@@ -88,8 +111,9 @@ bool frmQORCalibration::openCurvePage() {
     if (fraSNIMAC->cmbGain()->currentIndex() != m_session.CurrentRecord.GainIndex &&
         !m_services.messages.confirm(m_lang.text(55)))
         return false;
-    if (!fraSNIMAC->CheckSensorTexts())
-        return false;
+    if (!fraSNIMAC->CheckSensorTexts()) return false;
+    SaveSensor(true); // a failure has shown its message; the curve page opens all the same
+    if (m_ended) return false;
     setFormSize(m_serviceLevel > 1 ? kFormWidthService : kFormWidth);
     showPage(Page::Curve, true, true, true);
     fraCURVE->setEthUnit(unitText());
@@ -99,27 +123,38 @@ bool frmQORCalibration::openCurvePage() {
 }
 
 void frmQORCalibration::finish() {
-    if (!fraSNIMAC->TXT2XXX(kOwnFlags))
-        return;
+    if (!fraSNIMAC->TXT2XXX(kOwnFlags)) return;
     showPage(Page::None, false, false, false, 68);
+    const int r = SaveSensor(false);
     ResetDevice(*m_serviceWiring, m_services.clock, m_lang);
+    if (r == kSaveWritten) m_services.messages.information(m_lang.text(56));
     EndProgram();
 }
 
-void frmQORCalibration::capture() { fraCURVE->Capture(); }
+void frmQORCalibration::capture() {
+    fraCURVE->Capture();
+}
 
-void frmQORCalibration::setFormatList(int digits) { fraSNIMAC->setFormatList(digits); }
+void frmQORCalibration::setFormatList(int digits) {
+    fraSNIMAC->setFormatList(digits);
+}
 
 void frmQORCalibration::setConstantsText(const QString& n, const QString& k) {
     fraQORSETUP->txtskN()->setText(n);
     fraQORSETUP->txtskK()->setText(k);
 }
 
-QString frmQORCalibration::constantNText() const { return fraQORSETUP->txtskN()->text(); }
+QString frmQORCalibration::constantNText() const {
+    return fraQORSETUP->txtskN()->text();
+}
 
-QString frmQORCalibration::constantKText() const { return fraQORSETUP->txtskK()->text(); }
+QString frmQORCalibration::constantKText() const {
+    return fraQORSETUP->txtskK()->text();
+}
 
-void frmQORCalibration::constantsRead() { fraQORSETUP->constantsRead(); }
+void frmQORCalibration::constantsRead() {
+    fraQORSETUP->constantsRead();
+}
 
 void frmQORCalibration::updateCalibration() {
     UpdateCalibration(m_calib, *fraSNIMAC, *fraCURVE);

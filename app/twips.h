@@ -7,7 +7,7 @@
 namespace qm {
 
 class Twips {
-public:
+  public:
     explicit Twips(double logicalDpi) : m_dpi(logicalDpi) {}
     int operator()(int twips) const { return qRound(twips * m_dpi / 1440.0); }
     QRect rect(int left, int top, int width, int height) const {
@@ -15,7 +15,7 @@ public:
     }
     double dpi() const { return m_dpi; }
 
-private:
+  private:
     double m_dpi;
 };
 

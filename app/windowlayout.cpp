@@ -16,8 +16,7 @@ namespace qm {
 
 namespace {
 
-template <typename W>
-W* make(QWidget* parent, const char* name, const QRect& geometry) {
+template <typename W> W* make(QWidget* parent, const char* name, const QRect& geometry) {
     auto* w = new W(parent);
     w->setObjectName(QLatin1String(name));
     w->setGeometry(geometry);
@@ -58,7 +57,8 @@ void frmQORCalibration::buildControls() {
     fraSNIMAC->setGeometry(tw.rect(9840, 240, 4875, 5355));
 
     // Curve page and its live signal panel.
-    fraCURVE = new qm::fraCURVE(m_calib, *m_inputBox, [this] { return m_liveSignal; }, this);
+    fraCURVE = new qm::fraCURVE(
+        m_calib, *m_inputBox, [this] { return m_liveSignal; }, this);
     fraCURVE->setGeometry(tw.rect(300, 1680, 4515, 3840));
     fraDISPLAY = make<QFrame>(this, "fraDISPLAY", tw.rect(600, 360, 4020, 1230));
     fraDISPLAY->setFrameShape(QFrame::Panel);
@@ -66,7 +66,8 @@ void frmQORCalibration::buildControls() {
     fraDISPLAY->setAutoFillBackground(true);
     fraDISPLAY->setStyleSheet(QStringLiteral("QFrame#fraDISPLAY { background: black; }"
                                              "QLabel { color: #00ff00; }"));
-    lblSignal = label(fraDISPLAY, "lblSignal", tw.rect(60, 240, 2940, 735), QStringLiteral("-----"));
+    lblSignal =
+        label(fraDISPLAY, "lblSignal", tw.rect(60, 240, 2940, 735), QStringLiteral("-----"));
     lblSignal->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     {
         QFont f(QStringLiteral("Courier New"));
@@ -77,7 +78,8 @@ void frmQORCalibration::buildControls() {
     }
     lblIUnit = label(fraDISPLAY, "lblIUnit", tw.rect(3120, 600, 840, 315), QStringLiteral("mV/V"));
     setPointSize(lblIUnit, 10, true);
-    lblIIntExt = label(fraDISPLAY, "lblIIntExt", tw.rect(3120, 240, 840, 315), QStringLiteral("INT"));
+    lblIIntExt =
+        label(fraDISPLAY, "lblIIntExt", tw.rect(3120, 240, 840, 315), QStringLiteral("INT"));
     setPointSize(lblIIntExt, 10, true);
     lblIIntExt->setVisible(false);
     // The panel's limit and battery lamps; nothing lights them.
@@ -89,12 +91,14 @@ void frmQORCalibration::buildControls() {
     fraQORDISPLAY->setFrameShape(QFrame::Box);
     fraQORDISPLAY->setStyleSheet(QStringLiteral("QFrame#fraQORDISPLAY { background: #203020; }"
                                                 "QLabel { color: #b0ffb0; }"));
-    label(fraQORDISPLAY, "lblDisplayCaption", tw.rect(120, 60, 1200, 255), QStringLiteral("Display"));
+    label(fraQORDISPLAY, "lblDisplayCaption", tw.rect(120, 60, 1200, 255),
+          QStringLiteral("Display"));
     lblSignalDISP = label(fraQORDISPLAY, "lblSignalDISP", tw.rect(120, 330, 2700, 555),
                           QStringLiteral("-0.000000"));
     lblSignalDISP->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     setPointSize(lblSignalDISP, 18, true);
-    lblJednotkaDISP = label(fraQORDISPLAY, "lblJednotkaDISP", tw.rect(2940, 450, 840, 315), QString());
+    lblJednotkaDISP =
+        label(fraQORDISPLAY, "lblJednotkaDISP", tw.rect(2940, 450, 840, 315), QString());
     setPointSize(lblJednotkaDISP, 10, true);
     lblSignalDIV = label(fraQORDISPLAY, "lblSignalDIV", tw.rect(120, 975, 1500, 315),
                          QStringLiteral("12345678"));

@@ -39,9 +39,8 @@ void frmQORCalibration::ShowStep() {
     case 0:
         setFormSize(kFormWidth);
         showPage(Page::Port, false, true, true);
-        cmbPort->setCurrentIndex(PortIndexForSetting(
-            m_services.settings.value(QStringLiteral("Default"), QStringLiteral("ComPort"),
-                                      QStringLiteral("1"))));
+        cmbPort->setCurrentIndex(PortIndexForSetting(m_services.settings.value(
+            QStringLiteral("Default"), QStringLiteral("ComPort"), QStringLiteral("1"))));
         m_wizardStep = 1;
         break;
     case 1:
@@ -54,15 +53,18 @@ void frmQORCalibration::ShowStep() {
     }
 }
 
-void frmQORCalibration::cmdNext_Click() { runStep(0); }
+void frmQORCalibration::cmdNext_Click() {
+    runStep(0);
+}
 
-void frmQORCalibration::cmdBack_Click() { runStep(2); }
+void frmQORCalibration::cmdBack_Click() {
+    runStep(2);
+}
 
 void frmQORCalibration::runStep(int stepsBack) {
     // A click that arrives while a step waits on the device must not start
     // another step on the same port.
-    if (m_stepRunning || m_ended)
-        return;
+    if (m_stepRunning || m_ended) return;
     m_stepRunning = true;
     showStatus(true);
     lblStatus->setText(m_lang.text(29));
@@ -103,11 +105,12 @@ void frmQORCalibration::EnableNavigation() {
 
 void frmQORCalibration::showStatus(bool visible) {
     fraSTATUS->setVisible(visible);
-    if (visible)
-        fraSTATUS->raise();
+    if (visible) fraSTATUS->raise();
 }
 
-void frmQORCalibration::setStatusText(const QString& text) { lblStatus->setText(text); }
+void frmQORCalibration::setStatusText(const QString& text) {
+    lblStatus->setText(text);
+}
 
 void frmQORCalibration::lockButtons(bool locked) {
     if (locked)
@@ -116,11 +119,12 @@ void frmQORCalibration::lockButtons(bool locked) {
         EnableNavigation();
 }
 
-void frmQORCalibration::stopLiveTimer() { m_timer.stop(); }
+void frmQORCalibration::stopLiveTimer() {
+    m_timer.stop();
+}
 
 void frmQORCalibration::EndProgram() {
-    if (m_ended)
-        return;
+    if (m_ended) return;
     m_ended = true;
     m_timer.stop();
     close();

@@ -18,6 +18,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <sys/resource.h>
+#include <unistd.h>
 
 using namespace qm;
 
@@ -27,7 +28,7 @@ constexpr int kLiveSeconds = 10;
 
 // Messages are printed and answered with their default button.
 class PrintedMessages final : public MessageSink {
-public:
+  public:
     MsgButton show(const Message& m) override {
         std::printf("message: %s\n", qPrintable(m.text));
         return m.defaultButton;
@@ -44,12 +45,24 @@ double cpuSeconds() {
 // A "Vm..." line of /proc/self/status in MB.
 double statusMb(const char* key) {
     QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
+    if (!f.open(QIODevice::ReadOnly)) return -1;
     for (const QByteArray& line : f.readAll().split('\n'))
         if (line.startsWith(key))
             return line.mid(qstrlen(key)).trimmed().split(' ').value(0).toDouble() / 1024.0;
     return -1;
+}
+
+// Milliseconds since the process was created (libraries loaded before main()
+// included), at the kernel's 10 ms tick.
+qint64 msSinceExec() {
+    QFile stat(QStringLiteral("/proc/self/stat")), uptime(QStringLiteral("/proc/uptime"));
+    if (!stat.open(QIODevice::ReadOnly) || !uptime.open(QIODevice::ReadOnly)) return -1;
+    const QByteArray s = stat.readAll();
+    // Field 22 (starttime) counts from the field after the command's closing bracket.
+    const QList<QByteArray> fields = s.mid(s.lastIndexOf(')') + 2).split(' ');
+    const double startS = fields.value(19).toDouble() / double(sysconf(_SC_CLK_TCK));
+    const double nowS = uptime.readAll().split(' ').value(0).toDouble();
+    return qint64((nowS - startS) * 1000.0);
 }
 
 void click(frmQORCalibration& w, const char* name) {
@@ -64,8 +77,7 @@ int main(int argc, char* argv[]) {
     QTemporaryDir dir;
     const QString link = dir.filePath(QStringLiteral("qm07r"));
     qputenv("QM07_PORT_COM3", link.toLocal8Bit());
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QApplication app(argc, argv);
     RealClock clock;
@@ -74,19 +86,26 @@ int main(int argc, char* argv[]) {
     settings.setValue(QStringLiteral("Default"), QStringLiteral("ComPort"), QStringLiteral("3"));
     SerialTransportFactory transports{PortMap(&settings)};
     const QString binDir = QCoreApplication::applicationDirPath();
-    frmQORCalibration window(AppServices{clock, messages, settings, transports,
-                                         QDir(binDir).filePath(QStringLiteral("qm07r.lang")), {}});
+    frmQORCalibration window(AppServices{clock,
+                                         messages,
+                                         settings,
+                                         transports,
+                                         QDir(binDir).filePath(QStringLiteral("qm07r.lang")),
+                                         {}});
     window.show();
     QCoreApplication::processEvents();
     const qint64 startupMs = sinceStart.elapsed();
-    std::printf("start-up to the first shown window: %lld ms\n", startupMs);
+    std::printf(
+        "start-up to the first shown window: %lld ms from main(), about %lld ms from exec\n",
+        startupMs, msSinceExec());
     std::printf("resident memory after start-up:     %.1f MB\n", statusMb("VmRSS:"));
 
     QProcess sim;
     sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     sim.start(QDir(binDir).filePath(QStringLiteral("qm07r-sim")),
-              {QStringLiteral("--link"), link, QStringLiteral("--state"), dir.filePath(QStringLiteral("state")),
-               QStringLiteral("--signal"), QStringLiteral("1.25")});
+              {QStringLiteral("--link"), link, QStringLiteral("--state"),
+               dir.filePath(QStringLiteral("state")), QStringLiteral("--signal"),
+               QStringLiteral("1.25")});
     if (!sim.waitForStarted(5000)) {
         std::printf("qm07r-sim did not start: %s\n", qPrintable(sim.errorString()));
         return 1;

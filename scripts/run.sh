@@ -41,29 +41,24 @@ MSG
   exit 1
 fi
 
-# What the build needs, installed when missing (Debian packages).
+# What the build needs, installed when missing (Debian packages, as scripts/test.sh does).
+packages=(build-essential cmake qt6-base-dev qt6-serialport-dev)
+((use_xvfb)) && packages+=(xvfb xauth)
 missing=()
-command -v cmake >/dev/null || missing+=(cmake)
-command -v g++ >/dev/null || missing+=(g++)
-command -v ninja >/dev/null || missing+=(ninja-build)
-for pkg in qt6-base-dev qt6-serialport-dev; do
-  dpkg -s "$pkg" >/dev/null 2>&1 || missing+=("$pkg")
+for pkg in "${packages[@]}"; do
+  [[ $(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null) == "install ok installed" ]] || missing+=("$pkg")
 done
-if ((use_xvfb)); then
-  command -v xvfb-run >/dev/null || missing+=(xvfb xauth)
-fi
 if ((${#missing[@]})); then
   echo "run.sh: installing ${missing[*]}"
   sudo=()
   ((EUID == 0)) || sudo=(sudo)
   "${sudo[@]}" apt-get update
-  "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
 fi
 
-if [[ ! -f $build/CMakeCache.txt ]]; then
-  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-fi
-cmake --build "$build" -j2 --target qm07-calibrator qm07r-sim
+# The same build folder as scripts/test.sh; configured here only when it is new.
+[[ -f $build/CMakeCache.txt ]] || cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release
+cmake --build "$build" -j "$(nproc)" --target qm07-calibrator qm07r-sim
 
 mkdir -p "$cache/sim"
 rm -f "$link"

@@ -15,7 +15,7 @@ Q_DECLARE_METATYPE(QList<Entry>)
 
 class TestLanguage : public QObject {
     Q_OBJECT
-private:
+  private:
     QTemporaryDir m_dir;
 
     QString write(const QByteArray& bytes) {
@@ -27,13 +27,14 @@ private:
         return path;
     }
 
-private slots:
+  private slots:
     void grammar_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<int>("charset");
         QTest::addColumn<QList<Entry>>("expected"); // every other entry stays empty
 
-        QTest::newRow("example") << QByteArray("charset=238\r\n3=Zp\xEC" "t\r\n005= Dal\x9A\xED\r\n")
+        QTest::newRow("example") << QByteArray("charset=238\r\n3=Zp\xEC"
+                                               "t\r\n005= Dal\x9A\xED\r\n")
                                  << 238
                                  << QList<Entry>{{3, QStringLiteral("Zpět")},
                                                  {5, QStringLiteral(" Další")}};
@@ -45,12 +46,13 @@ private slots:
         QTest::newRow("further = belong to the text")
             << QByteArray("12=A=B\r\n100=x\r\n0=x\r\n007=x\r\n") << 238
             << QList<Entry>{{12, QStringLiteral("A=B")}, {7, QStringLiteral("x")}};
-        QTest::newRow("later line wins") << QByteArray("4=one\r\n4=two\r\n") << 238
-                                         << QList<Entry>{{4, QStringLiteral("two")}};
+        QTest::newRow("later line wins")
+            << QByteArray("4=one\r\n4=two\r\n") << 238 << QList<Entry>{{4, QStringLiteral("two")}};
         QTest::newRow("blanks trimmed around the line only")
-            << QByteArray("   9=  Popis  \r\n") << 238 << QList<Entry>{{9, QStringLiteral("  Popis")}};
-        QTest::newRow("= too far in or first") << QByteArray("1234=x\r\n=x\r\nab=x\r\n") << 238
-                                               << QList<Entry>{};
+            << QByteArray("   9=  Popis  \r\n") << 238
+            << QList<Entry>{{9, QStringLiteral("  Popis")}};
+        QTest::newRow("= too far in or first")
+            << QByteArray("1234=x\r\n=x\r\nab=x\r\n") << 238 << QList<Entry>{};
         QTest::newRow("one-digit charset is a plain line")
             << QByteArray("charset=2\r\n2=x\r\n") << 238 << QList<Entry>{{2, QStringLiteral("x")}};
         QTest::newRow("charset 0 or negative is a plain line")
@@ -59,17 +61,21 @@ private slots:
             << QByteArray("Charset=  161 greek\r\n1=\xE1\r\n") << 161
             << QList<Entry>{{1, QStringLiteral("α")}};
         QTest::newRow("charset too large for 16 bits")
-            << QByteArray("charset=99999\r\n1=a\r\n") << 238 << QList<Entry>{{1, QStringLiteral("a")}};
+            << QByteArray("charset=99999\r\n1=a\r\n") << 238
+            << QList<Entry>{{1, QStringLiteral("a")}};
         QTest::newRow("empty file") << QByteArray() << 238 << QList<Entry>{};
-        QTest::newRow("only the charset line") << QByteArray("charset=204") << 204 << QList<Entry>{};
+        QTest::newRow("only the charset line")
+            << QByteArray("charset=204") << 204 << QList<Entry>{};
         QTest::newRow("LF endings and no final newline")
             << QByteArray("charset=238\n2=Vyhledat\n22=Zachytit") << 238
             << QList<Entry>{{2, QStringLiteral("Vyhledat")}, {22, QStringLiteral("Zachytit")}};
-        QTest::newRow("UTF-8 with BOM") << QByteArray("\xEF\xBB\xBF" "charset=238\r\n3=Zpět\r\n") << 238
-                                        << QList<Entry>{{3, QStringLiteral("Zpět")}};
+        QTest::newRow("UTF-8 with BOM") << QByteArray("\xEF\xBB\xBF"
+                                                      "charset=238\r\n3=Zpět\r\n")
+                                        << 238 << QList<Entry>{{3, QStringLiteral("Zpět")}};
         QTest::newRow("BOM but not UTF-8 reads in the code page")
-            << QByteArray("\xEF\xBB\xBF\r\n3=Zp\xEC" "t\r\n") << 238
-            << QList<Entry>{{3, QStringLiteral("Zpět")}};
+            << QByteArray("\xEF\xBB\xBF\r\n3=Zp\xEC"
+                          "t\r\n")
+            << 238 << QList<Entry>{{3, QStringLiteral("Zpět")}};
     }
     void grammar() {
         QFETCH(QByteArray, bytes);
@@ -80,8 +86,7 @@ private slots:
         for (int n = 1; n <= LangTable::kSize; ++n) {
             QString want;
             for (const Entry& e : expected)
-                if (e.n == n)
-                    want = e.text;
+                if (e.n == n) want = e.text;
             QCOMPARE(table.text(n), want);
         }
     }
@@ -99,9 +104,10 @@ private slots:
         LangTable table;
         QCOMPARE(LoadLanguage(QStringLiteral(QM_LANG_DIR "/") + file, table), 238);
         QCOMPARE(table.text(3), back);
-        const int used[] = {1,  2,  3,  4,  5,  9,  10, 11, 12, 13, 14, 15, 16, 19, 22, 23, 24, 25, 29,
-                            30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 47, 49, 50, 51,
-                            52, 53, 54, 55, 56, 60, 61, 62, 63, 66, 67, 68, 69, 71, 72, 75, 76, 77, 80, 81};
+        const int used[] = {1,  2,  3,  4,  5,  9,  10, 11, 12, 13, 14, 15, 16, 19, 22,
+                            23, 24, 25, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40,
+                            41, 42, 43, 44, 47, 49, 50, 51, 52, 53, 54, 55, 56, 60, 61,
+                            62, 63, 66, 67, 68, 69, 71, 72, 75, 76, 77, 80, 81};
         for (int n : used)
             QVERIFY2(!table.text(n).trimmed().isEmpty(), qPrintable(QString::number(n)));
     }
@@ -118,13 +124,15 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<int>("charset");
         QTest::addColumn<QString>("text3");
-        const QByteArray cp1250("charset=238\r\n3=Zp\xEC" "t\r\n");
+        const QByteArray cp1250("charset=238\r\n3=Zp\xEC"
+                                "t\r\n");
         QTest::newRow("own set") << cp1250 << 238 << QStringLiteral("Zpět");
         QTest::newRow("western") << cp1250 << 0 << QStringLiteral("Zpìt");
         QTest::newRow("cyrillic") << cp1250 << 204 << QStringLiteral("Zpмt");
         QTest::newRow("unknown set reads as western") << cp1250 << 200 << QStringLiteral("Zpìt");
-        QTest::newRow("UTF-8 file in its own set")
-            << QByteArray("\xEF\xBB\xBF" "charset=238\r\n3=Zpět\r\n") << 238 << QStringLiteral("Zpět");
+        QTest::newRow("UTF-8 file in its own set") << QByteArray("\xEF\xBB\xBF"
+                                                                 "charset=238\r\n3=Zpět\r\n")
+                                                   << 238 << QStringLiteral("Zpět");
     }
     void captionsInAnotherCharset() {
         QFETCH(QByteArray, bytes);

@@ -13,7 +13,7 @@ Q_DECLARE_METATYPE(qm::MsgButton)
 
 class TestQtMessageSink : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     // The box as the user sees it, and what Enter and Esc answer.
     void boxes_data() {
         QTest::addColumn<MsgIcon>("icon");
@@ -22,10 +22,12 @@ private slots:
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("qtIcon");
         QTest::addColumn<MsgButton>("answer");
-        QTest::newRow("critical, Enter") << MsgIcon::Critical << int(MsgOk) << MsgOk
-                                         << int(Qt::Key_Return) << int(QMessageBox::Critical) << MsgOk;
-        QTest::newRow("exclamation, Esc") << MsgIcon::Exclamation << int(MsgOk) << MsgOk
-                                          << int(Qt::Key_Escape) << int(QMessageBox::Warning) << MsgOk;
+        QTest::newRow("critical, Enter")
+            << MsgIcon::Critical << int(MsgOk) << MsgOk << int(Qt::Key_Return)
+            << int(QMessageBox::Critical) << MsgOk;
+        QTest::newRow("exclamation, Esc")
+            << MsgIcon::Exclamation << int(MsgOk) << MsgOk << int(Qt::Key_Escape)
+            << int(QMessageBox::Warning) << MsgOk;
         QTest::newRow("question, Enter takes No")
             << MsgIcon::Question << int(MsgYes | MsgNo) << MsgNo << int(Qt::Key_Return)
             << int(QMessageBox::Question) << MsgNo;

@@ -8,14 +8,14 @@ using namespace qm;
 
 class TestScreenshots : public QObject {
     Q_OBJECT
-private:
+  private:
     static void save(QWidget& w, const QString& name) {
         QDir().mkpath(QStringLiteral(QM_SCREENSHOT_DIR));
         const QString path = QDir(QStringLiteral(QM_SCREENSHOT_DIR)).filePath(name + ".png");
         QVERIFY2(w.grab().save(path), qPrintable(path));
     }
 
-private slots:
+  private slots:
     void pages_data() {
         QTest::addColumn<QString>("commandLine");
         QTest::newRow("normal") << QString();

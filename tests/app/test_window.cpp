@@ -11,7 +11,7 @@ const char* const kCaptioned[] = {"lblPortPopis", "cmdSCANQM07", "cmdBack", "cmd
 
 class TestWindow : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void titleCarriesTheVersion() {
         QCOMPARE(WindowTitle(1, 1, 51), QStringLiteral("QM-07 Calibrator v1.1.51"));
         WindowHarness h;
@@ -112,7 +112,8 @@ private slots:
     // Each double-click shows the captions in the next character set.
     void backgroundDoubleClickTriesCharsets() {
         WindowHarness h;
-        h.writeLanguage("charset=238\r\n3=Zp\xEC" "t\r\n2=Hled\xE1n\xED\r\n");
+        h.writeLanguage("charset=238\r\n3=Zp\xEC"
+                        "t\r\n2=Hled\xE1n\xED\r\n");
         frmQORCalibration& w = h.open();
         QCOMPARE(h.text("cmdBack"), QStringLiteral("Zpět"));
         const QPoint background(2, w.height() - 2);

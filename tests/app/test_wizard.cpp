@@ -57,7 +57,7 @@ void answerDialog(frmQORCalibInputBox& box, const QString& value, QString* shown
 
 class TestWizard : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void forwardAndBackThroughThePages() {
         WindowHarness h;
         h.useShippedLanguage();
@@ -71,7 +71,8 @@ private slots:
         QVERIFY(h.messages.isEmpty());
         QCOMPARE(w.serial().CurrentPort, 3);
         QVERIFY(w.serial().PortIsOpen(3));
-        QCOMPARE(h.settings.value(QStringLiteral("Default"), QStringLiteral("ComPort")), QStringLiteral("3"));
+        QCOMPARE(h.settings.value(QStringLiteral("Default"), QStringLiteral("ComPort")),
+                 QStringLiteral("3"));
 
         h.clickNext();
         QCOMPARE(w.WizardStep(), 3);
@@ -173,8 +174,7 @@ private slots:
         const Twips tw(w.logicalDpiX());
         h.clickNext();
         QCOMPARE(w.width(), tw(kFormWidth));
-        if (gesture)
-            QTest::mousePress(h.child("Label2"), Qt::RightButton, Qt::ControlModifier);
+        if (gesture) QTest::mousePress(h.child("Label2"), Qt::RightButton, Qt::ControlModifier);
         h.clickNext();
         QCOMPARE(w.width(), tw(curveWidth));
         QCOMPARE(h.visible("fraQORDISPLAY"), true); // the column is there; the width uncovers it
@@ -210,7 +210,8 @@ private slots:
         QCOMPARE(h.messages.texts(), QStringList{message});
         QVERIFY(locked);
         expectPage(h, kPortPage);
-        QCOMPARE(h.messages.last().icon, message == "51" ? MsgIcon::Exclamation : MsgIcon::Information);
+        QCOMPARE(h.messages.last().icon,
+                 message == "51" ? MsgIcon::Exclamation : MsgIcon::Information);
         QCOMPARE(h.child<QComboBox>("cmbPort")->currentIndex(), selected);
         QCOMPARE(w.serial().CurrentPort, 0); // the search opens nothing for good
         QVERIFY(!w.serial().PortIsOpen(devicePort));
@@ -320,16 +321,28 @@ private slots:
         QCOMPARE(h.messages.texts(), expected);
         QCOMPARE(w.WizardStep(), step);
         expectPage(h, step == 2 ? kSensorPage : kCurvePage);
+        // Leaving the page stores what changed in the sensor's iTag.
+        SensorRecord stored;
+        QVERIFY(DecodeImage(h.device.block(DeviceModel::kTagBlock), stored, kGroupTag, 0) > 0);
+        QCOMPARE(stored.Popis.trimmed() == QStringLiteral("Load cell"), step == 3);
     }
 
-    // Next on the curve page ends the program; a curve that cannot be stored keeps the page.
+    // Next on the curve page ends the program, even when the write fails; a
+    // curve that cannot be stored keeps the page.
     void finishingStep_data() {
         QTest::addColumn<bool>("clearCurve");
-        QTest::newRow("valid curve") << false;
-        QTest::newRow("empty curve") << true;
+        QTest::addColumn<int>("wrongEchoAt");
+        QTest::addColumn<QString>("message"); // language text number, then what follows it
+        QTest::addColumn<bool>("ends");
+        QTest::newRow("valid curve") << false << 0 << "56" << true;
+        QTest::newRow("write fails") << false << 5 << "47 [-10005]" << true;
+        QTest::newRow("empty curve") << true << 0 << "39" << false;
     }
     void finishingStep() {
         QFETCH(bool, clearCurve);
+        QFETCH(int, wrongEchoAt);
+        QFETCH(QString, message);
+        QFETCH(bool, ends);
         WindowHarness h;
         h.useShippedLanguage();
         frmQORCalibration& w = h.open();
@@ -338,20 +351,23 @@ private slots:
         if (clearCurve) {
             h.messages.answerYes();
             QTest::mouseClick(h.child<QAbstractButton>("cmdListAction2"), Qt::LeftButton);
-            h.messages.clear();
         }
+        SimFaults f;
+        f.wrongEchoAt = wrongEchoAt;
+        h.device.setFaults(f);
+        h.messages.clear();
         QSignalSpy ended(&w, &frmQORCalibration::programEnded);
-        const int requests = h.device.requestCount();
         h.clickNext();
-        if (clearCurve) {
-            QCOMPARE(h.messages.texts(), QStringList{w.LangText().text(39)});
-            QCOMPARE(ended.count(), 0);
+        const qsizetype blank = message.indexOf(u' ');
+        const QString text = w.LangText().text(message.left(blank).toInt()) +
+                             (blank < 0 ? QString() : message.mid(blank));
+        QCOMPARE(h.messages.texts(), QStringList{text});
+        QCOMPARE(ended.count(), ends ? 1 : 0);
+        if (!ends) {
             QCOMPARE(w.WizardStep(), 3);
             expectPage(h, kCurvePage);
             return;
         }
-        QCOMPARE(ended.count(), 1);
-        QVERIFY(h.device.requestCount() > requests); // the reset went out
         for (const char* frame : {"fraCOMM", "fraSNIMAC", "fraCURVE", "fraDISPLAY", "fraSTATUS"})
             QVERIFY2(!h.visible(frame), frame);
         for (const char* button : {"cmdBack", "cmdNext", "cmdCancel"})
@@ -437,7 +453,8 @@ private slots:
         QCOMPARE(label("lblSignal"), QStringLiteral("   2.0000"));
         QCOMPARE(w.LiveDiv(), 12.0);
         QCOMPARE(w.LiveDisplay(), h.device.displayValue());
-        QCOMPARE(label("lblSignalDISP"), FormatMask(w.LiveDisplay(), w.session().CurrentRecord.Format));
+        QCOMPARE(label("lblSignalDISP"),
+                 FormatMask(w.LiveDisplay(), w.session().CurrentRecord.Format));
     }
 
     void liveDisplayOnAClosedPortSendsNothing() {

@@ -30,7 +30,8 @@ struct WindowHarness {
 
     explicit WindowHarness(int devicePort = 3) {
         ports.attach(devicePort, device);
-        settings.setValue(QStringLiteral("Default"), QStringLiteral("ComPort"), QStringLiteral("3"));
+        settings.setValue(QStringLiteral("Default"), QStringLiteral("ComPort"),
+                          QStringLiteral("3"));
     }
 
     QString langPath() const { return dir.filePath(QStringLiteral("qm07r.lang")); }
@@ -44,8 +45,7 @@ struct WindowHarness {
     // The Czech file that the build ships.
     void useShippedLanguage() {
         QFile src(QStringLiteral(QM_SHIPPED_LANG));
-        if (!src.open(QIODevice::ReadOnly))
-            qFatal("no shipped language file");
+        if (!src.open(QIODevice::ReadOnly)) qFatal("no shipped language file");
         writeLanguage(src.readAll());
     }
 
@@ -56,15 +56,12 @@ struct WindowHarness {
         return *window;
     }
 
-    template <typename T = QWidget>
-    T* child(const char* name) const {
+    template <typename T = QWidget> T* child(const char* name) const {
         return window->findChild<T*>(QLatin1String(name));
     }
     QString text(const char* name) const {
-        if (auto* l = child<QLabel>(name))
-            return l->text();
-        if (auto* b = child<QAbstractButton>(name))
-            return b->text();
+        if (auto* l = child<QLabel>(name)) return l->text();
+        if (auto* b = child<QAbstractButton>(name)) return b->text();
         return {};
     }
     void clickNext() { QTest::mouseClick(child<QAbstractButton>("cmdNext"), Qt::LeftButton); }
