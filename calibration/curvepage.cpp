@@ -82,9 +82,11 @@ fraCURVE::fraCURVE(const CalibrationContext& ctx, ReferenceInput& dialog,
     connect(m_cmdListAction[2], &QPushButton::clicked, this, &fraCURVE::Clear);
 
     auto* headers = new QHBoxLayout;
+    // The value header follows the signal header closely so that a long unit
+    // still fits above the narrow list.
     headers->addWidget(m_lblCSig);
-    headers->addStretch();
-    headers->addWidget(m_lblCEth);
+    headers->addSpacing(8);
+    headers->addWidget(m_lblCEth, 1);
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(m_cmdSCAN);
     for (QPushButton* b : m_cmdListAction)
@@ -93,7 +95,7 @@ fraCURVE::fraCURVE(const CalibrationContext& ctx, ReferenceInput& dialog,
     buttons->addStretch();
 
     auto* grid = new QGridLayout(this);
-    grid->addLayout(headers, 0, 0);
+    grid->addLayout(headers, 0, 0, 1, 2);
     grid->addWidget(m_lstKrivka, 1, 0);
     grid->addLayout(buttons, 1, 1);
 

@@ -9,6 +9,7 @@
 #include "service/serviceactions.h"
 
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -52,18 +53,25 @@ fraQORSETUP::fraQORSETUP(SensorSession& session, ServiceActions& actions, Messag
     m_cmdSKSave = button("cmdSKSave", "Zápis");
     m_cmdReset = button("cmdReset", "RESET");
 
+    // Fields on top, buttons below: the narrow column has no room for a
+    // whole constant and a button side by side.
     auto* grid = new QGridLayout(this);
     grid->addWidget(new QLabel(QStringLiteral("Nula [div]")), 0, 0);
     grid->addWidget(m_txtskN, 0, 1);
-    grid->addWidget(m_cmdSKSetNula, 0, 2);
     grid->addWidget(new QLabel(QStringLiteral("k [mVV/div*x]")), 1, 0);
     grid->addWidget(m_txtskK, 1, 1);
-    grid->addWidget(m_cmdSKSetGain, 1, 2);
     grid->addWidget(m_lblGx, 2, 0);
-    grid->addWidget(m_cmdLoadDef, 2, 2);
-    grid->addWidget(m_cmdSKSave, 3, 1);
-    grid->addWidget(m_cmdReset, 3, 2);
-    grid->setRowStretch(4, 1);
+    auto* capture = new QHBoxLayout;
+    for (QPushButton* b : {m_cmdSKSetNula, m_cmdSKSetGain, m_cmdLoadDef})
+        capture->addWidget(b);
+    auto* store = new QHBoxLayout;
+    store->addStretch();
+    store->addWidget(m_cmdSKSave);
+    store->addWidget(m_cmdReset);
+    grid->addLayout(capture, 3, 0, 1, 2);
+    grid->addLayout(store, 4, 0, 1, 2);
+    grid->setRowStretch(5, 1);
+    grid->setColumnStretch(1, 1);
 
     connect(m_cmdSKSetNula, &QPushButton::clicked, this, &fraQORSETUP::SetNula);
     connect(m_cmdSKSetGain, &QPushButton::clicked, this, &fraQORSETUP::Set2mVV);
