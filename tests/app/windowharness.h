@@ -6,6 +6,7 @@
 #include "core/settings.h"
 #include "sim/devicemodel.h"
 #include "sim/simtransport.h"
+#include "support/recordingtransport.h"
 #include "support/scriptedmessages.h"
 
 #include <QAbstractButton>
@@ -24,7 +25,8 @@ struct WindowHarness {
     ScriptedMessages messages;
     MemorySettingsStore settings;
     SimTransportFactory ports{clock};
-    DeviceModel device; // on COM3 unless the test says otherwise
+    RecordingTransportFactory sent{ports}; // what the window wrote to the ports
+    DeviceModel device;                    // on COM3 unless the test says otherwise
     QTemporaryDir dir;
     std::unique_ptr<frmQORCalibration> window;
 
@@ -51,7 +53,7 @@ struct WindowHarness {
 
     frmQORCalibration& open(const QString& commandLine = {}) {
         window = std::make_unique<frmQORCalibration>(
-            AppServices{clock, messages, settings, ports, langPath(), commandLine});
+            AppServices{clock, messages, settings, sent, langPath(), commandLine});
         window->show();
         return *window;
     }
