@@ -206,7 +206,9 @@ QByteArray DeviceModel::answer(const QByteArray& line) {
         const int number = field(args, 0), offset = field(args, 1), value = field(args, 2);
         if (block(number).isEmpty()) return {};
         QByteArray& target = number == kTagBlock ? m_tagBlock : m_deviceBlock;
-        target[offset] = static_cast<char>(value);
+        // A failing cell: the byte kept is not the one confirmed.
+        const bool corrupt = m_faults.corruptStoreAt == offset + 1;
+        target[offset] = static_cast<char>(corrupt ? value ^ 0x01 : value);
         ++m_stateVersion;
         const bool wrong = m_faults.wrongEchoAt == offset + 1;
         return hexByte(wrong ? (value + 1) & 0xFF : value);

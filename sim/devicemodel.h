@@ -17,6 +17,7 @@ struct SimFaults {
     int splitGapMs = 15; // ...this far apart
     bool lowerCaseId = false;
     int wrongEchoAt = 0;   // block write: byte p (offset p-1) is echoed wrong; 0 never
+    int corruptStoreAt = 0; // block write: byte p is stored altered but echoed as sent; 0 never
     int silentAfter = -1;  // answers nothing after this many requests; -1 never
     int hangUpAfter = -1;  // hangs up after this many requests; -1 never
     double garbleRate = 0; // chance of each reply byte being replaced

@@ -78,6 +78,10 @@ bool ParseSimOptions(const QStringList& args, SimOptions& options, QString* erro
         {QStringLiteral("lower-case-id"), QStringLiteral("Identify as \"qm-07r\" in lower case.")},
         {QStringLiteral("wrong-echo"),
          QStringLiteral("Echo byte p (1-based) of a block write wrongly."), QStringLiteral("p")},
+        {QStringLiteral("corrupt-store"),
+         QStringLiteral("Store byte p (1-based) of a block write altered while echoing it as "
+                        "sent, as a failing memory cell would."),
+         QStringLiteral("p")},
         {QStringLiteral("silent-after"), QStringLiteral("Answer nothing after n requests."),
          QStringLiteral("n")},
         {QStringLiteral("hang-up-after"),
@@ -128,6 +132,7 @@ bool ParseSimOptions(const QStringList& args, SimOptions& options, QString* erro
         !intValue(p, QStringLiteral("split"), 1, f.splitBytes, error) ||
         !intValue(p, QStringLiteral("split-gap"), 0, f.splitGapMs, error) ||
         !intValue(p, QStringLiteral("wrong-echo"), 1, f.wrongEchoAt, error) ||
+        !intValue(p, QStringLiteral("corrupt-store"), 1, f.corruptStoreAt, error) ||
         !intValue(p, QStringLiteral("silent-after"), 0, f.silentAfter, error) ||
         !intValue(p, QStringLiteral("hang-up-after"), 0, f.hangUpAfter, error) ||
         !intValue(p, QStringLiteral("seed"), 0, seed, error))

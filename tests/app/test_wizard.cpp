@@ -487,7 +487,13 @@ class TestWizard : public QObject {
         const qsizetype blank = message.indexOf(u' ');
         const QString text = w.LangText().text(message.left(blank).toInt()) +
                              (blank < 0 ? QString() : message.mid(blank));
-        QCOMPARE(h.messages.texts(), QStringList{text});
+        // A failed write also names the backup of the block it was writing.
+        QStringList firstLines = h.messages.texts();
+        for (QString& t : firstLines)
+            t = t.section(u'\n', 0, 0);
+        QCOMPARE(firstLines, QStringList{text});
+        if (wrongEchoAt)
+            QVERIFY(h.messages.last().text.contains(u"\nThe previous contents were saved to "));
         QCOMPARE(ended.count(), ends ? 1 : 0);
         if (!ends) {
             QCOMPARE(w.WizardStep(), 3);

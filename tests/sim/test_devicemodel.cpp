@@ -128,14 +128,25 @@ class TestDeviceModel : public QObject {
         QCOMPARE(m.stateVersion(), 1);
     }
 
-    void wrongEchoAtOneByte() {
+    // One faulty byte of a block write: either the echo or the stored byte is wrong.
+    void faultyByteWrite_data() {
+        QTest::addColumn<bool>("corruptStore");
+        QTest::addColumn<QByteArray>("echo");
+        QTest::addColumn<int>("stored");
+        QTest::newRow("wrong echo") << false << QByteArray("00\r") << 0xFF;
+        QTest::newRow("corrupt store") << true << QByteArray("FF\r") << 0xFE;
+    }
+    void faultyByteWrite() {
+        QFETCH(bool, corruptStore);
         DeviceModel m;
         SimFaults f;
-        f.wrongEchoAt = 3;
+        (corruptStore ? f.corruptStoreAt : f.wrongEchoAt) = 3;
         m.setFaults(f);
         QCOMPARE(ask(m, "$00KW800141\r"), QByteArray("41\r"));
-        QCOMPARE(ask(m, "$00KW8002FF\r"), QByteArray("00\r"));
-        QCOMPARE(uint8_t(m.block(0x80)[2]), uint8_t(0xFF)); // stored all the same
+        QTEST(ask(m, "$00KW8002FF\r"), "echo");
+        QFETCH(int, stored);
+        QCOMPARE(int(uint8_t(m.block(0x80)[2])), stored);
+        QCOMPARE(uint8_t(m.block(0x80)[1]), uint8_t(0x41));
     }
 
     void silenceAndHangUp() {

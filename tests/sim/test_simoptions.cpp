@@ -50,6 +50,8 @@ class TestSimOptions : public QObject {
                                             "--lower-case-id",
                                             "--wrong-echo",
                                             "7",
+                                            "--corrupt-store",
+                                            "8",
                                             "--silent-after",
                                             "4",
                                             "--hang-up-after",
@@ -78,6 +80,7 @@ class TestSimOptions : public QObject {
             QCOMPARE(o.signal, 1.25);
             QVERIFY(o.noTag && o.faults.paced && o.faults.lowerCaseId);
             QCOMPARE(o.faults.wrongEchoAt, 7);
+            QCOMPARE(o.faults.corruptStoreAt, 8);
             QCOMPARE(o.faults.hangUpAfter, 9);
             QCOMPARE(o.faults.seed, 42u);
         }
@@ -88,7 +91,7 @@ class TestSimOptions : public QObject {
         QString error, help;
         QVERIFY(ParseSimOptions({"qm07r-sim", "--help"}, o, &error, &help));
         for (const char* word : {"--link", "--state", "--no-itag", "--signal-file",
-                                 "--hang-up-after", "--garble", "standard input"})
+                                 "--hang-up-after", "--corrupt-store", "--garble", "standard input"})
             QVERIFY2(help.contains(QLatin1String(word)), word);
     }
 };

@@ -1,0 +1,43 @@
+#pragma once
+// Nothing lost: before a configuration block is written, the block as it
+// stands on the device goes to a file of its own in the user's data folder.
+#include "sensor/reader.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+namespace qm {
+
+// <data home>/QM-07R/backups; empty when the system names no data folder.
+QString DefaultBackupFolder();
+
+// The serial number as it may stand in a file name: trimmed, letters, digits,
+// "-" and "_" only; "unknown" otherwise.
+QString BackupSerial(const QString& serialNo);
+
+// "<serial>-<block>-<yyyyMMdd-HHmmss>.bin", block as two hex digits (00, 80).
+QString BackupFileName(const QString& serialNo, int block, const QDateTime& when);
+
+// The block named by a backup's file name (the part after the serial), or -1.
+int BlockFromBackupName(const QString& fileName);
+
+struct BackupResult {
+    bool ok = false;
+    QString path;  // the file written
+    QString error; // one line, when !ok
+};
+
+// Writes bytes to folder/BackupFileName(...), creating the folder. A name
+// already taken gets -1, -2 ... before ".bin": no file is ever overwritten.
+BackupResult WriteBackupFile(const QString& folder, const QString& serialNo, int block,
+                             const QByteArray& bytes, const QDateTime& when);
+
+// Saves block (group, 0) before it is written. lastRead is the image last
+// read from it; when that is empty the block is read now, and when that read
+// fails too there is no backup (and so the block must not be written).
+// folder empty: DefaultBackupFolder().
+BackupResult BackUpBlock(ReadContext& ctx, int group, const QByteArray& lastRead,
+                         const QString& serialNo, const QString& folder = {});
+
+} // namespace qm
