@@ -8,10 +8,14 @@
 #include "core/clock.h"
 #include "core/settings.h"
 #include "device/serialtransport.h"
+#include "sim/devicemodel.h"
 #include "sim/simprocess.h"
+#include "support/ctlrunner.h"
+#include "support/files.h"
 #include "support/scriptedmessages.h"
 
 #include <QAbstractButton>
+#include <QDirIterator>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -96,16 +100,19 @@ class TestEndToEnd : public QObject {
 
     // qm07ctl on the simulator's link; its standard output.
     QByteArray ctl(const QStringList& args) {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
-        p.setProcessEnvironment(env);
-        p.start(QStringLiteral(QM07CTL_PATH), QStringList{QStringLiteral("--port"), link()} + args);
-        if (!p.waitForFinished(10000)) p.kill();
-        const QByteArray err = p.readAllStandardError();
-        if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-            qWarning("qm07ctl %s: %s", qPrintable(args.join(u' ')), err.constData());
-        return p.readAllStandardOutput();
+        const testing::CtlRun r = testing::RunCtl(
+            QStringList{QStringLiteral("--port"), link()} + args, m_dir.path(), link(), 3);
+        if (r.exitCode != 0) qWarning("qm07ctl %s: %s", qPrintable(args.join(u' ')), r.err.data());
+        return r.out;
+    }
+
+    // The contents of the backups the calibrator left.
+    QList<QByteArray> backups() const {
+        QList<QByteArray> contents;
+        QDirIterator it(m_dir.filePath(QStringLiteral("data/QM-07R/backups")), {"*.bin"});
+        while (it.hasNext())
+            contents << testing::FileBytes(it.next());
+        return contents;
     }
 
   private slots:
@@ -113,6 +120,8 @@ class TestEndToEnd : public QObject {
         QVERIFY(m_dir.isValid());
         QVERIFY(QDir().mkpath(stateDir()));
         qputenv("QM07_PORT_COM3", link().toLocal8Bit());
+        // The backups go here, as qm07ctl's do (RunCtl).
+        qputenv("XDG_DATA_HOME", m_dir.filePath(QStringLiteral("data")).toLocal8Bit());
     }
 
     void calibrateThenReadBack() {
@@ -145,6 +154,12 @@ class TestEndToEnd : public QObject {
             QCOMPARE(c.messages.texts(), QStringList{c.w->LangText().text(56)});
             QCOMPARE(ended.count(), 1);
         } // the window goes and frees the port
+
+        // Nothing lost: the sensor's first contents were saved before the
+        // description was written on leaving the sensor page.
+        const QList<QByteArray> saved = backups();
+        QCOMPARE(saved.size(), 2); // before each of the two writes
+        QVERIFY(saved.contains(DefaultTagImage()));
 
         const QJsonObject read = QJsonDocument::fromJson(ctl({QStringLiteral("read")})).object();
         const QJsonObject rec = read.value(QStringLiteral("CurrentRecord")).toObject();
