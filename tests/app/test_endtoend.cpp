@@ -12,6 +12,7 @@
 #include "sim/simprocess.h"
 #include "support/ctlrunner.h"
 #include "support/files.h"
+#include "support/referencedialog.h"
 #include "support/scriptedmessages.h"
 
 #include <QAbstractButton>
@@ -75,14 +76,6 @@ struct Window {
     }
 };
 
-// Types the value into the reference dialog once it is up and confirms it.
-void answerDialog(frmQORCalibInputBox& box, const QString& value) {
-    QTimer::singleShot(0, &box, [&box, value] {
-        box.txtCalBod(1)->setText(value);
-        QTest::keyClick(box.txtCalBod(1), Qt::Key_Return);
-    });
-}
-
 } // namespace
 
 class TestEndToEnd : public QObject {
@@ -143,7 +136,7 @@ class TestEndToEnd : public QObject {
             for (const Point& p : kCaptured) {
                 sim.setSignal(p.signal);
                 QTRY_COMPARE_WITH_TIMEOUT(c.w->LiveSignal(), p.signal, 3000);
-                answerDialog(c.w->inputBox(), QString::fromLatin1(p.typed));
+                testing::AnswerReferenceDialog(c.w->inputBox(), QString::fromLatin1(p.typed));
                 c.click("cmdSCAN");
             }
             QCOMPARE(c.w->curve().KrivkaCount(), 3);

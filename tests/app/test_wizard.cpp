@@ -4,6 +4,7 @@
 #include "core/hex.h"
 #include "core/numformat.h"
 #include "support/layoutimage.h"
+#include "support/referencedialog.h"
 
 #include "calibration/inputbox.h"
 #include "sensor/imagecodec.h"
@@ -44,16 +45,6 @@ void expectPage(const WindowHarness& h, const PageState& s) {
 constexpr PageState kPortPage{true, false, false, false, false, true, true};
 constexpr PageState kSensorPage{false, true, false, false, true, true, true};
 constexpr PageState kCurvePage{false, false, true, true, true, true, true};
-
-// Answers the reference value dialog once it is up: types the value and presses Enter.
-void answerDialog(frmQORCalibInputBox& box, const QString& value, QString* shownSignal) {
-    QTimer::singleShot(0, &box, [&box, value, shownSignal] {
-        QVERIFY(box.isVisible());
-        *shownSignal = box.txtCalBod(0)->text();
-        box.txtCalBod(1)->setText(value);
-        QTest::keyClick(box.txtCalBod(1), Qt::Key_Return);
-    });
-}
 
 // The live display receives the device's new signal: one tick collects the
 // reply to the request sent before the change, the next one the new reply.
@@ -304,7 +295,7 @@ class TestWizard : public QObject {
         QWidget* target = focus.isEmpty() ? static_cast<QWidget*>(&w) : h.child(focus.toLatin1());
         const int before = w.curve().KrivkaCount();
         QString shownSignal;
-        answerDialog(w.inputBox(), QStringLiteral("12,5"), &shownSignal);
+        testing::AnswerReferenceDialog(w.inputBox(), QStringLiteral("12,5"), &shownSignal);
         QTest::keyClick(target, Qt::Key_F5);
         QCOMPARE(shownSignal, QStringLiteral("    0.00000")); // no valid measurement yet
         QCOMPARE(w.curve().KrivkaCount(), before + 1);
@@ -410,7 +401,7 @@ class TestWizard : public QObject {
         for (const auto& [signal, value] : captured) {
             settleSignal(h, signal);
             QString shown;
-            answerDialog(w.inputBox(), value, &shown);
+            testing::AnswerReferenceDialog(w.inputBox(), value, &shown);
             QTest::mouseClick(h.child<QAbstractButton>("cmdSCAN"), Qt::LeftButton);
             QCOMPARE(shown.trimmed().toDouble(), signal);
         }
