@@ -8,6 +8,7 @@
 #include "core/clock.h"
 #include "core/settings.h"
 #include "device/serialtransport.h"
+#include "sensor/writer.h"
 #include "sim/devicemodel.h"
 #include "sim/simprocess.h"
 #include "support/ctlrunner.h"
@@ -99,13 +100,13 @@ class TestEndToEnd : public QObject {
         return r.out;
     }
 
-    // The contents of the backups the calibrator left.
-    QList<QByteArray> backups() const {
-        QList<QByteArray> contents;
+    // The backups the calibrator left.
+    QStringList backups() const {
+        QStringList paths;
         QDirIterator it(m_dir.filePath(QStringLiteral("data/QM-07R/backups")), {"*.bin"});
         while (it.hasNext())
-            contents << testing::FileBytes(it.next());
-        return contents;
+            paths << it.next();
+        return paths;
     }
 
   private slots:
@@ -144,15 +145,24 @@ class TestEndToEnd : public QObject {
             c.messages.clear();
             QSignalSpy ended(c.w.get(), &frmQORCalibration::programEnded);
             c.click("cmdNext"); // write, reset, read back, reset, end
-            QCOMPARE(c.messages.texts(), QStringList{c.w->LangText().text(56)});
+            QCOMPARE(c.messages.count(), 1);
+            const QStringList lines = c.messages.last().text.split(u'\n');
+            QCOMPARE(lines.first(), c.w->LangText().text(56));
             QCOMPARE(ended.count(), 1);
-        } // the window goes and frees the port
 
-        // Nothing lost: the sensor's first contents were saved before the
-        // description was written on leaving the sensor page.
-        const QList<QByteArray> saved = backups();
-        QCOMPARE(saved.size(), 2); // before each of the two writes
-        QVERIFY(saved.contains(DefaultTagImage()));
+            // Nothing lost: the message names the backups made before the
+            // two writes (leaving the sensor page, finishing); the sensor's
+            // first contents are among them.
+            const QStringList saved = backups();
+            QCOMPARE(saved.size(), 2);
+            QCOMPARE(lines.size(), 3);
+            bool firstKept = false;
+            for (const QString& path : saved) {
+                QVERIFY2(lines.contains(BackupSavedText(path)), qPrintable(path));
+                firstKept = firstKept || testing::FileBytes(path) == DefaultTagImage();
+            }
+            QVERIFY(firstKept);
+        } // the window goes and frees the port
 
         const QJsonObject read = QJsonDocument::fromJson(ctl({QStringLiteral("read")})).object();
         const QJsonObject rec = read.value(QStringLiteral("CurrentRecord")).toObject();

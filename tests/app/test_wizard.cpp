@@ -3,11 +3,13 @@
 
 #include "core/hex.h"
 #include "core/numformat.h"
+#include "support/files.h"
 #include "support/layoutimage.h"
 #include "support/referencedialog.h"
 
 #include "calibration/inputbox.h"
 #include "sensor/imagecodec.h"
+#include "sensor/writer.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -411,8 +413,22 @@ class TestWizard : public QObject {
         h.sent.clear();
         QSignalSpy ended(&w, &frmQORCalibration::programEnded);
         h.clickNext();
-        QCOMPARE(h.messages.texts(), QStringList{w.LangText().text(56)});
+        QCOMPARE(h.messages.count(), 1);
+        const QStringList lines = h.messages.last().text.split(u'\n');
+        QCOMPARE(lines.first(), w.LangText().text(56));
         QCOMPARE(ended.count(), 1);
+        // Nothing lost: the final message names the backups of both writes
+        // (leaving the sensor page, finishing), the first holding the block as read.
+        const QStringList backups = QDir(h.backupFolder()).entryList({"*.bin"}, QDir::Files);
+        QCOMPARE(backups.size(), 2);
+        QCOMPARE(lines.size(), 3);
+        bool firstKept = false;
+        for (const QString& name : backups) {
+            const QString path = QDir(h.backupFolder()).filePath(name);
+            QVERIFY2(lines.contains(BackupSavedText(path)), qPrintable(path));
+            firstKept = firstKept || testing::FileBytes(path) == image;
+        }
+        QVERIFY(firstKept);
 
         // 104 + 8 x 3 bytes, each once, in order, into the block read from.
         constexpr int kWritten = 104 + 8 * 3;

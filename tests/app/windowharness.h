@@ -31,11 +31,14 @@ struct WindowHarness {
     std::unique_ptr<frmQORCalibration> window;
 
     explicit WindowHarness(int devicePort = 3) {
+        // The backups of block writes stay in this harness's folder.
+        qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toLocal8Bit());
         ports.attach(devicePort, device);
         settings.setValue(QStringLiteral("Default"), QStringLiteral("ComPort"),
                           QStringLiteral("3"));
     }
 
+    QString backupFolder() const { return dir.filePath(QStringLiteral("data/QM-07R/backups")); }
     QString langPath() const { return dir.filePath(QStringLiteral("qm07r.lang")); }
 
     void writeLanguage(const QByteArray& bytes) {
