@@ -58,71 +58,60 @@ class TestWizard : public QObject {
         h.expectPage(kPortPage);
     }
 
-    void failedConnectStaysOnThePortPage_data() {
+    // A port that cannot be opened (54) or a silent one (53) leaves the port
+    // selected and the page shown; the next attempt opens the port anew.
+    void failedConnect_data() {
+        QTest::addColumn<int>("step"); // 1: Next on the port page, 3: Back from the curve page
         QTest::addColumn<int>("port");
         QTest::addColumn<int>("text");
-        QTest::newRow("port cannot be opened") << 1 << 54;
-        QTest::newRow("no QM-07R answers") << 3 << 53;
+        QTest::newRow("port cannot be opened") << 1 << 1 << 54;
+        QTest::newRow("no QM-07R answers") << 1 << 3 << 53;
+        QTest::newRow("Back from the curve page") << 3 << 1 << 54;
     }
-    void failedConnectStaysOnThePortPage() {
+    void failedConnect() {
+        QFETCH(int, step);
         QFETCH(int, port);
         QFETCH(int, text);
         WindowHarness h;
         h.useShippedLanguage();
-        frmQORCalibration& w = h.open();
+        frmQORCalibration& w = h.openAt(step);
         h.setFaults([](SimFaults& f) { f.silentAfter = 0; });
         h.selectPort(port);
         bool overlaid = false;
         h.messages.setOnShow([&](const Message&) { overlaid = h.visible("fraSTATUS"); });
-        h.clickNext();
+        step == 1 ? h.clickNext() : h.clickBack();
         QCOMPARE(h.messages.texts(), QStringList{h.lang(text)});
         QCOMPARE(h.messages.last().icon, MsgIcon::Critical);
         QVERIFY(overlaid);
         QCOMPARE(w.WizardStep(), 1);
-        h.expectPage(kPortPage);
-        // The next attempt, with a device that answers, opens the port anew.
+        h.expectPage(step == 1 ? kPortPage : kCurvePage);
+        QVERIFY(!w.tmrCasovac().isActive());
         h.device = DeviceModel();
         h.selectPort(3);
         h.clickNext();
         QCOMPARE(w.WizardStep(), 2);
     }
 
-    void backFromCurvePageWhenThePortFails() {
-        WindowHarness h;
-        h.useShippedLanguage();
-        frmQORCalibration& w = h.openAt(3);
-        h.selectPort(1);
-        h.clickBack();
-        QCOMPARE(h.messages.texts(), QStringList{h.lang(54)});
-        QCOMPARE(w.WizardStep(), 1);
-        h.expectPage(kCurvePage);
-        QVERIFY(!w.tmrCasovac().isActive());
-    }
-
+    // The search takes only an upper-case "QM" answer on COM1 to COM19.
     void searchSelectsTheFoundPort_data() {
         QTest::addColumn<int>("devicePort");
         QTest::addColumn<bool>("lowerCase");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<int>("selected");
-        QTest::newRow("COM4") << 4 << false << "50 4" << 3;
-        QTest::newRow("above COM19") << 20 << false << "51" << 2;
-        QTest::newRow("lower-case qm") << 4 << true << "51" << 2;
+        QTest::addColumn<QString>("message"); // 50 names the port; 51: none found
+        QTest::newRow("COM4") << 4 << false << "50 4";
+        QTest::newRow("above COM19") << 20 << false << "51";
+        QTest::newRow("lower-case qm") << 4 << true << "51";
     }
     void searchSelectsTheFoundPort() {
         QFETCH(int, devicePort);
         QFETCH(bool, lowerCase);
         QFETCH(QString, message);
-        QFETCH(int, selected);
         WindowHarness h(devicePort);
         h.writeLanguage("50=50\r\n51=51\r\n");
         if (lowerCase) h.setFaults([](SimFaults& f) { f.lowerCaseId = true; });
         frmQORCalibration& w = h.open();
-        bool locked = false;
-        h.messages.setOnShow([&](const Message&) { locked = !h.enabled("cmdSCANQM07"); });
         h.click("cmdSCANQM07");
         QCOMPARE(h.messages.texts(), QStringList{message});
-        QVERIFY(locked);
-        QCOMPARE(h.child<QComboBox>("cmbPort")->currentIndex(), selected);
+        QCOMPARE(h.child<QComboBox>("cmbPort")->currentIndex(), message == "51" ? 2 : devicePort - 1);
         QVERIFY(!w.serial().PortIsOpen(devicePort)); // the search opens nothing for good
     }
 
