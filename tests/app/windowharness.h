@@ -62,11 +62,6 @@ struct WindowHarness {
         if (!src.open(QIODevice::ReadOnly)) qFatal("no shipped language file");
         writeLanguage(src.readAll());
     }
-    void setFaults(void (*set)(SimFaults&)) {
-        SimFaults f;
-        set(f);
-        device.setFaults(f);
-    }
 
     frmQORCalibration& open(const QString& commandLine = {}) {
         window = std::make_unique<frmQORCalibration>(
