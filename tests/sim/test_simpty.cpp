@@ -1,5 +1,7 @@
-// One contract for every byte transport: QSerialPort on the simulator's pty
-// and the in-process simulated device behave alike for the serial layer.
+// QSerialPort on the simulator's pty and the in-process device keep one
+// contract for the serial layer. What only the process shows: the port lock,
+// memories kept across a restart, the signal from standard input or a file.
+#include "device/livepoll.h"
 #include "device/protocol.h"
 #include "device/serialtransport.h"
 #include "sim/simprocess.h"
@@ -8,7 +10,6 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <memory>
 
 using namespace qm;
 
@@ -16,147 +17,141 @@ namespace {
 
 constexpr int kPort = 7;
 
-// The device behind COM7, one way or the other.
-class Line {
-  public:
-    Line(const QString& kind, const QStringList& simArgs, const SimFaults& faults) {
-        if (kind == QLatin1String("pty")) {
-            m_link = m_dir.filePath(QStringLiteral("qm07r"));
-            QString error;
-            m_ok = m_sim.start(m_link, simArgs, &error);
-            m_error = error;
-            const QString link = m_link;
-            m_factory =
-                std::make_unique<SerialTransportFactory>(PortMap(nullptr, [link](const QString& n) {
-                    return n == QLatin1String("QM07_PORT_COM7") ? link : QString();
-                }));
+// The device behind COM7, opened: qm07r-sim on a pty, or the model in process.
+struct Line {
+    explicit Line(bool pty, const QStringList& simArgs = {}) {
+        if (pty) {
+            const QString link = dir.filePath(QStringLiteral("qm07r"));
+            ok = sim.start(link, simArgs, &error);
+            PortMap map;
+            map.pin(kPort, link);
+            factory = std::make_unique<SerialTransportFactory>(map);
         } else {
-            m_device.setFaults(faults);
-            auto sim = std::make_unique<SimTransportFactory>(m_clock);
-            sim->attach(kPort, m_device);
-            m_factory = std::move(sim);
-            m_ok = true;
+            auto inProcess = std::make_unique<SimTransportFactory>(clock);
+            inProcess->attach(kPort, device);
+            factory = std::move(inProcess);
+        }
+        layer = std::make_unique<SerialLayer>(*factory, clock);
+        if (ok && layer->OpenPort(kPort, QStringLiteral("115200"), true) != 0) {
+            ok = false;
+            error = QStringLiteral("COM7 did not open");
         }
     }
-    bool ok() const { return m_ok; }
-    QString error() const { return m_error; }
-    TransportFactory& factory() { return *m_factory; }
-    RealClock& clock() { return m_clock; }
-    QString slavePath() const { return m_sim.slavePath(); }
 
-  private:
-    QTemporaryDir m_dir;
-    QString m_link;
-    SimProcess m_sim;
-    DeviceModel m_device;
-    RealClock m_clock;
-    std::unique_ptr<TransportFactory> m_factory;
-    bool m_ok = false;
-    QString m_error;
+    QTemporaryDir dir;
+    SimProcess sim;
+    DeviceModel device;
+    RealClock clock;
+    std::unique_ptr<TransportFactory> factory;
+    std::unique_ptr<SerialLayer> layer;
+    bool ok = true;
+    QString error;
 };
 
-// Reads until `length` bytes came or a second passed.
-QByteArray collect(ByteTransport& t, Clock& clock, int length) {
-    QByteArray got;
-    for (int i = 0; i < 100 && got.size() < length; ++i) {
-        clock.delay(10);
-        clock.processEvents();
-        TransportError e;
-        const qint64 n = t.bytesWaiting(&e);
-        if (n > 0) got += t.read(n, &e);
+// Polls the measurement, one request outstanding at a time, until the signal
+// is as expected or a second passed.
+double signalSoon(Line& line, double expected) {
+    double last = qQNaN();
+    for (int i = 0; i < 20 && last != expected; ++i) {
+        line.clock.delay(50);
+        if (const auto reading = PollLive(*line.layer, kPort).reading) last = reading->signal;
     }
-    return got;
+    return last;
 }
 
 } // namespace
 
-void kinds() {
-    QTest::addColumn<QString>("kind");
-    QTest::newRow("in-process") << QStringLiteral("in-process");
-    QTest::newRow("pty") << QStringLiteral("pty");
-}
-
-class TestTransportContract : public QObject {
+class TestSimPty : public QObject {
     Q_OBJECT
+    QTemporaryDir m_dir;
+
   private slots:
-    void rawTransport_data() { kinds(); }
-    void rawTransport() {
-        QFETCH(QString, kind);
-        Line line(kind, {}, {});
-        QVERIFY2(line.ok(), qPrintable(line.error()));
-        std::unique_ptr<ByteTransport> t = line.factory().make(kPort);
-        QCOMPARE(t->open().code, 0);
-        QVERIFY(t->isOpen());
-        TransportError e;
+    void contract_data() {
+        QTest::addColumn<bool>("pty");
+        QTest::newRow("in-process") << false;
+        QTest::newRow("pty") << true;
+    }
+    void contract() {
+        QFETCH(bool, pty);
+        Line line(pty);
+        QVERIFY2(line.ok, qPrintable(line.error));
+        SerialLayer& layer = *line.layer;
         QElapsedTimer timer;
         timer.start();
-        QCOMPARE(t->bytesWaiting(&e), 0);
-        QVERIFY(t->read(256, &e).isEmpty());
+        QString nothing;
+        QCOMPARE(layer.ReadPort(kPort, nothing, 256), 0);
         QVERIFY(timer.elapsed() < 100); // nothing waiting: no wait
-        QCOMPARE(t->write("$00@\r", &e), 5);
-        QVERIFY(collect(*t, line.clock(), 15).contains("QM"));
-        QCOMPARE(t->write("$00KB80\r", &e), 8);
-        QCOMPARE(collect(*t, line.clock(), 513), DefaultDeviceImage().toHex().toUpper() + "\r");
-        QCOMPARE(t->close().code, 0);
-        QVERIFY(!t->isOpen());
-        QCOMPARE(t->bytesWaiting(&e), -1);
-        QVERIFY(e.code != 0);
-        QCOMPARE(t->write("$00@\r", &e), -1);
-        QCOMPARE(t->open().code, 0);
-        QVERIFY(t->isOpen());
-    }
-
-    void exchanges_data() { kinds(); }
-    void exchanges() {
-        QFETCH(QString, kind);
-        Line line(kind, {}, {});
-        QVERIFY2(line.ok(), qPrintable(line.error()));
-        SerialLayer layer(line.factory(), line.clock());
-        QCOMPARE(layer.OpenPort(kPort, QStringLiteral("115200"), true), 0);
-        QVERIFY(Identify(layer, line.clock(), kPort).startsWith(QLatin1String("QM-07R")));
+        QVERIFY(Identify(layer, line.clock, kPort).startsWith(QLatin1String("QM-07R")));
         QByteArray image;
-        QCOMPARE(ReadConfigBlock(layer, line.clock(), kPort, image, 0, 4, 0), 1);
+        QCOMPARE(ReadConfigBlock(layer, line.clock, kPort, image, 0, 4, 0), 1);
         QCOMPARE(image, DefaultDeviceImage());
-        QCOMPARE(EERead(layer, line.clock(), kPort, 0, kAddrDisplayDigits, 100), 5);
-        QCOMPARE(EEWriteSingle(layer, line.clock(), kPort, 0, kAddrZeroCount, 8388000.0, 100), 1);
-        QCOMPARE(EEReadSingle(layer, line.clock(), kPort, 0, kAddrZeroCount, 100), 8388000.0);
-        QCOMPARE(WriteConfigBlock(layer, line.clock(), kPort, QByteArray("FSN", 3), 0, 0, 0), 0);
-        QCOMPARE(layer.ClosePort(kPort), 0);
-    }
+        QCOMPARE(EERead(layer, line.clock, kPort, 0, kAddrDisplayDigits, 100), 5);
+        QCOMPARE(EEWriteSingle(layer, line.clock, kPort, 0, kAddrZeroCount, 8388000.0, 100), 1);
+        QCOMPARE(EEReadSingle(layer, line.clock, kPort, 0, kAddrZeroCount, 100), 8388000.0);
+        QCOMPARE(WriteConfigBlock(layer, line.clock, kPort, "FSN", 0, 0, 0), 0);
 
-    // The device goes away in the middle: the exchange fails, the port ends
-    // closed, and nothing hangs.
-    void hangUp_data() { kinds(); }
-    void hangUp() {
-        QFETCH(QString, kind);
-        SimFaults faults;
-        faults.hangUpAfter = 1;
-        Line line(kind, {QStringLiteral("--hang-up-after"), QStringLiteral("1")}, faults);
-        QVERIFY2(line.ok(), qPrintable(line.error()));
-        SerialLayer layer(line.factory(), line.clock());
-        QCOMPARE(layer.OpenPort(kPort, QStringLiteral("115200"), true), 0);
-        QVERIFY(Identify(layer, line.clock(), kPort).contains(QLatin1String("QM")));
-        QElapsedTimer timer;
-        timer.start();
-        QByteArray image;
-        const int r = ReadConfigBlock(layer, line.clock(), kPort, image, 0, 4, 0);
+        // The device goes away: the exchange fails, the port ends closed, nothing hangs.
+        SimFaults hangUp;
+        hangUp.hangUpAfter = line.device.requestCount();
+        line.device.setFaults(hangUp);
+        line.sim.stop();
+        timer.restart();
+        const int r = ReadConfigBlock(layer, line.clock, kPort, image, 0, 4, 0);
         QVERIFY2(r == -1 || r == -2, qPrintable(QString::number(r)));
         QVERIFY(timer.elapsed() < 3000);
         QVERIFY(!layer.PortIsOpen(kPort));
-        QCOMPARE(ReadConfigBlock(layer, line.clock(), kPort, image, 0, 4, 0), -2);
+        QCOMPARE(ReadConfigBlock(layer, line.clock, kPort, image, 0, 4, 0), -2);
     }
 
     // The lock is taken on the real device, however the path names it.
     void secondOpenThroughAnotherPathIsRefused() {
-        Line line(QStringLiteral("pty"), {}, {});
-        QVERIFY2(line.ok(), qPrintable(line.error()));
-        SerialLayer layer(line.factory(), line.clock());
-        QCOMPARE(layer.OpenPort(kPort, QStringLiteral("115200"), true), 0);
-        SerialTransport direct(line.slavePath());
+        Line line(true);
+        QVERIFY2(line.ok, qPrintable(line.error));
+        SerialTransport direct(line.sim.slavePath());
         QVERIFY(direct.open().code != 0);
         QVERIFY(!direct.isOpen());
     }
+
+    void memoriesSurviveRestart() {
+        const QStringList args{QStringLiteral("--state"), m_dir.filePath(QStringLiteral("state"))};
+        const QByteArray image("FSN\x01 kept across restarts", 25);
+        {
+            Line line(true, args);
+            QVERIFY2(line.ok, qPrintable(line.error));
+            QCOMPARE(WriteConfigBlock(*line.layer, line.clock, kPort, image, 0, 4, 0), 0);
+            QCOMPARE(
+                EEWriteSingle(*line.layer, line.clock, kPort, 0, kAddrZeroCount, 8388500.0, 100),
+                1);
+        }
+        Line line(true, args);
+        QVERIFY2(line.ok, qPrintable(line.error));
+        QByteArray block;
+        QCOMPARE(ReadConfigBlock(*line.layer, line.clock, kPort, block, 0, 4, 0), 1);
+        QVERIFY(block.startsWith(image));
+        QCOMPARE(EEReadSingle(*line.layer, line.clock, kPort, 0, kAddrZeroCount, 100), 8388500.0);
+    }
+
+    // The signal follows standard input, or a file read at each request.
+    void signalSources_data() {
+        QTest::addColumn<bool>("fromFile");
+        QTest::newRow("standard input") << false;
+        QTest::newRow("file") << true;
+    }
+    void signalSources() {
+        QFETCH(bool, fromFile);
+        const QString file = m_dir.filePath(QStringLiteral("signal.txt"));
+        Line line(true,
+                  fromFile ? QStringList{QStringLiteral("--signal-file"), file} : QStringList{});
+        QVERIFY2(line.ok, qPrintable(line.error));
+        for (const double v : {0.75, -2.0}) {
+            QFile f(file);
+            if (fromFile && f.open(QIODevice::WriteOnly)) f.write(QByteArray::number(v) + '\n');
+            f.close();
+            if (!fromFile) line.sim.setSignal(v);
+            QCOMPARE(signalSoon(line, v), v);
+        }
+    }
 };
 
-QTEST_GUILESS_MAIN(TestTransportContract)
-#include "test_transportcontract.moc"
+QTEST_GUILESS_MAIN(TestSimPty)
+#include "test_simpty.moc"
