@@ -1,7 +1,6 @@
 // QSerialPort on the simulator's pty and the in-process device keep one
-// contract for the serial layer. What only the process shows: the port lock,
-// memories kept across a restart, the signal from standard input or a file.
-#include "device/livepoll.h"
+// contract for the serial layer. What only the process shows: the port lock
+// and memories kept across a restart.
 #include "device/protocol.h"
 #include "device/serialtransport.h"
 #include "sim/simprocess.h"
@@ -47,17 +46,6 @@ struct Line {
     bool ok = true;
     QString error;
 };
-
-// Polls the measurement, one request outstanding at a time, until the signal
-// is as expected or a second passed.
-double signalSoon(Line& line, double expected) {
-    double last = qQNaN();
-    for (int i = 0; i < 20 && last != expected; ++i) {
-        line.clock.delay(50);
-        if (const auto reading = PollLive(*line.layer, kPort).reading) last = reading->signal;
-    }
-    return last;
-}
 
 } // namespace
 
@@ -129,27 +117,6 @@ class TestSimPty : public QObject {
         QCOMPARE(ReadConfigBlock(*line.layer, line.clock, kPort, block, 0, 4, 0), 1);
         QVERIFY(block.startsWith(image));
         QCOMPARE(EEReadSingle(*line.layer, line.clock, kPort, 0, kAddrZeroCount, 100), 8388500.0);
-    }
-
-    // The signal follows standard input, or a file read at each request.
-    void signalSources_data() {
-        QTest::addColumn<bool>("fromFile");
-        QTest::newRow("standard input") << false;
-        QTest::newRow("file") << true;
-    }
-    void signalSources() {
-        QFETCH(bool, fromFile);
-        const QString file = m_dir.filePath(QStringLiteral("signal.txt"));
-        Line line(true,
-                  fromFile ? QStringList{QStringLiteral("--signal-file"), file} : QStringList{});
-        QVERIFY2(line.ok, qPrintable(line.error));
-        for (const double v : {0.75, -2.0}) {
-            QFile f(file);
-            if (fromFile && f.open(QIODevice::WriteOnly)) f.write(QByteArray::number(v) + '\n');
-            f.close();
-            if (!fromFile) line.sim.setSignal(v);
-            QCOMPARE(signalSoon(line, v), v);
-        }
     }
 };
 
