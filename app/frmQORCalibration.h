@@ -12,7 +12,9 @@
 #include "device/seriallayer.h"
 #include "sensor/reader.h"
 #include "sensor/sensorrecord.h"
+#include "sensor/writer.h"
 
+#include <QStringList>
 #include <QTimer>
 #include <QWidget>
 #include <array>
@@ -113,7 +115,7 @@ class frmQORCalibration : public QWidget, private ReadUi {
     bool connectAndRead();
     ReadContext readContext();
     int readAll();
-    int SaveSensor(bool onlyIfChanged);
+    int SaveSensor(bool onlyIfChanged, SaveReport* report = nullptr);
     bool openCurvePage();
     void finish();
     QString unitText() const;
@@ -146,6 +148,7 @@ class frmQORCalibration : public QWidget, private ReadUi {
 
     bool m_activated = false;
     bool m_ended = false;
+    QStringList m_backups; // blocks saved before this run's writes, for the final message
     bool m_stepRunning = false;
     int m_navigationLocks = 0;                // DisableNavigation calls not yet undone
     std::array<bool, 4> m_navigationStates{}; // Back, Next, Cancel, search before the first

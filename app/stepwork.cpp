@@ -64,7 +64,7 @@ int frmQORCalibration::readAll() {
     return ReadAll(ctx, m_session);
 }
 
-int frmQORCalibration::SaveSensor(bool onlyIfChanged) {
+int frmQORCalibration::SaveSensor(bool onlyIfChanged, SaveReport* report) {
     uint8_t flags = kOwnFlags;
     if (fraCURVE->chk24bit()->isChecked()) flags |= kFlag24Bit;
     if (!fraSNIMAC->TXT2XXX(flags)) {
@@ -72,7 +72,11 @@ int frmQORCalibration::SaveSensor(bool onlyIfChanged) {
         return kSaveConvertFailed;
     }
     ReadContext ctx = readContext();
-    return SaveSensorCore(ctx, m_session, onlyIfChanged);
+    SaveReport local;
+    SaveReport& r = report ? *report : local;
+    const int result = SaveSensorCore(ctx, m_session, onlyIfChanged, {}, nullptr, &r);
+    if (!r.backupPath.isEmpty()) m_backups << r.backupPath;
+    return result;
 }
 
 bool frmQORCalibration::connectAndRead() {
@@ -125,9 +129,16 @@ bool frmQORCalibration::openCurvePage() {
 void frmQORCalibration::finish() {
     if (!fraSNIMAC->TXT2XXX(kOwnFlags)) return;
     showPage(Page::None, false, false, false, 68);
-    const int r = SaveSensor(false);
+    SaveReport report;
+    const int r = SaveSensor(false, &report);
     ResetDevice(*m_serviceWiring, m_services.clock, m_lang);
-    if (r == kSaveWritten) m_services.messages.information(m_lang.text(56));
+    // Success only when the read-back holds what was written; the save has
+    // already said so in plain words otherwise.
+    if (r == kSaveWritten && report.readBack == ReadBack::Agrees) {
+        QStringList lines{m_lang.text(56)};
+        for (const QString& path : m_backups) lines << BackupSavedText(path);
+        m_services.messages.information(lines.join(QLatin1Char('\n')));
+    }
     EndProgram();
 }
 

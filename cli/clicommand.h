@@ -12,9 +12,12 @@ namespace qm::cli {
 
 enum ExitCode {
     kExitOk = 0,
-    kExitBadInput = 2, // usage, a missing or unreadable file, bad JSON, a value out of range
-    kExitRefused = 3,  // the input was read but judged bad (a decoder result below 1)
-    kExitDevice = 4,   // the port cannot be opened or the QM-07R does not answer
+    kExitBadInput = 2,     // usage, a missing or unreadable file, bad JSON, a value out of range
+    kExitRefused = 3,      // the input was read but judged bad (a decoder result below 1)
+    kExitDevice = 4,       // the port cannot be opened or the QM-07R does not answer
+    kExitNoBackup = 5,     // the block could not be backed up, so nothing was written
+    kExitWriteFailed = 6,  // a block write stopped midway (the backup's path is named)
+    kExitNotConfirmed = 7, // written, but the read-back differs or did not arrive
 };
 
 struct Context {

@@ -1,104 +1,21 @@
 #include "cli/devicecommands.h"
 
+#include "cli/devicelink.h"
 #include "cli/recordjson.h"
-#include "core/clock.h"
 #include "core/numformat.h"
-#include "core/settings.h"
 #include "device/discovery.h"
 #include "device/livepoll.h"
 #include "device/protocol.h"
-#include "device/serialtransport.h"
 #include "sensor/reader.h"
 
 namespace qm::cli {
 
 namespace {
 
-// The link to the device for one command: the port map, the layer, the clock.
-class DeviceLink {
-  public:
-    DeviceLink() : m_map(&m_settings), m_factory(nullptr), m_layer(nullptr) {}
-
-    // Resolves --port (or the stored port); false with a message on a bad name.
-    bool choosePort(Context& ctx, int& exitCode) {
-        QString name = ctx.port.trimmed();
-        if (name.isEmpty())
-            name = QStringLiteral("COM") + m_settings.value(QStringLiteral("Default"),
-                                                            QStringLiteral("ComPort"),
-                                                            QStringLiteral("1"));
-        m_port = PortNumberFromName(name);
-        if (m_port == 0) {
-            if (name.startsWith(QLatin1String("COM"), Qt::CaseInsensitive) || name.isEmpty()) {
-                exitCode = Fail(
-                    ctx, QStringLiteral("no such port \"%1\" (COM1..COM20 or a path)").arg(name),
-                    kExitBadInput);
-                return false;
-            }
-            m_port = 1; // a path stands in for COM1
-            m_map.pin(m_port, name);
-        }
-        m_name = name;
-        build();
-        return true;
-    }
-
-    // The connect step; false with a one-line message when it fails.
-    bool connect(Context& ctx, int& exitCode) {
-        switch (ConnectDevice(*m_layer, m_clock, m_port)) {
-        case ConnectResult::Ok:
-            return true;
-        case ConnectResult::OpenFailed: {
-            QString text;
-            m_layer->CommErrorText(text);
-            exitCode =
-                Fail(ctx, QStringLiteral("cannot open %1: %2").arg(where(), text), kExitDevice);
-            return false;
-        }
-        case ConnectResult::NoDevice:
-            break;
-        }
-        exitCode = Fail(ctx, QStringLiteral("no QM-07R answers on %1").arg(where()), kExitDevice);
-        return false;
-    }
-
-    // "COM3 (/dev/ttyS2)" or the path given.
-    QString where() const {
-        const QString path = m_map.path(m_port);
-        return m_name == path ? path : QStringLiteral("%1 (%2)").arg(m_name, path);
-    }
-
-    SerialLayer& layer() { return *m_layer; }
-    Clock& clock() { return m_clock; }
-    int port() const { return m_port; }
-    void build() {
-        m_factory = std::make_unique<SerialTransportFactory>(m_map);
-        m_layer = std::make_unique<SerialLayer>(*m_factory, m_clock);
-    }
-
-  private:
-    QtSettingsStore m_settings;
-    PortMap m_map;
-    RealClock m_clock;
-    std::unique_ptr<SerialTransportFactory> m_factory;
-    std::unique_ptr<SerialLayer> m_layer;
-    int m_port = 0;
-    QString m_name;
-};
-
 // {"result": r, "record": {...}} as decode prints it, one level in.
 QByteArray resultJson(int result, const SensorRecord& rec) {
     return "{\n    \"result\": " + QByteArray::number(result) +
            ",\n    \"record\": " + RecordToJson(rec, 4) + "\n  }";
-}
-
-// The block named on the command line: group 0 (the iTag) or 4 (the store).
-bool parseBlock(const QString& text, int& group) {
-    bool ok = false;
-    const QString t = text.trimmed().toLower();
-    const int n = t.startsWith(QLatin1String("0x")) ? t.mid(2).toInt(&ok, 16) : t.toInt(&ok, 16);
-    if (!ok || (n != 0x00 && n != 0x80)) return false;
-    group = n / 32;
-    return true;
 }
 
 } // namespace
@@ -115,18 +32,10 @@ int RunRead(Context& ctx, const QStringList& args) {
     DeviceLink link;
     if (!link.choosePort(ctx, exitCode) || !link.connect(ctx, exitCode)) return exitCode;
 
-    const LangTable lang;
-    ReadUi ui;
-    ReadContext rc{link.layer(), link.clock(), link.port(), lang, ui, nullptr};
     SensorSession s;
     QString ident;
     SensorReadReport report;
-    const int r = ReadAll(rc, s, &ident, &report);
-    if (r == -3 || r == -2)
-        return Fail(ctx, QStringLiteral("no QM-07R identifies itself on %1").arg(link.where()),
-                    kExitDevice);
-    if (r < 0 || !link.layer().PortIsOpen(link.port()))
-        return Fail(ctx, QStringLiteral("the line to %1 was lost").arg(link.where()), kExitDevice);
+    if (!link.readAll(ctx, s, exitCode, &ident, &report)) return exitCode;
 
     QByteArray json = "{\n  \"ident\": " + StringJson(ident.trimmed()) + ",\n";
     json += "  \"DisplayDigits\": " + QByteArray::number(s.DisplayDigits) + ",\n";
@@ -174,7 +83,7 @@ int RunDump(Context& ctx, const QStringList& args) {
     int exitCode = kExitOk;
     if (!ParseCommandArgs(parser, ctx, args, 0, exitCode)) return exitCode;
     int group = 0;
-    if (!parser.isSet(block) || !parseBlock(parser.value(block), group))
+    if (!parser.isSet(block) || !ParseBlockOption(parser.value(block), group))
         return Fail(ctx, QStringLiteral("--block must be 0x00 or 0x80"), kExitBadInput);
     DeviceLink link;
     if (!link.choosePort(ctx, exitCode) || !link.connect(ctx, exitCode)) return exitCode;

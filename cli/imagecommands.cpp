@@ -2,11 +2,8 @@
 
 #include "cli/recordjson.h"
 #include "sensor/imagecodec.h"
-#include "sensor/recordrules.h"
 
 #include <QDate>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QRegularExpression>
 
 namespace qm::cli {
@@ -81,25 +78,8 @@ int RunEncode(Context& ctx, const QStringList& args) {
     QByteArray text;
     QString error;
     if (!ReadInput(path, kMaxJsonFile, text, error)) return Fail(ctx, error, kExitBadInput);
-    QJsonParseError parseError;
-    const QJsonDocument doc = QJsonDocument::fromJson(text, &parseError);
-    if (parseError.error != QJsonParseError::NoError)
-        return Fail(ctx,
-                    QStringLiteral("%1: bad JSON at offset %2: %3")
-                        .arg(path)
-                        .arg(parseError.offset)
-                        .arg(parseError.errorString()),
-                    kExitBadInput);
-    if (!doc.isObject())
-        return Fail(ctx, QStringLiteral("%1: not a JSON object").arg(path), kExitBadInput);
-    // decode's output is accepted as it stands: the record sits under "record".
-    QJsonObject obj = doc.object();
-    if (obj.value("record").isObject()) obj = obj.value("record").toObject();
-
-    SensorSession defaults;
-    LoadDefaultRecord(defaults, 1, today);
-    SensorRecord rec = defaults.TagRecord;
-    if (!RecordFromJson(obj, rec, &error))
+    SensorRecord rec;
+    if (!RecordFromJsonText(text, today, rec, &error))
         return Fail(ctx, QStringLiteral("%1: %2").arg(path, error), kExitBadInput);
 
     const EncodedImage enc = EncodeImage(rec, today);

@@ -2,6 +2,7 @@
 #include "cli/clicommand.h"
 #include "cli/devicecommands.h"
 #include "cli/imagecommands.h"
+#include "cli/writecommands.h"
 
 #include <QCoreApplication>
 #include <algorithm>
@@ -19,6 +20,8 @@ const Command kCommands[] = {
     {"scan", "Find the QM-07R on COM1..COM19", RunScan},
     {"dump", "Write the raw 256 bytes of configuration block 0x00 or 0x80", RunDump},
     {"live", "Poll the live measurement every 150 ms", RunLive},
+    {"write", "Back up a configuration block, write a record or image into it, check it", RunWrite},
+    {"restore", "Put a backup of a configuration block back, byte for byte", RunRestore},
 };
 
 QString MainHelp(const QCommandLineParser& parser) {

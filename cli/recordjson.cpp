@@ -3,6 +3,7 @@
 #include "sensor/recordrules.h"
 
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -185,6 +186,32 @@ bool RecordFromJson(const QJsonObject& obj, SensorRecord& rec, QString* error) {
         in.integer("MemGroup", r.MemGroup, INT32_MIN, INT32_MAX) &&
         in.integer("MemSub", r.MemSub, INT32_MIN, INT32_MAX);
     if (!ok) return refuse(in.error());
+    rec = r;
+    return true;
+}
+
+bool RecordFromJsonText(const QByteArray& text, const QDate& today, SensorRecord& rec,
+                        QString* error) {
+    QJsonParseError parseError;
+    const QJsonDocument doc = QJsonDocument::fromJson(text, &parseError);
+    if (parseError.error != QJsonParseError::NoError) {
+        if (error)
+            *error = QStringLiteral("bad JSON at offset %1: %2")
+                         .arg(parseError.offset)
+                         .arg(parseError.errorString());
+        return false;
+    }
+    if (!doc.isObject()) {
+        if (error) *error = QStringLiteral("not a JSON object");
+        return false;
+    }
+    // decode's output is accepted as it stands: the record sits under "record".
+    QJsonObject obj = doc.object();
+    if (obj.value("record").isObject()) obj = obj.value("record").toObject();
+    SensorSession defaults;
+    LoadDefaultRecord(defaults, 1, today);
+    SensorRecord r = defaults.TagRecord;
+    if (!RecordFromJson(obj, r, error)) return false;
     rec = r;
     return true;
 }

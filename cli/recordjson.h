@@ -4,6 +4,7 @@
 #include "sensor/sensorrecord.h"
 
 #include <QByteArray>
+#include <QDate>
 #include <QJsonObject>
 #include <QString>
 
@@ -26,5 +27,11 @@ QByteArray RecordToJson(const SensorRecord& rec, int indent = 0);
 // PointCount outside 2..40, GainIndex outside 0..7, byte fields outside
 // 0..255 and curves whose length is not PointCount. rec is unchanged then.
 bool RecordFromJson(const QJsonObject& obj, SensorRecord& rec, QString* error);
+
+// A record from JSON text: a record object, or decode's output with the record
+// under "record". Missing keys take the default iTag record's values (dated
+// today). False with a one-line reason for bad JSON or a refused field.
+bool RecordFromJsonText(const QByteArray& text, const QDate& today, SensorRecord& rec,
+                        QString* error);
 
 } // namespace qm

@@ -2,25 +2,16 @@
 // simulator's fault switches. Each test starts and stops its own simulator.
 #include "sim/devicemodel.h"
 #include "sim/simprocess.h"
+#include "support/ctlrunner.h"
 
-#include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
 using namespace qm;
 
-namespace {
-
-struct Run {
-    int exitCode = -1;
-    QByteArray out, err;
-    qint64 ms = 0;
-};
-
-} // namespace
+using Run = qm::testing::CtlRun;
 
 class TestDeviceCommands : public QObject {
     Q_OBJECT
@@ -28,22 +19,8 @@ class TestDeviceCommands : public QObject {
 
     QString link() const { return m_dir.filePath(QStringLiteral("qm07r")); }
 
-    // Every COM port leads nowhere except the simulator's, so that no real
-    // port of the machine is touched; the user's settings stay out of it.
     Run ctl(const QStringList& args, int simPort = 5) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
-        for (int n = 1; n <= 20; ++n)
-            env.insert(QStringLiteral("QM07_PORT_COM%1").arg(n),
-                       n == simPort ? link() : m_dir.filePath(QStringLiteral("absent%1").arg(n)));
-        QProcess p;
-        p.setProcessEnvironment(env);
-        QElapsedTimer t;
-        t.start();
-        p.start(QStringLiteral(QM07CTL_PATH), args);
-        if (!p.waitForFinished(20000)) p.kill();
-        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-                p.readAllStandardOutput(), p.readAllStandardError(), t.elapsed()};
+        return testing::RunCtl(args, m_dir.path(), link(), simPort);
     }
 
     void startSim(SimProcess& sim, const QStringList& args) {

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "support/files.h"
 #include "support/layoutimage.h"
 
 using qm::testing::LayoutBlock;
@@ -35,11 +36,7 @@ class TestQm07ctl : public QObject {
     QTemporaryDir m_dir;
 
     QString file(const QString& name, const QByteArray& content) {
-        const QString path = m_dir.filePath(name);
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size())
-            qFatal("cannot write %s", qPrintable(path));
-        return path;
+        return qm::testing::WriteFileBytes(m_dir.filePath(name), content);
     }
 
   private slots:
@@ -111,6 +108,29 @@ class TestQm07ctl : public QObject {
                                   << QByteArray("{}") << 2 << "261332";
         QTest::newRow("unwritable output") << QStringList{"encode", "-", "-o", "/no/dir/out.img"}
                                            << QByteArray("{}") << 2 << "/no/dir/out.img";
+        // write and restore judge their input before they open the port.
+        const QStringList write{"--port", "/no/such/port", "write", "--block", "0x80", "-"};
+        const QStringList restore{"--port", "/no/such/port", "restore", "-"};
+        QTest::newRow("write without block")
+            << QStringList{"--port", "/no/such/port", "write", "-"} << good << 2 << "--block";
+        QTest::newRow("write to block 0x40")
+            << QStringList{"--port", "/no/such/port", "write", "--block", "0x40", "-"} << good << 2
+            << "--block";
+        QTest::newRow("write a cut image")
+            << write << LayoutImage().left(120) << 2 << "neither a 256-byte block";
+        QTest::newRow("write a padded image")
+            << write << LayoutImage() + "x" << 2 << "an image of 128 bytes";
+        QTest::newRow("write an image that does not decode")
+            << write << noFlag << 3 << "does not decode (-43)";
+        QTest::newRow("write bad json") << write << QByteArray("{\"Popis\": ") << 2 << "bad JSON";
+        QTest::newRow("restore without block") << restore << good << 2 << "give --block";
+        QTest::newRow("restore a short file")
+            << restore + QStringList{"--block", "0x00"} << good.left(255) << 2
+            << "a backup holds 256 bytes, this file 255";
+        QTest::newRow("restore against its name")
+            << QStringList{"--port",  "/no/such/port", "restore",
+                           "--block", "0x80",          "/x/S-00-20260101-000000.bin"}
+            << QByteArray() << 2 << "is a backup of block 0x00, not 0x80";
     }
     void exitCodes() {
         QFETCH(QStringList, args);

@@ -1,6 +1,7 @@
 #include "device/seriallayer.h"
 #include "sensor/backup.h"
 #include "sim/simtransport.h"
+#include "support/files.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -11,11 +12,6 @@ using namespace qm;
 namespace {
 
 const QDateTime kWhen(QDate(2026, 5, 6), QTime(7, 8, 9));
-
-QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 } // namespace
 
@@ -90,8 +86,8 @@ class TestBackup : public QObject {
         }
         const QString base = folder + QStringLiteral("/S1-80-20260506-070809");
         QCOMPARE(paths, (QStringList{base + ".bin", base + "-1.bin", base + "-2.bin"}));
-        QCOMPARE(fileBytes(paths[0]), QByteArray(256, 'a'));
-        QCOMPARE(fileBytes(paths[2]), QByteArray(256, 'c'));
+        QCOMPARE(testing::FileBytes(paths[0]), QByteArray(256, 'a'));
+        QCOMPARE(testing::FileBytes(paths[2]), QByteArray(256, 'c'));
     }
 
     void folderInTheWay() {
@@ -134,7 +130,7 @@ class TestBackup : public QObject {
         const BackupResult r = BackUpBlock(ctx, group, {}, "S", dir.path());
         QCOMPARE(r.ok, ok);
         if (ok) {
-            QCOMPARE(fileBytes(r.path), device.block(group * 32));
+            QCOMPARE(testing::FileBytes(r.path), device.block(group * 32));
             QVERIFY(r.path.endsWith(BackupFileName("S", group * 32, clock.now())));
         } else {
             QCOMPARE(r.error, QStringLiteral("block 0x00 could not be read"));

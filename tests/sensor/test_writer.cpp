@@ -2,6 +2,7 @@
 #include "sensor/imagecodec.h"
 #include "sensor/writer.h"
 #include "sim/simtransport.h"
+#include "support/files.h"
 #include "support/scriptedmessages.h"
 
 #include <QFile>
@@ -18,11 +19,6 @@ QByteArray bytes(int n, char fill = 'a') {
 QByteArray changedAt(QByteArray b, int position) {
     b[position - 1] = static_cast<char>(b[position - 1] ^ 0x5A);
     return b;
-}
-
-QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 struct Rig {
@@ -184,7 +180,7 @@ class TestWriter : public QObject {
         QCOMPARE(report.backupPath, rig.backups.filePath(atFirstByte[0]));
         QCOMPARE(BlockFromBackupName(report.backupPath), block);
         QVERIFY(atFirstByte[0].startsWith(tag ? "26010101-00-" : "00000001-80-"));
-        QCOMPARE(fileBytes(report.backupPath), before);
+        QCOMPARE(testing::FileBytes(report.backupPath), before);
         QCOMPARE(report.readBack, ReadBack::Agrees);
         QVERIFY(report.notice.isEmpty());
         QVERIFY(rig.messages.isEmpty());
@@ -203,8 +199,8 @@ class TestWriter : public QObject {
         rig.s.CurrentRecord.Popis = QStringLiteral("Two");
         rig.save(true, {}, nullptr, &second);
         QCOMPARE(second.backupPath, first.backupPath.chopped(4) + "-1.bin");
-        QCOMPARE(fileBytes(first.backupPath), original);
-        QCOMPARE(fileBytes(second.backupPath), afterFirst);
+        QCOMPARE(testing::FileBytes(first.backupPath), original);
+        QCOMPARE(testing::FileBytes(second.backupPath), afterFirst);
     }
 
     // A failed write is reported with its code and the backup's path, no
@@ -225,7 +221,7 @@ class TestWriter : public QObject {
         QCOMPARE(rig.messages.texts(),
                  QStringList{"T47 [-10005]\nThe previous contents were saved to " +
                              report.backupPath + "."});
-        QCOMPARE(fileBytes(report.backupPath), before);
+        QCOMPARE(testing::FileBytes(report.backupPath), before);
         QCOMPARE(rig.device.requestCount() - requests, 5); // no reset, no read-back
         QVERIFY(rig.s.MemoryImage.isEmpty());
         rig.device.setFaults({});

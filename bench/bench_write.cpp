@@ -1,0 +1,146 @@
+// The wizard's last step against qm07r-sim with an iTag: SaveSensorCore for a
+// 10-point curve (encode, back up, write 104 + 8 x 10 bytes, reset, read back,
+// compare). Wall time against the waits the exchanges mandate, and the CPU
+// time this process spends (it should sleep).
+#include "core/clock.h"
+#include "device/discovery.h"
+#include "device/portmap.h"
+#include "device/serialtransport.h"
+#include "sensor/writer.h"
+#include "sim/simprocess.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <sys/resource.h>
+#include <vector>
+
+using namespace qm;
+
+namespace {
+
+constexpr int kPoints = 10;
+constexpr int kBytes = 104 + 8 * kPoints;
+
+// SaveSensorCore's Delay(250) and the block write's Delay(200); each byte a
+// Delay(10) and one poll of Delay(10); the reset's 200 + 1000; ReadAll: 200,
+// identification 100, nine "ER" reads of 10 + one poll, the "KQ" query 150,
+// two blocks of 200 + 200 and one poll.
+constexpr double kBeforeBytesMs = 250 + 200;
+constexpr double kWriteMs = kBytes * 20.0;
+constexpr double kResetMs = 200 + 1000;
+constexpr double kReadMs = 200 + 100 + 9 * 20 + 150 + 2 * 410;
+constexpr double kMandatedMs = kBeforeBytesMs + kWriteMs + kResetMs + kReadMs;
+
+double cpuMs() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return (double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e6 +
+            double(u.ru_utime.tv_usec + u.ru_stime.tv_usec)) /
+           1e3;
+}
+
+struct Sample {
+    double wallMs = 0, cpuMs = 0;
+    double firstByteMs = 0, lastByteMs = 0; // from the start of the save
+};
+
+void setCurve(SensorRecord& rec, int run) {
+    rec.PointCount = kPoints;
+    for (int i = 0; i < kPoints; ++i) {
+        rec.Signal[size_t(i)] = 0.2F * float(i);
+        rec.Value[size_t(i)] = 50.0F * float(i) + float(run); // each run writes new values
+    }
+    rec.FullScale = rec.Value[kPoints - 1];
+}
+
+bool scenario(const char* name, const QStringList& simArgs, int runs) {
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("qm07r"));
+    SimProcess sim;
+    QString error;
+    if (!sim.start(link, simArgs, &error)) {
+        std::fprintf(stderr, "bench_write: %s\n", qPrintable(error));
+        return false;
+    }
+    PortMap map;
+    map.pin(1, link);
+    SerialTransportFactory transports(map);
+    RealClock clock;
+    SerialLayer layer(transports, clock);
+    if (ConnectDevice(layer, clock, 1) != ConnectResult::Ok) {
+        std::fprintf(stderr, "bench_write: no device on %s\n", qPrintable(link));
+        return false;
+    }
+    const LangTable lang;
+    ReadUi ui;
+    ReadContext ctx{layer, clock, 1, lang, ui, nullptr, QDate::currentDate()};
+    SensorSession s;
+    if (ReadAll(ctx, s) != 1 || s.TagPresent != 1) {
+        std::fprintf(stderr, "bench_write: the first read failed\n");
+        return false;
+    }
+    const QString backups = dir.filePath(QStringLiteral("backups"));
+    std::vector<Sample> samples;
+    for (int run = 0; run < runs; ++run) {
+        setCurve(s.CurrentRecord, run);
+        Sample x;
+        QElapsedTimer t;
+        t.start();
+        const double cpu0 = cpuMs();
+        SaveReport report;
+        const int r = SaveSensorCore(
+            ctx, s, false,
+            [&](int p, int n) {
+                if (p == 1) x.firstByteMs = double(t.nsecsElapsed()) / 1e6;
+                if (p == n) x.lastByteMs = double(t.nsecsElapsed()) / 1e6;
+            },
+            nullptr, &report, backups);
+        x.wallMs = double(t.nsecsElapsed()) / 1e6;
+        x.cpuMs = cpuMs() - cpu0;
+        if (r != kSaveWritten || report.readBack != ReadBack::Agrees) {
+            std::fprintf(stderr, "bench_write: the save failed (%d): %s\n", r,
+                         qPrintable(report.notice));
+            return false;
+        }
+        samples.push_back(x);
+    }
+    Sample avg;
+    double lo = 1e12, hi = 0;
+    for (const Sample& x : samples) {
+        avg.wallMs += x.wallMs / runs;
+        avg.cpuMs += x.cpuMs / runs;
+        avg.firstByteMs += x.firstByteMs / runs;
+        avg.lastByteMs += x.lastByteMs / runs;
+        lo = std::min(lo, x.wallMs);
+        hi = std::max(hi, x.wallMs);
+    }
+    const double perByte = (avg.lastByteMs - avg.firstByteMs) / (kBytes - 1);
+    std::printf("%s\n", name);
+    std::printf("  step 3 wall      %7.1f ms (min %.1f, max %.1f)  mandated waits %6.0f ms  "
+                "over by %+5.1f%%\n",
+                avg.wallMs, lo, hi, kMandatedMs, 100.0 * (avg.wallMs - kMandatedMs) / kMandatedMs);
+    std::printf("  to the 1st byte  %7.1f ms   (mandated %.0f + one byte 20)\n", avg.firstByteMs,
+                kBeforeBytesMs);
+    std::printf("  per byte         %7.2f ms   (mandated 20.00)\n", perByte);
+    std::printf("  reset + read back %6.1f ms   (mandated %.0f)\n", avg.wallMs - avg.lastByteMs,
+                kResetMs + kReadMs);
+    std::printf("  CPU              %7.1f ms = %4.2f%% of wall\n", avg.cpuMs,
+                100.0 * avg.cpuMs / avg.wallMs);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 3;
+    std::printf("SaveSensorCore, %d points (%d bytes) into the iTag of qm07r-sim, %d runs each\n",
+                kPoints, kBytes, runs);
+    bool ok = scenario("immediate replies", {}, runs);
+    ok = scenario("paced at 115200 baud", {QStringLiteral("--paced")}, runs) && ok;
+    std::printf("targets: wall within 10%% of the mandated waits, CPU under 5%% of wall\n");
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,202 @@
+#include "cli/writecommands.h"
+
+#include "cli/devicelink.h"
+#include "cli/recordjson.h"
+#include "core/hex.h"
+#include "core/messages.h"
+#include "sensor/backup.h"
+#include "sensor/imagecodec.h"
+#include "sensor/writer.h"
+
+#include <QFileInfo>
+
+namespace qm::cli {
+
+namespace {
+
+constexpr qint64 kMaxInputFile = 16 << 20;
+constexpr int kImageHead = 104; // the image's bytes before the curve
+constexpr int kPointBytes = 8;  // one point as this program writes it
+
+QString blockName(int group) {
+    return QStringLiteral("0x") + HexN(BlockNumber(group, 0), 2);
+}
+
+// An image file must decode, and one shorter than a block must end with its
+// last point: a cut or padded file is not written.
+bool imageFromFile(const QByteArray& content, QByteArray& image, QString& error, int& exitCode) {
+    QByteArray padded = content.left(kBlockBytes);
+    padded.append(QByteArray(kBlockBytes - padded.size(), '\0'));
+    SensorRecord rec;
+    const int points = DecodeImage(padded, rec, kGroupTag, 0);
+    if (points < 1) {
+        error = QStringLiteral("the image does not decode (%1)").arg(points);
+        exitCode = kExitRefused;
+        return false;
+    }
+    const qsizetype expected = kImageHead + kPointBytes * points;
+    if (content.size() != kBlockBytes && content.size() != expected) {
+        error = QStringLiteral("%1 bytes is neither a 256-byte block nor an image of %2 bytes "
+                               "(104 + 8 x %3 points)")
+                    .arg(content.size())
+                    .arg(expected)
+                    .arg(points);
+        exitCode = kExitBadInput;
+        return false;
+    }
+    image = content;
+    return true;
+}
+
+// What goes into the block from a file: an image as it stands (it starts
+// with "FSN"), else a record as JSON encoded today.
+bool imageToWrite(const QByteArray& content, QByteArray& image, QString& error, int& exitCode) {
+    if (content.startsWith("FSN")) return imageFromFile(content, image, error, exitCode);
+    const QDate today = QDate::currentDate();
+    SensorRecord rec;
+    if (!RecordFromJsonText(content, today, rec, &error)) {
+        exitCode = kExitBadInput;
+        return false;
+    }
+    image = EncodeImage(rec, today).image;
+    return true;
+}
+
+// "stopped: byte 26 got no reply [-26]" and the like, from WriteConfigBlock's result.
+QString writeFailure(int w) {
+    QString what;
+    if (w == kWritePortClosed)
+        what = QStringLiteral("the port was not open");
+    else if (w <= -kWriteWrongEcho)
+        what = QStringLiteral("byte %1 was echoed with another value").arg(-w - kWriteWrongEcho);
+    else
+        what = QStringLiteral("byte %1 got no reply").arg(-w);
+    return withCode(what, w);
+}
+
+// Connect, read, back up, write, reset, read back, compare.
+int writeBlock(Context& ctx, int group, const QByteArray& image) {
+    DeviceLink link;
+    int exitCode = kExitOk;
+    SensorSession s;
+    if (!link.choosePort(ctx, exitCode) || !link.connect(ctx, exitCode) ||
+        !link.readAll(ctx, s, exitCode))
+        return exitCode;
+    if (group == kGroupTag && s.TagPresent != 1)
+        return Fail(ctx,
+                    QStringLiteral("the QM-07R on %1 reports no iTag: block 0x00 is not written")
+                        .arg(link.where()),
+                    kExitRefused);
+
+    // The reader keeps the image of the group it read last; any other block
+    // is read again for its backup.
+    const int readGroup = s.TagPresent == 1 ? kGroupTag : kGroupDevice;
+    const QByteArray lastRead = readGroup == group ? s.MemoryImage : QByteArray();
+    const QString serial = (group == kGroupTag ? s.TagRecord : s.DeviceRecord).SerialNo;
+    ReadContext rc = link.readContext();
+    const BackupResult backup = BackUpBlock(rc, group, lastRead, serial);
+    if (!backup.ok)
+        return Fail(ctx,
+                    QStringLiteral("nothing written: block %1 could not be backed up (%2)")
+                        .arg(blockName(group), backup.error),
+                    kExitNoBackup);
+    ctx.out << "backup: " << backup.path << Qt::endl;
+
+    SaveReport report;
+    if (WriteBlockVerified(rc, s, group, image, backup, report) != kSaveWritten)
+        return Fail(ctx,
+                    QStringLiteral("the write of block %1 stopped: %2. %3")
+                        .arg(blockName(group), writeFailure(report.writeResult),
+                             BackupSavedText(backup.path)),
+                    kExitWriteFailed);
+    if (report.readBack != ReadBack::Agrees)
+        return Fail(ctx, ReadBackText(report), kExitNotConfirmed);
+    ctx.out << "written: " << image.size() << " bytes to block " << blockName(group)
+            << ", read back and confirmed" << Qt::endl;
+    return kExitOk;
+}
+
+const char* const kExitCodes =
+    "Exit 0 only when the block read back holds every byte written; 2 bad input, 3 the "
+    "image does not decode or the device has no iTag for block 0x00, 4 the device cannot be "
+    "reached, 5 the block could not be backed up (nothing written), 6 the write stopped "
+    "midway, 7 the read-back differs or did not arrive.";
+
+} // namespace
+
+int RunWrite(Context& ctx, const QStringList& args) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Writes a configuration into block 0x00 (the sensor's iTag) or 0x80 (the "
+                       "device's store). FILE is a record as JSON (as decode prints it or encode "
+                       "reads it; dated today) or an image file starting \"FSN\" (104 + 8 x n "
+                       "bytes, or a 256-byte block), written as it stands. The block is backed "
+                       "up first to the data folder (QM-07R/backups, the path is printed), then "
+                       "written byte by byte, the device reset and everything read back and "
+                       "compared. ") +
+        QLatin1String(kExitCodes));
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The record or image."));
+    const QCommandLineOption block(QStringLiteral("block"), QStringLiteral("0x00 or 0x80."),
+                                   QStringLiteral("B"));
+    parser.addOption(block);
+    int exitCode = kExitOk;
+    if (!ParseCommandArgs(parser, ctx, args, 1, exitCode)) return exitCode;
+    int group = 0;
+    if (!parser.isSet(block) || !ParseBlockOption(parser.value(block), group))
+        return Fail(ctx, QStringLiteral("--block must be 0x00 or 0x80"), kExitBadInput);
+    const QString path = parser.positionalArguments().at(0);
+    QByteArray content, image;
+    QString error;
+    if (!ReadInput(path, kMaxInputFile, content, error)) return Fail(ctx, error, kExitBadInput);
+    if (!imageToWrite(content, image, error, exitCode))
+        return Fail(ctx, QStringLiteral("%1: %2").arg(path, error), exitCode);
+    return writeBlock(ctx, group, image);
+}
+
+int RunRestore(Context& ctx, const QStringList& args) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Puts a backup back: all 256 bytes of the file are written, so the block "
+                       "ends exactly as it was saved, bytes behind the image included (about "
+                       "5.5 s at 20 ms a byte). The block is taken from the file's name "
+                       "(<serial>-<block>-<date>-<time>.bin) or --block. What the block holds "
+                       "now is backed up first, as write does. ") +
+        QLatin1String(kExitCodes));
+    parser.addPositionalArgument(QStringLiteral("BACKUP.bin"), QStringLiteral("The backup."));
+    const QCommandLineOption block(QStringLiteral("block"),
+                                   QStringLiteral("0x00 or 0x80 (default: from the file name)."),
+                                   QStringLiteral("B"));
+    parser.addOption(block);
+    int exitCode = kExitOk;
+    if (!ParseCommandArgs(parser, ctx, args, 1, exitCode)) return exitCode;
+    const QString path = parser.positionalArguments().at(0);
+    const int named = BlockFromBackupName(QFileInfo(path).fileName());
+    int group = named < 0 ? -1 : named / 32;
+    if (parser.isSet(block)) {
+        int given = 0;
+        if (!ParseBlockOption(parser.value(block), given))
+            return Fail(ctx, QStringLiteral("--block must be 0x00 or 0x80"), kExitBadInput);
+        if (group >= 0 && given != group)
+            return Fail(ctx,
+                        QStringLiteral("%1 is a backup of block %2, not %3")
+                            .arg(path, blockName(group), blockName(given)),
+                        kExitBadInput);
+        group = given;
+    }
+    if (group < 0)
+        return Fail(ctx, QStringLiteral("%1: the file name names no block; give --block").arg(path),
+                    kExitBadInput);
+    QByteArray content;
+    QString error;
+    if (!ReadInput(path, kBlockBytes + 1, content, error)) return Fail(ctx, error, kExitBadInput);
+    if (content.size() != kBlockBytes)
+        return Fail(ctx,
+                    QStringLiteral("%1: a backup holds 256 bytes, this file %2%3")
+                        .arg(path)
+                        .arg(content.size())
+                        .arg(content.size() > kBlockBytes ? QStringLiteral(" or more") : QString()),
+                    kExitBadInput);
+    return writeBlock(ctx, group, content);
+}
+
+} // namespace qm::cli

@@ -1,0 +1,37 @@
+#pragma once
+// qm07ctl run as a process against a simulator's link. Every COM port leads
+// nowhere except the simulator's, so that no real port of the machine is
+// touched; the user's settings and data folder stay out of it.
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+
+namespace qm::testing {
+
+struct CtlRun {
+    int exitCode = -1;
+    QByteArray out, err;
+    qint64 ms = 0;
+};
+
+// folder holds "config" and "data" (the backups); link is the simulator's.
+inline CtlRun RunCtl(const QStringList& args, const QString& folder, const QString& link,
+                     int simPort = 5) {
+    const QDir dir(folder);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("data")));
+    for (int n = 1; n <= 20; ++n)
+        env.insert(QStringLiteral("QM07_PORT_COM%1").arg(n),
+                   n == simPort ? link : dir.filePath(QStringLiteral("absent%1").arg(n)));
+    QProcess p;
+    p.setProcessEnvironment(env);
+    QElapsedTimer t;
+    t.start();
+    p.start(QStringLiteral(QM07CTL_PATH), args);
+    if (!p.waitForFinished(30000)) p.kill();
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+            p.readAllStandardError(), t.elapsed()};
+}
+
+} // namespace qm::testing
