@@ -61,7 +61,7 @@ int field(const QByteArray& args, int i) {
 } // namespace
 
 QByteArray DefaultDeviceImage() {
-    return defaultImage("QM-07R input", "mV/V", 2.0F, 2.0F, "00000001");
+    return defaultImage("QM-07R input", "mVV", 2.0F, 2.0F, "00000001"); // units hold 1-3 chars
 }
 
 QByteArray DefaultTagImage() {

@@ -1,12 +1,17 @@
 // The wizard against the in-process simulated QM-07R on the virtual clock.
 #include "windowharness.h"
 
+#include "core/hex.h"
 #include "core/numformat.h"
+#include "support/files.h"
 #include "support/layoutimage.h"
+#include "support/referencedialog.h"
 
 #include "calibration/inputbox.h"
 #include "sensor/imagecodec.h"
+#include "sensor/writer.h"
 
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTimer>
@@ -43,14 +48,32 @@ constexpr PageState kPortPage{true, false, false, false, false, true, true};
 constexpr PageState kSensorPage{false, true, false, false, true, true, true};
 constexpr PageState kCurvePage{false, false, true, true, true, true, true};
 
-// Answers the reference value dialog once it is up: types the value and presses Enter.
-void answerDialog(frmQORCalibInputBox& box, const QString& value, QString* shownSignal) {
-    QTimer::singleShot(0, &box, [&box, value, shownSignal] {
-        QVERIFY(box.isVisible());
-        *shownSignal = box.txtCalBod(0)->text();
-        box.txtCalBod(1)->setText(value);
-        QTest::keyClick(box.txtCalBod(1), Qt::Key_Return);
-    });
+// The live display receives the device's new signal: one tick collects the
+// reply to the request sent before the change, the next one the new reply.
+void settleSignal(WindowHarness& h, double mvPerV) {
+    h.device.setSignal(mvPerV);
+    for (int i = 0; i < 2; ++i) {
+        h.clock.advance(kLiveIntervalMs);
+        h.window->tmrCasovac_Timer();
+    }
+}
+
+// The block writes among the requests: (block, offset, byte) of each "KW".
+struct BlockWrite {
+    int block, offset, byte;
+};
+QList<BlockWrite> blockWrites(const QByteArrayList& requests) {
+    QList<BlockWrite> writes;
+    for (const QByteArray& r : requests)
+        if (r.startsWith("$00KW") && r.size() == 11)
+            writes.append({r.mid(5, 2).toInt(nullptr, 16), r.mid(7, 2).toInt(nullptr, 16),
+                           r.mid(9, 2).toInt(nullptr, 16)});
+    return writes;
+}
+
+// A 4-byte device float of the image.
+double devFloatAt(const QByteArray& image, int offset) {
+    return HexToDevFloat(QString::fromLatin1(image.mid(offset, 4).toHex()));
 }
 
 } // namespace
@@ -274,7 +297,7 @@ class TestWizard : public QObject {
         QWidget* target = focus.isEmpty() ? static_cast<QWidget*>(&w) : h.child(focus.toLatin1());
         const int before = w.curve().KrivkaCount();
         QString shownSignal;
-        answerDialog(w.inputBox(), QStringLiteral("12,5"), &shownSignal);
+        testing::AnswerReferenceDialog(w.inputBox(), QStringLiteral("12,5"), &shownSignal);
         QTest::keyClick(target, Qt::Key_F5);
         QCOMPARE(shownSignal, QStringLiteral("    0.00000")); // no valid measurement yet
         QCOMPARE(w.curve().KrivkaCount(), before + 1);
@@ -327,14 +350,124 @@ class TestWizard : public QObject {
         QCOMPARE(stored.Popis.trimmed() == QStringLiteral("Load cell"), step == 3);
     }
 
+    // A whole calibration from the port page to the end, and the bytes that
+    // reach the device: the memory the sensor was read from, the flags, the
+    // points in ascending order, the trimmed description, nothing behind the
+    // image, and the reset that makes the device use the new curve.
+    void wholeCalibrationReachesTheBlock_data() {
+        QTest::addColumn<bool>("tag");
+        QTest::addColumn<int>("storedFlags");
+        QTest::addColumn<bool>("tick24bit");
+        QTest::addColumn<int>("flags");
+        QTest::newRow("iTag") << true << 0xD0 << false << 0xD0;
+        QTest::newRow("no iTag: the device's store") << false << 0xD0 << false << 0xD0;
+        QTest::newRow("24 bit read, kept") << true << 0xD8 << false << 0xD8;
+        QTest::newRow("24 bit ticked") << false << 0xD0 << true << 0xD8;
+    }
+    void wholeCalibrationReachesTheBlock() {
+        QFETCH(bool, tag);
+        QFETCH(int, storedFlags);
+        QFETCH(bool, tick24bit);
+        QFETCH(int, flags);
+        const int block = tag ? DeviceModel::kTagBlock : DeviceModel::kDeviceBlock;
+        const int otherBlock = DeviceModel::kDeviceBlock + DeviceModel::kTagBlock - block;
+        WindowHarness h;
+        h.useShippedLanguage();
+        h.device.setTagPresent(tag);
+        // The stored image has 2 points (120 bytes); behind it a pattern that
+        // a write of 3 points leaves alone from byte 128 on.
+        QByteArray image = h.device.block(block);
+        image[99] = char(storedFlags);
+        image.replace(120, image.size() - 120, QByteArray(image.size() - 120, '\x5A'));
+        h.device.setBlock(block, image);
+        h.device.reload();
+        const QByteArray other = h.device.block(otherBlock);
+
+        frmQORCalibration& w = h.open();
+        h.clickNext(); // connect and read
+        QCOMPARE(w.WizardStep(), 2);
+        QCOMPARE(h.child<QCheckBox>("chk24bit")->isChecked(), (storedFlags & kFlag24Bit) != 0);
+        h.child<QLineEdit>("txtPopis")->setText(QStringLiteral("  Load cell 2  "));
+        h.child<QLineEdit>("txtJednotka")->setText(QStringLiteral(" kN")); // "mV/V" is too long
+        h.clickNext(); // the changed texts are stored; the curve page opens
+        QCOMPARE(w.WizardStep(), 3);
+        QVERIFY(h.messages.isEmpty());
+        w.tmrCasovac().stop(); // ticked by hand on the virtual clock
+        if (tick24bit) h.child<QCheckBox>("chk24bit")->setChecked(true);
+
+        h.messages.answerYes();
+        QTest::mouseClick(h.child<QAbstractButton>("cmdListAction2"), Qt::LeftButton);
+        const QList<std::pair<double, QString>> captured = {{1.5, QStringLiteral("420")},
+                                                            {1.0, QStringLiteral("250")},
+                                                            {0.25, QStringLiteral("50")}};
+        for (const auto& [signal, value] : captured) {
+            settleSignal(h, signal);
+            QString shown;
+            testing::AnswerReferenceDialog(w.inputBox(), value, &shown);
+            QTest::mouseClick(h.child<QAbstractButton>("cmdSCAN"), Qt::LeftButton);
+            QCOMPARE(shown.trimmed().toDouble(), signal);
+        }
+        QCOMPARE(h.child<QListWidget>("lstKrivka")->count(), 3);
+
+        h.messages.clear();
+        h.sent.clear();
+        QSignalSpy ended(&w, &frmQORCalibration::programEnded);
+        h.clickNext();
+        QCOMPARE(h.messages.count(), 1);
+        const QStringList lines = h.messages.last().text.split(u'\n');
+        QCOMPARE(lines.first(), w.LangText().text(56));
+        QCOMPARE(ended.count(), 1);
+        // Nothing lost: the final message names the backups of both writes
+        // (leaving the sensor page, finishing), the first holding the block as read.
+        const QStringList backups = QDir(h.backupFolder()).entryList({"*.bin"}, QDir::Files);
+        QCOMPARE(backups.size(), 2);
+        QCOMPARE(lines.size(), 3);
+        bool firstKept = false;
+        for (const QString& name : backups) {
+            const QString path = QDir(h.backupFolder()).filePath(name);
+            QVERIFY2(lines.contains(BackupSavedText(path)), qPrintable(path));
+            firstKept = firstKept || testing::FileBytes(path) == image;
+        }
+        QVERIFY(firstKept);
+
+        // 104 + 8 x 3 bytes, each once, in order, into the block read from.
+        constexpr int kWritten = 104 + 8 * 3;
+        const QByteArray stored = h.device.block(block);
+        const QList<BlockWrite> writes = blockWrites(h.sent.requests());
+        QCOMPARE(writes.size(), kWritten);
+        for (int i = 0; i < kWritten; ++i) {
+            QCOMPARE(writes[i].block, block);
+            QCOMPARE(writes[i].offset, i);
+            QCOMPARE(writes[i].byte, int(uchar(stored[i])));
+        }
+        QCOMPARE(stored.mid(kWritten), QByteArray(stored.size() - kWritten, '\x5A'));
+        QCOMPARE(h.device.block(otherBlock), other);
+        const qsizetype lastWrite = h.sent.requests().lastIndexOf(
+            QByteArray("$00KW") + HexN(block, 2).toLatin1() + HexN(kWritten - 1, 2).toLatin1());
+        QVERIFY(h.sent.requests().indexOf(QByteArray("$00X"), lastWrite) > lastWrite);
+
+        QCOMPARE(stored.mid(8, 32), QByteArray("Load cell 2").leftJustified(32, ' '));
+        QCOMPARE(stored.mid(41, 6), QByteArray("kN    "));
+        QCOMPARE(int(uchar(stored[99])), flags);
+        QCOMPARE(int(stored[100]), 3);
+        const double inOrder[][2] = {{0.25, 50}, {1.0, 250}, {1.5, 420}};
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(devFloatAt(stored, 104 + 8 * i), inOrder[i][0]);
+            QCOMPARE(devFloatAt(stored, 108 + 8 * i), inOrder[i][1]);
+        }
+        // The reset made the device load the new curve.
+        h.device.setSignal(0.625);
+        QCOMPARE(h.device.displayValue(), 150.0);
+    }
+
     // Next on the curve page ends the program, even when the write fails; a
-    // curve that cannot be stored keeps the page.
+    // curve that cannot be stored keeps the page. (The successful end is
+    // wholeCalibrationReachesTheBlock.)
     void finishingStep_data() {
         QTest::addColumn<bool>("clearCurve");
         QTest::addColumn<int>("wrongEchoAt");
         QTest::addColumn<QString>("message"); // language text number, then what follows it
         QTest::addColumn<bool>("ends");
-        QTest::newRow("valid curve") << false << 0 << "56" << true;
         QTest::newRow("write fails") << false << 5 << "47 [-10005]" << true;
         QTest::newRow("empty curve") << true << 0 << "39" << false;
     }

@@ -6,6 +6,7 @@
 #include "core/settings.h"
 #include "sim/devicemodel.h"
 #include "sim/simtransport.h"
+#include "support/recordingtransport.h"
 #include "support/scriptedmessages.h"
 
 #include <QAbstractButton>
@@ -24,16 +25,20 @@ struct WindowHarness {
     ScriptedMessages messages;
     MemorySettingsStore settings;
     SimTransportFactory ports{clock};
-    DeviceModel device; // on COM3 unless the test says otherwise
+    RecordingTransportFactory sent{ports}; // what the window wrote to the ports
+    DeviceModel device;                    // on COM3 unless the test says otherwise
     QTemporaryDir dir;
     std::unique_ptr<frmQORCalibration> window;
 
     explicit WindowHarness(int devicePort = 3) {
+        // The backups of block writes stay in this harness's folder.
+        qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toLocal8Bit());
         ports.attach(devicePort, device);
         settings.setValue(QStringLiteral("Default"), QStringLiteral("ComPort"),
                           QStringLiteral("3"));
     }
 
+    QString backupFolder() const { return dir.filePath(QStringLiteral("data/QM-07R/backups")); }
     QString langPath() const { return dir.filePath(QStringLiteral("qm07r.lang")); }
 
     void writeLanguage(const QByteArray& bytes) {
@@ -51,7 +56,7 @@ struct WindowHarness {
 
     frmQORCalibration& open(const QString& commandLine = {}) {
         window = std::make_unique<frmQORCalibration>(
-            AppServices{clock, messages, settings, ports, langPath(), commandLine});
+            AppServices{clock, messages, settings, sent, langPath(), commandLine});
         window->show();
         return *window;
     }
