@@ -1,14 +1,13 @@
-// qm07ctl against qm07r-sim on a pty: what only real time and a real line
-// show. Each test starts its own simulator on a state folder that outlives a
-// restart; the read and write logic itself is proved on virtual time.
+// qm07ctl write and restore against qm07r-sim on a pty: the exit codes and
+// messages scripts rely on, and a backup that puts an interrupted write right
+// after a restart. Each test starts its own simulator on a state folder that
+// outlives a restart; the write logic itself is proved on virtual time.
 #include "sim/devicemodel.h"
 #include "sim/simprocess.h"
 #include "support/ctlrunner.h"
 #include "support/files.h"
 #include "support/layoutimage.h"
 
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -25,7 +24,7 @@ QString backupPath(const Run& r) {
 
 } // namespace
 
-class TestDeviceCommands : public QObject {
+class TestWriteCommands : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
 
@@ -58,18 +57,6 @@ class TestDeviceCommands : public QObject {
     void init() {
         QDir(state()).removeRecursively();
         QDir(backups()).removeRecursively();
-    }
-
-    // Replies in pieces at the line's real pace; the port given by its path.
-    void read() {
-        SimProcess sim;
-        startSim(sim, {"--no-itag", "--split", "100", "--paced"});
-        const Run r = ctl({"read"}, link());
-        QVERIFY2(r.exitCode == 0, r.err.constData());
-        const QJsonObject o = QJsonDocument::fromJson(r.out).object();
-        QCOMPARE(o.value("k").toDouble(), DeviceModel::kDefaultK);
-        QVERIFY(o.value("TagRecord").isNull());
-        QCOMPARE(o.value("CurrentRecord").toObject().value("MemGroup").toInt(), 4);
     }
 
     // The device goes away in the middle of the write; after a restart the
@@ -140,5 +127,5 @@ class TestDeviceCommands : public QObject {
     }
 };
 
-QTEST_GUILESS_MAIN(TestDeviceCommands)
-#include "test_devicecommands.moc"
+QTEST_GUILESS_MAIN(TestWriteCommands)
+#include "test_writecommands.moc"
