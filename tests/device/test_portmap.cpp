@@ -8,74 +8,43 @@ using namespace qm;
 class TestPortMap : public QObject {
     Q_OBJECT
   private slots:
-    void defaults_data() {
-        QTest::addColumn<int>("port");
-        QTest::addColumn<QString>("path");
-        QTest::newRow("COM1") << 1 << "/dev/ttyS0";
-        QTest::newRow("COM4") << 4 << "/dev/ttyS3";
-        QTest::newRow("COM5") << 5 << "/dev/ttyUSB0";
-        QTest::newRow("COM12") << 12 << "/dev/ttyUSB7";
-        QTest::newRow("COM13") << 13 << "/dev/ttyACM0";
-        QTest::newRow("COM19") << 19 << "/dev/ttyACM6";
-        QTest::newRow("COM20") << 20 << "/dev/ttyACM7";
-        QTest::newRow("COM0") << 0 << "";
-        QTest::newRow("COM21") << 21 << "";
-    }
-    void defaults() {
-        QFETCH(int, port);
-        const PortMap map(nullptr, [](const QString&) { return QString(); });
-        QTEST(map.path(port), "path");
-        QTEST(DefaultPortPath(port), "path");
-    }
-
-    // The environment wins over the settings store, which wins over the default.
-    void overrides_data() {
+    // A port name to its path: the environment wins over the settings store,
+    // which wins over the default.
+    void paths_data() {
+        QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("env");
         QTest::addColumn<QString>("path");
-        QTest::newRow("default") << ""
-                                 << ""
-                                 << "/dev/ttyS2";
-        QTest::newRow("settings") << "/dev/ttyX"
-                                  << ""
-                                  << "/dev/ttyX";
-        QTest::newRow("environment") << "/dev/ttyX"
-                                     << "/tmp/sim"
-                                     << "/tmp/sim";
-        QTest::newRow("blank environment") << "/dev/ttyX"
-                                           << "  "
-                                           << "/dev/ttyX";
+        auto row = [](const char* name, const char* stored, const char* env, const char* path) {
+            QTest::newRow(name) << name << stored << env << path;
+        };
+        row("COM1", "", "", "/dev/ttyS0");
+        row("COM4", "", "", "/dev/ttyS3");
+        row("com5", "", "", "/dev/ttyUSB0");
+        row("COM12", "", "", "/dev/ttyUSB7");
+        row(" COM13 ", "", "", "/dev/ttyACM0");
+        row("COM20", "", "", "/dev/ttyACM7");
+        row("COM0", "", "", "");
+        row("COM21", "", "", "");
+        row("COM+3", "", "", "");
+        row("COM", "", "", "");
+        row("COM3", "/dev/ttyX", "", "/dev/ttyX");
+        row("COM6", "/dev/ttyX", "/tmp/sim", "/tmp/sim");
+        row("COM7", "/dev/ttyX", "  ", "/dev/ttyX"); // a blank environment does not count
     }
-    void overrides() {
+    void paths() {
+        QFETCH(QString, name);
         QFETCH(QString, stored);
         QFETCH(QString, env);
+        const int port = PortNumberFromName(name);
+        const QString com = QStringLiteral("COM%1").arg(port);
         MemorySettingsStore settings;
-        if (!stored.isEmpty())
-            settings.setValue(QStringLiteral("Ports"), QStringLiteral("COM3"), stored);
-        QString asked;
-        const PortMap map(&settings, [&](const QString& name) {
-            asked = name;
-            return env;
+        if (!stored.isEmpty()) settings.setValue(QStringLiteral("Ports"), com, stored);
+        const PortMap map(&settings, [&](const QString& var) {
+            return var == QStringLiteral("QM07_PORT_") + com ? env : QString();
         });
-        QTEST(map.path(3), "path");
-        QCOMPARE(asked, QStringLiteral("QM07_PORT_COM3"));
-    }
-
-    void portNames_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("port");
-        QTest::newRow("COM3") << "COM3" << 3;
-        QTest::newRow("lower case") << "com20" << 20;
-        QTest::newRow("blanks") << " COM7 " << 7;
-        QTest::newRow("COM21") << "COM21" << 0;
-        QTest::newRow("COM0") << "COM0" << 0;
-        QTest::newRow("signed") << "COM+3" << 0;
-        QTest::newRow("bare") << "COM" << 0;
-        QTest::newRow("path") << "/dev/ttyS0" << 0;
-    }
-    void portNames() {
-        QFETCH(QString, name);
-        QTEST(PortNumberFromName(name), "port");
+        QTEST(map.path(port), "path");
+        if (stored.isEmpty()) QTEST(DefaultPortPath(port), "path");
     }
 };
 

@@ -1,311 +1,186 @@
+// The exchanges' polls, attempts and result codes on virtual time. Each rig
+// opens with a measurement reply left on the line, so every exchange must flush.
 #include "core/hex.h"
 #include "device/protocol.h"
-#include "fakeline.h"
+#include "support/scriptedline.h"
 
 #include <QtTest>
-#include <cmath>
-#include <cstring>
 
 using namespace qm;
 
 namespace {
-
-QByteArray blockReply(int fill = 0x5A) {
-    QByteArray hex;
+// Field i of a request frame ("$00" letters HH HH ...).
+int field(const QByteArray& request, int i) {
+    return int(HexVal(QString::fromLatin1(request.mid(5 + 2 * i, 2))));
+}
+QList<ReplyPiece> echo(int b) {
+    return after(3, HexN(b, 2).toLatin1() + "\r");
+}
+QByteArray image256() {
+    QByteArray image;
     for (int i = 0; i < 256; ++i)
-        hex += HexN((i + fill) & 0xFF, 2).toLatin1();
-    return hex + "\r";
+        image += char(i * 7 + 3);
+    return image;
 }
-
-// One port, opened, on a virtual clock.
-struct Rig {
-    VirtualClock clock;
-    FakeFactory factory{clock};
-    FakeLine& line = factory.line(1);
-    SerialLayer layer{factory, clock};
-    Rig() { layer.OpenPort(1, QStringLiteral("115200"), true); }
-    int requestsStartingWith(const char* prefix) const {
-        int n = 0;
-        for (const QByteArray& r : line.requests)
-            n += r.startsWith(prefix) ? 1 : 0;
-        return n;
-    }
-};
-
-QByteArray echo(int b) {
-    return HexN(b, 2).toLatin1() + "\r";
-}
-
 } // namespace
 
 class TestProtocol : public QObject {
     Q_OBJECT
   private slots:
-    void framing_data() {
-        QTest::addColumn<QString>("frame");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("KB") << DeviceCommand(0, "KB", {0x80}) << QStringLiteral("$00KB80\r");
-        QTest::newRow("KW") << DeviceCommand(0, "KW", {0x80, 10, 5})
-                            << QStringLiteral("$00KW800A05\r");
-        QTest::newRow("ER wraps") << DeviceCommand(0, "ER", {300}) << QStringLiteral("$00ER2C\r");
-        QTest::newRow("EW") << DeviceCommand(0, "EW", {0x90, 255}) << QStringLiteral("$00EW90FF\r");
-    }
-    void framing() {
-        QFETCH(QString, frame);
-        QFETCH(QString, expected);
-        QCOMPARE(frame, expected);
-    }
-
-    // The reply is judged only by length; it may come in pieces; it must be
-    // complete within 100 polls.
+    // Judged only by length; may come in pieces; must be whole within 100 polls.
     void readBlock_data() {
-        QTest::addColumn<QList<Piece>>("pieces");
+        QTest::addColumn<QList<ReplyPiece>>("pieces");
         QTest::addColumn<int>("result");
         QTest::addColumn<int>("polls");
-        const QByteArray full = blockReply();
-        QTest::newRow("whole") << at(5, full) << 1 << 1;
+        const QByteArray hex = image256().toHex().toUpper() + "\r";
+        QTest::newRow("whole") << after(5, hex) << 1 << 1;
         QTest::newRow("in pieces")
-            << QList<Piece>{{0, full.left(100)}, {215, full.mid(100, 300)}, {240, full.mid(400)}}
+            << QList<ReplyPiece>{{0, hex.left(100)}, {215, hex.mid(100, 300)}, {240, hex.mid(400)}}
             << 1 << 4;
-        QTest::newRow("complete at poll 100") << at(200 + 1000, full) << 1 << 100;
-        QTest::newRow("complete at poll 101") << at(200 + 1010, full) << -1 << 101;
-        QTest::newRow("514 characters") << at(5, full + "X") << -1 << 101;
-        QTest::newRow("grows past 513")
-            << QList<Piece>{{5, full.left(500)}, {230, full.mid(500) + "XY"}} << -1 << 101;
-        QTest::newRow("silent") << QList<Piece>{} << -1 << 101;
+        QTest::newRow("whole at poll 100") << after(200 + 1000, hex) << 1 << 100;
+        QTest::newRow("whole at poll 101") << after(200 + 1010, hex) << -1 << 101;
+        QTest::newRow("514 characters") << after(5, hex + "X") << -1 << 101;
+        QTest::newRow("silent") << QList<ReplyPiece>{} << -1 << 101;
     }
     void readBlock() {
-        QFETCH(QList<Piece>, pieces);
+        QFETCH(QList<ReplyPiece>, pieces);
         QFETCH(int, result);
         QFETCH(int, polls);
-        Rig rig;
-        rig.line.stale = "stale bytes from an earlier session";
-        rig.layer.ClosePort(1);
-        rig.layer.OpenPort(1, QStringLiteral("115200"), true);
-        rig.line.respond = [&](const QByteArray&, int) { return pieces; };
+        LineRig rig;
+        ScriptedLine& line = rig.open(1);
+        line.respond = [&](const QByteArray&, int) { return pieces; };
         QByteArray image = "untouched";
-        const int before = rig.line.pendingReads;
+        const int before = line.polls;
         QCOMPARE(ReadConfigBlock(rig.layer, rig.clock, 1, image, 0, 4, 0), result);
-        QCOMPARE(rig.line.requests, QList<QByteArray>{"$00KB80"});
-        QCOMPARE(rig.line.pendingReads - before, 1 + polls); // the flush read, then the polls
+        QCOMPARE(line.requests, QList<QByteArray>{"$00KB80"});
+        QCOMPARE(line.polls - before, 1 + polls); // the flush read, then the polls
         QCOMPARE(rig.clock.tickMs(), 200 + 200 + 10 * polls);
-        if (result == 1) {
-            QCOMPARE(image.size(), 256);
-            QCOMPARE(uint8_t(image[0]), uint8_t(0x5A));
-            QCOMPARE(uint8_t(image[255]), uint8_t(0x59));
-        } else {
-            QCOMPARE(image, QByteArray("untouched"));
-        }
+        QCOMPARE(image, result == 1 ? image256() : QByteArray("untouched"));
     }
 
-    void closedPortResults() {
-        VirtualClock clock;
-        FakeFactory factory(clock);
-        SerialLayer layer(factory, clock);
+    void closedPort() {
+        LineRig rig;
         QByteArray image;
-        QCOMPARE(ReadConfigBlock(layer, clock, 1, image, 0, 0, 0), -2);
-        QCOMPARE(WriteConfigBlock(layer, clock, 1, QByteArray(4, 'x'), 0, 0, 0), -20000);
-        QCOMPARE(clock.tickMs(), 0);
+        QCOMPARE(ReadConfigBlock(rig.layer, rig.clock, 1, image, 0, 0, 0), -2);
+        QCOMPARE(WriteConfigBlock(rig.layer, rig.clock, 1, "x", 0, 0, 0), -20000);
+        QCOMPARE(rig.clock.tickMs(), 0);
     }
 
     // Each byte: up to three attempts of a flush, the request, Delay(10) and
     // up to 21 polls for a 3-character echo.
     void writeBlock_data() {
         QTest::addColumn<QByteArray>("image");
-        QTest::addColumn<int>("failAttemptsAt2"); // attempts of byte 2 that get no echo
-        QTest::addColumn<QByteArray>("echoAt3");  // the echo byte 3 gets ("" = right)
+        QTest::addColumn<int>("silentAt2");      // attempts of byte 2 that get no echo
+        QTest::addColumn<QByteArray>("echoAt3"); // what byte 3 gets ("" = its echo)
         QTest::addColumn<int>("result");
         QTest::addColumn<int>("requests");
-        const QByteArray img("\x11\x22\x00\x44", 4);
+        const QByteArray img("\x11\x22\x00\x44", 4), noZero("\x11\x22\x33\x44");
         QTest::newRow("all confirmed") << img << 0 << QByteArray() << 0 << 4;
         QTest::newRow("echo on third attempt") << img << 2 << QByteArray() << 0 << 6;
         QTest::newRow("no echo") << img << 3 << QByteArray() << -2 << 4;
         QTest::newRow("zero echo for zero") << img << 0 << QByteArray("00\r") << 0 << 4;
-        QTest::newRow("zero echo for non-zero")
-            << QByteArray("\x11\x22\x33\x44") << 0 << QByteArray("00\r") << -10003 << 3;
-        QTest::newRow("garbled echo")
-            << QByteArray("\x11\x22\x33\x44") << 0 << QByteArray("G3\r") << -10003 << 3;
+        QTest::newRow("zero echo for non-zero") << noZero << 0 << QByteArray("00\r") << -10003 << 3;
         QTest::newRow("echo too long") << img << 0 << QByteArray("000\r") << -3 << 5;
     }
     void writeBlock() {
         QFETCH(QByteArray, image);
-        QFETCH(int, failAttemptsAt2);
+        QFETCH(int, silentAt2);
         QFETCH(QByteArray, echoAt3);
         QFETCH(int, result);
-        QFETCH(int, requests);
-        Rig rig;
-        int attemptsAt2 = 0;
-        rig.line.respond = [&](const QByteArray& line, int) -> QList<Piece> {
-            const int offset = int(HexVal(QString::fromLatin1(line.mid(7, 2))));
-            const int value = int(HexVal(QString::fromLatin1(line.mid(9, 2))));
-            if (offset == 1 && ++attemptsAt2 <= failAttemptsAt2) return {};
-            if (offset == 2 && !echoAt3.isEmpty()) return at(3, echoAt3);
-            return at(3, echo(value));
+        LineRig rig;
+        ScriptedLine& line = rig.open(1);
+        line.respond = [&](const QByteArray& request, int) -> QList<ReplyPiece> {
+            if (field(request, 1) == 1 && silentAt2-- > 0) return {};
+            if (field(request, 1) == 2 && !echoAt3.isEmpty()) return after(3, echoAt3);
+            return echo(field(request, 2));
         };
         QList<int> progress;
-        const int r = WriteConfigBlock(rig.layer, rig.clock, 1, image, 0, 0, 0,
-                                       [&](int p, int n) { progress.append(p * 100 + n); });
-        QCOMPARE(r, result);
-        QCOMPARE(rig.line.requests.size(), requests);
-        QVERIFY(rig.line.requests[0].startsWith("$00KW0000"));
+        QCOMPARE(WriteConfigBlock(rig.layer, rig.clock, 1, image, 0, 4, 0,
+                                  [&](int p, int n) { progress.append(p * 100 + n); }),
+                 result);
+        QTEST(int(line.requests.size()), "requests");
+        QVERIFY(line.requests[0].startsWith("$00KW8000"));
         if (result == -2) // three attempts of 10 ms + 21 polls after the first byte
             QCOMPARE(rig.clock.tickMs(), 200 + 20 + 3 * (10 + 21 * 10));
         if (result == 0) QCOMPARE(progress, (QList<int>{104, 204, 304, 404}));
     }
 
-    // A measurement reply left over from the live display is thrown away by the flush.
-    void leftoverReplyIsFlushed() {
-        Rig rig;
-        rig.line.stale = QByteArray(32, '0') + "\r";
-        rig.layer.ClosePort(1);
-        rig.layer.OpenPort(1, QStringLiteral("115200"), true);
-        rig.line.respond = [&](const QByteArray& line, int) {
-            return at(3, echo(int(HexVal(QString::fromLatin1(line.mid(9, 2))))));
-        };
-        QCOMPARE(WriteConfigBlock(rig.layer, rig.clock, 1, QByteArray("\x07\x08", 2), 0, 4, 0), 0);
-        QCOMPARE(rig.line.requests.size(), 2);
-        QVERIFY(rig.line.requests[0].startsWith("$00KW8000"));
-    }
-
-    // (time-out / 10) + 1 polls per attempt, four attempts.
-    void eeRead_data() {
+    // "ER": (time-out / 10) + 1 polls per attempt, four attempts. "EW" is sent
+    // once; an echo arriving in a later pass still counts.
+    void memory_data() {
+        QTest::addColumn<QByteArray>("request");
         QTest::addColumn<int>("timeout");
         QTest::addColumn<int>("answerOn"); // request index answered; 0 never
-        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QList<ReplyPiece>>("reply");
         QTest::addColumn<int>("result");
         QTest::addColumn<int>("requests");
-        QTest::addColumn<int>("reads");
-        QTest::newRow("first attempt") << 100 << 1 << QByteArray("7f\r") << 127 << 1 << 2;
-        QTest::newRow("third attempt") << 100 << 3 << QByteArray("06\r") << 6 << 3 << 1 + 22 + 1;
-        QTest::newRow("never") << 100 << 0 << QByteArray() << -1 << 4 << 1 + 44;
-        QTest::newRow("short time-out") << 25 << 0 << QByteArray() << -1 << 4 << 1 + 12;
-        QTest::newRow("wrong length") << 100 << 1 << QByteArray("7F") << -1 << 4 << 1 + 44;
+        QTest::addColumn<qint64>("elapsed");
+        auto row = [](const char* name, const char* request, int timeout, int answerOn,
+                      QList<ReplyPiece> reply, int result, int requests, qint64 elapsed) {
+            QTest::newRow(name) << QByteArray(request) << timeout << answerOn << reply << result
+                                << requests << elapsed;
+        };
+        row("ER first attempt", "$00ER20", 100, 1, after(2, "7f\r"), 127, 1, 20);
+        row("ER third attempt", "$00ER20", 100, 3, after(2, "06\r"), 6, 3, 2 * 120 + 20);
+        row("ER never", "$00ER20", 100, 0, {}, -1, 4, 4 * 120);
+        row("ER short time-out", "$00ER20", 25, 0, {}, -1, 4, 4 * 40);
+        row("ER wrong length", "$00ER20", 100, 1, after(2, "7F"), -1, 4, 4 * 120);
+        row("EW at once", "$00EW20A5", 100, 1, after(2, "A5\r"), 0xA5, 1, 10);
+        row("EW late", "$00EW20A5", 100, 1, after(300, "A5\r"), 0xA5, 1, 300);
+        row("EW across passes", "$00EW20A5", 100, 1, {{105, "A5"}, {130, "\r"}}, 0xA5, 1, 130);
+        row("EW wrong", "$00EW20A5", 100, 1, after(2, "A4\r"), -1, 1, 10 + 4 * 10);
+        row("EW too late", "$00EW20A5", 100, 1, after(500, "A5\r"), -1, 1, 4 * 120);
     }
-    void eeRead() {
+    void memory() {
+        QFETCH(QByteArray, request);
         QFETCH(int, timeout);
         QFETCH(int, answerOn);
-        QFETCH(QByteArray, reply);
-        QFETCH(int, result);
-        QFETCH(int, requests);
-        QFETCH(int, reads);
-        Rig rig;
-        rig.line.respond = [&](const QByteArray&, int index) {
-            return index == answerOn ? at(2, reply) : QList<Piece>{};
+        QFETCH(QList<ReplyPiece>, reply);
+        LineRig rig;
+        ScriptedLine& line = rig.open(1);
+        line.respond = [&](const QByteArray&, int i) {
+            return i == answerOn ? reply : QList<ReplyPiece>{};
         };
-        const int before = rig.line.pendingReads;
-        QCOMPARE(EERead(rig.layer, rig.clock, 1, 0, 0x20, timeout), result);
-        QCOMPARE(rig.line.requests.size(), requests);
-        QCOMPARE(rig.line.requests.first(), QByteArray("$00ER20"));
-        QCOMPARE(rig.line.pendingReads - before, reads);
+        QTEST(request.startsWith("$00ER")
+                  ? EERead(rig.layer, rig.clock, 1, 0, 0x20, timeout)
+                  : EEWrite(rig.layer, rig.clock, 1, 0, 0x20, 0xA5, timeout),
+              "result");
+        QTEST(int(line.requests.size()), "requests");
+        QCOMPARE(line.requests.first(), request);
+        QTEST(rig.clock.tickMs(), "elapsed");
     }
 
-    // "EW" is sent once; an echo arriving in a later pass still counts.
-    void eeWrite_data() {
-        QTest::addColumn<qint64>("delay");
-        QTest::addColumn<QByteArray>("reply");
-        QTest::addColumn<int>("result");
-        QTest::addColumn<qint64>("elapsed");
-        QTest::newRow("at once") << qint64(2) << QByteArray("A5\r") << 0xA5 << qint64(10);
-        QTest::newRow("late") << qint64(300) << QByteArray("A5\r") << 0xA5 << qint64(300);
-        QTest::newRow("wrong") << qint64(2) << QByteArray("A4\r") << -1 << qint64(10 + 4 * 10);
-        QTest::newRow("too late") << qint64(500) << QByteArray("A5\r") << -1 << qint64(4 * 120);
-    }
-    void eeWrite() {
-        QFETCH(qint64, delay);
-        QFETCH(QByteArray, reply);
-        QFETCH(int, result);
-        QFETCH(qint64, elapsed);
-        Rig rig;
-        rig.line.respond = [&](const QByteArray&, int) { return at(delay, reply); };
-        QCOMPARE(EEWrite(rig.layer, rig.clock, 1, 0, 0x94, 0xA5, 100), result);
-        QCOMPARE(rig.line.requests, QList<QByteArray>{"$00EW94A5"});
-        QCOMPARE(rig.clock.tickMs(), elapsed);
-    }
-
-    void eeReadSingleOfFailedReadsIsAllOnes() {
-        Rig rig;
+    void singleOfFailedReadsIsAllOnes() {
+        LineRig rig;
+        ScriptedLine& line = rig.open(1);
         const double v = EEReadSingle(rig.layer, rig.clock, 1, 0, 0x90, 100);
-        QVERIFY(std::isnan(v));
-        const float f = float(v);
-        quint32 bits = 0;
-        std::memcpy(&bits, &f, 4);
-        QCOMPARE(bits, 0xFFFFFFFFu);
-        QCOMPARE(rig.line.requests.size(), 16);
+        QCOMPARE(SingleToHex(float(v)), QStringLiteral("FFFFFFFF"));
+        QCOMPARE(line.requests.size(), 16);
     }
 
-    void singlesRoundTripThroughDeviceMemory() {
-        Rig rig;
-        QByteArray memory(256, '\0');
-        rig.line.respond = [&](const QByteArray& line, int) -> QList<Piece> {
-            const int a = int(HexVal(QString::fromLatin1(line.mid(5, 2))));
-            if (line.startsWith("$00EW")) {
-                const int b = int(HexVal(QString::fromLatin1(line.mid(7, 2))));
-                memory[a] = char(b);
-                return at(1, echo(a == 0x92 ? b ^ 1 : b)); // byte 3 answers wrong
-            }
-            return at(1, echo(uint8_t(memory[a])));
+    // A single goes low byte first; every byte is tried even after one failed.
+    void singleWriteTriesEveryByte() {
+        LineRig rig;
+        ScriptedLine& line = rig.open(1);
+        line.respond = [&](const QByteArray& request, int) {
+            return echo(field(request, 0) == 0x92 ? 0x55 : field(request, 1)); // byte 3 fails
         };
         QCOMPARE(EEWriteSingle(rig.layer, rig.clock, 1, 0, 0x90, 8388608.0, 100), 0);
-        QCOMPARE(rig.requestsStartingWith("$00EW"), 4); // all four tried after the failure
-        QCOMPARE(rig.line.requests.first(), QByteArray("$00EW9000"));
-        QCOMPARE(EEReadSingle(rig.layer, rig.clock, 1, 0, 0x90, 100), 8388608.0);
-        QCOMPARE(EEWriteSingle(rig.layer, rig.clock, 1, 0, 0x94, 4.647601E-07, 100), 1);
-        QCOMPARE(float(EEReadSingle(rig.layer, rig.clock, 1, 0, 0x94, 100)), 4.647601E-07F);
+        QCOMPARE(line.requests,
+                 (QList<QByteArray>{"$00EW9000", "$00EW9100", "$00EW9200", "$00EW934B"}));
     }
 
-    void tagQueryReply_data() {
-        QTest::addColumn<QString>("reply");
-        QTest::addColumn<int>("present");
-        QTest::newRow("tag") << QStringLiteral("01\r") << 1;
-        QTest::newRow("odd bits") << QStringLiteral("03\r") << 1;
-        QTest::newRow("bit 0 clear") << QStringLiteral("02\r") << 0;
-        QTest::newRow("too short") << QStringLiteral("01") << 0;
-        QTest::newRow("too long") << QStringLiteral("001\r") << 0;
-        QTest::newRow("garbled") << QStringLiteral("0Z\r") << 0;
-    }
-    void tagQueryReply() {
-        QFETCH(QString, reply);
-        QFETCH(int, present);
-        QCOMPARE(TagPresentFromReply(reply), present);
-    }
-
-    void measurement_data() {
-        QTest::addColumn<QString>("reply");
-        QTest::addColumn<bool>("valid");
-        QTest::addColumn<double>("div");
-        QTest::addColumn<double>("signal");
-        QTest::addColumn<double>("display");
-        const QString good = QStringLiteral("00000A3F80000042C80000") + QString(10, u'0') + u'\r';
-        QTest::newRow("33") << good << true << 10.0 << 1.0 << 100.0;
-        QTest::newRow("32") << good.left(32) << false << 0.0 << 0.0 << 0.0;
-        QTest::newRow("34") << good + u'x' << false << 0.0 << 0.0 << 0.0;
-    }
-    void measurement() {
-        QFETCH(QString, reply);
-        QFETCH(bool, valid);
-        const auto m = ParseMeasurement(reply);
-        QCOMPARE(m.has_value(), valid);
-        if (valid) {
-            QTEST(m->div, "div");
-            QTEST(m->signal, "signal");
-            QTEST(m->display, "display");
-        }
-    }
-
-    void oneShotRequests() {
-        Rig rig;
-        rig.line.respond = [&](const QByteArray& line, int) -> QList<Piece> {
-            if (line == "$00@") return at(50, "QM-07R\r");
-            if (line == "$00KQ") return at(50, "01\r");
-            return {};
-        };
-        QCOMPARE(Identify(rig.layer, rig.clock, 1), QStringLiteral("QM-07R\r"));
-        QCOMPARE(rig.clock.tickMs(), 100);
-        QCOMPARE(QueryTag(rig.layer, rig.clock, 1), QStringLiteral("01\r"));
-        QCOMPARE(rig.clock.tickMs(), 250);
-        ResetDevice(rig.layer, rig.clock, 1);
-        QCOMPARE(rig.clock.tickMs(), 1450);
-        QCOMPARE(rig.line.requests, (QList<QByteArray>{"$00@", "$00KQ", "$00X"}));
+    void measurementReply() {
+        const QString mk = QStringLiteral("00000A3F80000042C80000") + QString(10, u'0') + u'\r';
+        const auto m = ParseMeasurement(mk);
+        QVERIFY(m);
+        QCOMPARE(m->div, 10.0);
+        QCOMPARE(m->signal, 1.0);
+        QCOMPARE(m->display, 100.0);
+        QVERIFY(!ParseMeasurement(mk.left(32)));
+        QVERIFY(!ParseMeasurement(mk + u'x'));
+        QCOMPARE(TagPresentFromReply(u"03\r"), 1); // bit 0 of a 3-character reply
+        QCOMPARE(TagPresentFromReply(u"01"), 0);
     }
 };
 
