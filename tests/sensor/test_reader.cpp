@@ -1,7 +1,7 @@
-#include "../device/fakeline.h"
 #include "device/protocol.h"
 #include "sensor/imagecodec.h"
 #include "sensor/reader.h"
+#include "support/scriptedline.h"
 #include "support/simdevicerig.h"
 
 #include <QtTest>
@@ -107,17 +107,16 @@ class TestReader : public QObject {
     void identificationAndTagQuery() {
         QFETCH(QByteArray, ident);
         QFETCH(QByteArray, kq);
-        VirtualClock clock;
-        FakeFactory factory(clock);
-        factory.line(1).respond = [&](const QByteArray& line, int) {
-            return line == "$00@" ? at(5, ident) : line == "$00KQ" ? at(5, kq) : QList<Piece>{};
+        LineRig line;
+        line.open(1).respond = [&](const QByteArray& request, int) {
+            return request == "$00@"    ? after(5, ident)
+                   : request == "$00KQ" ? after(5, kq)
+                                        : QList<ReplyPiece>{};
         };
-        SerialLayer layer(factory, clock);
-        layer.OpenPort(1, QStringLiteral("115200"), true);
         const LangTable lang = testing::NumberedTexts();
         testing::LockLogUi ui;
         ScriptedMessages messages;
-        ReadContext ctx{layer, clock, 1, lang, ui, &messages};
+        ReadContext ctx{line.layer, line.clock, 1, lang, ui, &messages};
         SensorSession s;
         QTEST(ReadAll(ctx, s), "result");
         QTEST(int(s.TagPresent), "tag");
