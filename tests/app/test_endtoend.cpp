@@ -17,6 +17,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -36,28 +37,45 @@ class TestEndToEnd : public QObject {
         return r.out;
     }
 
+    // A calibrator as scripts/run.sh starts it, on the real clock and ports.
+    struct Calibrator {
+        RealClock clock;
+        ScriptedMessages messages;
+        MemorySettingsStore settings;
+        SerialTransportFactory ports{PortMap(&settings)};
+        frmQORCalibration w;
+        Calibrator()
+            : w((settings.setValue(QStringLiteral("Default"), QStringLiteral("ComPort"),
+                                   QStringLiteral("3")),
+                 AppServices{clock, messages, settings, ports, QStringLiteral(QM_SHIPPED_LANG),
+                             QString()})) {
+            w.show();
+        }
+        void click(const char* name) {
+            QTest::mouseClick(w.findChild<QAbstractButton*>(QLatin1String(name)), Qt::LeftButton);
+        }
+    };
+
+    void startSim(SimProcess& sim) {
+        QString error;
+        QVERIFY2(sim.start(link(),
+                           {QStringLiteral("--state"), m_dir.filePath(QStringLiteral("state"))},
+                           &error),
+                 qPrintable(error));
+    }
+
   private slots:
     void calibrateThenReadBack() {
         QVERIFY(m_dir.isValid());
         qputenv("QM07_PORT_COM3", link().toLocal8Bit());
         qputenv("XDG_DATA_HOME", m_dir.filePath(QStringLiteral("data")).toLocal8Bit());
         SimProcess sim;
-        QString error;
-        QVERIFY2(sim.start(link(), {}, &error), qPrintable(error));
+        startSim(sim);
         {
-            RealClock clock;
-            ScriptedMessages messages;
-            MemorySettingsStore settings;
-            settings.setValue(QStringLiteral("Default"), QStringLiteral("ComPort"),
-                              QStringLiteral("3"));
-            SerialTransportFactory ports{PortMap(&settings)};
-            frmQORCalibration w(AppServices{clock, messages, settings, ports,
-                                            QStringLiteral(QM_SHIPPED_LANG), QString()});
-            w.show();
-            auto click = [&](const char* name) {
-                QTest::mouseClick(w.findChild<QAbstractButton*>(QLatin1String(name)),
-                                  Qt::LeftButton);
-            };
+            Calibrator c;
+            frmQORCalibration& w = c.w;
+            ScriptedMessages& messages = c.messages;
+            auto click = [&](const char* name) { c.click(name); };
             click("cmdNext"); // connect and read
             QCOMPARE(w.WizardStep(), 2);
             w.findChild<QLineEdit*>(QStringLiteral("txtPopis"))->setText(QStringLiteral("Rig 7"));
@@ -105,6 +123,21 @@ class TestEndToEnd : public QObject {
         QCOMPARE(fields.size(), 3);
         QCOMPARE(fields[1], QByteArray("0.5000"));
         QCOMPARE(fields[2].toDouble(), 24.0);
+
+        // The restart: the simulator comes back from its state folder and a
+        // new calibrator reads the stored curve.
+        sim.stop();
+        SimProcess again;
+        startSim(again);
+        Calibrator c;
+        c.click("cmdNext");
+        c.click("cmdNext");
+        QCOMPARE(c.w.WizardStep(), 3);
+        QCOMPARE(c.messages.texts(), QStringList());
+        QCOMPARE(c.w.curve().KrivkaCount(), 3);
+        QCOMPARE(c.w.findChild<QListWidget*>(QStringLiteral("lstKrivka"))->count(), 3);
+        QCOMPARE(c.w.findChild<QLineEdit*>(QStringLiteral("txtPopis"))->text().trimmed(),
+                 QStringLiteral("Rig 7"));
     }
 };
 
