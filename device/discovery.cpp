@@ -9,6 +9,20 @@ namespace {
 const QString kBaud = QStringLiteral("115200");
 }
 
+namespace {
+// The identification as the scan and the connect step send it: twice, 100 ms
+// apart, then what came back 100 ms later.
+QString IdentifyTwice(SerialLayer& layer, Clock& clock, int port) {
+    layer.WritePort(port, kRequestIdentify);
+    clock.delay(100);
+    layer.WritePort(port, kRequestIdentify);
+    clock.delay(100);
+    QString reply;
+    layer.ReadPort(port, reply, 256);
+    return reply;
+}
+} // namespace
+
 int FindDevice(SerialLayer& layer, Clock& clock, int lastPort) {
     for (int p = 1; p <= lastPort; ++p) {
         layer.OpenPort(p, kBaud, true);
@@ -16,12 +30,7 @@ int FindDevice(SerialLayer& layer, Clock& clock, int lastPort) {
         if (layer.PortIsOpen(p)) {
             FlushRead(layer, p);
             clock.delay(100);
-            layer.WritePort(p, kRequestIdentify);
-            clock.delay(100);
-            layer.WritePort(p, kRequestIdentify);
-            clock.delay(100);
-            QString reply;
-            layer.ReadPort(p, reply, 256);
+            const QString reply = IdentifyTwice(layer, clock, p);
             if (layer.PortIsOpen(p)) layer.ClosePort(p);
             if (reply.contains(QLatin1String("QM"))) return p;
         }
@@ -38,12 +47,7 @@ ConnectResult ConnectDevice(SerialLayer& layer, Clock& clock, int port,
     if (layer.OpenPort(port, kBaud, true) != 0) return ConnectResult::OpenFailed;
     clock.delay(100);
     FlushRead(layer, port);
-    layer.WritePort(port, kRequestIdentify);
-    clock.delay(100);
-    layer.WritePort(port, kRequestIdentify);
-    clock.delay(100);
-    QString reply;
-    layer.ReadPort(port, reply, 256);
+    const QString reply = IdentifyTwice(layer, clock, port);
     if (options.reply) *options.reply = reply;
     if (!reply.toUpper().contains(QLatin1String("QM"))) return ConnectResult::NoDevice;
     if (options.settings)
