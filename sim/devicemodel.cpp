@@ -108,6 +108,16 @@ void DeviceModel::setDisplayDigits(int digits) {
     m_memory[0x20] = static_cast<char>(digits);
 }
 
+void DeviceModel::setSignal(double mvPerV) {
+    m_load.setLoad(mvPerV, m_nowMs, false);
+    m_signal = m_load.level(m_nowMs);
+}
+
+void DeviceModel::setSignal(double mvPerV, qint64 nowMs) {
+    m_load.setLoad(mvPerV, nowMs);
+    m_signal = m_load.level(nowMs);
+}
+
 void DeviceModel::setFaults(const SimFaults& f) {
     m_faults = f;
     m_random.seed(f.seed);
@@ -128,15 +138,7 @@ double DeviceModel::rawCount() const {
 }
 
 double DeviceModel::displayValue() const {
-    if (m_curve.size() < 2) return m_signal;
-    // Piecewise linear through the points, extended beyond both ends.
-    size_t i = 1;
-    while (i + 1 < m_curve.size() && m_signal > m_curve[i].first)
-        ++i;
-    const auto [x0, y0] = m_curve[i - 1];
-    const auto [x1, y1] = m_curve[i];
-    if (x1 == x0) return y0;
-    return y0 + (m_signal - x0) * (y1 - y0) / (x1 - x0);
+    return InterpolateCurve(m_curve, m_signal).value_or(m_signal);
 }
 
 QByteArray DeviceModel::measurementReply() const {
@@ -153,12 +155,13 @@ void DeviceModel::reload() {
     const QByteArray active = m_tagPresent ? m_tagBlock : m_deviceBlock;
     const int n = DecodeImage(active, rec, m_tagPresent ? kGroupTag : kGroupDevice, 0);
     for (int i = 0; i < n && i < SensorRecord::kMaxPoints; ++i)
-        m_curve.emplace_back(rec.Signal[static_cast<size_t>(i)], rec.Value[static_cast<size_t>(i)]);
-    std::sort(m_curve.begin(), m_curve.end());
+        m_curve.push_back({rec.Signal[static_cast<size_t>(i)], rec.Value[static_cast<size_t>(i)]});
+    SortBySignal(m_curve);
 }
 
 std::vector<SimChunk> DeviceModel::feed(const QByteArray& bytes, qint64 nowMs) {
     std::vector<SimChunk> out;
+    m_nowMs = nowMs;
     for (char c : bytes) {
         if (c == '\n') continue;
         if (c != '\r') {
@@ -189,7 +192,10 @@ QByteArray DeviceModel::answer(const QByteArray& line) {
         return (m_faults.lowerCaseId ? QByteArray("qm-07r sim 1.0")
                                      : QByteArray("QM-07R SIM 1.0")) +
                kTerminator;
-    if (cmd == "MK") return measurementReply();
+    if (cmd == "MK") {
+        m_signal = m_load.sample(m_nowMs);
+        return measurementReply();
+    }
     if (cmd == "KQ") return hexByte(m_tagPresent ? 1 : 0);
     if (cmd == "X") {
         reload();

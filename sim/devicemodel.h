@@ -2,6 +2,9 @@
 // The simulated QM-07R: request bytes in, reply bytes out with the moment each
 // piece is due. No I/O and no clock of its own, so the in-process test device
 // and the qm07r-sim process share it.
+#include "sensor/curveinterpolation.h"
+#include "sim/signalmodel.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
@@ -16,11 +19,11 @@ struct SimFaults {
     int splitBytes = 0;  // >0: replies come in pieces of this many bytes...
     int splitGapMs = 15; // ...this far apart
     bool lowerCaseId = false;
-    int wrongEchoAt = 0;   // block write: byte p (offset p-1) is echoed wrong; 0 never
+    int wrongEchoAt = 0;    // block write: byte p (offset p-1) is echoed wrong; 0 never
     int corruptStoreAt = 0; // block write: byte p is stored altered but echoed as sent; 0 never
-    int silentAfter = -1;  // answers nothing after this many requests; -1 never
-    int hangUpAfter = -1;  // hangs up after this many requests; -1 never
-    double garbleRate = 0; // chance of each reply byte being replaced
+    int silentAfter = -1;   // answers nothing after this many requests; -1 never
+    int hangUpAfter = -1;   // hangs up after this many requests; -1 never
+    double garbleRate = 0;  // chance of each reply byte being replaced
     quint32 seed = 1;
 };
 
@@ -58,9 +61,12 @@ class DeviceModel {
     // Counts writes to blocks and memory, so a host knows when to persist.
     int stateVersion() const { return m_stateVersion; }
 
-    // The load on the sensor in mV/V.
-    void setSignal(double mvPerV) { m_signal = mvPerV; }
-    double signal() const { return m_signal; }
+    // The load on the sensor in mV/V: at once, or at nowMs with the settling,
+    // drift and noise of the signal options ("MK" measures it then).
+    void setSignal(double mvPerV);
+    void setSignal(double mvPerV, qint64 nowMs);
+    double signal() const { return m_signal; } // as last measured
+    void setSignalOptions(const SignalOptions& options) { m_load.setOptions(options); }
 
     void setFaults(const SimFaults& f);
     const SimFaults& faults() const { return m_faults; }
@@ -82,7 +88,9 @@ class DeviceModel {
     QByteArray m_tagBlock, m_deviceBlock, m_memory;
     bool m_tagPresent = true;
     double m_signal = 0;
-    std::vector<std::pair<double, double>> m_curve; // signal -> value, sorted
+    SignalModel m_load;
+    qint64 m_nowMs = 0;              // time of the latest request
+    std::vector<CurvePoint> m_curve; // sorted by signal
     QByteArray m_line;
     int m_requests = 0;
     bool m_hungUp = false;

@@ -26,8 +26,8 @@ void say(FILE* to, const QString& text) {
 // Reads complete lines from standard input; each number becomes the signal.
 class SignalInput {
   public:
-    // False at the end of the input.
-    bool read(DeviceModel& model) {
+    // False at the end of the input. A new load takes effect at nowMs.
+    bool read(DeviceModel& model, qint64 nowMs) {
         char buf[256];
         const ssize_t n = ::read(STDIN_FILENO, buf, sizeof buf);
         if (n <= 0) return false;
@@ -38,7 +38,7 @@ class SignalInput {
             m_buffer.remove(0, eol + 1);
             if (line.isEmpty()) continue;
             if (const auto v = ParseSignal(line))
-                model.setSignal(*v);
+                model.setSignal(*v, nowMs);
             else
                 say(stderr, QStringLiteral("qm07r-sim: not a signal in mV/V: ") + line);
         }
@@ -49,10 +49,10 @@ class SignalInput {
     QByteArray m_buffer;
 };
 
-void readSignalFile(const QString& path, DeviceModel& model) {
+std::optional<double> readSignalFile(const QString& path) {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return;
-    if (const auto v = ParseSignal(QString::fromLocal8Bit(f.read(64)))) model.setSignal(*v);
+    if (!f.open(QIODevice::ReadOnly)) return std::nullopt;
+    return ParseSignal(QString::fromLocal8Bit(f.read(64)));
 }
 
 } // namespace
@@ -77,8 +77,11 @@ int main(int argc, char** argv) {
     if (options.digits) model.setDisplayDigits(*options.digits);
     model.setTagPresent(!options.noTag);
     model.setFaults(options.faults);
+    model.setSignalOptions(options.signalModel);
+    // The load at start stands already; later changes settle.
     model.setSignal(options.signal);
-    if (!options.signalFile.isEmpty()) readSignalFile(options.signalFile, model);
+    if (!options.signalFile.isEmpty())
+        if (const auto v = readSignalFile(options.signalFile)) model.setSignal(*v);
 
     // SIGINT and SIGTERM arrive as a readable descriptor.
     sigset_t stopSignals;
@@ -107,7 +110,9 @@ int main(int argc, char** argv) {
         if (::poll(fds, stdinOpen ? 3 : 2, wait) < 0) continue; // interrupted
         if (fds[1].revents & POLLIN) break;
         if (fds[0].revents & POLLIN) {
-            if (!options.signalFile.isEmpty()) readSignalFile(options.signalFile, model);
+            if (!options.signalFile.isEmpty())
+                if (const auto v = readSignalFile(options.signalFile))
+                    model.setSignal(*v, clock.elapsed());
             pty.readRequests(clock.elapsed());
             if (model.stateVersion() != savedVersion && !options.stateDir.isEmpty()) {
                 savedVersion = model.stateVersion();
@@ -121,7 +126,8 @@ int main(int argc, char** argv) {
                 break;
             }
         }
-        if (stdinOpen && (fds[2].revents & (POLLIN | POLLHUP))) stdinOpen = input.read(model);
+        if (stdinOpen && (fds[2].revents & (POLLIN | POLLHUP)))
+            stdinOpen = input.read(model, clock.elapsed());
     }
     if (signalFd >= 0) ::close(signalFd);
     return 0;

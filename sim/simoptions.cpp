@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <cmath>
+#include <limits>
 
 namespace qm {
 
@@ -28,6 +29,23 @@ bool intValue(const QCommandLineParser& p, const QString& name, int min, int& ou
     return true;
 }
 
+// A number with "," or "." within [min, max]; the option may be absent.
+bool numberValue(const QCommandLineParser& p, const QString& name, double min, double max,
+                 double& out, QString* error) {
+    if (!p.isSet(name)) return true;
+    const auto v = ParseSignal(p.value(name));
+    if (!v || *v < min || *v > max) {
+        const QString range = std::isfinite(max)
+                                  ? QStringLiteral(" from %1 to %2").arg(min).arg(max)
+                              : std::isfinite(min) ? QStringLiteral(" of at least %1").arg(min)
+                                                   : QString();
+        *error = QStringLiteral("--%1 needs a number%2").arg(name, range);
+        return false;
+    }
+    out = *v;
+    return true;
+}
+
 const char* const kDescription =
     "A simulated QM-07R measuring amplifier on a pseudo-terminal.\n"
     "\n"
@@ -39,7 +57,9 @@ const char* const kDescription =
     "the display value from the active stored curve (loaded at start and at \"X\").\n"
     "\n"
     "The signal is the load applied to the sensor: type a number in mV/V per line\n"
-    "on standard input, or keep it in a file (--signal-file).\n"
+    "on standard input, or keep it in a file (--signal-file). Like a real sensor\n"
+    "it may settle after each change (--settle), drift (--drift) and carry noise\n"
+    "(--noise).\n"
     "\n"
     "Point the calibrator at it with QM07_PORT_COMn=<link> or the settings\n"
     "section \"Ports\". Ends on SIGINT or SIGTERM, removing the link.";
@@ -89,8 +109,17 @@ bool ParseSimOptions(const QStringList& args, SimOptions& options, QString* erro
         {QStringLiteral("garble"),
          QStringLiteral("Replace each reply byte with this chance (0..1)."),
          QStringLiteral("rate")},
-        {QStringLiteral("seed"), QStringLiteral("Seed of the garbling (default 1)."),
+        {QStringLiteral("seed"), QStringLiteral("Seed of the garbling and the noise (default 1)."),
          QStringLiteral("n")},
+        {QStringLiteral("noise"),
+         QStringLiteral("Gaussian noise on each measurement, its standard deviation in mV/V."),
+         QStringLiteral("sigma")},
+        {QStringLiteral("settle"),
+         QStringLiteral("After a change of load the signal approaches the new one with this "
+                        "time constant (63% after it, 99% after five)."),
+         QStringLiteral("seconds")},
+        {QStringLiteral("drift"), QStringLiteral("Slow drift of the signal in mV/V per minute."),
+         QStringLiteral("mV/V")},
     });
     if (!p.parse(args)) {
         *error = p.errorText();
@@ -138,15 +167,13 @@ bool ParseSimOptions(const QStringList& args, SimOptions& options, QString* erro
         !intValue(p, QStringLiteral("seed"), 0, seed, error))
         return false;
     f.seed = static_cast<quint32>(seed);
-    if (p.isSet(QStringLiteral("garble"))) {
-        const auto rate = ParseSignal(p.value(QStringLiteral("garble")));
-        if (!rate || *rate < 0 || *rate > 1) {
-            *error = QStringLiteral("--garble needs a chance between 0 and 1");
-            return false;
-        }
-        f.garbleRate = *rate;
-    }
-    return true;
+    SignalOptions& sm = options.signalModel;
+    sm.seed = f.seed;
+    constexpr double kAny = std::numeric_limits<double>::infinity();
+    return numberValue(p, QStringLiteral("garble"), 0, 1, f.garbleRate, error) &&
+           numberValue(p, QStringLiteral("noise"), 0, kAny, sm.noiseSigma, error) &&
+           numberValue(p, QStringLiteral("settle"), 0, kAny, sm.settleSeconds, error) &&
+           numberValue(p, QStringLiteral("drift"), -kAny, kAny, sm.driftPerMinute, error);
 }
 
 } // namespace qm

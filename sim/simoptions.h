@@ -16,6 +16,7 @@ struct SimOptions {
     double signal = 0;  // mV/V at start
     QString signalFile; // re-read whenever requests arrive
     SimFaults faults;
+    SignalOptions signalModel; // noise, settling and drift of the signal
 };
 
 // Fills options from the arguments (argv[0] first). On --help, help is set

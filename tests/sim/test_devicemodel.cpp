@@ -9,9 +9,9 @@ using namespace qm;
 
 namespace {
 // Everything the model answers to one request, joined.
-QByteArray ask(DeviceModel& m, const QByteArray& request) {
+QByteArray ask(DeviceModel& m, const QByteArray& request, qint64 nowMs = 0) {
     QByteArray out;
-    for (const SimChunk& c : m.feed(request, 0))
+    for (const SimChunk& c : m.feed(request, nowMs))
         out += c.bytes;
     return out;
 }
@@ -92,6 +92,22 @@ class TestDeviceModel : public QObject {
         QCOMPARE(parsed->div, std::round(8388608.0 + signal / double(4.647601E-07F)));
         QCOMPARE(parsed->signal, signal);
         QTEST(parsed->display, "display");
+    }
+
+    // "MK" measures the signal at the request's moment: a load set at 1 s
+    // with a 2 s time constant is at 63% at 3 s; a load set without a moment
+    // stands at once.
+    void measurementSettles() {
+        DeviceModel m;
+        m.setSignalOptions({0, 2.0, 0, 1});
+        m.setSignal(1.0, 1000);
+        for (const auto& [t, expected] : {std::pair{1000, 0.0}, {3000, 1 - std::exp(-1.0)}}) {
+            const auto parsed = ParseMeasurement(QString::fromLatin1(ask(m, "$00MK\r", t)));
+            QVERIFY(parsed && std::abs(parsed->signal - expected) < 1e-6);
+            QCOMPARE(parsed->display, double(float(250 * expected)));
+        }
+        m.setSignal(2.0);
+        QCOMPARE(ParseMeasurement(QString::fromLatin1(ask(m, "$00MK\r", 3000)))->signal, 2.0);
     }
 
     // A curve written byte by byte takes effect at "X", as on the device.

@@ -21,7 +21,7 @@ class TestSimOptions : public QObject {
             QStringLiteral("--link /tmp/x --state /tmp/s --no-itag --digits 6 --signal 1,25 "
                            "--latency 5 --paced --split 10 --split-gap 3 --lower-case-id "
                            "--wrong-echo 7 --corrupt-store 8 --silent-after 4 --hang-up-after 9 "
-                           "--garble 0.5 --seed 42")
+                           "--garble 0.5 --seed 42 --noise 0,002 --settle 1.5 --drift -0.01")
                 .split(u' '),
             true, 1.25);
         row("point", {"--signal", "1.5"}, true, 1.5);
@@ -33,6 +33,9 @@ class TestSimOptions : public QObject {
         row("negative latency", {"--latency", "-1"}, false);
         row("split of zero", {"--split", "0"}, false);
         row("garble above 1", {"--garble", "2"}, false);
+        row("negative noise", {"--noise", "-0.1"}, false);
+        row("word settle", {"--settle", "slow"}, false);
+        row("infinite drift", {"--drift", "inf"}, false);
         row("unknown", {"--fast"}, false);
         row("stray", {"extra"}, false);
     }
@@ -50,6 +53,9 @@ class TestSimOptions : public QObject {
             QVERIFY(f.latencyMs == 5 && f.splitBytes == 10 && f.splitGapMs == 3);
             QVERIFY(f.wrongEchoAt == 7 && f.corruptStoreAt == 8 && f.silentAfter == 4);
             QVERIFY(f.hangUpAfter == 9 && f.garbleRate == 0.5 && f.seed == 42);
+            const SignalOptions& sm = o.signalModel;
+            QVERIFY(sm.noiseSigma == 0.002 && sm.settleSeconds == 1.5);
+            QVERIFY(sm.driftPerMinute == -0.01 && sm.seed == 42);
         }
     }
 };
