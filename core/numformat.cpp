@@ -201,6 +201,12 @@ QString EmitFraction(const Mask& m, const Decimal& d) {
 
 } // namespace
 
+int MaskDecimals(const QString& mask, bool* scientific) {
+    const Mask m = ParseMask(mask);
+    if (scientific) *scientific = m.scientific;
+    return CountDigits(m.fraction);
+}
+
 QString FormatMask(double v, const QString& mask) {
     if (std::isnan(v)) return QStringLiteral("NaN");
     if (std::isinf(v)) return v < 0 ? QStringLiteral("-Infinity") : QStringLiteral("Infinity");

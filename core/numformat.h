@@ -13,6 +13,10 @@ namespace qm {
 
 QString FormatMask(double v, const QString& mask);
 
+// The decimals a mask shows (its placeholders after the point); scientific,
+// when given, tells whether the mask has an exponent.
+int MaskDecimals(const QString& mask, bool* scientific = nullptr);
+
 // The number formatted with mask, right-aligned in a field of the mask's length
 // less its backslashes: w spaces in front, the last w characters kept.
 QString FormatRight(double v, const QString& mask);

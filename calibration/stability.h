@@ -1,0 +1,75 @@
+#pragma once
+// Whether the live signal has settled, from the samples of the 150 ms poll:
+// the spread of the last seconds against a few display digits, the mean that
+// an averaged capture takes, and a short trend for drawing.
+#include <QString>
+#include <QtGlobal>
+#include <deque>
+#include <vector>
+
+namespace qm {
+
+struct LiveSample {
+    qint64 tMs = 0;     // clock tick when the reply came
+    double signal = 0;  // mV/V
+    double display = 0; // display units
+    double count = 0;   // converter counts
+};
+
+struct StabilitySettings {
+    int windowMs = 2000; // the spread is taken over this much of the latest signal
+    double digits = 5;   // stable while the spread stays within this many display digits
+    double digit = 1;    // one display digit in display units (DisplayDigit)
+    int trendMs = 30000; // kept for the trend
+};
+
+// The samples of the window: their number, means and spreads (peak to peak).
+struct WindowSummary {
+    int samples = 0;
+    double meanSignal = 0, meanDisplay = 0, meanCount = 0;
+    double spreadSignal = 0, spreadDisplay = 0, spreadCount = 0;
+};
+
+// One digit of a display mask, the place of its last shown decimal:
+// "###0.00" -> 0.01, "#######0" -> 1. For a mask in scientific notation the
+// digit depends on the exponent, taken from level.
+double DisplayDigit(const QString& mask, double level = 0);
+
+class StabilityDetector {
+  public:
+    explicit StabilityDetector(const StabilitySettings& settings = {});
+
+    // Bad numbers are made harmless: a window of at least 1 ms, a trend at
+    // least as long as the window, a digit of 0 or less counts as 1.
+    void setSettings(const StabilitySettings& settings);
+    const StabilitySettings& settings() const { return m_settings; }
+
+    // A new sample; older than the last one or with a number that is not finite,
+    // it is dropped. A gap longer than the window starts the watching again.
+    void add(const LiveSample& sample);
+    // Forgets all samples (the poll stopped, the sensor changed).
+    void clear();
+
+    // The spread of the last window stayed within the allowed digits, and the
+    // signal has been watched for a whole window.
+    bool isStable() const { return m_stable; }
+    const WindowSummary& window() const { return m_window; }
+    // The samples of the last trendMs, oldest first.
+    const std::deque<LiveSample>& trend() const { return m_trend; }
+
+  private:
+    void evaluate();
+
+    StabilitySettings m_settings;
+    std::deque<LiveSample> m_trend;
+    qint64 m_watchedSinceMs = 0;
+    bool m_stable = false;
+    WindowSummary m_window;
+};
+
+// The auto-capture rule: stable, and the level at least fraction of full scale
+// away from every captured level (all in one unit). Never with full scale 0.
+bool AutoCaptureDue(bool stable, double level, const std::vector<double>& capturedLevels,
+                    double fullScale, double fraction = 0.05);
+
+} // namespace qm
