@@ -42,7 +42,7 @@ MSG
 fi
 
 # What the build needs, installed when missing (Debian packages, as scripts/test.sh does).
-packages=(build-essential cmake qt6-base-dev qt6-serialport-dev)
+packages=(build-essential cmake qt6-base-dev qt6-serialport-dev qt6-charts-dev)
 ((use_xvfb)) && packages+=(xvfb xauth)
 missing=()
 for pkg in "${packages[@]}"; do

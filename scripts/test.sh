@@ -53,7 +53,7 @@ ensure_packages() {
   as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
 }
 
-ensure_packages build-essential cmake qt6-base-dev qt6-serialport-dev clang xvfb xauth fonts-dejavu-core
+ensure_packages build-essential cmake qt6-base-dev qt6-serialport-dev qt6-charts-dev clang xvfb xauth fonts-dejavu-core
 if ((full)); then
   # libFuzzer's runtime is only a recommendation of clang.
   clang_major=$(clang -dumpversion | cut -d. -f1)

@@ -1,0 +1,111 @@
+#include "calibration/curveplot.h"
+
+#include "calibration/plotsupport.h"
+
+#include <QLineSeries>
+#include <QScatterSeries>
+#include <algorithm>
+
+namespace qm {
+
+namespace {
+constexpr double kMinSignalSpan = 0.1; // mV/V
+constexpr double kMinValueSpan = 1e-6;
+} // namespace
+
+CurvePlot::CurvePlot(QWidget* parent) : QWidget(parent), m_axes(std::make_unique<PlotAxes>()) {
+    setObjectName(QStringLiteral("curvePlot"));
+    m_chart = NewPlotView(this, *m_axes)->chart();
+    auto* curve = AddSeries<QLineSeries>(m_chart, *m_axes, QStringLiteral("curve"));
+    curve->setPen(QPen(QColor(0x30, 0x60, 0xc0), 1.5));
+    auto* level = AddSeries<QLineSeries>(m_chart, *m_axes, QStringLiteral("live level"));
+    level->setPen(QPen(QColor(0xd0, 0x40, 0x30), 1, Qt::DashLine));
+    auto* points = AddSeries<QScatterSeries>(m_chart, *m_axes, QStringLiteral("points"));
+    points->setMarkerSize(9);
+    points->setColor(QColor(0x20, 0x40, 0x90));
+    auto* live = AddSeries<QScatterSeries>(m_chart, *m_axes, QStringLiteral("live"));
+    live->setMarkerSize(11);
+    live->setColor(QColor(0xd0, 0x40, 0x30));
+    setAxisTitles(QStringLiteral("Etalon []"), QStringLiteral("Signal [mV/V]"));
+    rescale();
+}
+
+CurvePlot::~CurvePlot() = default;
+
+QChart* CurvePlot::chart() const {
+    return m_chart;
+}
+
+void CurvePlot::setAxisTitles(const QString& value, const QString& signal) {
+    m_axes->x->setTitleText(value);
+    m_axes->y->setTitleText(signal);
+}
+
+void CurvePlot::setPoints(const std::vector<CurvePoint>& points) {
+    m_points = points;
+    SortBySignal(m_points);
+    QList<QPointF> xy;
+    for (const CurvePoint& p : m_points)
+        xy.append({p.value, p.signal});
+    SeriesNamed(m_chart, QStringLiteral("points"))->replace(xy);
+    rescale();
+}
+
+void CurvePlot::setLiveSignal(std::optional<double> mvPerV) {
+    m_live = mvPerV;
+    if (m_live && (*m_live < m_signalRange.first || *m_live > m_signalRange.second))
+        rescale(); // the axes only grow with the live signal; the points set them anew
+    else
+        drawLive();
+}
+
+// Axes from the points, zero and the live signal; the curve runs to the edges.
+void CurvePlot::rescale() {
+    double sLo = 0, sHi = 0;
+    for (const CurvePoint& p : m_points) {
+        sLo = std::min(sLo, p.signal);
+        sHi = std::max(sHi, p.signal);
+    }
+    if (m_live) {
+        sLo = std::min(sLo, *m_live);
+        sHi = std::max(sHi, *m_live);
+    }
+    m_signalRange = PaddedRange(sLo, sHi, kMinSignalSpan);
+    SetRange(m_axes->y, m_signalRange);
+
+    QList<QPointF> curve;
+    const auto lo = InterpolateCurve(m_points, m_signalRange.first);
+    const auto hi = InterpolateCurve(m_points, m_signalRange.second);
+    if (lo && hi) {
+        curve.append({*lo, m_signalRange.first});
+        for (const CurvePoint& p : m_points)
+            curve.append({p.value, p.signal});
+        curve.append({*hi, m_signalRange.second});
+    }
+    SeriesNamed(m_chart, QStringLiteral("curve"))->replace(curve);
+
+    double vLo = 0, vHi = 0;
+    for (const QPointF& c : curve) {
+        vLo = std::min(vLo, c.x());
+        vHi = std::max(vHi, c.x());
+    }
+    for (const CurvePoint& p : m_points) {
+        vLo = std::min(vLo, p.value);
+        vHi = std::max(vHi, p.value);
+    }
+    m_valueRange = m_points.empty() ? std::pair{0.0, 1.0} : PaddedRange(vLo, vHi, kMinValueSpan);
+    SetRange(m_axes->x, m_valueRange);
+    drawLive();
+}
+
+void CurvePlot::drawLive() {
+    QList<QPointF> level, marker;
+    if (m_live) {
+        level = {{m_valueRange.first, *m_live}, {m_valueRange.second, *m_live}};
+        if (const auto v = InterpolateCurve(m_points, *m_live)) marker.append({*v, *m_live});
+    }
+    SeriesNamed(m_chart, QStringLiteral("live level"))->replace(level);
+    SeriesNamed(m_chart, QStringLiteral("live"))->replace(marker);
+}
+
+} // namespace qm

@@ -1,0 +1,93 @@
+#include "calibration/trendplot.h"
+
+#include "calibration/plotsupport.h"
+#include "core/numformat.h"
+
+#include <QLabel>
+#include <QLineSeries>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace qm {
+
+namespace {
+const QColor kSettling(0xd0, 0x70, 0x10);
+const QColor kStable(0x20, 0x90, 0x40);
+constexpr double kMinSignalSpan = 0.001; // mV/V: a settled signal is not blown up to a band
+} // namespace
+
+TrendPlot::TrendPlot(QWidget* parent)
+    : QWidget(parent), m_settlingWord(QStringLiteral("Ustaluje se")),
+      m_stableWord(QStringLiteral("Stabilní")), m_mask(QStringLiteral("###0.00")),
+      m_axes(std::make_unique<PlotAxes>()) {
+    setObjectName(QStringLiteral("trendPlot"));
+    auto* holder = new QWidget;
+    m_chart = NewPlotView(holder, *m_axes)->chart();
+    AddSeries<QLineSeries>(m_chart, *m_axes, QStringLiteral("signal"));
+    m_state = new QLabel;
+    m_state->setObjectName(QStringLiteral("lblStability"));
+    m_state->setAutoFillBackground(true);
+    m_state->setMargin(3);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    layout->addWidget(m_state);
+    layout->addWidget(holder, 1);
+    showTrend({}, {}, false);
+}
+
+TrendPlot::~TrendPlot() = default;
+
+QChart* TrendPlot::chart() const {
+    return m_chart;
+}
+
+void TrendPlot::setStateWords(const QString& settling, const QString& stable) {
+    m_settlingWord = settling;
+    m_stableWord = stable;
+}
+
+void TrendPlot::setDisplayFormat(const QString& mask, const QString& unit) {
+    m_mask = mask;
+    m_unit = unit.trimmed();
+}
+
+void TrendPlot::setSpanSeconds(int seconds) {
+    m_spanSeconds = std::max(1, seconds);
+}
+
+void TrendPlot::showTrend(const std::deque<LiveSample>& trend, const WindowSummary& window,
+                          bool stable) {
+    QList<QPointF> xy;
+    xy.reserve(static_cast<qsizetype>(trend.size()));
+    double lo = 0, hi = 0;
+    if (!trend.empty()) {
+        lo = hi = trend.back().signal;
+        const qint64 newest = trend.back().tMs;
+        for (const LiveSample& s : trend) {
+            xy.append({static_cast<double>(s.tMs - newest) / 1000.0, s.signal});
+            lo = std::min(lo, s.signal);
+            hi = std::max(hi, s.signal);
+        }
+    }
+    auto* series = SeriesNamed(m_chart, QStringLiteral("signal"));
+    series->replace(xy);
+    const QColor colour = stable ? kStable : kSettling;
+    series->setPen(QPen(colour, 1.5));
+    SetRange(m_axes->x, {-m_spanSeconds, 0}, QStringLiteral(" s"));
+    SetRange(m_axes->y, PaddedRange(lo, hi, kMinSignalSpan));
+
+    QString text =
+        QStringLiteral("<b>%1</b>").arg((stable ? m_stableWord : m_settlingWord).toHtmlEscaped());
+    if (window.samples > 0)
+        text += QStringLiteral("&nbsp;&nbsp;&Delta; %1 %2&nbsp;&nbsp;&Delta; %3 DIV")
+                    .arg(FormatMask(window.spreadDisplay, m_mask).trimmed().toHtmlEscaped(),
+                         m_unit.toHtmlEscaped(), QString::number(window.spreadCount, 'f', 0));
+    m_state->setText(text);
+    QPalette pal = m_state->palette();
+    pal.setColor(QPalette::Window, colour);
+    pal.setColor(QPalette::WindowText, Qt::white);
+    m_state->setPalette(pal);
+}
+
+} // namespace qm

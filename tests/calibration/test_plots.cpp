@@ -1,0 +1,164 @@
+// The curve, deviation and trend plots show what they were given, after every
+// change; one offscreen picture of all three for a person to look at.
+#include "calibration/curveplot.h"
+#include "calibration/deviationplot.h"
+#include "calibration/plotsupport.h"
+#include "calibration/stability.h"
+#include "calibration/trendplot.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QtTest>
+#include <cmath>
+#include <random>
+
+using namespace qm;
+
+using Points = std::vector<CurvePoint>;
+Q_DECLARE_METATYPE(Points)
+
+namespace {
+QList<QPointF> seriesPoints(const QChart* chart, const char* name) {
+    const QXYSeries* s = SeriesNamed(chart, QString::fromLatin1(name));
+    return s ? s->points() : QList<QPointF>{{qQNaN(), qQNaN()}};
+}
+
+// A 500 kg load cell captured 5 times in 30 s, settling after each step.
+StabilityDetector settledTrend(double lastSignal) {
+    StabilityDetector d({2000, 5, 0.1, 30000});
+    std::mt19937 random(3);
+    std::normal_distribution<double> noise(0, 0.00006);
+    double from = 0, to = 0;
+    for (qint64 t = 0; t <= 30000; t += 150) {
+        if (t % 6000 == 0) {
+            from = to;
+            to = t == 24000 ? lastSignal : t / 6000 * 0.45;
+        }
+        const double s = to + (from - to) * std::exp(-(t % 6000) / 700.0) + noise(random);
+        d.add({t, s, s * 250, 8388608 + s / 4.647601e-7});
+    }
+    return d;
+}
+} // namespace
+
+class TestPlots : public QObject {
+    Q_OBJECT
+  private slots:
+    // The list as the page changes it: captures out of order, an edit, a
+    // delete, a clear. The points are drawn sorted, the curve runs through them
+    // to the edges and the live marker sits on it.
+    void curvePlotFollowsTheList() {
+        CurvePlot plot;
+        plot.setLiveSignal(1.5);
+        const std::vector<Points> steps = {
+            {{1, 250}},
+            {{1, 250}, {0, 0}},
+            {{1, 250}, {0, 0}, {2, 400}},
+            {{1, 250}, {0, 0}, {2, 500}},
+            {{1, 250}, {2, 500}},
+            {},
+        };
+        for (const Points& step : steps) {
+            plot.setPoints(step);
+            Points sorted = step;
+            SortBySignal(sorted);
+            QList<QPointF> expected;
+            for (const CurvePoint& p : sorted)
+                expected.append({p.value, p.signal});
+            QCOMPARE(seriesPoints(plot.chart(), "points"), expected);
+            const QList<QPointF> curve = seriesPoints(plot.chart(), "curve");
+            QCOMPARE(curve.size(), sorted.size() < 2 ? 0 : expected.size() + 2);
+            if (!curve.isEmpty()) QCOMPARE(curve.mid(1, expected.size()), expected);
+            const QList<QPointF> live = seriesPoints(plot.chart(), "live");
+            const auto v = InterpolateCurve(sorted, 1.5);
+            QCOMPARE(live, v ? QList<QPointF>({{*v, 1.5}}) : QList<QPointF>());
+            QCOMPARE(seriesPoints(plot.chart(), "live level").size(), 2);
+        }
+        plot.setPoints({{0, 0}, {1, 250}});
+        plot.setLiveSignal(4.0); // beyond the axes: they grow, the marker follows
+        QCOMPARE(seriesPoints(plot.chart(), "live"), (QList<QPointF>{{1000, 4}}));
+        QVERIFY(seriesPoints(plot.chart(), "curve").last().y() >= 4);
+        plot.setLiveSignal(std::nullopt);
+        QVERIFY(seriesPoints(plot.chart(), "live level").isEmpty());
+    }
+
+    // Deviations of the hand-worked curve v = -0.1 + 1.9 s (in % of 6), drawn
+    // by value; fewer than two signals draw nothing.
+    void deviationPlot_data() {
+        QTest::addColumn<Points>("points");
+        QTest::addColumn<QList<QPointF>>("expected");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("bent") << Points{{2, 3}, {0, 0}, {3, 6}, {1, 2}}
+                              << QList<QPointF>{{0, 10.0 / 6},
+                                                {2, 20.0 / 6},
+                                                {3, -70.0 / 6},
+                                                {6, 40.0 / 6}}
+                              << "NL: 11.667 % FS";
+        QTest::newRow("one point") << Points{{1, 5}} << QList<QPointF>{} << "NL";
+    }
+    void deviationPlot() {
+        QFETCH(Points, points);
+        QFETCH(QList<QPointF>, expected);
+        DeviationPlot plot;
+        plot.setCaption(QStringLiteral("NL"));
+        plot.setPoints({{0, 0}, {1, 1}, {2, 5}});
+        plot.setPoints(points);
+        const QList<QPointF> got = seriesPoints(plot.chart(), "deviation");
+        QCOMPARE(got.size(), expected.size());
+        for (int i = 0; i < got.size(); ++i)
+            QVERIFY(std::abs(got[i].x() - expected[i].x()) +
+                        std::abs(got[i].y() - expected[i].y()) <
+                    1e-9);
+        QTEST(plot.chart()->title(), "title");
+    }
+
+    void trendPlot() {
+        TrendPlot plot;
+        plot.setStateWords(QStringLiteral("settling"), QStringLiteral("stable"));
+        plot.setDisplayFormat(QStringLiteral("###0.0"), QStringLiteral("kg    "));
+        const StabilityDetector d = settledTrend(1.2345);
+        QVERIFY(d.isStable());
+        plot.showTrend(d.trend(), d.window(), true);
+        const QList<QPointF> xy = seriesPoints(plot.chart(), "signal");
+        QCOMPARE(xy.size(), qsizetype(d.trend().size()));
+        QCOMPARE(xy.last(), QPointF(0, d.trend().back().signal));
+        QCOMPARE(xy.first().x(), -30.0);
+        const QString stableText = plot.stateLabel()->text();
+        QVERIFY2(stableText.startsWith("<b>stable</b>") && stableText.contains(" kg"),
+                 qPrintable(stableText));
+        const QColor stableColour = plot.stateLabel()->palette().color(QPalette::Window);
+        plot.showTrend(d.trend(), d.window(), false);
+        QVERIFY(plot.stateLabel()->text().startsWith("<b>settling</b>"));
+        QVERIFY(plot.stateLabel()->palette().color(QPalette::Window) != stableColour);
+    }
+
+    void screenshot() {
+        QWidget w;
+        auto* curve = new CurvePlot;
+        auto* deviation = new DeviationPlot;
+        auto* trend = new TrendPlot;
+        auto* grid = new QGridLayout(&w);
+        grid->addWidget(curve, 0, 0, 2, 1);
+        grid->addWidget(deviation, 0, 1);
+        grid->addWidget(trend, 1, 1);
+        grid->setColumnStretch(0, 3);
+        grid->setColumnStretch(1, 2);
+        const Points points{{0, 0}, {0.45, 112.4}, {0.9, 225.3}, {1.35, 337.1}, {1.8, 450}};
+        curve->setAxisTitles(QStringLiteral("Etalon [kg]"), QStringLiteral("Signal [mV/V]"));
+        curve->setPoints(points);
+        curve->setLiveSignal(1.2345);
+        deviation->setPoints(points);
+        const StabilityDetector d = settledTrend(1.2345);
+        trend->setDisplayFormat(QStringLiteral("###0.0"), QStringLiteral("kg"));
+        trend->showTrend(d.trend(), d.window(), d.isStable());
+        w.resize(760, 440);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QDir().mkpath(QStringLiteral(QM_SCREENSHOT_DIR));
+        const QString path = QStringLiteral(QM_SCREENSHOT_DIR "/curve-evidence.png");
+        QVERIFY2(w.grab().save(path), qPrintable(path));
+    }
+};
+
+QTEST_MAIN(TestPlots)
+#include "test_plots.moc"
