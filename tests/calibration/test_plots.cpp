@@ -15,7 +15,6 @@
 using namespace qm;
 
 using Points = std::vector<CurvePoint>;
-Q_DECLARE_METATYPE(Points)
 
 namespace {
 QList<QPointF> seriesPoints(const QChart* chart, const char* name) {
@@ -24,7 +23,7 @@ QList<QPointF> seriesPoints(const QChart* chart, const char* name) {
 }
 
 // A 500 kg load cell captured 5 times in 30 s, settling after each step.
-StabilityDetector settledTrend(double lastSignal) {
+StabilityDetector settledTrend() {
     StabilityDetector d({2000, 5, 0.1, 30000});
     std::mt19937 random(3);
     std::normal_distribution<double> noise(0, 0.00006);
@@ -32,7 +31,7 @@ StabilityDetector settledTrend(double lastSignal) {
     for (qint64 t = 0; t <= 30000; t += 150) {
         if (t % 6000 == 0) {
             from = to;
-            to = t == 24000 ? lastSignal : t / 6000 * 0.45;
+            to = t == 24000 ? 1.2345 : t / 6000 * 0.45;
         }
         const double s = to + (from - to) * std::exp(-(t % 6000) / 700.0) + noise(random);
         d.add({t, s, s * 250, 8388608 + s / 4.647601e-7});
@@ -51,13 +50,7 @@ class TestPlots : public QObject {
         CurvePlot plot;
         plot.setLiveSignal(1.5);
         const std::vector<Points> steps = {
-            {{1, 250}},
-            {{1, 250}, {0, 0}},
-            {{1, 250}, {0, 0}, {2, 400}},
-            {{1, 250}, {0, 0}, {2, 500}},
-            {{1, 250}, {2, 500}},
-            {},
-        };
+            {{1, 250}}, {{1, 250}, {0, 0}, {2, 400}}, {{1, 250}, {0, 0}, {2, 500}}, {{2, 500}}, {}};
         for (const Points& step : steps) {
             plot.setPoints(step);
             Points sorted = step;
@@ -83,56 +76,24 @@ class TestPlots : public QObject {
     }
 
     // Deviations of the hand-worked curve v = -0.1 + 1.9 s (in % of 6), drawn
-    // by value; fewer than two signals draw nothing.
-    void deviationPlot_data() {
-        QTest::addColumn<Points>("points");
-        QTest::addColumn<QList<QPointF>>("expected");
-        QTest::addColumn<QString>("title");
-        QTest::newRow("bent") << Points{{2, 3}, {0, 0}, {3, 6}, {1, 2}}
-                              << QList<QPointF>{{0, 10.0 / 6},
-                                                {2, 20.0 / 6},
-                                                {3, -70.0 / 6},
-                                                {6, 40.0 / 6}}
-                              << "NL: 11.667 % FS";
-        QTest::newRow("one point") << Points{{1, 5}} << QList<QPointF>{} << "NL";
-    }
+    // by value; a single point draws nothing.
     void deviationPlot() {
-        QFETCH(Points, points);
-        QFETCH(QList<QPointF>, expected);
         DeviationPlot plot;
         plot.setCaption(QStringLiteral("NL"));
-        plot.setPoints({{0, 0}, {1, 1}, {2, 5}});
-        plot.setPoints(points);
+        plot.setPoints({{2, 3}, {0, 0}, {3, 6}, {1, 2}});
+        const QList<QPointF> expected{{0, 10. / 6}, {2, 20. / 6}, {3, -70. / 6}, {6, 40. / 6}};
         const QList<QPointF> got = seriesPoints(plot.chart(), "deviation");
         QCOMPARE(got.size(), expected.size());
         for (int i = 0; i < got.size(); ++i)
-            QVERIFY(std::abs(got[i].x() - expected[i].x()) +
-                        std::abs(got[i].y() - expected[i].y()) <
-                    1e-9);
-        QTEST(plot.chart()->title(), "title");
+            QVERIFY((got[i] - expected[i]).manhattanLength() < 1e-9);
+        QCOMPARE(plot.chart()->title(), QStringLiteral("NL: 11.667 % FS"));
+        plot.setPoints({{1, 5}});
+        QVERIFY(seriesPoints(plot.chart(), "deviation").isEmpty());
+        QCOMPARE(plot.chart()->title(), QStringLiteral("NL"));
     }
 
-    void trendPlot() {
-        TrendPlot plot;
-        plot.setStateWords(QStringLiteral("settling"), QStringLiteral("stable"));
-        plot.setDisplayFormat(QStringLiteral("###0.0"), QStringLiteral("kg    "));
-        const StabilityDetector d = settledTrend(1.2345);
-        QVERIFY(d.isStable());
-        plot.showTrend(d.trend(), d.window(), true);
-        const QList<QPointF> xy = seriesPoints(plot.chart(), "signal");
-        QCOMPARE(xy.size(), qsizetype(d.trend().size()));
-        QCOMPARE(xy.last(), QPointF(0, d.trend().back().signal));
-        QCOMPARE(xy.first().x(), -30.0);
-        const QString stableText = plot.stateLabel()->text();
-        QVERIFY2(stableText.startsWith("<b>stable</b>") && stableText.contains(" kg"),
-                 qPrintable(stableText));
-        const QColor stableColour = plot.stateLabel()->palette().color(QPalette::Window);
-        plot.showTrend(d.trend(), d.window(), false);
-        QVERIFY(plot.stateLabel()->text().startsWith("<b>settling</b>"));
-        QVERIFY(plot.stateLabel()->palette().color(QPalette::Window) != stableColour);
-    }
-
-    void screenshot() {
+    // The trend and its state as given; then all three plots in one picture.
+    void trendAndScreenshot() {
         QWidget w;
         auto* curve = new CurvePlot;
         auto* deviation = new DeviationPlot;
@@ -143,14 +104,27 @@ class TestPlots : public QObject {
         grid->addWidget(trend, 1, 1);
         grid->setColumnStretch(0, 3);
         grid->setColumnStretch(1, 2);
+
+        const StabilityDetector d = settledTrend();
+        QVERIFY(d.isStable());
+        trend->setStateWords(QStringLiteral("settling"), QStringLiteral("stable"));
+        trend->setDisplayFormat(QStringLiteral("###0.0"), QStringLiteral("kg    "));
+        trend->showTrend(d.trend(), d.window(), false);
+        const QColor settlingColour = trend->stateLabel()->palette().color(QPalette::Window);
+        trend->showTrend(d.trend(), d.window(), true);
+        const QList<QPointF> xy = seriesPoints(trend->chart(), "signal");
+        QCOMPARE(xy.size(), qsizetype(d.trend().size()));
+        QCOMPARE(xy.last(), QPointF(0, d.trend().back().signal));
+        QCOMPARE(xy.first().x(), -30.0);
+        const QString text = trend->stateLabel()->text();
+        QVERIFY2(text.startsWith("<b>stable</b>") && text.contains(" kg&"), qPrintable(text));
+        QVERIFY(trend->stateLabel()->palette().color(QPalette::Window) != settlingColour);
+
         const Points points{{0, 0}, {0.45, 112.4}, {0.9, 225.3}, {1.35, 337.1}, {1.8, 450}};
         curve->setAxisTitles(QStringLiteral("Etalon [kg]"), QStringLiteral("Signal [mV/V]"));
         curve->setPoints(points);
         curve->setLiveSignal(1.2345);
         deviation->setPoints(points);
-        const StabilityDetector d = settledTrend(1.2345);
-        trend->setDisplayFormat(QStringLiteral("###0.0"), QStringLiteral("kg"));
-        trend->showTrend(d.trend(), d.window(), d.isStable());
         w.resize(760, 440);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));

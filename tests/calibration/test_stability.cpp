@@ -37,7 +37,7 @@ class TestStability : public QObject {
         QTest::addColumn<double>("spread");        // display units, at the end
         QTest::addColumn<double>("mean");
         QTest::newRow("ramp") << "ramp" << 31 << qint64(-1) << 0.13 << 0.235;
-        QTest::newRow("step") << "step" << 64 << qint64(9450) << 0.0474395 << 99.9751111;
+        QTest::newRow("step") << "step" << 64 << qint64(9450) << 0.0474394805 << 99.9751110949;
         QTest::newRow("noise within") << "noise 4" << 15 << qint64(2100) << 0.04 << 50.0;
         QTest::newRow("noise beyond") << "noise 6" << 40 << qint64(-1) << 0.06 << 50.0;
     }
@@ -57,86 +57,56 @@ class TestStability : public QObject {
         QCOMPARE(firstStable, firstStableMs);
         const WindowSummary& w = d.window();
         QCOMPARE(w.samples, 14); // 2 s of 150 ms polls, both ends included
-        QVERIFY2(std::abs(w.spreadDisplay - spread) < 1e-6,
-                 qPrintable(QString::number(w.spreadDisplay)));
-        QVERIFY(std::abs(w.spreadCount - 100 * spread) < 1e-4);
-        QVERIFY(std::abs(w.spreadSignal - spread / 1000) < 1e-9);
-        QVERIFY2(std::abs(w.meanDisplay - mean) < 1e-6, qPrintable(QString::number(w.meanDisplay)));
-        QVERIFY(std::abs(w.meanSignal - mean / 1000) < 1e-9);
-        QVERIFY(std::abs(w.meanCount - (1000 + 100 * mean)) < 1e-4);
+        const double got[] = {w.spreadDisplay, w.spreadCount, w.spreadSignal,
+                              w.meanDisplay,   w.meanCount,   w.meanSignal};
+        const double want[] = {spread, 100 * spread,      spread / 1000,
+                               mean,   1000 + 100 * mean, mean / 1000};
+        for (int i = 0; i < 6; ++i)
+            QVERIFY2(std::abs(got[i] - want[i]) < 1e-6, qPrintable(QString::number(got[i])));
     }
 
-    // A flat signal is stable after a whole window of watching, again after a
-    // gap longer than the window; late samples and broken numbers are dropped;
-    // the trend keeps 30 s.
+    // A flat signal is stable after a whole window of watching, and again
+    // after a gap longer than the window; late samples and broken numbers are
+    // dropped; the trend keeps 30 s.
     void watching() {
         StabilityDetector d({2000, 5, 0.01, 30000});
-        auto flat = [&](qint64 from, qint64 to) {
-            for (qint64 t = from; t <= to; t += kPollMs)
-                d.add({t, 1, 10, 100});
+        struct Run {
+            qint64 from, to;
+            bool stable;
         };
-        flat(0, 1950);
-        QVERIFY(!d.isStable());
-        flat(2100, 2100);
-        QVERIFY(d.isStable());
-        d.add({2000, 1, 99, 100}); // older than the last
-        d.add({2250, qQNaN(), 99, 100});
-        QVERIFY(d.isStable());
-        QCOMPARE(d.window().spreadDisplay, 0.0);
-        flat(4400, 4400); // 2.3 s without a reply
-        QVERIFY(!d.isStable());
-        flat(4550, 6400); // 6350: 1950 ms watched
-        QVERIFY(!d.isStable());
-        flat(6500, 6500);
-        QVERIFY(d.isStable());
-        flat(6550, 40000);
+        for (const Run& r : {Run{0, 1950, false},
+                             {2100, 2100, true},
+                             {4400, 4400, false},
+                             {4550, 6350, false},
+                             {6500, 6500, true},
+                             {6650, 39950, true}}) {
+            for (qint64 t = r.from; t <= r.to; t += kPollMs)
+                d.add({t, 1, 10, 100});
+            d.add({r.to - 1, 1, 99, 100}); // older than the last
+            d.add({r.to, qQNaN(), 99, 100});
+            QCOMPARE(d.isStable(), r.stable);
+        }
         QVERIFY(d.trend().back().tMs - d.trend().front().tMs <= 30000);
-        QVERIFY(d.trend().front().tMs >= 40000 - 30000 - kPollMs);
+        QVERIFY(d.trend().front().tMs >= 39950 - 30000 - kPollMs);
         d.clear();
         QVERIFY(!d.isStable() && d.trend().empty() && d.window().samples == 0);
     }
 
-    void displayDigit_data() {
-        QTest::addColumn<QString>("mask");
-        QTest::addColumn<double>("level");
-        QTest::addColumn<double>("digit");
-        QTest::newRow("two decimals") << "###0.00" << 0.0 << 0.01;
-        QTest::newRow("whole") << "#######0" << 0.0 << 1.0;
-        QTest::newRow("blanks stored") << "##0.0   " << 0.0 << 0.1;
-        QTest::newRow("hash decimals") << "0.0###" << 0.0 << 0.0001;
-        QTest::newRow("escaped point") << "0\\.00" << 0.0 << 1.0;
-        QTest::newRow("scientific") << "0.000 E-00" << 0.0015 << 0.000001;
-    }
-    void displayDigit() {
-        QFETCH(QString, mask);
-        QFETCH(double, level);
-        QFETCH(double, digit);
-        QVERIFY2(std::abs(DisplayDigit(mask, level) / digit - 1) < 1e-12,
-                 qPrintable(QString::number(DisplayDigit(mask, level))));
-    }
-
-    // Full scale 500: a new point needs 25 from every captured one.
-    void autoCapture_data() {
-        QTest::addColumn<bool>("stable");
-        QTest::addColumn<double>("level");
-        QTest::addColumn<std::vector<double>>("captured");
-        QTest::addColumn<double>("fullScale");
-        QTest::addColumn<bool>("due");
+    // A display digit, and whether a stable level is due for auto-capture
+    // (full scale 500: 25 from every captured point).
+    void digitAndAutoCapture() {
+        QCOMPARE(DisplayDigit(QStringLiteral("###0.00")), 0.01);
+        QCOMPARE(DisplayDigit(QStringLiteral("#######0")), 1.0);
+        QCOMPARE(DisplayDigit(QStringLiteral("##0.0#  ")), 0.01);
+        QCOMPARE(DisplayDigit(QStringLiteral("0\\.00")), 1.0);
+        QCOMPARE(DisplayDigit(QStringLiteral("0.000 E-00"), 0.0015), 1e-6);
         const std::vector<double> two{0, 250};
-        QTest::newRow("first point") << true << 0.0 << std::vector<double>{} << 500.0 << true;
-        QTest::newRow("far from both") << true << 125.0 << two << 500.0 << true;
-        QTest::newRow("settling") << false << 125.0 << two << 500.0 << false;
-        QTest::newRow("just far enough") << true << 225.0 << two << 500.0 << true;
-        QTest::newRow("too near above") << true << 226.0 << two << 500.0 << false;
-        QTest::newRow("too near below") << true << -24.0 << two << 500.0 << false;
-        QTest::newRow("no full scale") << true << 125.0 << two << 0.0 << false;
-    }
-    void autoCapture() {
-        QFETCH(bool, stable);
-        QFETCH(double, level);
-        QFETCH(std::vector<double>, captured);
-        QFETCH(double, fullScale);
-        QTEST(AutoCaptureDue(stable, level, captured, fullScale), "due");
+        QVERIFY(AutoCaptureDue(true, 0, {}, 500));
+        QVERIFY(AutoCaptureDue(true, 225, two, 500));
+        QVERIFY(!AutoCaptureDue(false, 125, two, 500));
+        QVERIFY(!AutoCaptureDue(true, 226, two, 500));
+        QVERIFY(!AutoCaptureDue(true, -24, two, 500));
+        QVERIFY(!AutoCaptureDue(true, 125, two, 0));
     }
 };
 

@@ -34,13 +34,9 @@ class TestSignalModel : public QObject {
         }
         QVERIFY2(std::abs(m.level(t) - level) < 1e-12, qPrintable(QString::number(m.level(t))));
         QCOMPARE(m.sample(t), m.level(t)); // no noise asked
-    }
-
-    void jumpAndDrift() {
-        SignalModel m({0, 2.0, 0.5, 1});
-        m.setLoad(1.0, 0, false);
-        QCOMPARE(m.level(0), 1.0);
-        QCOMPARE(m.level(120000), 2.0); // 0.5 mV/V a minute for two minutes
+        m.setOptions({0, 2.0, 0.5, 1});    // a jump, then 0.5 mV/V a minute
+        m.setLoad(-1.0, t, false);
+        QCOMPARE(m.level(t + 120000), -1.0 + 0.5 * (t + 120000) / 60000.0);
     }
 
     // 4000 samples of sigma 0.01 about 1 mV/V: the mean within 4 standard
