@@ -41,7 +41,8 @@ QString HelpText(const QCommandLineParser& parser, const QString& usageName) {
     QString text = parser.helpText();
     const QString program = QCoreApplication::arguments().value(0);
     const QString usage = QStringLiteral("Usage: ");
-    if (text.startsWith(usage + program)) text.replace(usage.size(), program.size(), usageName);
+    if (text.startsWith(usage + program))
+        text.replace(usage.size(), program.size(), usageName);
     return text;
 }
 
