@@ -1,6 +1,7 @@
 #include "sim/devicemodel.h"
 
 #include "core/hex.h"
+#include "sensor/curvevalue.h"
 #include "sensor/imagecodec.h"
 #include "sensor/sensorrecord.h"
 
@@ -128,15 +129,7 @@ double DeviceModel::rawCount() const {
 }
 
 double DeviceModel::displayValue() const {
-    if (m_curve.size() < 2) return m_signal;
-    // Piecewise linear through the points, extended beyond both ends.
-    size_t i = 1;
-    while (i + 1 < m_curve.size() && m_signal > m_curve[i].first)
-        ++i;
-    const auto [x0, y0] = m_curve[i - 1];
-    const auto [x1, y1] = m_curve[i];
-    if (x1 == x0) return y0;
-    return y0 + (m_signal - x0) * (y1 - y0) / (x1 - x0);
+    return CurveValueAt(m_curve, m_signal);
 }
 
 QByteArray DeviceModel::measurementReply() const {
@@ -148,13 +141,10 @@ QByteArray DeviceModel::measurementReply() const {
 }
 
 void DeviceModel::reload() {
-    m_curve.clear();
-    SensorRecord rec;
+    // An image that does not decode leaves no points: the display shows the signal.
+    m_curve = SensorRecord{};
     const QByteArray active = m_tagPresent ? m_tagBlock : m_deviceBlock;
-    const int n = DecodeImage(active, rec, m_tagPresent ? kGroupTag : kGroupDevice, 0);
-    for (int i = 0; i < n && i < SensorRecord::kMaxPoints; ++i)
-        m_curve.emplace_back(rec.Signal[static_cast<size_t>(i)], rec.Value[static_cast<size_t>(i)]);
-    std::sort(m_curve.begin(), m_curve.end());
+    DecodeImage(active, m_curve, m_tagPresent ? kGroupTag : kGroupDevice, 0);
 }
 
 std::vector<SimChunk> DeviceModel::feed(const QByteArray& bytes, qint64 nowMs) {

@@ -2,6 +2,8 @@
 // The simulated QM-07R: request bytes in, reply bytes out with the moment each
 // piece is due. No I/O and no clock of its own, so the in-process test device
 // and the qm07r-sim process share it.
+#include "sensor/sensorrecord.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
@@ -16,11 +18,11 @@ struct SimFaults {
     int splitBytes = 0;  // >0: replies come in pieces of this many bytes...
     int splitGapMs = 15; // ...this far apart
     bool lowerCaseId = false;
-    int wrongEchoAt = 0;   // block write: byte p (offset p-1) is echoed wrong; 0 never
+    int wrongEchoAt = 0;    // block write: byte p (offset p-1) is echoed wrong; 0 never
     int corruptStoreAt = 0; // block write: byte p is stored altered but echoed as sent; 0 never
-    int silentAfter = -1;  // answers nothing after this many requests; -1 never
-    int hangUpAfter = -1;  // hangs up after this many requests; -1 never
-    double garbleRate = 0; // chance of each reply byte being replaced
+    int silentAfter = -1;   // answers nothing after this many requests; -1 never
+    int hangUpAfter = -1;   // hangs up after this many requests; -1 never
+    double garbleRate = 0;  // chance of each reply byte being replaced
     quint32 seed = 1;
 };
 
@@ -82,7 +84,7 @@ class DeviceModel {
     QByteArray m_tagBlock, m_deviceBlock, m_memory;
     bool m_tagPresent = true;
     double m_signal = 0;
-    std::vector<std::pair<double, double>> m_curve; // signal -> value, sorted
+    SensorRecord m_curve; // the active block's configuration, for its curve
     QByteArray m_line;
     int m_requests = 0;
     bool m_hungUp = false;
