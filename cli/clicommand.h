@@ -18,6 +18,8 @@ enum ExitCode {
     kExitNoBackup = 5,     // the block could not be backed up, so nothing was written
     kExitWriteFailed = 6,  // a block write stopped midway (the backup's path is named)
     kExitNotConfirmed = 7, // written, but the read-back differs or did not arrive
+    kExitHistory = 8,      // the calibration history cannot be opened or read
+    kExitNoRecord = 9,     // the history holds no such record
 };
 
 struct Context {

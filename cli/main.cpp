@@ -1,12 +1,15 @@
 // qm07ctl: the command-line companion of the calibrator.
+#include "cli/certificatecommand.h"
 #include "cli/clicommand.h"
 #include "cli/devicecommands.h"
+#include "cli/historycommand.h"
 #include "cli/imagecommands.h"
 #include "cli/writecommands.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <algorithm>
 #include <iterator>
+#include <memory>
 
 using namespace qm::cli;
 
@@ -22,6 +25,8 @@ const Command kCommands[] = {
     {"live", "Poll the live measurement every 150 ms", RunLive},
     {"write", "Back up a configuration block, write a record or image into it, check it", RunWrite},
     {"restore", "Put a backup of a configuration block back, byte for byte", RunRestore},
+    {"history", "List the calibrations recorded, newest first", RunHistory},
+    {"certificate", "Write the PDF certificate of a recorded calibration", RunCertificate},
 };
 
 QString MainHelp(const QCommandLineParser& parser) {
@@ -37,7 +42,13 @@ QString MainHelp(const QCommandLineParser& parser) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
+    // The certificate draws text, which takes a QGuiApplication; it never shows a window.
+    const bool drawsText = std::any_of(
+        argv + 1, argv + argc, [](const char* a) { return qstrcmp(a, "certificate") == 0; });
+    if (drawsText) qputenv("QT_QPA_PLATFORM", "offscreen");
+    const std::unique_ptr<QCoreApplication> app =
+        drawsText ? std::make_unique<QGuiApplication>(argc, argv)
+                  : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("qm07ctl"));
     QCoreApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
                                                 .arg(QM_VERSION_MAJOR)

@@ -53,7 +53,12 @@ ensure_packages() {
   as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
 }
 
+<<<<<<< HEAD
 ensure_packages build-essential cmake qt6-base-dev qt6-serialport-dev qt6-charts-dev clang xvfb xauth fonts-dejavu-core
+=======
+ensure_packages build-essential cmake qt6-base-dev qt6-serialport-dev clang xvfb xauth fonts-dejavu-core \
+  libqt6sql6-sqlite libqt6sql6-psql postgresql poppler-utils
+>>>>>>> records
 if ((full)); then
   # libFuzzer's runtime is only a recommendation of clang.
   clang_major=$(clang -dumpversion | cut -d. -f1)
@@ -61,6 +66,38 @@ if ((full)); then
     ensure_packages "libclang-rt-$clang_major-dev"
   fi
 fi
+
+# Stopped on every exit, failures included.
+cleanups=()
+cleanup() {
+  local c
+  for c in "${cleanups[@]}"; do eval "$c" || true; done
+}
+trap cleanup EXIT
+
+# A PostgreSQL server of our own for the history tests: a temporary cluster,
+# reachable only through a Unix socket in its folder (no TCP port). The
+# server refuses to run as root, so as root it runs as the postgres user.
+start_postgres() {
+  local bin pg run=()
+  bin=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1)
+  [[ -x $bin/pg_ctl ]] || { echo "test.sh: no PostgreSQL server binaries" >&2; exit 1; }
+  pg=$(mktemp -d /tmp/qm07-pg.XXXXXX)
+  if ((EUID == 0)); then
+    chown postgres: "$pg"
+    run=(runuser -u postgres --)
+  fi
+  cleanups+=("${run[*]} $bin/pg_ctl -D $pg/data -m immediate stop >/dev/null; rm -rf $pg")
+  step "PostgreSQL test server (socket in $pg)"
+  "${run[@]}" "$bin/initdb" -D "$pg/data" -U qm07 --auth=trust -E UTF8 --no-locale >"$pg/initdb.log" \
+    || { cat "$pg/initdb.log" >&2; exit 1; }
+  "${run[@]}" "$bin/pg_ctl" -D "$pg/data" -l "$pg/server.log" -w \
+    -o "-c listen_addresses='' -k $pg -c fsync=off" start >/dev/null \
+    || { cat "$pg/server.log" >&2; exit 1; }
+  "$bin/createdb" -h "$pg" -U qm07 qm07
+  export QM07_TEST_POSTGRES="postgresql://qm07@/qm07?host=$pg"
+}
+start_postgres
 
 step "build (Release, warnings as errors) in build/"
 cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release -DQM_WERROR=ON
@@ -87,7 +124,7 @@ cmake --build "$root/build-fuzz" -j "$jobs" --target qm_fuzzers
 # A small quarantine keeps a 20 s run well inside libFuzzer's memory limit.
 export ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:quarantine_size_mb=64
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+cleanups+=("rm -rf $work")
 for target in decodeimage hextodevfloat valdot; do
   step "fuzz_$target for ${fuzz_seconds} s"
   mkdir -p "$work/$target"

@@ -43,10 +43,15 @@ NewFile writeNew(const QString& path, const QByteArray& bytes, QString& error) {
 
 } // namespace
 
-QString DefaultBackupFolder() {
+QString DefaultDataFolder() {
     const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     if (data.isEmpty()) return {};
-    return data + QStringLiteral("/QM-07R/backups");
+    return data + QStringLiteral("/QM-07R");
+}
+
+QString DefaultBackupFolder() {
+    const QString data = DefaultDataFolder();
+    return data.isEmpty() ? QString() : data + QStringLiteral("/backups");
 }
 
 QString BackupSerial(const QString& serialNo) {

@@ -9,7 +9,11 @@
 
 namespace qm {
 
-// <data home>/QM-07R/backups; empty when the system names no data folder.
+// <data home>/QM-07R, where backups and the local calibration history live;
+// empty when the system names no data folder.
+QString DefaultDataFolder();
+
+// DefaultDataFolder()/backups; empty when there is no data folder.
 QString DefaultBackupFolder();
 
 // The serial number as it may stand in a file name: trimmed, letters, digits,

@@ -1,0 +1,52 @@
+#include "cli/certificatecommand.h"
+
+#include "cli/historystore.h"
+#include "report/certificate.h"
+
+namespace qm::cli {
+
+int RunCertificate(Context& ctx, const QStringList& args) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Writes the A4 calibration certificate (PDF) of a record of the calibration history: "
+        "the one with --id, or the latest calibration of the sensor with --serial. Exit 8 "
+        "when the history cannot be opened, 9 when it holds no such record."));
+    const QCommandLineOption id(QStringLiteral("id"),
+                                QStringLiteral("The record's id (history "
+                                               "lists them)."),
+                                QStringLiteral("N"));
+    const QCommandLineOption serial(QStringLiteral("serial"),
+                                    QStringLiteral("The sensor's serial number."),
+                                    QStringLiteral("S"));
+    const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
+                                    QStringLiteral("The PDF file to write."),
+                                    QStringLiteral("FILE.pdf"));
+    parser.addOption(id);
+    parser.addOption(serial);
+    parser.addOption(output);
+    int exitCode = kExitOk;
+    if (!ParseCommandArgs(parser, ctx, args, 0, exitCode)) return exitCode;
+    if (parser.isSet(id) == parser.isSet(serial))
+        return Fail(ctx, QStringLiteral("give either --id N or --serial S"), kExitBadInput);
+    if (parser.value(output).isEmpty())
+        return Fail(ctx, QStringLiteral("give the PDF file with -o FILE.pdf"), kExitBadInput);
+    bool numeric = false;
+    const qint64 recordId = parser.value(id).toLongLong(&numeric);
+    if (parser.isSet(id) && (!numeric || recordId < 1))
+        return Fail(ctx, QStringLiteral("--id %1 is not a record id").arg(parser.value(id)),
+                    kExitBadInput);
+
+    RecordStore store;
+    if (!OpenHistory(ctx, store, exitCode)) return exitCode;
+    CalibrationRecord rec;
+    const DatabaseStatus s =
+        parser.isSet(id) ? store.get(recordId, rec) : store.latest(parser.value(serial), rec);
+    if (!s.ok()) return HistoryFailure(ctx, s);
+    QString error;
+    if (!WriteCertificate(rec, CertificateTexts{}, parser.value(output), &error))
+        return Fail(ctx, error, kExitBadInput);
+    ctx.out << "certificate " << rec.certificateNo << ": " << parser.value(output) << Qt::endl;
+    return kExitOk;
+}
+
+} // namespace qm::cli

@@ -1,0 +1,10 @@
+#pragma once
+// qm07ctl certificate: the PDF certificate of a recorded calibration.
+#include "cli/clicommand.h"
+
+namespace qm::cli {
+
+// certificate (--id N | --serial S) -o FILE.pdf; needs a QGuiApplication.
+int RunCertificate(Context& ctx, const QStringList& args);
+
+} // namespace qm::cli

@@ -1,0 +1,29 @@
+#include "records/calibrationrecord.h"
+
+namespace qm {
+
+QString RecordKindWord(RecordKind kind) {
+    switch (kind) {
+    case RecordKind::Calibration:
+        return QStringLiteral("calibration");
+    case RecordKind::BlockWrite:
+        return QStringLiteral("write");
+    case RecordKind::Restore:
+        return QStringLiteral("restore");
+    case RecordKind::Constants:
+        return QStringLiteral("constants");
+    }
+    return {};
+}
+
+bool RecordKindFromWord(const QString& word, RecordKind& kind) {
+    for (RecordKind k : {RecordKind::Calibration, RecordKind::BlockWrite, RecordKind::Restore,
+                         RecordKind::Constants})
+        if (RecordKindWord(k) == word) {
+            kind = k;
+            return true;
+        }
+    return false;
+}
+
+} // namespace qm

@@ -1,0 +1,54 @@
+#pragma once
+// One write to a QM-07R as the calibration history keeps it: who, when,
+// against what, the block before and after, and the points behind the curve.
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace qm {
+
+// What made the write; stored as its word (see RecordKindWord).
+enum class RecordKind {
+    Calibration, // the wizard's last step
+    BlockWrite,  // qm07ctl write
+    Restore,     // a backup or an earlier calibration put back
+    Constants,   // the device constants N and k (system calibration)
+};
+
+struct CalibrationPoint {
+    double signal = 0;            // mV/V
+    double reference = 0;         // in the sensor's unit
+    std::optional<double> spread; // of the captured signal, in the sensor's unit, when known
+
+    bool operator==(const CalibrationPoint&) const = default;
+};
+
+struct CalibrationRecord {
+    qint64 id = 0;         // given by the database
+    QString certificateNo; // given by the database
+    RecordKind kind = RecordKind::Calibration;
+    QDateTime timeUtc;
+    QString bench; // host name
+    QString operatorName;
+    QString referenceStandard;
+    QString device;   // the device's identification reply
+    QString serialNo; // the sensor's
+    int block = 0;    // 0x00 the iTag, 0x80 the device's store; -1 for the constants
+    QByteArray imageBefore;
+    QString backupPath; // the backup file of imageBefore
+    QByteArray imageAfter;
+    std::vector<CalibrationPoint> points;
+    std::optional<double> nonLinearity; // % of full scale
+    int result = 1;                     // 1 done, else the write's result code
+    QString resultText;
+
+    bool operator==(const CalibrationRecord&) const = default;
+};
+
+// "calibration", "write", "restore", "constants"; and back (false for another word).
+QString RecordKindWord(RecordKind kind);
+bool RecordKindFromWord(const QString& word, RecordKind& kind);
+
+} // namespace qm

@@ -1,0 +1,212 @@
+#include "report/certificate.h"
+
+#include "report/certificatefigures.h"
+#include "report/curveplot.h"
+
+#include <QFile>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPdfWriter>
+
+namespace qm {
+
+namespace {
+
+constexpr int kDpi = 300;
+constexpr double kMarginMm = 18;
+
+QString rangeText(int gainIndex) {
+    static const char* const ranges[] = {"500",   "250",   "125",  "62.5",
+                                         "31.25", "15.63", "7.81", "3.91"};
+    if (gainIndex < 0 || gainIndex > 7) return QStringLiteral("?");
+    return QStringLiteral("±%1 mV/V (×%2)")
+        .arg(QLatin1String(ranges[gainIndex]))
+        .arg(1 << gainIndex);
+}
+
+// Lays out the page top-down and starts a new page when a block does not fit.
+class Page {
+  public:
+    Page(QPdfWriter& writer, QPainter& painter) : m_writer(writer), m_p(painter) {
+        m_width = painter.viewport().width();
+        m_height = painter.viewport().height();
+    }
+    double width() const { return m_width; }
+    double y() const { return m_y; }
+    double line(double scale = 1.0) const { return QFontMetricsF(m_p.font()).height() * scale; }
+
+    void need(double height) {
+        if (m_y + height <= m_height) return;
+        m_writer.newPage();
+        m_y = 0;
+    }
+    void skip(double height) { m_y += height; }
+
+    void text(const QString& s, double pt, bool bold = false, Qt::Alignment align = Qt::AlignLeft) {
+        setFont(pt, bold);
+        need(line());
+        m_p.drawText(QRectF(0, m_y, m_width, line()), align | Qt::AlignVCenter, s);
+        m_y += line();
+    }
+
+    // Label and value pairs in two columns.
+    void fields(const std::vector<std::pair<QString, QString>>& pairs) {
+        setFont(10, false);
+        const double h = line(1.25), half = m_width / 2, labelWidth = half * 0.42;
+        for (size_t i = 0; i < pairs.size(); i += 2) {
+            need(h);
+            const size_t end = std::min(i + 2, pairs.size());
+            for (size_t j = i; j < end; ++j) {
+                const double x = (j - i) * half;
+                // A pair alone on its line may run to the right edge.
+                const double valueWidth = (end - i == 1 ? m_width : half) - labelWidth;
+                setFont(10, false);
+                m_p.setPen(Qt::darkGray);
+                m_p.drawText(QRectF(x, m_y, labelWidth, h), Qt::AlignLeft | Qt::AlignVCenter,
+                             pairs[j].first);
+                m_p.setPen(Qt::black);
+                setFont(10, true);
+                m_p.drawText(QRectF(x + labelWidth, m_y, valueWidth, h),
+                             Qt::AlignLeft | Qt::AlignVCenter, pairs[j].second);
+            }
+            m_y += h;
+        }
+        setFont(10, false);
+    }
+
+    // A table with right-aligned numbers; the header is repeated on a new page.
+    void table(const QStringList& header, const std::vector<QStringList>& rows) {
+        setFont(9, false);
+        const double h = line(1.4), w = m_width / header.size();
+        auto drawRow = [&](const QStringList& cells, bool bold) {
+            setFont(9, bold);
+            for (int c = 0; c < cells.size(); ++c)
+                m_p.drawText(QRectF(c * w, m_y, w - line(0.4), h),
+                             Qt::AlignRight | Qt::AlignVCenter, cells[c]);
+            m_y += h;
+            m_p.setPen(QPen(Qt::gray, 0));
+            m_p.drawLine(QPointF(0, m_y), QPointF(m_width, m_y));
+            m_p.setPen(Qt::black);
+        };
+        need(2 * h);
+        drawRow(header, true);
+        for (const QStringList& r : rows) {
+            if (m_y + h > m_height) {
+                need(m_height);
+                drawRow(header, true);
+            }
+            drawRow(r, false);
+        }
+    }
+
+    void setFont(double pt, bool bold) {
+        QFont f(QStringLiteral("DejaVu Sans"));
+        f.setPointSizeF(pt);
+        f.setBold(bold);
+        m_p.setFont(f);
+    }
+    QPainter& painter() { return m_p; }
+
+  private:
+    QPdfWriter& m_writer;
+    QPainter& m_p;
+    double m_width = 0, m_height = 0, m_y = 0;
+};
+
+QString optionalText(const std::optional<double>& v, const std::function<QString(double)>& text,
+                     const QString& absent = QStringLiteral("–")) {
+    return v ? text(*v) : absent;
+}
+
+} // namespace
+
+bool WriteCertificate(const CalibrationRecord& rec, const CertificateTexts& t, const QString& path,
+                      QString* error) {
+    const CertificateFigures f = FiguresOf(rec);
+    {
+        QFile probe(path); // QPdfWriter says nothing about a file it cannot create
+        if (!probe.open(QIODevice::WriteOnly)) {
+            if (error)
+                *error = QStringLiteral("cannot write %1: %2").arg(path, probe.errorString());
+            return false;
+        }
+    }
+    QPdfWriter writer(path);
+    writer.setResolution(kDpi);
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                     QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm),
+                                     QPageLayout::Millimeter));
+    writer.setTitle(QStringLiteral("%1 %2").arg(t.title, rec.certificateNo));
+    writer.setCreator(QStringLiteral("QM-07 Calibrator"));
+    QPainter painter;
+    if (!painter.begin(&writer)) {
+        if (error) *error = QStringLiteral("cannot write %1").arg(path);
+        return false;
+    }
+    Page page(writer, painter);
+
+    page.text(t.title, 20, true, Qt::AlignHCenter);
+    page.text(QStringLiteral("%1 %2").arg(t.certificateNo, rec.certificateNo), 12, false,
+              Qt::AlignHCenter);
+    page.skip(page.line());
+
+    const SensorRecord& s = f.stored;
+    const QString unit = f.storedDecoded ? s.Jednotka.trimmed() : QString();
+    page.text(t.sensor, 12, true);
+    page.fields(
+        {{t.description, f.storedDecoded ? s.Popis.trimmed() : QString()},
+         {t.serialNo, rec.serialNo},
+         {t.unit, unit},
+         {t.format, f.storedDecoded ? s.Format.trimmed() : QString()},
+         {t.range, f.storedDecoded ? rangeText(s.GainIndex) : QString()},
+         {t.fullScale, QStringLiteral("%1 %2").arg(ValueText(f.fullScale, f.decimals), unit)}});
+    page.skip(page.line(0.5));
+    page.fields({{t.date, rec.timeUtc.toUTC().toString(QStringLiteral("yyyy-MM-dd HH:mm 'UTC'"))},
+                 {t.device, rec.device},
+                 {t.operatorName, rec.operatorName},
+                 {t.bench, rec.bench},
+                 {t.result, rec.result == 1
+                                ? t.done
+                                : QStringLiteral("%1 [%2]").arg(rec.resultText).arg(rec.result)}});
+    page.fields({{t.referenceStandard, rec.referenceStandard}});
+    page.skip(page.line());
+
+    page.text(t.points, 12, true);
+    std::vector<QStringList> rows;
+    for (const CertificateRow& r : f.rows) {
+        auto value = [&](double v) { return ValueText(v, f.decimals); };
+        rows.push_back({SignalText(r.signal), value(r.reference), optionalText(r.curveValue, value),
+                        optionalText(r.deviation, PercentText), optionalText(r.spread, value)});
+    }
+    const QString inUnit = unit.isEmpty() ? QString() : QStringLiteral(" [%1]").arg(unit);
+    page.table(
+        {t.signal, t.reference + inUnit, t.curveValue + inUnit, t.deviation, t.spread + inUnit},
+        rows);
+    page.skip(page.line(0.5));
+    page.fields({{t.nonLinearity, optionalText(rec.nonLinearity, PercentText, t.notKnown)}});
+    page.skip(page.line());
+
+    const double plotHeight = page.width() * 0.55;
+    page.text(t.curve, 12, true);
+    page.need(plotHeight);
+    page.setFont(8, false);
+    DrawCurvePlot(painter, QRectF(0, page.y(), page.width(), plotHeight), f, t.signal,
+                  t.reference + inUnit);
+    page.skip(plotHeight + page.line(3));
+
+    page.need(page.line(3));
+    const double lineWidth = page.width() * 0.4;
+    painter.setPen(QPen(Qt::black, 0));
+    painter.drawLine(QPointF(page.width() - lineWidth, page.y()), QPointF(page.width(), page.y()));
+    page.setFont(9, false);
+    painter.drawText(QRectF(page.width() - lineWidth, page.y(), lineWidth, page.line()),
+                     Qt::AlignHCenter | Qt::AlignTop,
+                     QStringLiteral("%1 (%2)").arg(t.signature, rec.operatorName));
+    if (!painter.end()) {
+        if (error) *error = QStringLiteral("cannot write %1").arg(path);
+        return false;
+    }
+    return true;
+}
+
+} // namespace qm

@@ -1,0 +1,55 @@
+#include "report/certificatefigures.h"
+
+#include "device/protocol.h"
+#include "sensor/curvevalue.h"
+#include "sensor/imagecodec.h"
+
+#include <QRegularExpression>
+#include <algorithm>
+#include <cmath>
+
+namespace qm {
+
+CertificateFigures FiguresOf(const CalibrationRecord& rec) {
+    CertificateFigures f;
+    // A written image ends after its last point; the decoder wants a whole block.
+    QByteArray block = rec.imageAfter.left(kBlockBytes);
+    block.append(QByteArray(kBlockBytes - block.size(), '\0'));
+    f.storedDecoded = DecodeImage(block, f.stored, kGroupTag, 0) > 0;
+    if (f.storedDecoded) {
+        const QString mask = f.stored.Format.trimmed();
+        const qsizetype point = mask.indexOf(u'.');
+        f.decimals = point < 0 ? 0 : int(mask.size() - point - 1);
+        f.fullScale = std::abs(f.stored.FullScale);
+    }
+    if (f.fullScale == 0)
+        for (const CalibrationPoint& p : rec.points)
+            f.fullScale = std::max(f.fullScale, std::abs(p.reference));
+    for (const CalibrationPoint& p : rec.points) {
+        CertificateRow row{p.signal, p.reference, std::nullopt, std::nullopt, p.spread};
+        if (f.storedDecoded) {
+            row.curveValue = CurveValueAt(f.stored, p.signal);
+            if (f.fullScale > 0)
+                row.deviation = (*row.curveValue - p.reference) / f.fullScale * 100;
+        }
+        f.rows.push_back(row);
+    }
+    return f;
+}
+
+QString SignalText(double mvPerV) {
+    return QString::number(mvPerV, 'f', 6);
+}
+
+QString ValueText(double value, int decimals) {
+    return QString::number(value, 'f', std::clamp(decimals, 0, 9));
+}
+
+QString PercentText(double percent) {
+    // No "-0.000" for a deviation that rounds to nothing.
+    const QString text = QString::number(percent, 'f', 3);
+    static const QRegularExpression negativeZero(QStringLiteral("^-0\\.0*$"));
+    return negativeZero.match(text).hasMatch() ? text.mid(1) : text;
+}
+
+} // namespace qm

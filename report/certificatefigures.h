@@ -1,0 +1,37 @@
+#pragma once
+// The numbers a certificate prints, worked out from a calibration record
+// without drawing anything: the sensor as stored after the write, and for
+// each point the stored curve's value and its deviation in % of full scale.
+#include "records/calibrationrecord.h"
+#include "sensor/sensorrecord.h"
+
+#include <optional>
+#include <vector>
+
+namespace qm {
+
+struct CertificateRow {
+    double signal = 0;
+    double reference = 0;
+    std::optional<double> curveValue; // absent when the stored image does not decode
+    std::optional<double> deviation;  // (curve - reference) / full scale x 100
+    std::optional<double> spread;
+};
+
+struct CertificateFigures {
+    bool storedDecoded = false;
+    SensorRecord stored; // decoded from the image after the write
+    double fullScale = 0;
+    int decimals = 4; // of values in the sensor's unit, from its display format
+    std::vector<CertificateRow> rows;
+};
+
+CertificateFigures FiguresOf(const CalibrationRecord& rec);
+
+// The texts of the numbers as printed: signals with 6 decimals, values in
+// the unit with the format's decimals, percentages with 3.
+QString SignalText(double mvPerV);
+QString ValueText(double value, int decimals);
+QString PercentText(double percent);
+
+} // namespace qm
