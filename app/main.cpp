@@ -1,5 +1,6 @@
 // qm07-calibrator: the wizard on the real serial ports, the real clock and the
 // user's settings.
+#include "app/closeonsignal.h"
 #include "app/frmQORCalibration.h"
 #include "app/qtmessagesink.h"
 #include "core/clock.h"
@@ -27,6 +28,7 @@ int main(int argc, char* argv[]) {
     messages.setParent(&window);
     QObject::connect(&window, &qm::frmQORCalibration::programEnded, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
+    qm::CloseOnTerminationSignals(window);
     window.show();
     return app.exec();
 }

@@ -28,7 +28,8 @@ constexpr struct {
 } kButtons[] = {{MsgOk, QMessageBox::Ok},
                 {MsgYes, QMessageBox::Yes},
                 {MsgNo, QMessageBox::No},
-                {MsgCancel, QMessageBox::Cancel}};
+                {MsgCancel, QMessageBox::Cancel},
+                {MsgRetry, QMessageBox::Retry}};
 
 } // namespace
 

@@ -9,7 +9,7 @@ namespace qm {
 class frmQORCalibration::ServiceWiring final : public ServiceActions {
   public:
     explicit ServiceWiring(frmQORCalibration& w) : m_w(w) {}
-    double liveDiv() const override { return m_w.m_liveDiv; }
+    double liveDiv() const override { return m_w.m_liveValid ? m_w.m_liveDiv : qQNaN(); }
     void stopLive() override { m_w.m_timer.stop(); }
     void startLive() override { m_w.m_timer.start(); }
     void disableNavigation() override { m_w.DisableNavigation(); }

@@ -9,7 +9,7 @@ inline const QString kAppTitle = QStringLiteral("QM-07R");
 
 enum class MsgIcon { None, Critical, Exclamation, Question, Information };
 
-enum MsgButton { MsgOk = 1, MsgYes = 2, MsgNo = 4, MsgCancel = 8 };
+enum MsgButton { MsgOk = 1, MsgYes = 2, MsgNo = 4, MsgCancel = 8, MsgRetry = 16 };
 
 struct Message {
     QString text;

@@ -89,12 +89,21 @@ void fraQORSETUP::constantsRead() {
 }
 
 void fraQORSETUP::SetNula() {
-    m_session.N = m_actions.liveDiv();
+    const double raw = m_actions.liveDiv();
+    if (std::isnan(raw)) {
+        m_messages.exclamation(m_lang.text(kTextNoCountYet));
+        return;
+    }
+    m_session.N = raw;
     m_txtskN->setText(FormatMask(m_session.N, QStringLiteral("####0")));
 }
 
 void fraQORSETUP::Set2mVV() {
     const double raw = m_actions.liveDiv();
+    if (std::isnan(raw)) {
+        m_messages.exclamation(m_lang.text(kTextNoCountYet) + u' ' + m_lang.text(kTextKLeftAlone));
+        return;
+    }
     const double N = m_session.N;
     const double k = 2.0 / (raw - N);
     if (!std::isfinite(k)) {
@@ -132,6 +141,8 @@ void fraQORSETUP::Save() {
             return;
         }
     }
+    // Navigation off for the whole of it: a close waits until the device is read back.
+    m_actions.disableNavigation();
     m_actions.stopLive();
     m_clock.delay(200);
     m_actions.showStatus(std::nullopt);
@@ -141,6 +152,7 @@ void fraQORSETUP::Save() {
     ResetDevice(m_actions, m_clock, m_lang);
     m_actions.readAll();
     m_actions.startLive();
+    m_actions.enableNavigation();
 }
 
 void fraQORSETUP::Reset() {
