@@ -17,6 +17,7 @@ class frmQORCalibration::ServiceWiring final : public ServiceActions {
     void showStatus(const std::optional<QString>& text) override;
     void hideStatus() override { m_w.showStatus(false); }
     bool writeConstants(double N, double k) override;
+    QString backUpConstants(QString& error) override;
     void sendReset() override;
     void readAll() override { m_w.readAll(); }
 

@@ -7,6 +7,7 @@
 #include "calibration/inputbox.h"
 #include "core/hex.h"
 #include "core/numformat.h"
+#include "sensor/constantsbackup.h"
 #include "support/files.h"
 #include "support/referencedialog.h"
 
@@ -187,6 +188,38 @@ class TestNothingLost : public QObject {
         h.messages.answerYes();
         leave();
         QVERIFY(how == "cmdBack" ? w.WizardStep() == 2 : w.ended());
+    }
+
+    // Zápis asks first, refuses text that is no number, and saves N and k as
+    // the device held them; the file puts them back.
+    void constantsAreBackedUpBeforeZapis() {
+        WindowHarness h;
+        h.useShippedLanguage();
+        frmQORCalibration& w = h.openAt(3, QStringLiteral("savant"));
+        auto* n = h.child<QLineEdit>("txtskN");
+        auto* k = h.child<QLineEdit>("txtskK");
+        const QByteArray before = h.device.memory().mid(0x90, 8);
+        k->setText(QStringLiteral("abc"));
+        h.messages.clear();
+        h.click("cmdSKSave");
+        QCOMPARE(h.messages.texts(), QStringList{h.lang(kTextNotANumber).arg("abc")});
+        k->setText(QStringLiteral("0,002"));
+        n->setText(QStringLiteral("100"));
+        h.messages.clear();
+        h.click("cmdSKSave"); // the default answer: No
+        QCOMPARE(h.messages.last().defaultButton, MsgNo);
+        QCOMPARE(h.device.memory().mid(0x90, 8), before);
+        h.messages.answerYes();
+        h.click("cmdSKSave");
+        QCOMPARE(h.device.memory().mid(0x94, 4),
+                 QByteArray::fromHex(SingleToHex(0.002f).toLatin1()));
+        const QStringList files = QDir(h.backupFolder()).entryList({"device-90-*.bin"});
+        QCOMPARE(files.size(), 1);
+        const QString path = QDir(h.backupFolder()).filePath(files.first());
+        QCOMPARE(testing::FileBytes(path), before);
+        QVERIFY(h.messages.last().text.contains(path));
+        QCOMPARE(RestoreConstants(w.serial(), h.clock, 3, testing::FileBytes(path)), 0);
+        QCOMPARE(h.device.memory().mid(0x90, 8), before);
     }
 
     // No folder for the backup: nothing is written, the curve page stays.
