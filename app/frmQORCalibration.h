@@ -164,7 +164,7 @@ class frmQORCalibration : public QWidget, private ReadUi {
     bool m_ended = false;
     QStringList m_backups; // blocks saved before this run's writes, for the final message
     bool m_stepRunning = false;
-    bool m_closeRequested = false; // closed while busy: ends when the work is done
+    bool m_closeRequested = false;            // closed while busy: ends when the work is done
     int m_navigationLocks = 0;                // DisableNavigation calls not yet undone
     std::array<bool, 4> m_navigationStates{}; // Back, Next, Cancel, search before the first
     int m_serviceLevel = 0;

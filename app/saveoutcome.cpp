@@ -48,9 +48,9 @@ void frmQORCalibration::reportSave(int result, const SaveReport& r) {
 
 void frmQORCalibration::offerRestore(const SaveReport& r) {
     const int w = r.writeResult;
-    const QString why = m_lang.text(w == kWritePortClosed          ? kTextPortNotOpen
+    const QString why = m_lang.text(w == kWritePortClosed   ? kTextPortNotOpen
                                     : w <= -kWriteWrongEcho ? kTextWrongEcho
-                                                                   : kTextNoEcho);
+                                                            : kTextNoEcho);
     const QString text = withCode(m_lang.text(47), w) + u'\n' +
                          m_lang.text(kTextWriteStopped).arg(stoppedAt(w)).arg(why) + u'\n' +
                          m_lang.text(kTextBackupSaved).arg(r.backupPath) + QStringLiteral("\n\n") +
@@ -63,10 +63,10 @@ void frmQORCalibration::offerRestore(const SaveReport& r) {
     const int block = BlockFromBackupName(r.backupPath);
     DisableNavigation();
     showStatus(true);
-    const RestoreResult back =
-        block < 0 ? RestoreResult{kRestoreNotABlock}
-                  : RestoreBlock(m_layer, m_services.clock, m_layer.CurrentPort, block / 32,
-                                 backup, writeProgress());
+    const RestoreResult back = block < 0
+                                   ? RestoreResult{kRestoreNotABlock}
+                                   : RestoreBlock(m_layer, m_services.clock, m_layer.CurrentPort,
+                                                  block / 32, backup, writeProgress());
     showStatus(false);
     EnableNavigation();
     if (back.ok()) {
@@ -74,9 +74,9 @@ void frmQORCalibration::offerRestore(const SaveReport& r) {
         return;
     }
     const QString reason = back.writeResult != 0 ? withCode(m_lang.text(47), back.writeResult)
-                           : !back.readBack      ? m_lang.text(kTextReadBackMissing)
-                                                 : m_lang.text(kTextReadBackDiffers)
-                                                       .arg(back.firstDifference);
+                           : !back.readBack
+                               ? m_lang.text(kTextReadBackMissing)
+                               : m_lang.text(kTextReadBackDiffers).arg(back.firstDifference);
     messages.critical(m_lang.text(kTextRestoreFailed).arg(reason, r.backupPath));
 }
 

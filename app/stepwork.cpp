@@ -145,7 +145,8 @@ void frmQORCalibration::finish() {
     // already said so in plain words otherwise.
     if (r == kSaveWritten && report.readBack == ReadBack::Agrees) {
         QStringList lines{m_lang.text(56)};
-        for (const QString& path : m_backups) lines << BackupSavedText(path);
+        for (const QString& path : m_backups)
+            lines << BackupSavedText(path);
         m_services.messages.information(lines.join(QLatin1Char('\n')));
     }
     EndProgram();

@@ -17,7 +17,8 @@ bool isHexDigit(QChar c) {
 bool agrees(const Measurement& m, const SystemConstants& c) {
     if (c.k == 0 || !std::isfinite(c.k) || !std::isfinite(c.N)) return true;
     const double expected = (m.div - c.N) * c.k;
-    const double tolerance = std::fabs(c.k) + 2e-6 * std::fabs(expected) + 1e-7 * std::fabs(m.signal);
+    const double tolerance =
+        std::fabs(c.k) + 2e-6 * std::fabs(expected) + 1e-7 * std::fabs(m.signal);
     return std::fabs(m.signal - expected) <= tolerance;
 }
 

@@ -21,8 +21,8 @@ QString lang(const ReadContext& ctx, int n) {
 // replace the sensor's data only on a deliberate Yes. Without a sink nothing is replaced.
 MsgButton askForDefaults(ReadContext& ctx, int textNo) {
     if (!ctx.messages) return MsgNo;
-    const Message m{lang(ctx, textNo), MsgIcon::Exclamation,
-                    MsgYes | MsgNo | MsgCancel | MsgRetry, MsgNo};
+    const Message m{lang(ctx, textNo), MsgIcon::Exclamation, MsgYes | MsgNo | MsgCancel | MsgRetry,
+                    MsgNo};
     return ctx.messages->show(m);
 }
 

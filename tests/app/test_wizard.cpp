@@ -91,7 +91,8 @@ class TestWizard : public QObject {
         frmQORCalibration& w = h.open();
         h.click("cmdSCANQM07");
         QCOMPARE(h.messages.texts(), QStringList{message});
-        QCOMPARE(h.child<QComboBox>("cmbPort")->currentIndex(), message == "51" ? 2 : devicePort - 1);
+        QCOMPARE(h.child<QComboBox>("cmbPort")->currentIndex(),
+                 message == "51" ? 2 : devicePort - 1);
         QVERIFY(!w.serial().PortIsOpen(devicePort)); // the search opens nothing for good
     }
 
@@ -222,7 +223,8 @@ class TestWizard : public QObject {
         if (tick24bit) h.child<QCheckBox>("chk24bit")->setChecked(true);
         h.messages.answerYes();
         h.click("cmdListAction2"); // start from an empty curve
-        const std::pair<double, const char*> captured[] = {{1.5, "420"}, {1.0, "250"}, {0.25, "50"}};
+        const std::pair<double, const char*> captured[] = {
+            {1.5, "420"}, {1.0, "250"}, {0.25, "50"}};
         for (const auto& [signal, value] : captured) {
             // One tick collects the reply asked before the change, the next the new one.
             h.device.setSignal(signal);
@@ -259,7 +261,8 @@ class TestWizard : public QObject {
         for (const QByteArray& r : h.sent.requests())
             if (r.startsWith("$00KW")) writes << r;
         for (int i = 0; i < kWritten; ++i)
-            expected << ("$00KW" + HexN(block, 2) + HexN(i, 2) + HexN(uchar(stored[i]), 2)).toLatin1();
+            expected
+                << ("$00KW" + HexN(block, 2) + HexN(i, 2) + HexN(uchar(stored[i]), 2)).toLatin1();
         QCOMPARE(writes, expected);
         QVERIFY(h.sent.requests().indexOf("$00X", h.sent.requests().indexOf(writes.last())) > 0);
         QCOMPARE(stored.mid(kWritten), QByteArray(stored.size() - kWritten, '\x5A'));
