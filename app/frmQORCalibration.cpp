@@ -72,7 +72,7 @@ frmQORCalibration::frmQORCalibration(const AppServices& services, QWidget* paren
                                                                                 m_lang,
                                                                                 services.messages,
                                                                                 services.clock},
-      m_inputBox(std::make_unique<frmQORCalibInputBox>(services.messages)),
+      m_inputBox(std::make_unique<frmQORCalibInputBox>(services.messages, m_lang)),
       m_serviceWiring(std::make_unique<ServiceWiring>(*this)) {
     setObjectName(QStringLiteral("frmQORCalibration"));
     buildControls();
@@ -111,6 +111,7 @@ void frmQORCalibration::Form_Load() {
         cmbPort->addItem(path.isEmpty() ? name : name + QStringLiteral("   (") + path + u')', p);
     }
     m_inputBox->cmdOK(1)->setText(caption(5));
+    m_inputBox->setWindowTitle(m_lang.text(kTextDialogTitle));
     fraSNIMAC->txtPopis()->setText(m_session.CurrentRecord.Popis);
     // The averaging and range lists fill themselves with the sensor page.
     fraCURVE->lstKrivka()->clear();
@@ -163,6 +164,15 @@ void frmQORCalibration::showEvent(QShowEvent* e) {
 }
 
 void frmQORCalibration::closeEvent(QCloseEvent* e) {
+    // Ending the program ends every wait of an exchange at once, and the rest
+    // of a write would run without them: a busy window closes when it is done.
+    if (!m_ended && busy()) {
+        e->ignore();
+        m_closeRequested = true;
+        lblStatus->setText(m_lang.text(kTextClosesAfterWrite));
+        showStatus(true);
+        return;
+    }
     QWidget::closeEvent(e);
     EndProgram();
 }
@@ -170,7 +180,8 @@ void frmQORCalibration::closeEvent(QCloseEvent* e) {
 void frmQORCalibration::keyPressEvent(QKeyEvent* e) {
     switch (e->key()) {
     case Qt::Key_F5:
-        capture();
+        // Only where the captured point can be seen.
+        if (fraCURVE->isVisible()) capture();
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter: {

@@ -9,6 +9,7 @@
 #include "calibration/calibrationcontext.h"
 #include "calibration/workingcurve.h"
 #include "core/langtable.h"
+#include "device/measurement.h"
 #include "device/seriallayer.h"
 #include "sensor/reader.h"
 #include "sensor/sensorrecord.h"
@@ -62,12 +63,15 @@ class frmQORCalibration : public QWidget, private ReadUi {
     double LiveDiv() const { return m_liveDiv; }
     double LiveSignal() const { return m_liveSignal; }
     double LiveDisplay() const { return m_liveDisplay; }
+    bool LiveValid() const { return m_liveValid; }
     const LangTable& LangText() const { return m_lang; }
     const SensorSession& session() const { return m_session; }
     const WorkingCurve& curve() const { return m_curve; }
     frmQORCalibInputBox& inputBox() { return *m_inputBox; }
     SerialLayer& serial() { return m_layer; }
     bool ended() const { return m_ended; }
+    // A step, a read, a write or a reset is under way: closing waits for it.
+    bool busy() const { return m_stepRunning || m_navigationLocks > 0; }
     QTimer& tmrCasovac() { return m_timer; }
 
     // Captions of the caption table from the language table.
@@ -110,16 +114,26 @@ class frmQORCalibration : public QWidget, private ReadUi {
     void cmdNext_Click();
     void cmdBack_Click();
     void cmdCancel_Click();
+    // True when no captured point would be lost, or the user lets them go.
+    bool mayDiscardCurve();
     void cmdSCANQM07_Click();
     bool PerformStepWork(int step);
     bool connectAndRead();
     ReadContext readContext();
     int readAll();
     int SaveSensor(bool onlyIfChanged, SaveReport* report = nullptr);
+    // The status line's share of a write done, in percent.
+    WriteProgress writeProgress();
+    // Tells the user in words what a save did; after a write that stopped
+    // midway it offers to put the backup back at once.
+    void reportSave(int result, const SaveReport& report);
+    void offerRestore(const SaveReport& report);
     bool openCurvePage();
     void finish();
     QString unitText() const;
     void EndProgram();
+    // Ends the program once the work under way is done, when a close was asked for.
+    void closeWhenIdle();
     void capture();
 
     // What reading the device shows on the window (ReadUi).
@@ -150,6 +164,7 @@ class frmQORCalibration : public QWidget, private ReadUi {
     bool m_ended = false;
     QStringList m_backups; // blocks saved before this run's writes, for the final message
     bool m_stepRunning = false;
+    bool m_closeRequested = false;            // closed while busy: ends when the work is done
     int m_navigationLocks = 0;                // DisableNavigation calls not yet undone
     std::array<bool, 4> m_navigationStates{}; // Back, Next, Cancel, search before the first
     int m_serviceLevel = 0;
@@ -161,6 +176,8 @@ class frmQORCalibration : public QWidget, private ReadUi {
     double m_liveDiv = 0;
     double m_liveSignal = 0;
     double m_liveDisplay = 0;
+    bool m_liveValid = false;            // the latest reply was a reading
+    SystemConstants m_deviceConstants{}; // N and k as the device was read
 
     QTimer m_timer;
     SerialLayer m_layer;     // the port table and CurrentPort

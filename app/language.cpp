@@ -1,5 +1,7 @@
 #include "app/language.h"
 
+#include "core/codepages.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -8,7 +10,7 @@ namespace qm {
 
 namespace {
 
-constexpr int kMaxIndex = 99;
+constexpr int kMaxIndex = LangTable::kSize;
 constexpr int kMaxCharset = 32767; // the set is a 16-bit number
 
 QByteArray trimBlanks(const QByteArray& line) {
@@ -100,53 +102,11 @@ LanguageFile ParseLanguage(const QByteArray& bytes) {
     return file;
 }
 
-QByteArray CodePageName(int charset) {
-    switch (charset) {
-    case 77:
-        return QByteArrayLiteral("macintosh");
-    case 128:
-        return QByteArrayLiteral("Shift_JIS");
-    case 129:
-        return QByteArrayLiteral("EUC-KR");
-    case 134:
-        return QByteArrayLiteral("GBK");
-    case 136:
-        return QByteArrayLiteral("Big5");
-    case 161:
-        return QByteArrayLiteral("windows-1253");
-    case 162:
-        return QByteArrayLiteral("windows-1254");
-    case 163:
-        return QByteArrayLiteral("windows-1258");
-    case 177:
-        return QByteArrayLiteral("windows-1255");
-    case 178:
-        return QByteArrayLiteral("windows-1256");
-    case 186:
-        return QByteArrayLiteral("windows-1257");
-    case 204:
-        return QByteArrayLiteral("windows-1251");
-    case 222:
-        return QByteArrayLiteral("windows-874");
-    case 238:
-        return QByteArrayLiteral("windows-1250");
-    case 255:
-        return QByteArrayLiteral("IBM437");
-    default:
-        return QByteArrayLiteral("windows-1252");
-    }
-}
-
-QString DecodeCharset(const QByteArray& bytes, int charset) {
-    QStringDecoder decoder(CodePageName(charset).constData(), QStringDecoder::Flag::Stateless);
-    if (!decoder.isValid()) return QString::fromLatin1(bytes);
-    return decoder.decode(bytes);
-}
-
 void FillLanguageTable(const LanguageFile& file, int charset, LangTable& table) {
     const bool asUtf8 = file.utf8 && charset == file.charset;
     for (const auto& [n, text] : file.entries)
-        table.set(n, asUtf8 ? QString::fromUtf8(text) : DecodeCharset(text, charset));
+        table.set(n, asUtf8 ? QString::fromUtf8(text)
+                            : FromCodePage(text, CodePageOfCharset(charset)));
 }
 
 int LoadLanguage(const QString& path, LangTable& table, LanguageFile* raw) {

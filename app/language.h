@@ -1,7 +1,8 @@
 #pragma once
 // The language file "qm07r.lang": an optional first line "charset=N", then
-// lines "N=text" (N 1..99). Its bytes are decoded with the code page of the
-// character set it names, or as UTF-8 when the file starts with a UTF-8 BOM.
+// lines "N=text" (N 1..99, and 100.. for the texts added since). Its bytes are
+// decoded with our own table of the code page of the character set it names,
+// or as UTF-8 when the file starts with a UTF-8 BOM.
 #include "core/langtable.h"
 
 #include <QByteArray>
@@ -23,14 +24,6 @@ struct LanguageFile {
 
 // Parses the bytes of a language file. Pure; never fails (bad lines are skipped).
 LanguageFile ParseLanguage(const QByteArray& bytes);
-
-// The code page that a font character set stands for ("windows-1250" for 238);
-// unknown sets read as windows-1252.
-QByteArray CodePageName(int charset);
-
-// The bytes read in the code page of a character set; Latin-1 when the
-// platform has no decoder for that code page.
-QString DecodeCharset(const QByteArray& bytes, int charset);
 
 // Fills table with the entries as a font of the given character set shows
 // them. The file's own set decodes as the file was written (UTF-8 or its code page).

@@ -3,7 +3,7 @@
 #include "app/frmQORCalibration.h"
 
 #include "core/numformat.h"
-#include "device/protocol.h"
+#include "device/measurement.h"
 
 #include <QLabel>
 
@@ -14,7 +14,9 @@ void frmQORCalibration::tmrCasovac_Timer() {
     if (!m_layer.PortIsOpen(port)) return;
     QString reply;
     m_layer.ReadPort(port, reply, 256);
-    if (const std::optional<Measurement> m = ParseMeasurement(reply)) {
+    const std::optional<Measurement> m = CheckedMeasurement(reply, m_deviceConstants);
+    m_liveValid = m.has_value();
+    if (m) {
         m_liveDiv = m->div;
         m_liveSignal = m->signal;
         m_liveDisplay = m->display;
@@ -22,7 +24,9 @@ void frmQORCalibration::tmrCasovac_Timer() {
         lblSignalDIV->setText(FormatRight(m_liveDiv, QStringLiteral("#######0")));
         lblSignalDISP->setText(FormatMask(m_liveDisplay, m_session.CurrentRecord.Format));
     } else {
-        lblSignal->setText(QStringLiteral("-----"));
+        // Missing or garbled: no label goes on showing a value the device no longer sends.
+        for (QLabel* l : {lblSignal, lblSignalDIV, lblSignalDISP})
+            l->setText(QStringLiteral("-----"));
     }
     m_layer.WritePort(port, kRequestMeasure);
 }

@@ -1,5 +1,6 @@
 // qm07-calibrator: the wizard on the real serial ports, the real clock and the
 // user's settings.
+#include "app/closeonsignal.h"
 #include "app/frmQORCalibration.h"
 #include "app/qtmessagesink.h"
 #include "core/clock.h"
@@ -9,12 +10,38 @@
 #include <QApplication>
 #include <QDir>
 
+namespace {
+
+// QM07_COMPORT=n selects COMn on the port page for this run, as QM07_PORT_COMn
+// maps a port: a simulator is reached without touching the user's settings.
+class PortFromEnvironment final : public qm::SettingsStore {
+  public:
+    explicit PortFromEnvironment(qm::SettingsStore& inner) : m_inner(inner) {}
+    QString value(const QString& section, const QString& key,
+                  const QString& fallback) const override {
+        const QString port = qEnvironmentVariable("QM07_COMPORT").trimmed();
+        if (!port.isEmpty() && section == QLatin1String("Default") &&
+            key == QLatin1String("ComPort"))
+            return port;
+        return m_inner.value(section, key, fallback);
+    }
+    void setValue(const QString& section, const QString& key, const QString& value) override {
+        m_inner.setValue(section, key, value);
+    }
+
+  private:
+    qm::SettingsStore& m_inner;
+};
+
+} // namespace
+
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments().mid(1);
     qm::RealClock clock;
     qm::QtMessageSink messages;
-    qm::QtSettingsStore settings;
+    qm::QtSettingsStore userSettings;
+    PortFromEnvironment settings(userSettings);
     qm::SerialTransportFactory transports{qm::PortMap(&settings)};
     const qm::AppServices services{
         clock,
@@ -25,8 +52,10 @@ int main(int argc, char* argv[]) {
         args.join(u' ')};
     qm::frmQORCalibration window(services);
     messages.setParent(&window);
+    messages.setLanguage(&window.LangText());
     QObject::connect(&window, &qm::frmQORCalibration::programEnded, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
+    qm::CloseOnTerminationSignals(window);
     window.show();
     return app.exec();
 }

@@ -1,6 +1,7 @@
 #include "app/qtmessagesink.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace qm {
 
@@ -25,17 +26,22 @@ QMessageBox::Icon iconOf(MsgIcon icon) {
 constexpr struct {
     MsgButton ours;
     QMessageBox::StandardButton qt;
-} kButtons[] = {{MsgOk, QMessageBox::Ok},
-                {MsgYes, QMessageBox::Yes},
-                {MsgNo, QMessageBox::No},
-                {MsgCancel, QMessageBox::Cancel}};
+    int text; // language text of the caption; 0: Qt's own
+} kButtons[] = {{MsgOk, QMessageBox::Ok, 0},
+                {MsgYes, QMessageBox::Yes, kTextYes},
+                {MsgNo, QMessageBox::No, kTextNo},
+                {MsgCancel, QMessageBox::Cancel, kTextCancel},
+                {MsgRetry, QMessageBox::Retry, kTextRetry}};
 
 } // namespace
 
 MsgButton QtMessageSink::show(const Message& m) {
     QMessageBox box(iconOf(m.icon), kAppTitle, m.text, QMessageBox::NoButton, m_parent);
     for (const auto& b : kButtons) {
-        if (m.buttons & b.ours) box.addButton(b.qt);
+        if (m.buttons & b.ours) {
+            QPushButton* added = box.addButton(b.qt);
+            if (m_lang && b.text) added->setText(m_lang->text(b.text));
+        }
         if (m.defaultButton == b.ours) box.setDefaultButton(b.qt);
     }
     // Esc and the close box answer with the button that means "no".

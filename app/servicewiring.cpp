@@ -1,6 +1,7 @@
 #include "app/servicewiring.h"
 
 #include "device/protocol.h"
+#include "sensor/constantsbackup.h"
 
 #include <QLabel>
 
@@ -21,6 +22,13 @@ bool frmQORCalibration::ServiceWiring::writeConstants(double N, double k) {
     const int m =
         EEWriteSingle(layer, clock, port, kDeviceAddress, kAddrMultiplier, k, kEETimeoutMs);
     return n == 1 && m == 1;
+}
+
+QString frmQORCalibration::ServiceWiring::backUpConstants(QString& error) {
+    const BackupResult r =
+        BackUpConstants(m_w.m_layer, m_w.m_services.clock, m_w.m_layer.CurrentPort);
+    error = r.error;
+    return r.ok ? r.path : QString();
 }
 
 void frmQORCalibration::ServiceWiring::sendReset() {

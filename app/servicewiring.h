@@ -9,7 +9,7 @@ namespace qm {
 class frmQORCalibration::ServiceWiring final : public ServiceActions {
   public:
     explicit ServiceWiring(frmQORCalibration& w) : m_w(w) {}
-    double liveDiv() const override { return m_w.m_liveDiv; }
+    double liveDiv() const override { return m_w.m_liveValid ? m_w.m_liveDiv : qQNaN(); }
     void stopLive() override { m_w.m_timer.stop(); }
     void startLive() override { m_w.m_timer.start(); }
     void disableNavigation() override { m_w.DisableNavigation(); }
@@ -17,6 +17,7 @@ class frmQORCalibration::ServiceWiring final : public ServiceActions {
     void showStatus(const std::optional<QString>& text) override;
     void hideStatus() override { m_w.showStatus(false); }
     bool writeConstants(double N, double k) override;
+    QString backUpConstants(QString& error) override;
     void sendReset() override;
     void readAll() override { m_w.readAll(); }
 

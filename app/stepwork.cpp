@@ -8,6 +8,7 @@
 #include "calibration/sensorpage.h"
 #include "calibration/updatecalibration.h"
 #include "core/messages.h"
+#include "core/numformat.h"
 #include "core/settings.h"
 #include "device/discovery.h"
 #include "device/protocol.h"
@@ -72,10 +73,12 @@ int frmQORCalibration::SaveSensor(bool onlyIfChanged, SaveReport* report) {
         return kSaveConvertFailed;
     }
     ReadContext ctx = readContext();
+    ctx.messages = nullptr; // the outcome is worded below, in the user's language
     SaveReport local;
     SaveReport& r = report ? *report : local;
-    const int result = SaveSensorCore(ctx, m_session, onlyIfChanged, {}, nullptr, &r);
+    const int result = SaveSensorCore(ctx, m_session, onlyIfChanged, writeProgress(), nullptr, &r);
     if (!r.backupPath.isEmpty()) m_backups << r.backupPath;
+    reportSave(result, r);
     return result;
 }
 
@@ -131,12 +134,19 @@ void frmQORCalibration::finish() {
     showPage(Page::None, false, false, false, 68);
     SaveReport report;
     const int r = SaveSensor(false, &report);
+    if (!report.backupError.isEmpty()) {
+        // Nothing was written: the curve stays, and Next tries again.
+        showPage(Page::Curve, true, true, true);
+        m_timer.start();
+        return;
+    }
     ResetDevice(*m_serviceWiring, m_services.clock, m_lang);
     // Success only when the read-back holds what was written; the save has
     // already said so in plain words otherwise.
     if (r == kSaveWritten && report.readBack == ReadBack::Agrees) {
         QStringList lines{m_lang.text(56)};
-        for (const QString& path : m_backups) lines << BackupSavedText(path);
+        for (const QString& path : m_backups)
+            lines << BackupSavedText(path);
         m_services.messages.information(lines.join(QLatin1Char('\n')));
     }
     EndProgram();
@@ -151,6 +161,7 @@ void frmQORCalibration::setFormatList(int digits) {
 }
 
 void frmQORCalibration::setConstantsText(const QString& n, const QString& k) {
+    m_deviceConstants = {ValDot(n), ValDot(k)};
     fraQORSETUP->txtskN()->setText(n);
     fraQORSETUP->txtskK()->setText(k);
 }

@@ -58,7 +58,8 @@ void frmQORCalibration::buildControls() {
 
     // Curve page and its live signal panel.
     fraCURVE = new qm::fraCURVE(
-        m_calib, *m_inputBox, [this] { return m_liveSignal; }, this);
+        m_calib, *m_inputBox,
+        [this] { return m_liveValid ? std::optional<double>(m_liveSignal) : std::nullopt; }, this);
     fraCURVE->setGeometry(tw.rect(300, 1680, 4515, 3840));
     fraDISPLAY = make<QFrame>(this, "fraDISPLAY", tw.rect(600, 360, 4020, 1230));
     fraDISPLAY->setFrameShape(QFrame::Panel);

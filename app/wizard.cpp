@@ -3,6 +3,7 @@
 
 #include "calibration/curvepage.h"
 #include "calibration/sensorpage.h"
+#include "core/messages.h"
 #include "core/settings.h"
 
 #include <QComboBox>
@@ -10,6 +11,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 
 #include <array>
 
@@ -58,7 +60,16 @@ void frmQORCalibration::cmdNext_Click() {
 }
 
 void frmQORCalibration::cmdBack_Click() {
+    if (!m_stepRunning && !mayDiscardCurve()) return;
     runStep(2);
+}
+
+bool frmQORCalibration::mayDiscardCurve() {
+    if (m_wizardStep != 3 || !fraCURVE->isVisible()) return true;
+    SensorRecord onPage = m_session.CurrentRecord;
+    m_curve.CopyToRecord(onPage);
+    if (onPage == m_session.CurrentRecord) return true;
+    return m_services.messages.confirm(m_lang.text(kTextDiscardPoints));
 }
 
 void frmQORCalibration::runStep(int stepsBack) {
@@ -72,9 +83,19 @@ void frmQORCalibration::runStep(int stepsBack) {
     ShowStep();
     fraSTATUS->setVisible(false);
     m_stepRunning = false;
+    closeWhenIdle();
+}
+
+void frmQORCalibration::closeWhenIdle() {
+    if (!m_closeRequested || m_ended) return;
+    // Queued, so that the handler that finished the work returns first.
+    QTimer::singleShot(0, this, [this] {
+        if (!busy()) EndProgram();
+    });
 }
 
 void frmQORCalibration::cmdCancel_Click() {
+    if (!mayDiscardCurve()) return;
     m_layer.ClosePort(m_layer.CurrentPort);
     EndProgram();
 }
@@ -101,6 +122,7 @@ void frmQORCalibration::EnableNavigation() {
     m_navigationLocks = 0;
     for (size_t i = 0; i < buttons.size(); ++i)
         buttons[i]->setEnabled(restore ? m_navigationStates[i] : true);
+    closeWhenIdle();
 }
 
 void frmQORCalibration::showStatus(bool visible) {

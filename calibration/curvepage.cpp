@@ -141,7 +141,13 @@ void fraCURVE::appendFromDialog() {
 }
 
 void fraCURVE::Capture() {
-    m_dialog.SIG = static_cast<float>(m_liveSignal ? m_liveSignal() : 0.0);
+    // A device that stopped answering must not leave its last value to be captured.
+    const std::optional<double> live = m_liveSignal ? m_liveSignal() : std::nullopt;
+    if (!live) {
+        m_ctx.messages.critical(m_ctx.lang.text(kTextNoReading));
+        return;
+    }
+    m_dialog.SIG = static_cast<float>(*live);
     m_dialog.ETH = 0;
     m_dialog.ETHFormat = m_ctx.session.CurrentRecord.Format;
     m_dialog.SignalFocus = false;

@@ -5,6 +5,7 @@
 
 #include <QGroupBox>
 #include <functional>
+#include <optional>
 
 class QCheckBox;
 class QLabel;
@@ -22,8 +23,8 @@ QString KrivkaLine(double signal, double value, const QString& format);
 class fraCURVE : public QGroupBox {
     Q_OBJECT
   public:
-    // LiveSignal: the last valid live signal in mV/V (the window's LiveSignal).
-    using LiveSignalSource = std::function<double()>;
+    // The live signal in mV/V; empty while the latest reply was no reading.
+    using LiveSignalSource = std::function<std::optional<double>()>;
 
     fraCURVE(const CalibrationContext& ctx, ReferenceInput& dialog, LiveSignalSource liveSignal,
              QWidget* parent = nullptr);

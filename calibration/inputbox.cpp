@@ -1,5 +1,6 @@
 #include "calibration/inputbox.h"
 
+#include "core/langtable.h"
 #include "core/messages.h"
 #include "core/numformat.h"
 
@@ -18,15 +19,18 @@
 
 namespace qm {
 
-bool ReadFloatField(const QString& text, float& out) {
-    const double v = ValDot(text);
-    if (!std::isfinite(v) || std::fabs(v) > std::numeric_limits<float>::max()) return false;
-    out = static_cast<float>(v);
-    return true;
+FieldNumber ReadFloatField(const QString& text, float& out) {
+    const std::optional<double> v = ReadTypedNumber(text);
+    if (!v) return FieldNumber::NotANumber;
+    if (!std::isfinite(*v) || std::fabs(*v) > std::numeric_limits<float>::max())
+        return FieldNumber::OutOfRange;
+    out = static_cast<float>(*v);
+    return FieldNumber::Ok;
 }
 
-frmQORCalibInputBox::frmQORCalibInputBox(MessageSink& messages, QWidget* parent)
-    : QDialog(parent), m_messages(messages) {
+frmQORCalibInputBox::frmQORCalibInputBox(MessageSink& messages, const LangTable& lang,
+                                         QWidget* parent)
+    : QDialog(parent), m_messages(messages), m_lang(lang) {
     setObjectName(QStringLiteral("frmQORCalibInputBox"));
     setWindowTitle(QStringLiteral("Edit"));
     setModal(true);
@@ -82,6 +86,8 @@ QLabel* frmQORCalibInputBox::lblSigEth(int i) const {
 void frmQORCalibInputBox::UPDATE() {
     m_fields[0]->setText(FormatRight(SIG, kSignalMask));
     m_fields[1]->setText(FormatRight(ETH, ETHFormat));
+    m_shown[0] = m_fields[0]->text();
+    m_shown[1] = m_fields[1]->text();
     QLineEdit* f = SignalFocus ? m_fields[0] : m_fields[1];
     f->setFocus(Qt::OtherFocusReason);
     f->selectAll();
@@ -92,13 +98,17 @@ void frmQORCalibInputBox::showModal() {
 }
 
 void frmQORCalibInputBox::accept() {
-    float eth = 0;
-    float sig = 0;
-    // Check both before taking either, so a refusal leaves SIG and ETH as they were.
+    // A field left as shown keeps its number bit for bit: the shown text is
+    // rounded to the mask. Both are checked before either is taken.
+    float eth = ETH;
+    float sig = SIG;
     for (int i : {1, 0}) {
-        if (!ReadFloatField(m_fields[i]->text(), i == 1 ? eth : sig)) {
-            m_messages.critical(QStringLiteral("The number %1 is out of range (at most ±3.4E+38).")
-                                    .arg(m_fields[i]->text().trimmed()));
+        const QString text = m_fields[i]->text();
+        if (text == m_shown[i]) continue;
+        const FieldNumber r = ReadFloatField(text, i == 1 ? eth : sig);
+        if (r != FieldNumber::Ok) {
+            const int n = r == FieldNumber::NotANumber ? kTextNotANumber : kTextOutOfRange;
+            m_messages.critical(m_lang.text(n).arg(text.trimmed()));
             m_fields[i]->setFocus(Qt::OtherFocusReason);
             m_fields[i]->selectAll();
             return;

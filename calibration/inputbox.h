@@ -12,6 +12,7 @@ class QPushButton;
 
 namespace qm {
 
+class LangTable;
 class MessageSink;
 
 class frmQORCalibInputBox : public QDialog, public ReferenceInput {
@@ -19,7 +20,7 @@ class frmQORCalibInputBox : public QDialog, public ReferenceInput {
   public:
     static inline const QString kSignalMask = QStringLiteral("####0.00000");
 
-    explicit frmQORCalibInputBox(MessageSink& messages, QWidget* parent = nullptr);
+    frmQORCalibInputBox(MessageSink& messages, const LangTable& lang, QWidget* parent = nullptr);
 
     // 0: signal field, 1: reference value field.
     QLineEdit* txtCalBod(int i) const;
@@ -47,12 +48,15 @@ class frmQORCalibInputBox : public QDialog, public ReferenceInput {
 
   private:
     MessageSink& m_messages;
+    const LangTable& m_lang;
+    QString m_shown[2]; // the texts UPDATE put in the fields
     QLineEdit* m_fields[2];
     QLabel* m_labels[2];
     QPushButton* m_buttons[2];
 };
 
-// The number of a field as a float; false when it is beyond a float's range.
-bool ReadFloatField(const QString& text, float& out);
+// The number of a field as a float: refused when it is no number or beyond a float's range.
+enum class FieldNumber { Ok, NotANumber, OutOfRange };
+FieldNumber ReadFloatField(const QString& text, float& out);
 
 } // namespace qm

@@ -2,9 +2,11 @@
 
 #include "cli/devicelink.h"
 #include "cli/recordjson.h"
+#include "cli/restoreconstants.h"
 #include "core/hex.h"
 #include "core/messages.h"
 #include "sensor/backup.h"
+#include "sensor/constantsbackup.h"
 #include "sensor/imagecodec.h"
 #include "sensor/writer.h"
 
@@ -156,11 +158,13 @@ int RunWrite(Context& ctx, const QStringList& args) {
 int RunRestore(Context& ctx, const QStringList& args) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Puts a backup back: all 256 bytes of the file are written, so the block "
-                       "ends exactly as it was saved, bytes behind the image included (about "
-                       "5.5 s at 20 ms a byte). The block is taken from the file's name "
-                       "(<serial>-<block>-<date>-<time>.bin) or --block. What the block holds "
-                       "now is backed up first, as write does. ") +
+        QStringLiteral(
+            "Puts a backup back: all 256 bytes of the file are written, so the block "
+            "ends exactly as it was saved, bytes behind the image included (about "
+            "5.5 s at 20 ms a byte). The block is taken from the file's name "
+            "(<serial>-<block>-<date>-<time>.bin) or --block; a backup of N and k (device-90-...) "
+            "goes back into the device memory. What the block holds "
+            "now is backed up first, as write does. ") +
         QLatin1String(kExitCodes));
     parser.addPositionalArgument(QStringLiteral("BACKUP.bin"), QStringLiteral("The backup."));
     const QCommandLineOption block(QStringLiteral("block"),
@@ -170,6 +174,8 @@ int RunRestore(Context& ctx, const QStringList& args) {
     int exitCode = kExitOk;
     if (!ParseCommandArgs(parser, ctx, args, 1, exitCode)) return exitCode;
     const QString path = parser.positionalArguments().at(0);
+    if (IsConstantsBackupName(QFileInfo(path).fileName()) && !parser.isSet(block))
+        return RestoreConstantsFile(ctx, path);
     const int named = BlockFromBackupName(QFileInfo(path).fileName());
     int group = named < 0 ? -1 : named / 32;
     if (parser.isSet(block)) {

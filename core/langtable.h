@@ -1,22 +1,61 @@
 #pragma once
-// The language table: texts 1..99 read from the language file. Entries that the
-// file does not fill stay empty.
+// The language table: texts 1..99 of the original set and the texts added
+// since (100 and up), read from the language file. Entries 1..99 that the file
+// does not fill stay empty; an added text the file lacks reads in English.
 #include <QString>
 #include <array>
 
 namespace qm {
 
+// The English text of an added entry (100 and up); empty for other numbers.
+QString BuiltInText(int n);
+
+// The added texts, by number.
+enum AddedText : int {
+    kTextClosesAfterWrite = 100,
+    kTextWriteStopped = 101,
+    kTextOfferRestore = 102,
+    kTextRestored = 103,
+    kTextRestoreFailed = 104,
+    kTextNoReading = 105,
+    kTextNotANumber = 106,
+    kTextAskWriteConstants = 107,
+    kTextConstantsSaved = 108,
+    kTextConstantsNotSaved = 109,
+    kTextDiscardPoints = 110,
+    kTextYes = 112,
+    kTextNo = 113,
+    kTextCancel = 114,
+    kTextRetry = 115,
+    kTextBackupSaved = 116,
+    kTextNoBackup = 117,
+    kTextReadBackDiffers = 118,
+    kTextReadBackMissing = 119,
+    kTextOutOfRange = 120,
+    kTextDialogTitle = 121,
+    kTextNoCountYet = 122,
+    kTextCountEqualsN = 123,
+    kTextKLeftAlone = 124,
+    kTextNoEcho = 125,
+    kTextWrongEcho = 126,
+    kTextPortNotOpen = 127,
+};
+
 class LangTable {
-public:
-    static constexpr int kSize = 99;
-    QString text(int n) const { return (n >= 1 && n <= kSize) ? m_texts[n - 1] : QString(); }
+  public:
+    static constexpr int kOriginal = 99; // 1..99: the original set
+    static constexpr int kSize = 199;    // 100..199: texts added since
+    QString text(int n) const {
+        if (n < 1 || n > kSize) return {};
+        const QString& t = m_texts[n - 1];
+        return t.isEmpty() && n > kOriginal ? BuiltInText(n) : t;
+    }
     void set(int n, const QString& t) {
-        if (n >= 1 && n <= kSize)
-            m_texts[n - 1] = t;
+        if (n >= 1 && n <= kSize) m_texts[n - 1] = t;
     }
     void clear() { m_texts = {}; }
 
-private:
+  private:
     std::array<QString, kSize> m_texts;
 };
 

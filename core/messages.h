@@ -9,17 +9,17 @@ inline const QString kAppTitle = QStringLiteral("QM-07R");
 
 enum class MsgIcon { None, Critical, Exclamation, Question, Information };
 
-enum MsgButton { MsgOk = 1, MsgYes = 2, MsgNo = 4, MsgCancel = 8 };
+enum MsgButton { MsgOk = 1, MsgYes = 2, MsgNo = 4, MsgCancel = 8, MsgRetry = 16 };
 
 struct Message {
     QString text;
     MsgIcon icon = MsgIcon::None;
-    int buttons = MsgOk;           // OR of MsgButton
+    int buttons = MsgOk; // OR of MsgButton
     MsgButton defaultButton = MsgOk;
 };
 
 class MessageSink {
-public:
+  public:
     virtual ~MessageSink() = default;
     // Shows the message modally and returns the button pressed.
     virtual MsgButton show(const Message& m) = 0;

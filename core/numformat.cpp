@@ -1,5 +1,7 @@
 #include "core/numformat.h"
 
+#include <QRegularExpression>
+
 #include <QLocale>
 #include <algorithm>
 #include <charconv>
@@ -249,7 +251,17 @@ QString FormatMask(double v, const QString& mask) {
 QString FormatRight(double v, const QString& mask) {
     const qsizetype w = mask.size() - mask.count(u'\\');
     if (w <= 0) return {};
-    return (QString(w, u' ') + FormatMask(v, mask)).right(w);
+    // A number wider than the field widens it: cutting would drop its sign or digits.
+    const QString text = FormatMask(v, mask);
+    return text.size() >= w ? text : QString(w - text.size(), u' ') + text;
+}
+
+std::optional<double> ReadTypedNumber(QStringView text) {
+    static const QRegularExpression whole(
+        QStringLiteral("^[+-]?(\\d+([.,]\\d*)?|[.,]\\d+)( ?[eE][+-]?\\d+)?$"));
+    const QString t = text.trimmed().toString();
+    if (!whole.match(t).hasMatch()) return std::nullopt;
+    return ValDot(t);
 }
 
 QString FormatGeneral(double v) {

@@ -8,6 +8,7 @@
 // Other characters of a mask are printed as they stand; a backslash prints the
 // character after it.
 #include <QString>
+#include <optional>
 
 namespace qm {
 
@@ -18,13 +19,18 @@ QString FormatMask(double v, const QString& mask);
 int MaskDecimals(const QString& mask, bool* scientific = nullptr);
 
 // The number formatted with mask, right-aligned in a field of the mask's length
-// less its backslashes: w spaces in front, the last w characters kept.
+// less its backslashes; a wider number is given whole.
 QString FormatRight(double v, const QString& mask);
 
 // A typed number: the first "," becomes "."; blanks, tabs and line feeds are
 // ignored; read from the start up to the first character that cannot continue
 // it (sign, digits, one point, exponent; "&H"/"&O" integers); no number gives 0.
 double ValDot(QStringView text);
+
+// A number typed by the user, whole: blanks around it, a sign, digits with one
+// "." or ",", an exponent (after one blank at most, as the masks print it).
+// Empty for anything else ("abc", "12 34", "1.5x"), so nothing reads as 0 by accident.
+std::optional<double> ReadTypedNumber(QStringView text);
 
 // A number as general text: up to 15 significant digits, the locale's decimal
 // separator, no blanks, no exponent for whole numbers below 1e15.

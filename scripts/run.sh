@@ -43,7 +43,7 @@ fi
 
 # What the build needs, installed when missing (Debian packages, as scripts/test.sh does).
 packages=(build-essential cmake qt6-base-dev qt6-serialport-dev qt6-charts-dev)
-((use_xvfb)) && packages+=(xvfb xauth)
+((use_xvfb)) && packages+=(xvfb xauth x11-apps imagemagick)
 missing=()
 for pkg in "${packages[@]}"; do
   [[ $(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null) == "install ok installed" ]] || missing+=("$pkg")
@@ -72,10 +72,18 @@ for _ in $(seq 50); do
 done
 [[ -e $link ]] || { echo "run.sh: qm07r-sim made no $link" >&2; exit 1; }
 
-echo "run.sh: the simulated QM-07R is on COM3 ($link); choose COM3 or press the search button."
+echo "run.sh: the simulated QM-07R is on COM3 ($link); COM3 is selected, press Next."
 export QM07_PORT_COM3=$link
+export QM07_COMPORT=3
 if ((use_xvfb)); then
-  xvfb-run -a "$build/bin/qm07-calibrator" "${app_args[@]}"
+  # A display number of its own, so that it can be named here.
+  display=99
+  while [[ -e /tmp/.X$display-lock ]]; do display=$((display + 1)); done
+  cat <<MSG
+run.sh: the window is on the virtual display :$display. A screenshot of it:
+    xwd -root -display :$display | convert xwd:- window.png
+MSG
+  xvfb-run -n "$display" -s "-screen 0 1280x800x24" "$build/bin/qm07-calibrator" "${app_args[@]}"
 else
   "$build/bin/qm07-calibrator" "${app_args[@]}"
 fi

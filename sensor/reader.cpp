@@ -17,11 +17,13 @@ QString lang(const ReadContext& ctx, int n) {
     return ctx.lang.text(n);
 }
 
-// Yes/No/Cancel with an exclamation icon; without a sink nothing is replaced.
-bool askForDefaults(ReadContext& ctx, int textNo) {
-    if (!ctx.messages) return false;
-    const Message m{lang(ctx, textNo), MsgIcon::Exclamation, MsgYes | MsgNo | MsgCancel, MsgYes};
-    return ctx.messages->show(m) == MsgYes;
+// Yes/No/Cancel/Retry with an exclamation icon, No the default: defaults
+// replace the sensor's data only on a deliberate Yes. Without a sink nothing is replaced.
+MsgButton askForDefaults(ReadContext& ctx, int textNo) {
+    if (!ctx.messages) return MsgNo;
+    const Message m{lang(ctx, textNo), MsgIcon::Exclamation, MsgYes | MsgNo | MsgCancel | MsgRetry,
+                    MsgNo};
+    return ctx.messages->show(m);
 }
 
 // Reads one block into the session's MemoryImage and decodes it into rec. A
@@ -44,6 +46,19 @@ int readBlock(ReadContext& ctx, SensorSession& s, SensorRecord& rec, int group) 
     rec.MemGroup = group;
     rec.MemSub = 0;
     return r;
+}
+
+// Reads the block; after a failure asks, reading again while the answer is Retry.
+int readBlockOrAsk(ReadContext& ctx, SensorSession& s, SensorRecord& rec, int group, int textNo,
+                   bool& defaulted) {
+    for (;;) {
+        const int r = readBlock(ctx, s, rec, group);
+        if (r >= 0) return r;
+        const MsgButton answer = askForDefaults(ctx, textNo);
+        if (answer == MsgRetry) continue;
+        defaulted = answer == MsgYes;
+        return r;
+    }
 }
 
 void takeConstants(ReadContext& ctx, SensorSession& s) {
@@ -116,23 +131,17 @@ SensorReadReport ReadSensor(ReadContext& ctx, SensorSession& s) {
     s.TagPresent =
         static_cast<uint8_t>(TagPresentFromReply(QueryTag(ctx.layer, ctx.clock, ctx.port)));
 
-    report.deviceResult = readBlock(ctx, s, s.DeviceRecord, kGroupDevice);
+    report.deviceResult =
+        readBlockOrAsk(ctx, s, s.DeviceRecord, kGroupDevice, 76, report.deviceDefaulted);
     takeConstants(ctx, s);
-    if (report.deviceResult < 0 && askForDefaults(ctx, 76)) {
-        LoadDefaultRecord(s, 0, ctx.today);
-        report.deviceDefaulted = true;
-    }
+    if (report.deviceDefaulted) LoadDefaultRecord(s, 0, ctx.today);
     s.CurrentRecord = s.DeviceRecord;
 
     if (s.TagPresent == 1) {
-        report.tagResult = readBlock(ctx, s, s.TagRecord, kGroupTag);
+        report.tagResult = readBlockOrAsk(ctx, s, s.TagRecord, kGroupTag, 77, report.tagDefaulted);
         takeConstants(ctx, s);
+        if (report.tagDefaulted) LoadDefaultRecord(s, 1, ctx.today);
         s.CurrentRecord = s.TagRecord;
-        if (report.tagResult < 0 && askForDefaults(ctx, 77)) {
-            LoadDefaultRecord(s, 1, ctx.today);
-            report.tagDefaulted = true;
-            s.CurrentRecord = s.TagRecord;
-        }
     }
     ui.setStatusText(lang(ctx, 37));
     ui.showStatus(false);

@@ -21,6 +21,9 @@ class ServiceActions {
     // N as a single to 144..147, then k to 148..151 (EEWriteSingle, 100 ms time-out);
     // true when every byte was acknowledged.
     virtual bool writeConstants(double N, double k) = 0;
+    // Saves N and k as the device holds them: the file's path, or empty with
+    // error set (then nothing may be written).
+    virtual QString backUpConstants(QString& error) = 0;
     virtual void sendReset() = 0; // "$00X" + CR; no reply is read
     virtual void readAll() = 0;   // ReadAll: refreshes txtskN/txtskK and the held N, k
 };

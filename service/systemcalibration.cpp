@@ -89,24 +89,27 @@ void fraQORSETUP::constantsRead() {
 }
 
 void fraQORSETUP::SetNula() {
-    m_session.N = m_actions.liveDiv();
+    const double raw = m_actions.liveDiv();
+    if (std::isnan(raw)) {
+        m_messages.exclamation(m_lang.text(kTextNoCountYet));
+        return;
+    }
+    m_session.N = raw;
     m_txtskN->setText(FormatMask(m_session.N, QStringLiteral("####0")));
 }
 
 void fraQORSETUP::Set2mVV() {
     const double raw = m_actions.liveDiv();
+    if (std::isnan(raw)) {
+        m_messages.exclamation(m_lang.text(kTextNoCountYet) + u' ' + m_lang.text(kTextKLeftAlone));
+        return;
+    }
     const double N = m_session.N;
     const double k = 2.0 / (raw - N);
     if (!std::isfinite(k)) {
         // No quotient: keep the k that stands and say why.
-        const QString why =
-            raw == N ? QStringLiteral("the raw count %1 equals the zero count N. Apply the 2 mV/V "
-                                      "reference signal to the input and press Set 2mVV again.")
-                           .arg(FormatGeneral(raw))
-                     : QStringLiteral("the zero count N is not a number. Press SetNula with the "
-                                      "input shorted first.");
-        m_messages.exclamation(QStringLiteral("Set 2mVV: k cannot be computed: ") + why +
-                               QStringLiteral(" k is left unchanged."));
+        m_messages.exclamation(m_lang.text(kTextCountEqualsN).arg(FormatGeneral(raw)) + u' ' +
+                               m_lang.text(kTextKLeftAlone));
         return;
     }
     m_session.k = k;
@@ -119,18 +122,32 @@ void fraQORSETUP::LoadDef() {
 }
 
 void fraQORSETUP::Save() {
-    const double N = ValDot(m_txtskN->text().trimmed());
-    const double k = ValDot(m_txtskK->text().trimmed());
-    // A value a single cannot hold would land in the device as infinity.
-    const std::pair<QLineEdit*, double> fields[] = {{m_txtskN, N}, {m_txtskK, k}};
-    for (const auto& [f, v] : fields) {
-        if (!fitsSingle(v)) {
-            m_messages.critical(QStringLiteral("%1 does not fit a 4-byte number; nothing was "
-                                               "written to the device.")
-                                    .arg(f->text().trimmed()));
-            f->setFocus();
+    // Text that is no number is refused, not written as 0; a value a single
+    // cannot hold would land in the device as infinity.
+    double values[2] = {};
+    QLineEdit* const fields[2] = {m_txtskN, m_txtskK};
+    for (int i = 0; i < 2; ++i) {
+        const QString text = fields[i]->text().trimmed();
+        const std::optional<double> v = ReadTypedNumber(text);
+        if (!v || !fitsSingle(*v)) {
+            m_messages.critical(m_lang.text(v ? kTextOutOfRange : kTextNotANumber).arg(text));
+            fields[i]->setFocus();
             return;
         }
+        values[i] = *v;
+    }
+    const auto [N, k] = values;
+    if (!m_messages.confirm(m_lang.text(kTextAskWriteConstants)
+                                .arg(m_txtskN->text().trimmed(), m_txtskK->text().trimmed())))
+        return;
+    // Navigation off for the whole of it: a close waits until the device is read back.
+    m_actions.disableNavigation();
+    QString error;
+    const QString backup = m_actions.backUpConstants(error);
+    if (backup.isEmpty()) {
+        m_actions.enableNavigation();
+        m_messages.critical(m_lang.text(kTextConstantsNotSaved).arg(error));
+        return;
     }
     m_actions.stopLive();
     m_clock.delay(200);
@@ -141,6 +158,8 @@ void fraQORSETUP::Save() {
     ResetDevice(m_actions, m_clock, m_lang);
     m_actions.readAll();
     m_actions.startLive();
+    m_actions.enableNavigation();
+    m_messages.information(m_lang.text(kTextConstantsSaved).arg(backup));
 }
 
 void fraQORSETUP::Reset() {

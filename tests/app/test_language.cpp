@@ -2,6 +2,7 @@
 
 #include <QTemporaryDir>
 #include <QtTest>
+#include <algorithm>
 
 using namespace qm;
 
@@ -18,15 +19,13 @@ class TestLanguage : public QObject {
         QTest::addColumn<Entries>("expected");
         QTest::newRow("windows-1250 Czech") << QByteArray("charset=238\r\n3=Zp\xEC"
                                                           "t\r\n005= Dal\x9A\xED\r\n")
-                                            << 238
-                                            << Entries{{3, "Zpět"}, {5, " Další"}};
+                                            << 238 << Entries{{3, "Zpět"}, {5, " Další"}};
         QTest::newRow("upper-case charset is not an entry")
             << QByteArray("CHARSET=204\r\n1=\xCF\xF0\xE8\r\n") << 204 << Entries{{1, "При"}};
         QTest::newRow("no charset line")
             << QByteArray("1=Vyberte port\r\n") << 238 << Entries{{1, "Vyberte port"}};
-        QTest::newRow("numbers and further =")
-            << QByteArray("12=A=B\r\n100=x\r\n0=x\r\n007=x\r\n") << 238
-            << Entries{{12, "A=B"}, {7, "x"}};
+        QTest::newRow("numbers and further =") << QByteArray("12=A=B\r\n100=x\r\n0=x\r\n007=x\r\n")
+                                               << 238 << Entries{{12, "A=B"}, {7, "x"}};
         QTest::newRow("later line wins")
             << QByteArray("4=one\r\n4=two\r\n") << 238 << Entries{{4, "two"}};
     }
@@ -41,7 +40,7 @@ class TestLanguage : public QObject {
         f.close();
         LangTable table;
         QCOMPARE(LoadLanguage(path, table), charset);
-        for (int n = 1; n <= LangTable::kSize; ++n)
+        for (int n = 1; n <= LangTable::kOriginal; ++n)
             QCOMPARE(table.text(n), expected.value(n));
     }
 
@@ -55,10 +54,50 @@ class TestLanguage : public QObject {
         QFETCH(QString, file);
         LangTable table;
         QCOMPARE(LoadLanguage(QStringLiteral(QM_LANG_DIR "/") + file, table), 238);
-        for (int n : {1,  2,  3,  4,  5,  9,  10, 11, 12, 13, 14, 15, 16, 19, 22, 23, 24, 25, 29, 30,
-                      31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 47, 49, 50, 51, 52,
-                      53, 54, 55, 56, 60, 61, 62, 63, 66, 67, 68, 69, 71, 72, 75, 76, 77, 80, 81})
+        for (int n :
+             {1,  2,  3,  4,  5,  9,  10, 11, 12, 13, 14, 15, 16, 19, 22, 23, 24, 25, 29, 30,
+              31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 47, 49, 50, 51, 52, 53,
+              54, 55, 56, 60, 61, 62, 63, 66, 67, 68, 69, 71, 72, 75, 76, 77, 80, 81})
             QVERIFY2(!table.text(n).trimmed().isEmpty(), qPrintable(QString::number(n)));
+        // The texts added since are in the file (not the English fallback), with
+        // the placeholders of the built-in text.
+        LanguageFile raw;
+        LoadLanguage(QStringLiteral(QM_LANG_DIR "/") + file, table, &raw);
+        for (int n = kTextClosesAfterWrite; n <= kTextPortNotOpen; ++n) {
+            if (BuiltInText(n).isEmpty()) continue;
+            QVERIFY2(std::any_of(raw.entries.begin(), raw.entries.end(),
+                                 [n](const auto& e) { return e.first == n; }),
+                     qPrintable(QString::number(n)));
+            for (const char* p : {"%1", "%2"})
+                QCOMPARE(table.text(n).contains(QLatin1String(p)),
+                         BuiltInText(n).contains(QLatin1String(p)));
+        }
+        if (file == "qm07r.lang") QCOMPARE(table.text(kTextYes), QStringLiteral("Ano"));
+    }
+
+    // Language files are decoded with our own tables, whatever the platform's codecs.
+    void codePages_data() {
+        QTest::addColumn<int>("charset");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("1250") << 238 << QByteArray("Zp\xECt") << QStringLiteral("Zpět");
+        QTest::newRow("1251") << 204 << QByteArray("\xC4\xE0") << QStringLiteral("Да");
+        QTest::newRow("1252") << 0 << QByteArray("\xC9t\xE9") << QStringLiteral("Été");
+        QTest::newRow("1253") << 161 << QByteArray("\xCD\xE1\xE9") << QStringLiteral("Ναι");
+        QTest::newRow("1254") << 162 << QByteArray("\xDDptal") << QStringLiteral("İptal");
+        QTest::newRow("1255") << 177 << QByteArray("\xEB\xEF") << QStringLiteral("כן");
+        QTest::newRow("1256") << 178 << QByteArray("\xE4\xDA\xE3") << QStringLiteral("نعم");
+        QTest::newRow("1257") << 186 << QByteArray("J\xE2") << QStringLiteral("Jā");
+        QTest::newRow("874") << 222 << QByteArray("\xE3\xAA\xE8") << QStringLiteral("ใช่");
+        QTest::newRow("unknown: 1252") << 200 << QByteArray("\x80") << QStringLiteral("€");
+    }
+    void codePages() {
+        QFETCH(int, charset);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        LangTable table;
+        FillLanguageTable(ParseLanguage("5=" + bytes + "\r\n"), charset, table);
+        QCOMPARE(table.text(5), text);
     }
 
     void missingFileLeavesTableAlone() {

@@ -69,7 +69,7 @@ class TestRunScript : public QObject {
         const QByteArray out = QFile::encodeName(m_dir.path());
         writeExecutable(path(QStringLiteral("build/bin/qm07-calibrator")),
                         "#!/bin/sh\n"
-                        "printf '%s\\n' \"$QM07_PORT_COM3\" > '" +
+                        "printf '%s %s\\n' \"$QM07_COMPORT\" \"$QM07_PORT_COM3\" > '" +
                             out +
                             "/port'\n"
                             "printf '%s\\n' \"$*\" > '" +
@@ -86,7 +86,7 @@ class TestRunScript : public QObject {
         const QString link = path(QStringLiteral("cache/qm07-calibrator/qm07r-pty"));
         QVERIFY(p->readAllStandardOutput().contains(
             QStringLiteral("the simulated QM-07R is on COM3 (%1)").arg(link).toLocal8Bit()));
-        QCOMPARE(readFile("port"), QFile::encodeName(link));
+        QCOMPARE(readFile("port"), "3 " + QFile::encodeName(link)); // selected, mapped
         QCOMPARE(readFile("args"), QByteArray("savant"));
         const QJsonObject read = QJsonDocument::fromJson(readFile("read.json")).object();
         QVERIFY2(read.value(QStringLiteral("ident")).toString().startsWith(u"QM"),

@@ -248,7 +248,8 @@ class TestCurve : public QObject {
         auto row = [](const char* name, DialogCase c) { QTest::newRow(name) << c; };
         const float cancelled = ReferenceInput::kCancelled;
         row("comma in the value", {false, "2,75", Enter, 0.25f, 2.75f});
-        row("letters in the signal: 0", {true, "abc", Enter, 0, 7});
+        row("letters in the signal", {true, "abc", Enter, 0.25f, cancelled, true});
+        row("a blank inside the value", {false, "12 34", Enter, 0.25f, cancelled, true});
         row("Esc keeps the signal", {true, "9", Escape, 0.25f, cancelled});
         row("cancel button", {true, "9", CancelButton, 0.25f, cancelled});
         row("double-click refills", {true, "42", RefillThenEnter, 0.25f, 7});
@@ -258,7 +259,8 @@ class TestCurve : public QObject {
     void dialogAnswers() {
         QFETCH(DialogCase, c);
         ScriptedMessages sink;
-        frmQORCalibInputBox dlg(sink);
+        const LangTable lang;
+        frmQORCalibInputBox dlg(sink, lang);
         runDialog(dlg, c.signalFocus, [&] {
             QCOMPARE(dlg.txtCalBod(0)->text(), QStringLiteral("    0.25000"));
             QCOMPARE(dlg.txtCalBod(1)->text(), QStringLiteral("   7.000"));

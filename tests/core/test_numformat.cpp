@@ -52,8 +52,8 @@ class TestNumFormat : public QObject {
         row("empty mask is general", {Mask, "", 2.5, "2.5"});
 
         row("live signal", {Right, "###0.0000", 1.0, "   1.0000"});
-        row("too wide keeps the end", {Right, "#######0", 123456789.0, "23456789"});
-        row("too wide loses the sign", {Right, "0.000000", -1.5, "1.500000"});
+        row("too wide widens the field", {Right, "#######0", 123456789.0, "123456789"});
+        row("too wide keeps the sign", {Right, "0.000000", -1.5, "-1.500000"});
         row("backslashes take no room", {Right, "##0\\%", 20.0, " 20%"});
 
         row("mid-scale count", {General, "", 8388608.0, "8388608"});

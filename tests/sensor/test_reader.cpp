@@ -47,7 +47,7 @@ class TestReader : public QObject {
     void undecodableBlock_data() {
         QTest::addColumn<int>("block");
         QTest::addColumn<bool>("tag");
-        QTest::addColumn<int>("answer"); // 0: no message sink
+        QTest::addColumn<int>("answer"); // 0: no message sink, -1: the default button
         QTest::addColumn<QStringList>("asked");
         QTest::addColumn<int>("points");
         QTest::newRow("empty store, good iTag")
@@ -56,6 +56,9 @@ class TestReader : public QObject {
         QTest::newRow("store, yes") << 0x80 << false << int(MsgYes) << QStringList{"T76"} << 2;
         QTest::newRow("iTag, yes") << 0x00 << true << int(MsgYes) << QStringList{"T77"} << 2;
         QTest::newRow("iTag, no sink") << 0x00 << true << 0 << QStringList{} << 0;
+        QTest::newRow("store, default: No") << 0x80 << false << -1 << QStringList{"T76"} << 0;
+        QTest::newRow("store, retry reads again")
+            << 0x80 << false << int(MsgRetry) << QStringList{"T76", "T76"} << 0;
     }
     void undecodableBlock() {
         QFETCH(int, block);
@@ -64,7 +67,7 @@ class TestReader : public QObject {
         Rig rig(tag);
         const QByteArray image = QByteArray("FSN\x01", 4) + QByteArray(252, '\0'); // no "KRI"
         rig.device.setBlock(block, block == 0x80 && tag ? QByteArray(256, '\0') : image);
-        rig.messages.answer(MsgButton(answer));
+        if (answer > 0) rig.messages.answer(MsgButton(answer));
         if (!answer) rig.ctx.messages = nullptr;
         QCOMPARE(rig.read(), 1);
         QTEST(rig.messages.texts(), "asked");

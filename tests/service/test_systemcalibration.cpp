@@ -35,6 +35,12 @@ class Recorder final : public ServiceActions, public Clock {
         log << "write";
         return true;
     }
+    QString backupError; // set: the backup fails
+    QString backUpConstants(QString& error) override {
+        log << "backup";
+        error = backupError;
+        return backupError.isEmpty() ? QStringLiteral("/backups/device-90.bin") : QString();
+    }
     void sendReset() override { log << "$00X"; }
     void readAll() override { log << "readAll"; }
 
@@ -79,7 +85,8 @@ class TestSystemCalibration : public QObject {
         row("below N", 8388608, 8388508, "8388608 -2.000000 E-02", -0.02, "");
         // No quotient: k stays as it stands and the user is told why.
         row("raw equals N", 8388608, 8388608, "8388608 0,001544225", 1e-6, "equals the zero count");
-        row("N not a number", std::nan(""), 1, "NaN 0,001544225", 1e-6, "N is not a number");
+        row("no reading yet", std::nan(""), std::nan(""), "8388500 0,001544225", 1e-6,
+            "no valid raw count");
     }
     void setNulaThenSet2mVV() {
         QFETCH(double, zero);
@@ -94,34 +101,42 @@ class TestSystemCalibration : public QObject {
         f.device.raw = raw;
         f.click(f.panel.cmdSKSetGain());
         QCOMPARE(f.panel.txtskN()->text() + ' ' + f.panel.txtskK()->text(), fields);
-        QCOMPARE(f.session.N, zero);
+        QCOMPARE(f.session.N, std::isnan(zero) ? 0.0 : zero); // no reading: N kept
         QCOMPARE(f.session.k, k);
         QVERIFY(f.device.log.isEmpty());
-        QCOMPARE(f.messages.count(), warning.isEmpty() ? 0 : 1);
+        QCOMPARE(f.messages.isEmpty(), warning.isEmpty());
         if (!warning.isEmpty()) QVERIFY(f.messages.last().text.contains(warning));
     }
 
-    // Zápis writes both constants, resets, reads back and goes live again; a
-    // constant a 4-byte number cannot hold is refused. No text: DEF! first.
+    // Zápis asks, backs the constants up, writes both, resets, reads back and
+    // goes live again; text that is no number or that a 4-byte number cannot
+    // hold is refused, and so is a write without a backup. No text: DEF! first.
     void save_data() {
         QTest::addColumn<QString>("nText");
         QTest::addColumn<QString>("kText");
+        QTest::addColumn<QString>("backupError");
         QTest::addColumn<QList<double>>("written");
-        auto row = [](const char* name, const char* n, const char* k, QList<double> written) {
-            QTest::newRow(name) << QString(n) << QString(k) << written;
+        auto row = [](const char* name, const char* n, const char* k, QList<double> written,
+                      const char* backupError = "") {
+            QTest::newRow(name) << QString(n) << QString(k) << QString(backupError) << written;
         };
         row("DEF!", nullptr, nullptr, {8388608, 4.6476e-07});
         row("comma", "8388500", "0,001544225", {8388500, 0.001544225});
         row("point, blanks around", " 8388500 ", "0.001544225", {8388500, 0.001544225});
-        row("blanks inside", "8 388 500", "4,64760 E-7", {8388500, 4.6476e-7});
-        row("not a number is 0", "abc", "", {0, 0});
+        row("blank before the exponent", "8388500", "4,64760 E-7", {8388500, 4.6476e-7});
+        row("blanks inside: refused", "8 388 500", "4,64760 E-7", {});
+        row("not a number: refused", "8388500", "abc", {});
         row("beyond a single: nothing", "8388500", "1E39", {});
+        row("no backup: nothing", "8388500", "0.001", {}, "the disk is full");
     }
     void save() {
         QFETCH(QString, nText);
         QFETCH(QString, kText);
+        QFETCH(QString, backupError);
         QFETCH(QList<double>, written);
         Fixture f;
+        f.device.backupError = backupError;
+        f.messages.answerYes(); // write them?
         f.session.k = 6;
         if (nText.isNull()) {
             f.click(f.panel.cmdLoadDef());
@@ -135,14 +150,26 @@ class TestSystemCalibration : public QObject {
         QVERIFY(f.device.log.isEmpty());
         f.click(f.panel.cmdSKSave());
         QCOMPARE(f.device.written, written);
-        if (written.isEmpty()) {
+        if (!backupError.isEmpty()) {
+            QCOMPARE(f.device.log,
+                     QStringList({"disableNavigation", "backup", "enableNavigation"}));
+            QVERIFY(f.messages.last().text.contains(backupError));
+        } else if (written.isEmpty()) {
             QVERIFY(f.device.log.isEmpty());
-            QVERIFY(f.messages.last().text.contains(kText));
+            QVERIFY(f.messages.last().text.contains(kText.contains(u"1E")  ? kText
+                                                    : nText.contains(u' ') ? nText
+                                                                           : kText));
             QCOMPARE(f.messages.last().icon, MsgIcon::Critical);
         } else {
-            QCOMPARE(f.device.log, QStringList({"stopLive", "delay 200", "status ", "write",
-                                                "delay 100", "hideStatus"}) +
-                                       kResetSequence + QStringList({"readAll", "startLive"}));
+            QCOMPARE(f.device.log,
+                     QStringList({"disableNavigation", "backup", "stopLive", "delay 200", "status ",
+                                  "write", "delay 100", "hideStatus"}) +
+                         kResetSequence +
+                         QStringList({"readAll", "startLive", "enableNavigation"}));
+            QCOMPARE(f.messages.texts().first(), f.lang.text(kTextAskWriteConstants)
+                                                     .arg(f.panel.txtskN()->text().trimmed(),
+                                                          f.panel.txtskK()->text().trimmed()));
+            QVERIFY(f.messages.last().text.contains(QStringLiteral("/backups/device-90.bin")));
         }
     }
 

@@ -1,0 +1,83 @@
+// What the window says after a write of the sensor's memory, and the way back
+// after a write that stopped midway.
+#include "app/frmQORCalibration.h"
+
+#include "core/messages.h"
+#include "sensor/backup.h"
+#include "sensor/restoreblock.h"
+
+#include <QFile>
+#include <QLabel>
+
+namespace qm {
+
+namespace {
+
+// The byte a failed write stopped at, and why, from WriteConfigBlock's result.
+int stoppedAt(int w) {
+    if (w == kWritePortClosed) return 0;
+    return w <= -kWriteWrongEcho ? -w - kWriteWrongEcho : -w;
+}
+
+} // namespace
+
+WriteProgress frmQORCalibration::writeProgress() {
+    return [this, last = -1](int p, int n) mutable {
+        const int percent = n > 0 ? p * 100 / n : 0;
+        if (percent == last) return;
+        last = percent;
+        QString text = m_lang.text(52) + QStringLiteral(" %1 %").arg(percent);
+        if (m_closeRequested) text += u'\n' + m_lang.text(kTextClosesAfterWrite);
+        lblStatus->setText(text);
+    };
+}
+
+void frmQORCalibration::reportSave(int result, const SaveReport& r) {
+    MessageSink& messages = m_services.messages;
+    const QString saved = m_lang.text(kTextBackupSaved).arg(r.backupPath);
+    if (!r.backupError.isEmpty()) {
+        messages.critical(m_lang.text(kTextNoBackup).arg(r.backupError));
+    } else if (result == kSaveWriteFailed) {
+        offerRestore(r);
+    } else if (result == kSaveWritten && r.readBack == ReadBack::Differs) {
+        messages.critical(m_lang.text(kTextReadBackDiffers).arg(r.firstDifference) + u'\n' + saved);
+    } else if (result == kSaveWritten && r.readBack == ReadBack::Missing) {
+        messages.critical(m_lang.text(kTextReadBackMissing) + u'\n' + saved);
+    }
+}
+
+void frmQORCalibration::offerRestore(const SaveReport& r) {
+    const int w = r.writeResult;
+    const QString why = m_lang.text(w == kWritePortClosed   ? kTextPortNotOpen
+                                    : w <= -kWriteWrongEcho ? kTextWrongEcho
+                                                            : kTextNoEcho);
+    const QString text = withCode(m_lang.text(47), w) + u'\n' +
+                         m_lang.text(kTextWriteStopped).arg(stoppedAt(w)).arg(why) + u'\n' +
+                         m_lang.text(kTextBackupSaved).arg(r.backupPath) + QStringLiteral("\n\n") +
+                         m_lang.text(kTextOfferRestore);
+    MessageSink& messages = m_services.messages;
+    if (messages.show({text, MsgIcon::Critical, MsgYes | MsgNo, MsgYes}) != MsgYes) return;
+
+    QFile f(r.backupPath);
+    const QByteArray backup = f.open(QIODevice::ReadOnly) ? f.read(kBlockBytes + 1) : QByteArray();
+    const int block = BlockFromBackupName(r.backupPath);
+    DisableNavigation();
+    showStatus(true);
+    const RestoreResult back = block < 0
+                                   ? RestoreResult{kRestoreNotABlock}
+                                   : RestoreBlock(m_layer, m_services.clock, m_layer.CurrentPort,
+                                                  block / 32, backup, writeProgress());
+    showStatus(false);
+    EnableNavigation();
+    if (back.ok()) {
+        messages.information(m_lang.text(kTextRestored));
+        return;
+    }
+    const QString reason = back.writeResult != 0 ? withCode(m_lang.text(47), back.writeResult)
+                           : !back.readBack
+                               ? m_lang.text(kTextReadBackMissing)
+                               : m_lang.text(kTextReadBackDiffers).arg(back.firstDifference);
+    messages.critical(m_lang.text(kTextRestoreFailed).arg(reason, r.backupPath));
+}
+
+} // namespace qm

@@ -1,0 +1,61 @@
+// The English wording of the texts added beyond the original set, for
+// language files that do not carry them yet.
+#include "core/langtable.h"
+
+namespace qm {
+
+namespace {
+struct Entry {
+    int n;
+    const char* text;
+};
+constexpr Entry kTexts[] = {
+    {kTextClosesAfterWrite, "Writing the memory: the window closes when the write is complete "
+                            "and checked."},
+    {kTextWriteStopped, "The write stopped at byte %1: %2. The memory now holds part of the new "
+                        "configuration and part of the old one: it is incomplete."},
+    {kTextOfferRestore, "Write the backup back now, so that the memory holds what it held "
+                        "before?"},
+    {kTextRestored, "The backup was written back and checked: the memory holds what it held "
+                    "before."},
+    {kTextRestoreFailed, "The backup could not be written back (%1). The memory is still "
+                         "incomplete; restore it later with: qm07ctl restore %2"},
+    {kTextNoReading, "There is no valid reading from the device (the display shows -----), so "
+                     "nothing was captured. Check the cable and the device and capture again."},
+    {kTextNotANumber, "\"%1\" is not a number."},
+    {kTextAskWriteConstants, "Write the zero count N = %1 and the multiplier k = %2 into the "
+                             "QM-07R?"},
+    {kTextConstantsSaved, "The constants N and k as the device held them were saved to %1."},
+    {kTextConstantsNotSaved, "Nothing was written: the constants N and k could not be saved "
+                             "first (%1)."},
+    {kTextDiscardPoints, "The captured points are not stored in the sensor yet. Discard them?"},
+    {kTextYes, "Yes"},
+    {kTextNo, "No"},
+    {kTextCancel, "Cancel"},
+    {kTextRetry, "Retry"},
+    {kTextBackupSaved, "The previous contents were saved to %1."},
+    {kTextNoBackup, "Nothing was written: the memory could not be saved first (%1)."},
+    {kTextReadBackDiffers, "The memory does not hold what was written (first difference at "
+                           "byte %1)."},
+    {kTextReadBackMissing, "The memory could not be read back after writing, so the write is "
+                           "not confirmed."},
+    {kTextOutOfRange, "The number %1 is out of range (at most ±3.4E+38)."},
+    {kTextDialogTitle, "Edit"},
+    {kTextNoCountYet, "There is no valid raw count from the device yet."},
+    {kTextCountEqualsN, "Set 2mVV: k cannot be computed: the raw count %1 equals the zero count "
+                        "N. Apply the 2 mV/V reference signal to the input and press Set 2mVV "
+                        "again."},
+    {kTextKLeftAlone, "k is left unchanged."},
+    {kTextNoEcho, "the device did not answer"},
+    {kTextWrongEcho, "the device answered with another value"},
+    {kTextPortNotOpen, "the port was not open"},
+};
+} // namespace
+
+QString BuiltInText(int n) {
+    for (const Entry& e : kTexts)
+        if (e.n == n) return QString::fromUtf8(e.text);
+    return {};
+}
+
+} // namespace qm

@@ -1,0 +1,48 @@
+#include "sensor/constantsbackup.h"
+
+#include "device/protocol.h"
+
+#include <QRegularExpression>
+
+namespace qm {
+
+namespace {
+const QString kSerial = QStringLiteral("device");
+}
+
+bool IsConstantsBackupName(const QString& fileName) {
+    static const QRegularExpression name(QStringLiteral("-90-\\d{8}-\\d{6}(-\\d+)?\\.bin$"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    return name.match(fileName).hasMatch();
+}
+
+BackupResult BackUpConstants(SerialLayer& layer, Clock& clock, int port, const QString& folder) {
+    QByteArray bytes;
+    for (int i = 0; i < kConstantsBytes; ++i) {
+        const int b =
+            EERead(layer, clock, port, kDeviceAddress, kConstantsAddress + i, kEETimeoutMs);
+        if (b < 0) {
+            BackupResult r;
+            r.error =
+                QStringLiteral("byte 0x%1 could not be read").arg(kConstantsAddress + i, 0, 16);
+            return r;
+        }
+        bytes.append(static_cast<char>(b));
+    }
+    return WriteBackupFile(folder.isEmpty() ? DefaultBackupFolder() : folder, kSerial,
+                           kConstantsAddress, bytes, clock.now());
+}
+
+int RestoreConstants(SerialLayer& layer, Clock& clock, int port, const QByteArray& bytes) {
+    if (bytes.size() != kConstantsBytes) return -1;
+    for (int i = 0; i < kConstantsBytes; ++i)
+        EEWrite(layer, clock, port, kDeviceAddress, kConstantsAddress + i,
+                static_cast<uint8_t>(bytes[i]), kEETimeoutMs);
+    for (int i = 0; i < kConstantsBytes; ++i)
+        if (EERead(layer, clock, port, kDeviceAddress, kConstantsAddress + i, kEETimeoutMs) !=
+            static_cast<uint8_t>(bytes[i]))
+            return i + 1;
+    return 0;
+}
+
+} // namespace qm

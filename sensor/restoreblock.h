@@ -1,0 +1,22 @@
+#pragma once
+// Putting a backup back right after a write that stopped midway: all 256
+// bytes written into their block, the block read back and compared.
+#include "device/protocol.h"
+
+#include <QByteArray>
+
+namespace qm {
+
+struct RestoreResult {
+    int writeResult = 0;     // WriteConfigBlock's; kRestoreNotABlock for a file of another size
+    bool readBack = false;   // the block arrived when read back
+    int firstDifference = 0; // 1-based; 0 when the block holds the backup
+    bool ok() const { return writeResult == 0 && readBack && firstDifference == 0; }
+};
+
+inline constexpr int kRestoreNotABlock = -30000;
+
+RestoreResult RestoreBlock(SerialLayer& layer, Clock& clock, int port, int group,
+                           const QByteArray& backup, const WriteProgress& progress = {});
+
+} // namespace qm

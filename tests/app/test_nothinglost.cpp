@@ -1,0 +1,247 @@
+// Nothing lost at the window: a close waits for the write, a device that
+// stops answering is never captured, wide values keep their sign and digits,
+// a write that stopped midway offers the backup back.
+#include "windowharness.h"
+
+#include "calibration/curvepage.h"
+#include "calibration/inputbox.h"
+#include "core/hex.h"
+#include "core/numformat.h"
+#include "sensor/constantsbackup.h"
+#include "support/files.h"
+#include "support/referencedialog.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTimer>
+#include <QtTest>
+
+using namespace qm;
+
+namespace {
+
+int writesSent(const WindowHarness& h) {
+    int n = 0;
+    for (const QByteArray& r : h.sent.requests())
+        n += r.startsWith("$00KW");
+    return n;
+}
+
+// Presses Enter in the dialog of the next Edit without typing.
+void confirmUnchanged(frmQORCalibInputBox& box) {
+    QTimer::singleShot(0, &box, [&box] { QTest::keyClick(box.txtCalBod(1), Qt::Key_Return); });
+}
+
+} // namespace
+
+class TestNothingLost : public QObject {
+    Q_OBJECT
+  private slots:
+    // Closed halfway through the last write: the window says it is writing
+    // and ends only when the block is written, reset and read back.
+    void closeDuringWriteWaitsForTheBlock() {
+        WindowHarness h;
+        h.useShippedLanguage();
+        frmQORCalibration& w = h.openAt(3);
+        h.clock.setRunsEvents(true);
+        int writesAtEnd = -1;
+        QString status;
+        connect(&w, &frmQORCalibration::programEnded, [&] { writesAtEnd = writesSent(h); });
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, [&] {
+            if (writesSent(h) < 60 || !status.isEmpty()) return;
+            status = h.text("lblStatus");
+            w.close();
+        });
+        closer.start(0);
+        h.sent.clear();
+        h.clickNext();
+        const int percent = status.section(u' ', -2, -2).toInt();
+        QVERIFY2(status.startsWith(h.lang(52)) && percent > 0 && percent < 100, qPrintable(status));
+        QCOMPARE(writesAtEnd, writesSent(h));
+        QVERIFY(h.sent.requests().lastIndexOf("$00X") > h.sent.requests().lastIndexOf("$00KB00"));
+        QCOMPARE(h.messages.texts().value(0).section(u'\n', 0, 0), h.lang(56));
+        QVERIFY(w.ended() && !w.isVisible());
+    }
+
+    // A device that stops answering, or whose reply breaks the relation of
+    // count and signal, shows "-----" everywhere and cannot be captured.
+    void noReadingIsNeverCaptured_data() {
+        QTest::addColumn<bool>("silent");
+        QTest::newRow("unplugged") << true;
+        QTest::newRow("count and signal disagree") << false;
+    }
+    void noReadingIsNeverCaptured() {
+        QFETCH(bool, silent);
+        WindowHarness h;
+        h.useShippedLanguage();
+        frmQORCalibration& w = h.openAt(3);
+        w.tmrCasovac().stop();
+        h.device.setSignal(1.0);
+        h.tick();
+        h.tick();
+        QCOMPARE(h.text("lblSignal"), QStringLiteral("   1.0000"));
+        if (silent) {
+            h.device.setFaults({.silentAfter = h.device.requestCount()});
+        } else {
+            QByteArray memory = h.device.memory(); // k doubled behind the window's back
+            memory.replace(0x94, 4, QByteArray::fromHex(SingleToHex(9.295202E-07f).toLatin1()));
+            h.device.setMemory(memory);
+        }
+        h.tick();
+        h.tick();
+        for (const char* label : {"lblSignal", "lblSignalDIV", "lblSignalDISP"})
+            QCOMPARE(h.text(label), QStringLiteral("-----"));
+        bool dialogShown = false;
+        QTimer::singleShot(0, &w.inputBox(), [&] {
+            dialogShown = w.inputBox().isVisible();
+            if (dialogShown) w.inputBox().reject();
+        });
+        const int points = w.curve().KrivkaCount();
+        h.messages.clear();
+        QTest::keyClick(&w, Qt::Key_F5);
+        QVERIFY(!dialogShown);
+        QCOMPARE(h.messages.texts(), QStringList{h.lang(kTextNoReading)});
+        QCOMPARE(w.curve().KrivkaCount(), points);
+    }
+
+    // Wider than the mask: the field widens; Edit + OK untouched keeps the
+    // value bit for bit although the mask shows fewer digits.
+    void valuesKeepSignDigitsAndBits() {
+        QCOMPARE(KrivkaLine(0.5, -0.5, QStringLiteral("0.000000")),
+                 QStringLiteral("   0.50000  -0.500000"));
+        QCOMPARE(KrivkaLine(0.5, 123456789, QStringLiteral("###0.000")),
+                 QStringLiteral("   0.50000  123456789.000"));
+        WindowHarness h;
+        frmQORCalibration& w = h.openAt(3);
+        w.tmrCasovac().stop();
+        h.device.setSignal(0.75);
+        h.tick();
+        h.tick();
+        testing::AnswerReferenceDialog(w.inputBox(), QStringLiteral("-0,1234567"));
+        h.click("cmdSCAN");
+        auto* list = h.child<QListWidget>("lstKrivka");
+        const int row = w.curve().FindSignal(0.75);
+        QCOMPARE(w.curve().Krivka(row).value, double(-0.1234567f));
+        list->setCurrentRow(row - 1);
+        confirmUnchanged(w.inputBox());
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {},
+                           list->visualItemRect(list->item(row - 1)).center());
+        QCOMPARE(w.curve().Krivka(row).value, double(-0.1234567f));
+        QVERIFY(list->item(row - 1)->text().endsWith(u"-0.12"));
+    }
+
+    // A write that stops midway says so in words, names the backup and puts
+    // it back on Yes: the block then holds the backup, checked.
+    void failedWriteOffersTheBackup() {
+        WindowHarness h;
+        h.useShippedLanguage();
+        frmQORCalibration& w = h.openAt(3);
+        h.device.setFaults({.wrongEchoAt = 50});
+        h.messages.setOnShow([&](const Message& m) {
+            if (m.buttons & MsgYes) h.device.setFaults(SimFaults()); // the line is good again
+        });
+        h.messages.clear();
+        h.clickNext();
+        QVERIFY(w.ended());
+        QCOMPARE(h.messages.count(), 2);
+        const Message& asked = h.messages.shown().first();
+        const QStringList backups = QDir(h.backupFolder()).entryList({"*.bin"}, QDir::Files);
+        QCOMPARE(backups.size(), 1);
+        const QString path = QDir(h.backupFolder()).filePath(backups.first());
+        QVERIFY(asked.text.contains(h.lang(kTextWriteStopped).arg(50).arg(h.lang(kTextWrongEcho))));
+        QVERIFY(asked.text.contains(path));
+        QCOMPARE(asked.defaultButton, MsgYes);
+        QCOMPARE(h.messages.last().text, h.lang(kTextRestored));
+        QCOMPARE(h.device.block(DeviceModel::kTagBlock), testing::FileBytes(path));
+    }
+
+    // Esc, Cancel and Back with captured points not stored ask first, No the default.
+    void unstoredPointsAreNotDiscardedUnasked_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Esc") << "esc";
+        QTest::newRow("Cancel") << "cmdCancel";
+        QTest::newRow("Back") << "cmdBack";
+    }
+    void unstoredPointsAreNotDiscardedUnasked() {
+        QFETCH(QString, how);
+        WindowHarness h;
+        frmQORCalibration& w = h.openAt(3);
+        w.tmrCasovac().stop();
+        h.device.setSignal(0.75);
+        h.tick();
+        h.tick();
+        testing::AnswerReferenceDialog(w.inputBox(), QStringLiteral("7"));
+        h.click("cmdSCAN");
+        h.messages.clear();
+        auto leave = [&] {
+            if (how == "esc")
+                QTest::keyClick(&w, Qt::Key_Escape);
+            else
+                h.click(how.toLatin1().constData());
+        };
+        leave(); // answered with the default
+        QCOMPARE(h.messages.texts(), QStringList{h.lang(kTextDiscardPoints)});
+        QCOMPARE(h.messages.last().defaultButton, MsgNo);
+        QVERIFY(!w.ended());
+        h.expectPage(kCurvePage);
+        h.messages.answerYes();
+        leave();
+        QVERIFY(how == "cmdBack" ? w.WizardStep() == 2 : w.ended());
+    }
+
+    // Zápis asks first, refuses text that is no number, and saves N and k as
+    // the device held them; the file puts them back.
+    void constantsAreBackedUpBeforeZapis() {
+        WindowHarness h;
+        h.useShippedLanguage();
+        frmQORCalibration& w = h.openAt(3, QStringLiteral("savant"));
+        auto* n = h.child<QLineEdit>("txtskN");
+        auto* k = h.child<QLineEdit>("txtskK");
+        const QByteArray before = h.device.memory().mid(0x90, 8);
+        k->setText(QStringLiteral("abc"));
+        h.messages.clear();
+        h.click("cmdSKSave");
+        QCOMPARE(h.messages.texts(), QStringList{h.lang(kTextNotANumber).arg("abc")});
+        k->setText(QStringLiteral("0,002"));
+        n->setText(QStringLiteral("100"));
+        h.messages.clear();
+        h.click("cmdSKSave"); // the default answer: No
+        QCOMPARE(h.messages.last().defaultButton, MsgNo);
+        QCOMPARE(h.device.memory().mid(0x90, 8), before);
+        h.messages.answerYes();
+        h.click("cmdSKSave");
+        QCOMPARE(h.device.memory().mid(0x94, 4),
+                 QByteArray::fromHex(SingleToHex(0.002f).toLatin1()));
+        const QStringList files = QDir(h.backupFolder()).entryList({"device-90-*.bin"});
+        QCOMPARE(files.size(), 1);
+        const QString path = QDir(h.backupFolder()).filePath(files.first());
+        QCOMPARE(testing::FileBytes(path), before);
+        QVERIFY(h.messages.last().text.contains(path));
+        QCOMPARE(RestoreConstants(w.serial(), h.clock, 3, testing::FileBytes(path)), 0);
+        QCOMPARE(h.device.memory().mid(0x90, 8), before);
+    }
+
+    // No folder for the backup: nothing is written, the curve page stays.
+    void noBackupFolderKeepsTheCurve() {
+        WindowHarness h;
+        h.useShippedLanguage();
+        frmQORCalibration& w = h.openAt(3);
+        const QString blocker = testing::WriteFileBytes(h.dir.filePath("file"), "x");
+        qputenv("XDG_DATA_HOME", (blocker + "/data").toLocal8Bit());
+        const QByteArray before = h.device.block(DeviceModel::kTagBlock);
+        h.messages.clear();
+        h.clickNext();
+        QVERIFY(!w.ended());
+        h.expectPage(kCurvePage);
+        QCOMPARE(h.messages.count(), 1);
+        QVERIFY(h.messages.last().text.startsWith(h.lang(kTextNoBackup).section(u'(', 0, 0)));
+        QCOMPARE(h.device.block(DeviceModel::kTagBlock), before);
+        qputenv("XDG_DATA_HOME", h.dir.filePath(QStringLiteral("data")).toLocal8Bit());
+        h.clickNext();
+        QVERIFY(w.ended());
+    }
+};
+
+QTEST_MAIN(TestNothingLost)
+#include "test_nothinglost.moc"
