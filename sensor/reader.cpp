@@ -1,5 +1,6 @@
 #include "sensor/reader.h"
 
+#include "core/hex.h"
 #include "core/messages.h"
 #include "core/numformat.h"
 #include "device/protocol.h"
@@ -24,14 +25,19 @@ bool askForDefaults(ReadContext& ctx, int textNo) {
     return ctx.messages->show(m) == MsgYes;
 }
 
+void noteFailed(QString* failed, const QString& exchange) {
+    if (failed && failed->isEmpty()) *failed = exchange;
+}
+
 // Reads one block into the session's MemoryImage and decodes it into rec. A
 // block that did not arrive is not decoded: the record is emptied and
 // MemoryImage cleared, so stale bytes are neither shown as the sensor's nor
 // able to make a later save look unchanged.
-int readBlock(ReadContext& ctx, SensorSession& s, SensorRecord& rec, int group) {
+int readBlock(ReadContext& ctx, SensorSession& s, SensorRecord& rec, int group, QString* failed) {
     QByteArray image;
     if (ReadConfigBlock(ctx.layer, ctx.clock, ctx.port, image, kDeviceAddress, group, 0) !=
         kBlockRead) {
+        noteFailed(failed, QStringLiteral("block 0x%1 (KB)").arg(HexN(BlockNumber(group, 0), 2)));
         s.MemoryImage.clear();
         rec = SensorRecord{};
         rec.MemGroup = group;
@@ -62,7 +68,7 @@ QStringList FormatListFor(int digits) {
             QStringLiteral("99.999"), QStringLiteral("9.9999"), QStringLiteral("0.99999")};
 }
 
-int ReadQM07(ReadContext& ctx, SensorSession& s, QString* ident) {
+int ReadQM07(ReadContext& ctx, SensorSession& s, QString* ident, QString* failed) {
     ReadUi& ui = ctx.ui;
     ui.showStatus(true);
     ui.setStatusText(lang(ctx, 30));
@@ -91,13 +97,17 @@ int ReadQM07(ReadContext& ctx, SensorSession& s, QString* ident) {
     const int digits =
         EERead(ctx.layer, ctx.clock, ctx.port, kDeviceAddress, kAddrDisplayDigits, kEETimeoutMs);
     ui.setStatusText(progress + QStringLiteral(" 15%"));
+    if (digits < 0) noteFailed(failed, QStringLiteral("the display digits (ER 20)"));
     s.DisplayDigits = digits == 6 ? 6 : 5;
     ui.setFormatList(s.DisplayDigits);
     ui.setStatusText(progress + FormatMask(20, QStringLiteral("##0")) + QStringLiteral("%"));
-    const double n =
-        EEReadSingle(ctx.layer, ctx.clock, ctx.port, kDeviceAddress, kAddrZeroCount, kEETimeoutMs);
-    const double k =
-        EEReadSingle(ctx.layer, ctx.clock, ctx.port, kDeviceAddress, kAddrMultiplier, kEETimeoutMs);
+    bool nRead = false, kRead = false;
+    const double n = EEReadSingle(ctx.layer, ctx.clock, ctx.port, kDeviceAddress, kAddrZeroCount,
+                                  kEETimeoutMs, &nRead);
+    if (!nRead) noteFailed(failed, QStringLiteral("the zero count N (ER 90)"));
+    const double k = EEReadSingle(ctx.layer, ctx.clock, ctx.port, kDeviceAddress, kAddrMultiplier,
+                                  kEETimeoutMs, &kRead);
+    if (!kRead) noteFailed(failed, QStringLiteral("the multiplier k (ER 94)"));
     ui.setConstantsText(FormatGeneral(n), FormatMask(k, QStringLiteral("0.000000 E-0")));
     ui.showStatus(false);
     return 1;
@@ -105,7 +115,10 @@ int ReadQM07(ReadContext& ctx, SensorSession& s, QString* ident) {
 
 SensorReadReport ReadSensor(ReadContext& ctx, SensorSession& s) {
     SensorReadReport report;
-    if (!ctx.layer.PortIsOpen(ctx.port)) return report;
+    if (!ctx.layer.PortIsOpen(ctx.port)) {
+        report.failed = QStringLiteral("the iTag query (the line was lost)");
+        return report;
+    }
     ReadUi& ui = ctx.ui;
     ui.showStatus(true);
     ui.setStatusText(lang(ctx, 36));
@@ -113,10 +126,12 @@ SensorReadReport ReadSensor(ReadContext& ctx, SensorSession& s) {
     ui.stopLiveTimer();
     ctx.clock.processEvents();
 
-    s.TagPresent =
-        static_cast<uint8_t>(TagPresentFromReply(QueryTag(ctx.layer, ctx.clock, ctx.port)));
+    const QString tagReply = QueryTag(ctx.layer, ctx.clock, ctx.port);
+    s.TagPresent = static_cast<uint8_t>(TagPresentFromReply(tagReply));
+    if (!ParseByteReply(tagReply))
+        noteFailed(&report.failed, QStringLiteral("the iTag query (KQ)"));
 
-    report.deviceResult = readBlock(ctx, s, s.DeviceRecord, kGroupDevice);
+    report.deviceResult = readBlock(ctx, s, s.DeviceRecord, kGroupDevice, &report.failed);
     takeConstants(ctx, s);
     if (report.deviceResult < 0 && askForDefaults(ctx, 76)) {
         LoadDefaultRecord(s, 0, ctx.today);
@@ -125,7 +140,7 @@ SensorReadReport ReadSensor(ReadContext& ctx, SensorSession& s) {
     s.CurrentRecord = s.DeviceRecord;
 
     if (s.TagPresent == 1) {
-        report.tagResult = readBlock(ctx, s, s.TagRecord, kGroupTag);
+        report.tagResult = readBlock(ctx, s, s.TagRecord, kGroupTag, &report.failed);
         takeConstants(ctx, s);
         s.CurrentRecord = s.TagRecord;
         if (report.tagResult < 0 && askForDefaults(ctx, 77)) {
@@ -144,12 +159,14 @@ int ReadAll(ReadContext& ctx, SensorSession& s, QString* ident, SensorReadReport
     ctx.ui.lockButtons(true);
     ctx.ui.stopLiveTimer();
     ctx.clock.delay(200);
-    const int r = ReadQM07(ctx, s, ident);
+    QString failed;
+    const int r = ReadQM07(ctx, s, ident, &failed);
     if (r < 0) {
         ctx.ui.lockButtons(false);
         return r;
     }
-    const SensorReadReport got = ReadSensor(ctx, s);
+    SensorReadReport got = ReadSensor(ctx, s);
+    if (!failed.isEmpty()) got.failed = failed;
     if (report) *report = got;
     ctx.ui.updateCalibration();
     ctx.ui.lockButtons(false);

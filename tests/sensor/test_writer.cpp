@@ -159,6 +159,22 @@ class TestWriter : public QObject {
         QCOMPARE(rig.messages.last().icon, MsgIcon::Critical);
     }
 
+    // The backup is taken from two reads that agree: a block that reads
+    // otherwise than it did (a reply garbled into other digits) is not written.
+    void backupReadsDisagree() {
+        Rig rig(true);
+        QByteArray changed = rig.device.block(0x00);
+        changed[200] = char(changed[200] ^ 0x10);
+        rig.device.setBlock(0x00, changed);
+        const int version = rig.device.stateVersion();
+        QCOMPARE(rig.save(false), int(kSaveWriteFailed));
+        QCOMPARE(rig.device.stateVersion(), version);
+        QVERIFY(rig.backupFiles().isEmpty());
+        QCOMPARE(rig.messages.texts(),
+                 QStringList{"Nothing was written: the sensor memory could not be saved first "
+                             "(block 0x00 read differently twice)."});
+    }
+
     // A wrong echo, a cell that keeps another byte than it confirms, or a
     // device gone after the write: the user is told, with the backup's path.
     // After a failed write no reset follows, and the next save writes again
@@ -176,11 +192,14 @@ class TestWriter : public QObject {
             << 0 << 23 << int(kSaveWritten) << int(ReadBack::Differs)
             << "The sensor memory does not hold what was written (first difference at byte 23). " +
                    saved;
+        const QString missing = "The sensor memory could not be read back after writing, so "
+                                "the write is not confirmed. " +
+                                saved;
         QTest::newRow("no read-back")
-            << 0 << 0 << int(kSaveWritten) << int(ReadBack::Missing)
-            << "The sensor memory could not be read back after writing, so the write is not "
-               "confirmed. " +
-                   saved;
+            << 0 << 0 << int(kSaveWritten) << int(ReadBack::Missing) << missing;
+        // -1: the line drops right after the reset's identification.
+        QTest::newRow("lost after identifying")
+            << 0 << -1 << int(kSaveWritten) << int(ReadBack::Missing) << missing;
     }
     void writeGoesWrong() {
         QFETCH(int, wrongEchoAt);
@@ -191,15 +210,20 @@ class TestWriter : public QObject {
         const int requests = rig.device.requestCount();
         SimFaults f;
         f.wrongEchoAt = wrongEchoAt;
-        f.corruptStoreAt = corruptAt;
-        if (!wrongEchoAt && !corruptAt) f.hangUpAfter = requests + 104 + 16;
+        // The backup's read, the 104 bytes, then the read-back's requests.
+        if (!wrongEchoAt && !corruptAt) f.hangUpAfter = requests + 1 + 104 + 16;
+        f.corruptStoreAt = std::max(corruptAt, 0);
         rig.device.setFaults(f);
-        QTEST(rig.save(false), "result");
+        const auto lastByte = [&](int p, int n) { // the reset and its identification, no more
+            if (p == n && corruptAt < 0)
+                rig.device.setFaults({.hangUpAfter = rig.device.requestCount() + 2});
+        };
+        QTEST(rig.save(false, lastByte), "result");
         QTEST(int(rig.saved.readBack), "readBack");
         QCOMPARE(rig.messages.texts(), QStringList{text.arg(rig.saved.backupPath)});
         QCOMPARE(testing::FileBytes(rig.saved.backupPath), before);
         if (!wrongEchoAt) return;
-        QCOMPARE(rig.device.requestCount() - requests, wrongEchoAt);
+        QCOMPARE(rig.device.requestCount() - requests, 1 + wrongEchoAt + 1); // one echo retried
         rig.device.setFaults({});
         QCOMPARE(rig.save(true), int(kSaveWritten));
     }
