@@ -2,6 +2,7 @@
 
 #include "cli/devicelink.h"
 #include "cli/recordjson.h"
+#include "core/hex.h"
 #include "core/numformat.h"
 #include "device/discovery.h"
 #include "device/livepoll.h"
@@ -90,11 +91,14 @@ int RunDump(Context& ctx, const QStringList& args) {
     DeviceLink link;
     if (!link.choosePort(ctx, exitCode) || !link.connect(ctx, exitCode)) return exitCode;
     QByteArray image;
-    if (ReadConfigBlock(link.layer(), link.clock(), link.port(), image, kDeviceAddress, group, 0) !=
-        kBlockRead)
+    const int r =
+        ReadConfigBlock(link.layer(), link.clock(), link.port(), image, kDeviceAddress, group, 0);
+    if (r != kBlockRead)
         return Fail(ctx,
-                    QStringLiteral("block 0x%1 did not arrive from %2")
-                        .arg(QString::number(BlockNumber(group, 0), 16).rightJustified(2, u'0'),
+                    QStringLiteral("block 0x%1 %2 from %3")
+                        .arg(HexN(BlockNumber(group, 0), 2),
+                             r == kBlockGarbled ? QStringLiteral("came garbled")
+                                                : QStringLiteral("did not arrive"),
                              link.where()),
                     kExitDevice);
     QString error;

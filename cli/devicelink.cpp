@@ -2,6 +2,8 @@
 
 #include "device/discovery.h"
 
+#include <QRegularExpression>
+
 namespace qm::cli {
 
 DeviceLink::DeviceLink() : m_map(&m_settings) {}
@@ -100,11 +102,12 @@ void DeviceLink::build() {
 }
 
 bool ParseBlockOption(const QString& text, int& group) {
-    bool ok = false;
-    const QString t = text.trimmed().toLower();
-    const int n = t.startsWith(QLatin1String("0x")) ? t.mid(2).toInt(&ok, 16) : t.toInt(&ok, 16);
-    if (!ok || (n != 0x00 && n != 0x80)) return false;
-    group = n / 32;
+    // Exactly the two blocks: "-0", "+80" or "0x080" name nothing.
+    static const QRegularExpression block(QStringLiteral("^(0x)?(00|80)$"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = block.match(text.trimmed());
+    if (!m.hasMatch()) return false;
+    group = m.captured(2) == u"80" ? kGroupDevice : kGroupTag;
     return true;
 }
 

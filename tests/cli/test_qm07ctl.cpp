@@ -96,8 +96,9 @@ class TestQm07ctl : public QObject {
                                   << 2 << "261332";
         QTest::newRow("unwritable output") << encode + QStringList{"-o", "/no/dir/out.img"}
                                            << QByteArray("{}") << 2 << "/no/dir/out.img";
-        QTest::newRow("write to block 0x40")
-            << port + QStringList{"write", "--block", "0x40", "-"} << good << 2 << "--block";
+        for (const char* block : {"0x40", "-0", "0x-0", "+80"})
+            QTest::newRow(QByteArray("write to block ").append(block))
+                << port + QStringList{"write", "--block", block, "-"} << good << 2 << "--block";
         QTest::newRow("write a cut image")
             << write << LayoutImage().left(120) << 2 << "neither a 256-byte block";
         QTest::newRow("write a padded image")

@@ -159,6 +159,33 @@ class TestWriter : public QObject {
         QCOMPARE(rig.messages.last().icon, MsgIcon::Critical);
     }
 
+    // What the block cannot hold is refused before anything is sent.
+    void refusedRecord_data() {
+        QTest::addColumn<QString>("popis");
+        QTest::addColumn<int>("points");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("Cyrillic") << QString::fromUtf8("Сила") << 2
+                                  << QString::fromUtf8("Popis holds the character С (U+0421), "
+                                                       "which the sensor memory cannot store");
+        QTest::newRow("20 points") << "Changed" << 20
+                                   << "PointCount 20: the points take 264 bytes, a block holds 256 "
+                                      "(at most 19 points)";
+    }
+    void refusedRecord() {
+        QFETCH(QString, popis);
+        QFETCH(int, points);
+        QFETCH(QString, refusal);
+        Rig rig(true);
+        rig.s.CurrentRecord.Popis = popis;
+        rig.s.CurrentRecord.PointCount = points;
+        const int version = rig.device.stateVersion(), requests = rig.device.requestCount();
+        QCOMPARE(rig.save(false), int(kSaveConvertFailed));
+        QCOMPARE(rig.device.stateVersion(), version);
+        QCOMPARE(rig.device.requestCount(), requests);
+        QCOMPARE(rig.messages.texts(), QStringList{"T150\n" + refusal + "."});
+        QCOMPARE(rig.ui.log.last(), QStringLiteral("unlock"));
+    }
+
     // The backup is taken from two reads that agree: a block that reads
     // otherwise than it did (a reply garbled into other digits) is not written.
     void backupReadsDisagree() {
