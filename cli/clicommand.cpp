@@ -33,7 +33,10 @@ bool ParseCommandArgs(QCommandLineParser& parser, Context& ctx, const QStringLis
                         kExitBadInput);
         return false;
     }
-    if (parser.isSet(port)) ctx.port = parser.value(port);
+    if (parser.isSet(port)) {
+        ctx.port = parser.value(port);
+        ctx.portGiven = true;
+    }
     return true;
 }
 
@@ -41,8 +44,7 @@ QString HelpText(const QCommandLineParser& parser, const QString& usageName) {
     QString text = parser.helpText();
     const QString program = QCoreApplication::arguments().value(0);
     const QString usage = QStringLiteral("Usage: ");
-    if (text.startsWith(usage + program))
-        text.replace(usage.size(), program.size(), usageName);
+    if (text.startsWith(usage + program)) text.replace(usage.size(), program.size(), usageName);
     return text;
 }
 
@@ -62,12 +64,24 @@ bool ReadInput(const QString& path, qint64 maxBytes, QByteArray& data, QString& 
         error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
         return false;
     }
-    data = file.read(maxBytes);
+    data = file.read(maxBytes + 1);
     if (file.error() != QFileDevice::NoError) {
         error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
         return false;
     }
+    if (data.size() > maxBytes) { // refused whole rather than cut
+        error = QStringLiteral("%1 holds more than %2 bytes").arg(path).arg(maxBytes);
+        return false;
+    }
     return true;
+}
+
+bool Print(Context& ctx, const QByteArray& text) {
+    ctx.out.flush();
+    QString error;
+    if (WriteOutput(QString(), text, error)) return true;
+    Fail(ctx, error, kExitBadInput);
+    return false;
 }
 
 bool WriteOutput(const QString& path, const QByteArray& data, QString& error) {

@@ -24,9 +24,10 @@ enum ExitCode {
 
 struct Context {
     QString program = QStringLiteral("qm07ctl");
-    QString port;     // --port, before or after the command; empty when not given
-    QTextStream& out; // standard output, UTF-8
-    QTextStream& err; // one-line messages
+    QString port;           // --port, before or after the command
+    QTextStream& out;       // standard output, UTF-8
+    QTextStream& err;       // one-line messages
+    bool portGiven = false; // --port was given, even empty
 };
 
 using CommandFn = int (*)(Context& ctx, const QStringList& args);
@@ -53,9 +54,13 @@ QString HelpText(const QCommandLineParser& parser, const QString& usageName);
 // Prints "qm07ctl: message" on one line to err and returns code.
 int Fail(Context& ctx, const QString& message, int code);
 
-// The bytes of a file, or of standard input for "-"; at most maxBytes.
+// The bytes of a file, or of standard input for "-"; a longer one is refused.
 // On failure: false and a one-line reason that names the file.
 bool ReadInput(const QString& path, qint64 maxBytes, QByteArray& data, QString& error);
+
+// Writes text to standard output after what ctx.out holds; false with the
+// message printed when it cannot be written (exit kExitBadInput then).
+bool Print(Context& ctx, const QByteArray& text);
 
 // Writes bytes to a file, or to standard output for "" or "-".
 bool WriteOutput(const QString& path, const QByteArray& data, QString& error);

@@ -2,6 +2,7 @@
 
 #include "cli/devicelink.h"
 #include "cli/recordjson.h"
+#include "core/hex.h"
 #include "core/numformat.h"
 #include "device/discovery.h"
 #include "device/livepoll.h"
@@ -11,6 +12,9 @@
 namespace qm::cli {
 
 namespace {
+
+// Ticks in a row without a reply after which the device is taken as silent.
+constexpr int kSilentTicks = 10;
 
 // {"result": r, "record": {...}} as decode prints it, one level in.
 QByteArray resultJson(int result, const SensorRecord& rec) {
@@ -47,8 +51,7 @@ int RunRead(Context& ctx, const QStringList& args) {
             (s.TagPresent == 1 ? resultJson(report.tagResult, s.TagRecord) : QByteArray("null")) +
             ",\n";
     json += "  \"CurrentRecord\": " + RecordToJson(s.CurrentRecord, 2) + "\n}\n";
-    ctx.out << QString::fromUtf8(json);
-    ctx.out.flush();
+    if (!Print(ctx, json)) return kExitBadInput;
     const bool refused = report.deviceResult < 0 || (s.TagPresent == 1 && report.tagResult < 0);
     return refused ? kExitRefused : kExitOk;
 }
@@ -88,11 +91,14 @@ int RunDump(Context& ctx, const QStringList& args) {
     DeviceLink link;
     if (!link.choosePort(ctx, exitCode) || !link.connect(ctx, exitCode)) return exitCode;
     QByteArray image;
-    if (ReadConfigBlock(link.layer(), link.clock(), link.port(), image, kDeviceAddress, group, 0) !=
-        kBlockRead)
+    const int r =
+        ReadConfigBlock(link.layer(), link.clock(), link.port(), image, kDeviceAddress, group, 0);
+    if (r != kBlockRead)
         return Fail(ctx,
-                    QStringLiteral("block 0x%1 did not arrive from %2")
-                        .arg(QString::number(BlockNumber(group, 0), 16).rightJustified(2, u'0'),
+                    QStringLiteral("block 0x%1 %2 from %3")
+                        .arg(HexN(BlockNumber(group, 0), 2),
+                             r == kBlockGarbled ? QStringLiteral("came garbled")
+                                                : QStringLiteral("did not arrive"),
                              link.where()),
                     kExitDevice);
     QString error;
@@ -105,7 +111,8 @@ int RunLive(Context& ctx, const QStringList& args) {
     parser.setApplicationDescription(QStringLiteral(
         "Connects and polls the live measurement every 150 ms, printing one line per tick: the "
         "raw count, the signal in mV/V and the display value, or \"-----\" when the reply was "
-        "missing or incomplete (as on the first tick)."));
+        "missing, incomplete or garbled (as on the first tick). Exit 4 when the device has "
+        "not answered for 1.5 s."));
     const QCommandLineOption count(
         QStringLiteral("count"), QStringLiteral("Stop after N ticks (default: run until stopped)."),
         QStringLiteral("N"));
@@ -118,19 +125,27 @@ int RunLive(Context& ctx, const QStringList& args) {
         return Fail(ctx, QStringLiteral("--count needs a whole number"), kExitBadInput);
     DeviceLink link;
     if (!link.choosePort(ctx, exitCode) || !link.connect(ctx, exitCode)) return exitCode;
+    int silent = -1; // ticks without a character; the first tick has nothing to read
     for (int i = 0; ticks == 0 || i < ticks; ++i) {
         if (i > 0) link.clock().delay(150);
         const LiveTick tick = PollLive(link.layer(), link.port());
         if (!tick.portOpen)
             return Fail(ctx, QStringLiteral("the line to %1 was lost").arg(link.where()),
                         kExitDevice);
-        if (tick.reading)
-            ctx.out << FormatMask(tick.reading->div, QStringLiteral("#######0")) << ' '
-                    << FormatMask(tick.reading->signal, QStringLiteral("###0.0000")) << ' '
-                    << QString::number(static_cast<float>(tick.reading->display), 'g', 7)
-                    << Qt::endl;
-        else
-            ctx.out << "-----" << Qt::endl;
+        silent = tick.replied ? 0 : silent + 1;
+        if (silent >= kSilentTicks)
+            return Fail(ctx,
+                        QStringLiteral("no reply from %1 to the live measurement (MK) for %2 ms")
+                            .arg(link.where())
+                            .arg(kSilentTicks * 150),
+                        kExitDevice);
+        const QString line =
+            tick.reading
+                ? FormatMask(tick.reading->div, QStringLiteral("#######0")) + u' ' +
+                      FormatMask(tick.reading->signal, QStringLiteral("###0.0000")) + u' ' +
+                      QString::number(static_cast<float>(tick.reading->display), 'g', 7)
+                : QStringLiteral("-----");
+        if (!Print(ctx, line.toUtf8() + '\n')) return kExitBadInput;
     }
     return kExitOk;
 }

@@ -2,19 +2,36 @@
 
 #include "device/discovery.h"
 
+#include <QRegularExpression>
+
 namespace qm::cli {
 
 DeviceLink::DeviceLink() : m_map(&m_settings) {}
 
 bool DeviceLink::choosePort(Context& ctx, int& exitCode) {
     QString name = ctx.port.trimmed();
-    if (name.isEmpty())
-        name = QStringLiteral("COM") + m_settings.value(QStringLiteral("Default"),
-                                                        QStringLiteral("ComPort"),
-                                                        QStringLiteral("1"));
+    if (ctx.portGiven && name.isEmpty()) {
+        exitCode =
+            Fail(ctx, QStringLiteral("--port needs a port: COM1..COM20 or a path"), kExitBadInput);
+        return false;
+    }
+    QString stored;
+    if (!ctx.portGiven) {
+        stored = m_settings.value(QStringLiteral("Default"), QStringLiteral("ComPort"),
+                                  QStringLiteral("1"));
+        name = QStringLiteral("COM") + stored.trimmed();
+    }
     m_port = PortNumberFromName(name);
     if (m_port == 0) {
-        if (name.startsWith(QLatin1String("COM"), Qt::CaseInsensitive) || name.isEmpty()) {
+        if (!ctx.portGiven) { // the stored setting is a number, never a path
+            exitCode = Fail(ctx,
+                            QStringLiteral("the stored port setting ComPort=\"%1\" names no port "
+                                           "COM1..COM20; give --port")
+                                .arg(stored),
+                            kExitBadInput);
+            return false;
+        }
+        if (name.startsWith(QLatin1String("COM"), Qt::CaseInsensitive)) {
             exitCode =
                 Fail(ctx, QStringLiteral("no such port \"%1\" (COM1..COM20 or a path)").arg(name),
                      kExitBadInput);
@@ -52,7 +69,9 @@ ReadContext DeviceLink::readContext() {
 bool DeviceLink::readAll(Context& ctx, SensorSession& s, int& exitCode, QString* ident,
                          SensorReadReport* report) {
     ReadContext rc = readContext();
-    const int r = ReadAll(rc, s, ident, report);
+    SensorReadReport local;
+    SensorReadReport& got = report ? *report : local;
+    const int r = ReadAll(rc, s, ident, &got);
     if (r == -3 || r == -2) {
         exitCode = Fail(ctx, QStringLiteral("no QM-07R identifies itself on %1").arg(where()),
                         kExitDevice);
@@ -60,6 +79,13 @@ bool DeviceLink::readAll(Context& ctx, SensorSession& s, int& exitCode, QString*
     }
     if (r < 0 || !m_layer->PortIsOpen(m_port)) {
         exitCode = Fail(ctx, QStringLiteral("the line to %1 was lost").arg(where()), kExitDevice);
+        return false;
+    }
+    if (!got.failed.isEmpty()) {
+        exitCode = Fail(ctx,
+                        QStringLiteral("no whole reply from %1 to %2: nothing it reported is used")
+                            .arg(where(), got.failed),
+                        kExitDevice);
         return false;
     }
     return true;
@@ -76,11 +102,12 @@ void DeviceLink::build() {
 }
 
 bool ParseBlockOption(const QString& text, int& group) {
-    bool ok = false;
-    const QString t = text.trimmed().toLower();
-    const int n = t.startsWith(QLatin1String("0x")) ? t.mid(2).toInt(&ok, 16) : t.toInt(&ok, 16);
-    if (!ok || (n != 0x00 && n != 0x80)) return false;
-    group = n / 32;
+    // Exactly the two blocks: "-0", "+80" or "0x080" name nothing.
+    static const QRegularExpression block(QStringLiteral("^(0x)?(00|80)$"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = block.match(text.trimmed());
+    if (!m.hasMatch()) return false;
+    group = m.captured(2) == u"80" ? kGroupDevice : kGroupTag;
     return true;
 }
 

@@ -1,7 +1,8 @@
 #include "cli/imagecommands.h"
 
+#include "cli/imagefile.h"
 #include "cli/recordjson.h"
-#include "sensor/imagecodec.h"
+#include "device/protocol.h"
 
 #include <QDate>
 #include <QRegularExpression>
@@ -10,8 +11,6 @@ namespace qm::cli {
 
 namespace {
 
-// A block is 256 bytes; anything longer is only read far enough to judge it.
-constexpr qint64 kMaxImageFile = 1 << 20;
 constexpr qint64 kMaxJsonFile = 16 << 20;
 
 // "YYMMDD" of the years 2000..2099; an invalid date gives a null QDate.
@@ -26,8 +25,9 @@ QDate ParseYYMMDD(const QString& s) {
 int RunDecode(Context& ctx, const QStringList& args) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Prints the record of a configuration image (a 256-byte block dump) "
-                       "as JSON. Exit 0 when it decodes, 3 when the decoder refuses it."));
+        QStringLiteral("Prints the record of a configuration image (a 256-byte block dump, or "
+                       "an image as encode writes it) as JSON. Exit 0 when it decodes, 3 when "
+                       "the decoder refuses it, 2 for a file of another length."));
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The image; - reads "
                                                                         "standard input."));
     int exitCode = kExitOk;
@@ -35,15 +35,16 @@ int RunDecode(Context& ctx, const QStringList& args) {
 
     QByteArray image;
     QString error;
-    if (!ReadInput(parser.positionalArguments().at(0), kMaxImageFile, image, error))
-        return Fail(ctx, error, kExitBadInput);
+    const QString path = parser.positionalArguments().at(0);
+    if (!ReadInput(path, kBlockBytes, image, error)) return Fail(ctx, error, kExitBadInput);
 
-    SensorRecord rec;
-    const int result = DecodeImage(image, rec, kGroupTag, 0);
-    ctx.out << "{\n  \"result\": " << result
-            << ",\n  \"record\": " << QString::fromUtf8(RecordToJson(rec, 2)) << "\n}\n";
-    ctx.out.flush();
-    return result > 0 ? kExitOk : kExitRefused;
+    const ImageFile f = ReadImageFile(image);
+    if (!f.misfit.isEmpty())
+        return Fail(ctx, QStringLiteral("%1: %2").arg(path, f.misfit), kExitBadInput);
+    if (!Print(ctx, "{\n  \"result\": " + QByteArray::number(f.result) +
+                        ",\n  \"record\": " + RecordToJson(f.rec, 2) + "\n}\n"))
+        return kExitBadInput;
+    return f.result > 0 ? kExitOk : kExitRefused;
 }
 
 int RunEncode(Context& ctx, const QStringList& args) {
@@ -78,13 +79,10 @@ int RunEncode(Context& ctx, const QStringList& args) {
     QByteArray text;
     QString error;
     if (!ReadInput(path, kMaxJsonFile, text, error)) return Fail(ctx, error, kExitBadInput);
-    SensorRecord rec;
-    if (!RecordFromJsonText(text, today, rec, &error))
+    QByteArray image;
+    if (!ImageFromJson(text, today, image, error))
         return Fail(ctx, QStringLiteral("%1: %2").arg(path, error), kExitBadInput);
-
-    const EncodedImage enc = EncodeImage(rec, today);
-    if (!WriteOutput(parser.value(output), enc.image, error))
-        return Fail(ctx, error, kExitBadInput);
+    if (!WriteOutput(parser.value(output), image, error)) return Fail(ctx, error, kExitBadInput);
     return kExitOk;
 }
 

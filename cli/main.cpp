@@ -80,7 +80,10 @@ int main(int argc, char* argv[]) {
         out << "qm07ctl " << QCoreApplication::applicationVersion() << Qt::endl;
         return kExitOk;
     }
-    if (parser.isSet(port)) ctx.port = parser.value(port);
+    if (parser.isSet(port)) {
+        ctx.port = parser.value(port);
+        ctx.portGiven = true;
+    }
 
     const QStringList rest = parser.positionalArguments();
     if (rest.isEmpty()) {

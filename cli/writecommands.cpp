@@ -1,8 +1,10 @@
 #include "cli/writecommands.h"
 
+#include "cli/deferredsignals.h"
 #include "cli/devicelink.h"
 #include "cli/recordjson.h"
 #include "cli/restoreconstants.h"
+#include "cli/imagefile.h"
 #include "core/hex.h"
 #include "core/messages.h"
 #include "sensor/backup.h"
@@ -17,51 +19,31 @@ namespace qm::cli {
 namespace {
 
 constexpr qint64 kMaxInputFile = 16 << 20;
-constexpr int kImageHead = 104; // the image's bytes before the curve
-constexpr int kPointBytes = 8;  // one point as this program writes it
 
 QString blockName(int group) {
     return QStringLiteral("0x") + HexN(BlockNumber(group, 0), 2);
 }
 
-// An image file must decode, and one shorter than a block must end with its
-// last point: a cut or padded file is not written.
-bool imageFromFile(const QByteArray& content, QByteArray& image, QString& error, int& exitCode) {
-    QByteArray padded = content.left(kBlockBytes);
-    padded.append(QByteArray(kBlockBytes - padded.size(), '\0'));
-    SensorRecord rec;
-    const int points = DecodeImage(padded, rec, kGroupTag, 0);
-    if (points < 1) {
-        error = QStringLiteral("the image does not decode (%1)").arg(points);
+// What goes into the block from a file: an image as it stands (it starts
+// with "FSN"; it must decode and end with its last point), else a record as
+// JSON encoded today, which must fit the block and read back as itself.
+bool imageToWrite(const QByteArray& content, QByteArray& image, QString& error, int& exitCode) {
+    exitCode = kExitBadInput;
+    if (!content.startsWith("FSN"))
+        return ImageFromJson(content, QDate::currentDate(), image, error);
+    if (content.size() > kBlockBytes) {
+        error = QStringLiteral("%1 bytes is more than a block (256)").arg(content.size());
+        return false;
+    }
+    const ImageFile f = ReadImageFile(content);
+    if (f.result < 1) {
+        error = QStringLiteral("the image does not decode (%1)").arg(f.result);
         exitCode = kExitRefused;
         return false;
     }
-    const qsizetype expected = kImageHead + kPointBytes * points;
-    if (content.size() != kBlockBytes && content.size() != expected) {
-        error = QStringLiteral("%1 bytes is neither a 256-byte block nor an image of %2 bytes "
-                               "(104 + 8 x %3 points)")
-                    .arg(content.size())
-                    .arg(expected)
-                    .arg(points);
-        exitCode = kExitBadInput;
-        return false;
-    }
+    error = f.misfit;
     image = content;
-    return true;
-}
-
-// What goes into the block from a file: an image as it stands (it starts
-// with "FSN"), else a record as JSON encoded today.
-bool imageToWrite(const QByteArray& content, QByteArray& image, QString& error, int& exitCode) {
-    if (content.startsWith("FSN")) return imageFromFile(content, image, error, exitCode);
-    const QDate today = QDate::currentDate();
-    SensorRecord rec;
-    if (!RecordFromJsonText(content, today, rec, &error)) {
-        exitCode = kExitBadInput;
-        return false;
-    }
-    image = EncodeImage(rec, today).image;
-    return true;
+    return error.isEmpty();
 }
 
 // "stopped: byte 26 got no reply [-26]" and the like, from WriteConfigBlock's result.
@@ -76,8 +58,9 @@ QString writeFailure(int w) {
     return withCode(what, w);
 }
 
-// Connect, read, back up, write, reset, read back, compare.
-int writeBlock(Context& ctx, int group, const QByteArray& image) {
+// Connect, read, back up, write, reset, read back, compare. A signal before
+// the write ends the command before the first byte goes out.
+int writeBlockOnce(Context& ctx, int group, const QByteArray& image) {
     DeviceLink link;
     int exitCode = kExitOk;
     SensorSession s;
@@ -103,6 +86,10 @@ int writeBlock(Context& ctx, int group, const QByteArray& image) {
                         .arg(blockName(group), backup.error),
                     kExitNoBackup);
     ctx.out << "backup: " << backup.path << Qt::endl;
+    if (const int signal = DeferredSignals::pending())
+        return Fail(
+            ctx, QStringLiteral("stopped by signal %1 before writing: nothing written").arg(signal),
+            DeferredSignals::exitCode(signal));
 
     SaveReport report;
     if (WriteBlockVerified(rc, s, group, image, backup, report) != kSaveWritten)
@@ -118,11 +105,25 @@ int writeBlock(Context& ctx, int group, const QByteArray& image) {
     return kExitOk;
 }
 
+int writeBlock(Context& ctx, int group, const QByteArray& image) {
+    const DeferredSignals held;
+    const int done = writeBlockOnce(ctx, group, image);
+    const int signal = DeferredSignals::pending();
+    if (signal == 0 || done == DeferredSignals::exitCode(signal)) return done;
+    return Fail(ctx,
+                QStringLiteral("stopped by signal %1%2")
+                    .arg(signal)
+                    .arg(done == kExitOk ? QStringLiteral(" after the block was written whole")
+                                         : QString()),
+                DeferredSignals::exitCode(signal));
+}
+
 const char* const kExitCodes =
     "Exit 0 only when the block read back holds every byte written; 2 bad input, 3 the "
     "image does not decode or the device has no iTag for block 0x00, 4 the device cannot be "
     "reached, 5 the block could not be backed up (nothing written), 6 the write stopped "
-    "midway, 7 the read-back differs or did not arrive.";
+    "midway, 7 the read-back differs or did not arrive; 130/143 after SIGINT/SIGTERM, which "
+    "let the block being written and its read-back finish first.";
 
 } // namespace
 

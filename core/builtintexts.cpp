@@ -49,6 +49,7 @@ constexpr Entry kTexts[] = {
     {kTextNoEcho, "the device did not answer"},
     {kTextWrongEcho, "the device answered with another value"},
     {kTextPortNotOpen, "the port was not open"},
+    {kTextNotStorable, "Nothing was written: the sensor memory cannot hold this configuration."},
 };
 } // namespace
 

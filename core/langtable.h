@@ -39,6 +39,7 @@ enum AddedText : int {
     kTextNoEcho = 125,
     kTextWrongEcho = 126,
     kTextPortNotOpen = 127,
+    kTextNotStorable = 150,
 };
 
 class LangTable {

@@ -8,6 +8,7 @@ LiveTick PollLive(SerialLayer& layer, int port) {
     tick.portOpen = true;
     QString reply;
     layer.ReadPort(port, reply, 256);
+    tick.replied = !reply.isEmpty();
     tick.reading = ParseMeasurement(reply);
     // Sent whether or not the reply was complete.
     layer.WritePort(port, kRequestMeasure);

@@ -10,6 +10,7 @@ namespace qm {
 
 struct LiveTick {
     bool portOpen = false;              // false: nothing was read or sent
+    bool replied = false;               // something arrived, whole or not
     std::optional<Measurement> reading; // empty: show "-----"
 };
 

@@ -2,6 +2,8 @@
 
 #include "core/hex.h"
 
+#include <algorithm>
+
 namespace qm {
 
 namespace {
@@ -24,11 +26,32 @@ void pollFor(SerialLayer& layer, Clock& clock, int port, QString& reply, int max
         poll(layer, clock, port, reply, maxLen);
 }
 
-int echoedByte(const QString& reply) {
-    return static_cast<int>(HexVal(QStringView(reply).left(2)));
+bool isHexDigits(QStringView text) {
+    return std::all_of(text.begin(), text.end(), [](QChar c) {
+        return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
+    });
+}
+
+// Exactly `digits` hex digits, then the terminator.
+bool isHexLine(QStringView reply, qsizetype digits) {
+    return reply.size() == digits + 1 && reply.back() == kReplyEnd &&
+           isHexDigits(reply.left(digits));
 }
 
 } // namespace
+
+std::optional<int> ParseByteReply(QStringView reply) {
+    if (!isHexLine(reply, 2)) return std::nullopt;
+    return static_cast<int>(HexVal(reply.left(2)));
+}
+
+std::optional<QByteArray> ParseBlockReply(QStringView reply) {
+    if (!isHexLine(reply, 2 * kBlockBytes)) return std::nullopt;
+    QByteArray image(kBlockBytes, '\0');
+    for (int i = 0; i < kBlockBytes; ++i)
+        image[i] = static_cast<char>(HexVal(reply.mid(2 * i, 2)));
+    return image;
+}
 
 QString DeviceCommand(int address, const char* letters, std::initializer_list<int> fields) {
     QString frame = QStringLiteral("$") + HexN(address, 2) + QLatin1String(letters);
@@ -57,9 +80,9 @@ int ReadConfigBlock(SerialLayer& layer, Clock& clock, int port, QByteArray& imag
         ++polls;
     }
     if (reply.size() != kBlockReplyLen || polls > 100) return kBlockNoReply;
-    image.resize(kBlockBytes);
-    for (int i = 0; i < kBlockBytes; ++i)
-        image[i] = static_cast<char>(HexVal(QStringView(reply).mid(2 * i, 2)));
+    std::optional<QByteArray> block = ParseBlockReply(reply);
+    if (!block) return kBlockGarbled;
+    image = *block;
     return kBlockRead;
 }
 
@@ -71,16 +94,19 @@ int WriteConfigBlock(SerialLayer& layer, Clock& clock, int port, const QByteArra
     for (int p = 1; p <= n; ++p) {
         const int b = static_cast<uint8_t>(image[p - 1]);
         const QString request = DeviceCommand(address, "KW", {BlockNumber(group, sub), p - 1, b});
-        QString reply;
-        for (int attempt = 0; attempt < 3 && reply.size() != kByteReplyLen; ++attempt) {
-            FlushRead(layer, port);
-            reply.clear();
-            layer.WritePort(port, request);
-            clock.delay(kPollMs);
-            pollFor(layer, clock, port, reply, kFlushLen, kByteReplyLen, 21);
+        for (int sending = 0;; ++sending) {
+            QString reply;
+            for (int attempt = 0; attempt < 3 && reply.size() != kByteReplyLen; ++attempt) {
+                FlushRead(layer, port);
+                reply.clear();
+                layer.WritePort(port, request);
+                clock.delay(kPollMs);
+                pollFor(layer, clock, port, reply, kFlushLen, kByteReplyLen, 21);
+            }
+            if (reply.size() != kByteReplyLen) return -p;
+            if (ParseByteReply(reply) == b) break;
+            if (sending == 1) return -(kWriteWrongEcho + p);
         }
-        if (reply.size() != kByteReplyLen) return -p;
-        if (echoedByte(reply) != b) return -(kWriteWrongEcho + p);
         if (progress) progress(p, n);
     }
     return 0;
@@ -94,7 +120,7 @@ int EERead(SerialLayer& layer, Clock& clock, int port, int address, int memAddre
         layer.WritePort(port, request);
         clock.delay(kPollMs);
         pollFor(layer, clock, port, reply, 128, kByteReplyLen, timeoutMs / 10 + 1);
-        if (reply.size() == kByteReplyLen) return echoedByte(reply);
+        if (const std::optional<int> b = ParseByteReply(reply)) return *b;
     }
     return -1;
 }
@@ -107,17 +133,21 @@ int EEWrite(SerialLayer& layer, Clock& clock, int port, int address, int memAddr
     QString reply;
     for (int pass = 0; pass < 4; ++pass) {
         pollFor(layer, clock, port, reply, 128, kByteReplyLen, timeoutMs / 10 + 1);
-        if (reply.size() == kByteReplyLen && echoedByte(reply) == (byte & 0xFF)) return byte;
+        if (ParseByteReply(reply) == (byte & 0xFF)) return byte;
         clock.delay(kPollMs);
     }
     return -1;
 }
 
 double EEReadSingle(SerialLayer& layer, Clock& clock, int port, int address, int memAddress,
-                    int timeoutMs) {
+                    int timeoutMs, bool* ok) {
     QString hex;
-    for (int i = 0; i < 4; ++i)
-        hex += HexN(EERead(layer, clock, port, address, memAddress + i, timeoutMs), 2);
+    if (ok) *ok = true;
+    for (int i = 0; i < 4; ++i) {
+        const int b = EERead(layer, clock, port, address, memAddress + i, timeoutMs);
+        if (b < 0 && ok) *ok = false;
+        hex += HexN(b, 2);
+    }
     return HexToSingle(hex, false);
 }
 
@@ -152,8 +182,7 @@ QString QueryTag(SerialLayer& layer, Clock& clock, int port) {
 }
 
 int TagPresentFromReply(QStringView reply) {
-    if (reply.size() != kByteReplyLen) return 0;
-    return static_cast<int>(HexVal(reply.left(2)) & 1);
+    return ParseByteReply(reply).value_or(0) & 1;
 }
 
 void ResetDevice(SerialLayer& layer, Clock& clock, int port) {
@@ -163,7 +192,10 @@ void ResetDevice(SerialLayer& layer, Clock& clock, int port) {
 }
 
 std::optional<Measurement> ParseMeasurement(QStringView reply) {
-    if (reply.size() != kMeasureReplyLen) return std::nullopt;
+    constexpr int kNumberDigits = 22;
+    if (reply.size() != kMeasureReplyLen || reply.back() != kReplyEnd ||
+        !isHexDigits(reply.left(kNumberDigits)))
+        return std::nullopt;
     Measurement m;
     m.div = static_cast<double>(HexVal(reply.left(6)));
     m.signal = HexToSingle(reply.mid(6, 8), true);

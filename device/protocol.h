@@ -31,8 +31,11 @@ inline constexpr int kBlockReplyLen = 2 * kBlockBytes + 1;
 inline constexpr int kByteReplyLen = 3;
 inline constexpr int kMeasureReplyLen = 33;
 
+// Every reply ends with this terminator.
+inline constexpr char16_t kReplyEnd = u'\r';
+
 // ReadConfigBlock results.
-enum : int { kBlockRead = 1, kBlockNoReply = -1, kBlockPortClosed = -2 };
+enum : int { kBlockRead = 1, kBlockNoReply = -1, kBlockPortClosed = -2, kBlockGarbled = -3 };
 // WriteConfigBlock: 0 done, -p no echo for byte p, -(10000 + p) wrong echo.
 inline constexpr int kWriteWrongEcho = 10000;
 inline constexpr int kWritePortClosed = -20000;
@@ -45,9 +48,19 @@ constexpr int BlockNumber(int group, int sub) {
     return group * 32 + sub;
 }
 
+// Replies are taken only when whole: the exact length, hex digits where
+// numbers stand and the terminator last. Anything else is a garbled reply.
+// A one-byte reply ("7F\r"): the byte.
+std::optional<int> ParseByteReply(QStringView reply);
+// A block reply: 512 hex digits and the terminator; the 256 bytes.
+std::optional<QByteArray> ParseBlockReply(QStringView reply);
+
+// kBlockRead; kBlockNoReply; kBlockPortClosed; kBlockGarbled (a whole reply
+// that is not 512 hex digits and the terminator). image changes only on kBlockRead.
 int ReadConfigBlock(SerialLayer& layer, Clock& clock, int port, QByteArray& image, int address,
                     int group, int sub);
 
+// A wrong echo is sent once more before the write gives up with -(10000 + p).
 // Called after each byte p (1-based) of n has been stored and confirmed.
 using WriteProgress = std::function<void(int p, int n)>;
 
@@ -57,8 +70,9 @@ int WriteConfigBlock(SerialLayer& layer, Clock& clock, int port, const QByteArra
 int EERead(SerialLayer& layer, Clock& clock, int port, int address, int memAddress, int timeoutMs);
 int EEWrite(SerialLayer& layer, Clock& clock, int port, int address, int memAddress, int byte,
             int timeoutMs);
+// ok, when given, is false when any of the four bytes failed.
 double EEReadSingle(SerialLayer& layer, Clock& clock, int port, int address, int memAddress,
-                    int timeoutMs);
+                    int timeoutMs, bool* ok = nullptr);
 int EEWriteSingle(SerialLayer& layer, Clock& clock, int port, int address, int memAddress,
                   double value, int timeoutMs);
 
@@ -70,7 +84,7 @@ QString Identify(SerialLayer& layer, Clock& clock, int port);
 
 // The iTag query as ReadSensor sends it: flush, Delay(50), "$00KQ", Delay(100), read.
 QString QueryTag(SerialLayer& layer, Clock& clock, int port);
-// TagPresent from the query's reply: bit 0 of its hex byte when it is 3 characters long.
+// TagPresent from the query's reply: bit 0 of its byte; 0 for a garbled reply.
 int TagPresentFromReply(QStringView reply);
 
 // The reset command: Delay(200), "$00X", Delay(1000); no reply is read.
@@ -82,7 +96,8 @@ struct Measurement {
     double signal = 0;
     double display = 0;
 };
-// Only a reply of exactly 33 characters parses.
+// Only a reply of exactly 33 characters parses: 22 hex digits, 10 characters
+// of the device's own, the terminator.
 std::optional<Measurement> ParseMeasurement(QStringView reply);
 
 } // namespace qm

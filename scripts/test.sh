@@ -53,12 +53,8 @@ ensure_packages() {
   as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
 }
 
-<<<<<<< HEAD
-ensure_packages build-essential cmake qt6-base-dev qt6-serialport-dev qt6-charts-dev clang xvfb xauth fonts-dejavu-core
-=======
-ensure_packages build-essential cmake qt6-base-dev qt6-serialport-dev clang xvfb xauth fonts-dejavu-core \
-  libqt6sql6-sqlite libqt6sql6-psql postgresql poppler-utils
->>>>>>> records
+cleanups+=("rm -rf $work")
+for target in decodeimage hextodevfloat valdot replies recordjson language; do
 if ((full)); then
   # libFuzzer's runtime is only a recommendation of clang.
   clang_major=$(clang -dumpversion | cut -d. -f1)
@@ -125,7 +121,7 @@ cmake --build "$root/build-fuzz" -j "$jobs" --target qm_fuzzers
 export ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:quarantine_size_mb=64
 work=$(mktemp -d)
 cleanups+=("rm -rf $work")
-for target in decodeimage hextodevfloat valdot; do
+for target in decodeimage hextodevfloat valdot replies recordjson language; do
   step "fuzz_$target for ${fuzz_seconds} s"
   mkdir -p "$work/$target"
   "$root/build-fuzz/bin/fuzz_$target" -max_total_time="$fuzz_seconds" -timeout=10 \

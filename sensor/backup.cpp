@@ -44,6 +44,11 @@ NewFile writeNew(const QString& path, const QByteArray& bytes, QString& error) {
 } // namespace
 
 QString DefaultDataFolder() {
+#ifdef Q_OS_UNIX
+    // Without either the system names the root, and files would land in //.local/share.
+    if (qEnvironmentVariableIsEmpty("XDG_DATA_HOME") && qEnvironmentVariableIsEmpty("HOME"))
+        return {};
+#endif
     const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     if (data.isEmpty()) return {};
     return data + QStringLiteral("/QM-07R");
@@ -106,11 +111,20 @@ BackupResult WriteBackupFile(const QString& folder, const QString& serialNo, int
 BackupResult BackUpBlock(ReadContext& ctx, int group, const QByteArray& lastRead,
                          const QString& serialNo, const QString& folder) {
     const int block = BlockNumber(group, 0);
-    QByteArray image = lastRead;
-    if (image.isEmpty() && ReadConfigBlock(ctx.layer, ctx.clock, ctx.port, image, kDeviceAddress,
-                                           group, 0) != kBlockRead) {
-        BackupResult r;
+    BackupResult r;
+    auto read = [&](QByteArray& image) {
+        if (ReadConfigBlock(ctx.layer, ctx.clock, ctx.port, image, kDeviceAddress, group, 0) ==
+            kBlockRead)
+            return true;
         r.error = QStringLiteral("block 0x%1 could not be read").arg(blockText(block));
+        return false;
+    };
+    // Two reads that agree, the last read counting as the first: a reply
+    // garbled into other hex digits is not taken for the sensor's memory.
+    QByteArray first = lastRead, image;
+    if ((first.isEmpty() && !read(first)) || !read(image)) return r;
+    if (image != first) {
+        r.error = QStringLiteral("block 0x%1 read differently twice").arg(blockText(block));
         return r;
     }
     return WriteBackupFile(folder.isEmpty() ? DefaultBackupFolder() : folder, serialNo, block,

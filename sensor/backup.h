@@ -37,9 +37,10 @@ struct BackupResult {
 BackupResult WriteBackupFile(const QString& folder, const QString& serialNo, int block,
                              const QByteArray& bytes, const QDateTime& when);
 
-// Saves block (group, 0) before it is written. lastRead is the image last
-// read from it; when that is empty the block is read now, and when that read
-// fails too there is no backup (and so the block must not be written).
+// Saves block (group, 0) before it is written. The block is read now and
+// must agree with lastRead, the image last read from it (when that is empty,
+// with a second read now); when a read fails or the two differ there is no
+// backup (and so the block must not be written).
 // folder empty: DefaultBackupFolder().
 BackupResult BackUpBlock(ReadContext& ctx, int group, const QByteArray& lastRead,
                          const QString& serialNo, const QString& folder = {});

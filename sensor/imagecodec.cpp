@@ -43,12 +43,6 @@ QString Text(const QByteArray& image, int offset, int length) {
     return FromWindows1250(image.mid(offset, length));
 }
 
-int MaskDecimals(const QString& format) {
-    const QString mask = TrimField(format);
-    const qsizetype point = mask.indexOf(u'.');
-    return point < 0 ? 0 : static_cast<int>(std::min<qsizetype>(mask.size() - point - 1, 255));
-}
-
 QString MaskOfDecimals(int decimals) {
     switch (decimals) {
     case 1:
@@ -67,6 +61,12 @@ QString MaskOfDecimals(int decimals) {
 }
 
 } // namespace
+
+int FormatDecimals(const QString& format) {
+    const QString mask = TrimField(format);
+    const qsizetype point = mask.indexOf(u'.');
+    return point < 0 ? 0 : static_cast<int>(std::min<qsizetype>(mask.size() - point - 1, 255));
+}
 
 QByteArray ToImageText(const QString& text) {
     return ToWindows1250(text);
@@ -124,7 +124,7 @@ EncodedImage EncodeImage(SensorRecord& rec, const QDate& today) {
     const QByteArray popis = FieldBytes(rec.Popis, SensorRecord::kPopisLen);
     rec.Popis = FromWindows1250(popis);
     out += popis;
-    out += static_cast<char>(MaskDecimals(rec.Format));
+    out += static_cast<char>(FormatDecimals(rec.Format));
     const QByteArray unit = FieldBytes(rec.Jednotka, SensorRecord::kJednotkaLen);
     rec.Jednotka = FromWindows1250(unit);
     out += unit;

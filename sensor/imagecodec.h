@@ -22,7 +22,7 @@ enum DecodeResult : int {
 // bytes 3 or 4 (else empty). Values too small for the exponent byte, and NaN,
 // store 0; values too big saturate at the largest magnitude.
 QString DevFloatToHex(double v, int bytes);
-double HexToDevFloat(QStringView hex);      // 6 or 8 digits, else 0
+double HexToDevFloat(QStringView hex); // 6 or 8 digits, else 0
 
 struct EncodedImage {
     QByteArray image;
@@ -34,6 +34,9 @@ struct EncodedImage {
 EncodedImage EncodeImage(SensorRecord& rec, const QDate& today);
 
 int DecodeImage(const QByteArray& image, SensorRecord& rec, int group, int sub);
+
+// The decimals byte of a display mask: the characters after its ".".
+int FormatDecimals(const QString& format);
 
 // Texts of the image are single bytes in windows-1250; unknown characters become '?'.
 QByteArray ToImageText(const QString& text);

@@ -1,5 +1,6 @@
 #include "sensor/reader.h"
 
+#include "core/hex.h"
 #include "core/messages.h"
 #include "core/numformat.h"
 #include "device/protocol.h"
@@ -26,14 +27,19 @@ MsgButton askForDefaults(ReadContext& ctx, int textNo) {
     return ctx.messages->show(m);
 }
 
+void noteFailed(QString* failed, const QString& exchange) {
+    if (failed && failed->isEmpty()) *failed = exchange;
+}
+
 // Reads one block into the session's MemoryImage and decodes it into rec. A
 // block that did not arrive is not decoded: the record is emptied and
 // MemoryImage cleared, so stale bytes are neither shown as the sensor's nor
 // able to make a later save look unchanged.
-int readBlock(ReadContext& ctx, SensorSession& s, SensorRecord& rec, int group) {
+int readBlock(ReadContext& ctx, SensorSession& s, SensorRecord& rec, int group, QString* failed) {
     QByteArray image;
     if (ReadConfigBlock(ctx.layer, ctx.clock, ctx.port, image, kDeviceAddress, group, 0) !=
         kBlockRead) {
+        noteFailed(failed, QStringLiteral("block 0x%1 (KB)").arg(HexN(BlockNumber(group, 0), 2)));
         s.MemoryImage.clear();
         rec = SensorRecord{};
         rec.MemGroup = group;
@@ -50,9 +56,9 @@ int readBlock(ReadContext& ctx, SensorSession& s, SensorRecord& rec, int group) 
 
 // Reads the block; after a failure asks, reading again while the answer is Retry.
 int readBlockOrAsk(ReadContext& ctx, SensorSession& s, SensorRecord& rec, int group, int textNo,
-                   bool& defaulted) {
+                   bool& defaulted, QString* failed) {
     for (;;) {
-        const int r = readBlock(ctx, s, rec, group);
+        const int r = readBlock(ctx, s, rec, group, failed);
         if (r >= 0) return r;
         const MsgButton answer = askForDefaults(ctx, textNo);
         if (answer == MsgRetry) continue;
@@ -77,7 +83,7 @@ QStringList FormatListFor(int digits) {
             QStringLiteral("99.999"), QStringLiteral("9.9999"), QStringLiteral("0.99999")};
 }
 
-int ReadQM07(ReadContext& ctx, SensorSession& s, QString* ident) {
+int ReadQM07(ReadContext& ctx, SensorSession& s, QString* ident, QString* failed) {
     ReadUi& ui = ctx.ui;
     ui.showStatus(true);
     ui.setStatusText(lang(ctx, 30));
@@ -106,13 +112,17 @@ int ReadQM07(ReadContext& ctx, SensorSession& s, QString* ident) {
     const int digits =
         EERead(ctx.layer, ctx.clock, ctx.port, kDeviceAddress, kAddrDisplayDigits, kEETimeoutMs);
     ui.setStatusText(progress + QStringLiteral(" 15%"));
+    if (digits < 0) noteFailed(failed, QStringLiteral("the display digits (ER 20)"));
     s.DisplayDigits = digits == 6 ? 6 : 5;
     ui.setFormatList(s.DisplayDigits);
     ui.setStatusText(progress + FormatMask(20, QStringLiteral("##0")) + QStringLiteral("%"));
-    const double n =
-        EEReadSingle(ctx.layer, ctx.clock, ctx.port, kDeviceAddress, kAddrZeroCount, kEETimeoutMs);
-    const double k =
-        EEReadSingle(ctx.layer, ctx.clock, ctx.port, kDeviceAddress, kAddrMultiplier, kEETimeoutMs);
+    bool nRead = false, kRead = false;
+    const double n = EEReadSingle(ctx.layer, ctx.clock, ctx.port, kDeviceAddress, kAddrZeroCount,
+                                  kEETimeoutMs, &nRead);
+    if (!nRead) noteFailed(failed, QStringLiteral("the zero count N (ER 90)"));
+    const double k = EEReadSingle(ctx.layer, ctx.clock, ctx.port, kDeviceAddress, kAddrMultiplier,
+                                  kEETimeoutMs, &kRead);
+    if (!kRead) noteFailed(failed, QStringLiteral("the multiplier k (ER 94)"));
     ui.setConstantsText(FormatGeneral(n), FormatMask(k, QStringLiteral("0.000000 E-0")));
     ui.showStatus(false);
     return 1;
@@ -120,7 +130,10 @@ int ReadQM07(ReadContext& ctx, SensorSession& s, QString* ident) {
 
 SensorReadReport ReadSensor(ReadContext& ctx, SensorSession& s) {
     SensorReadReport report;
-    if (!ctx.layer.PortIsOpen(ctx.port)) return report;
+    if (!ctx.layer.PortIsOpen(ctx.port)) {
+        report.failed = QStringLiteral("the iTag query (the line was lost)");
+        return report;
+    }
     ReadUi& ui = ctx.ui;
     ui.showStatus(true);
     ui.setStatusText(lang(ctx, 36));
@@ -128,17 +141,21 @@ SensorReadReport ReadSensor(ReadContext& ctx, SensorSession& s) {
     ui.stopLiveTimer();
     ctx.clock.processEvents();
 
-    s.TagPresent =
-        static_cast<uint8_t>(TagPresentFromReply(QueryTag(ctx.layer, ctx.clock, ctx.port)));
+    const QString tagReply = QueryTag(ctx.layer, ctx.clock, ctx.port);
+    s.TagPresent = static_cast<uint8_t>(TagPresentFromReply(tagReply));
+    if (!ParseByteReply(tagReply))
+        noteFailed(&report.failed, QStringLiteral("the iTag query (KQ)"));
 
     report.deviceResult =
-        readBlockOrAsk(ctx, s, s.DeviceRecord, kGroupDevice, 76, report.deviceDefaulted);
+        readBlockOrAsk(ctx, s, s.DeviceRecord, kGroupDevice, 76, report.deviceDefaulted,
+                       &report.failed);
     takeConstants(ctx, s);
     if (report.deviceDefaulted) LoadDefaultRecord(s, 0, ctx.today);
     s.CurrentRecord = s.DeviceRecord;
 
     if (s.TagPresent == 1) {
-        report.tagResult = readBlockOrAsk(ctx, s, s.TagRecord, kGroupTag, 77, report.tagDefaulted);
+        report.tagResult = readBlockOrAsk(ctx, s, s.TagRecord, kGroupTag, 77, report.tagDefaulted,
+                                        &report.failed);
         takeConstants(ctx, s);
         if (report.tagDefaulted) LoadDefaultRecord(s, 1, ctx.today);
         s.CurrentRecord = s.TagRecord;
@@ -153,12 +170,14 @@ int ReadAll(ReadContext& ctx, SensorSession& s, QString* ident, SensorReadReport
     ctx.ui.lockButtons(true);
     ctx.ui.stopLiveTimer();
     ctx.clock.delay(200);
-    const int r = ReadQM07(ctx, s, ident);
+    QString failed;
+    const int r = ReadQM07(ctx, s, ident, &failed);
     if (r < 0) {
         ctx.ui.lockButtons(false);
         return r;
     }
-    const SensorReadReport got = ReadSensor(ctx, s);
+    SensorReadReport got = ReadSensor(ctx, s);
+    if (!failed.isEmpty()) got.failed = failed;
     if (report) *report = got;
     ctx.ui.updateCalibration();
     ctx.ui.lockButtons(false);

@@ -59,10 +59,15 @@ struct SensorReadReport {
     int tagResult = 0;    // the same for block 0x00 (0 when no iTag)
     bool deviceDefaulted = false;
     bool tagDefaulted = false;
+    // The first exchange that got no whole reply, e.g. "the iTag query (KQ)";
+    // empty when every one was answered. Values behind it are not the device's.
+    QString failed;
 };
 
 // 1 read; -1 port error; -2 not a QM-07R; -3 identification reply too short.
-int ReadQM07(ReadContext& ctx, SensorSession& s, QString* ident = nullptr);
+// failed, when given, receives the first exchange without a whole reply.
+int ReadQM07(ReadContext& ctx, SensorSession& s, QString* ident = nullptr,
+             QString* failed = nullptr);
 
 SensorReadReport ReadSensor(ReadContext& ctx, SensorSession& s);
 

@@ -2,6 +2,7 @@
 
 #include "core/messages.h"
 #include "device/seriallayer.h"
+#include "sensor/imagecheck.h"
 #include "sensor/imagecodec.h"
 
 #include <algorithm>
@@ -52,6 +53,13 @@ QString ReadBackText(const SaveReport& report) {
     return {};
 }
 
+QString RefusedText(const LangTable& lang, const QString& refusal) {
+    return lang.text(kTextNotStorable,
+                     QStringLiteral("Nothing was written: the sensor memory cannot hold this "
+                                    "configuration.")) +
+           QLatin1Char('\n') + refusal + QLatin1Char('.');
+}
+
 QString NoBackupText(const QString& reason) {
     return QStringLiteral("Nothing was written: the sensor memory could not be saved first (%1).")
         .arg(reason);
@@ -60,10 +68,11 @@ QString NoBackupText(const QString& reason) {
 namespace {
 
 // The block as it stands after the read-back: ReadAll's image when it read
-// that group, else the block once more on its own.
+// that group (MemoryImage was emptied before, so only bytes from the device
+// count), else the block once more on its own; empty when it cannot be read.
 QByteArray readBackImage(ReadContext& ctx, const SensorSession& s, int readAll, int group) {
     const int readGroup = s.TagPresent == 1 ? kGroupTag : kGroupDevice;
-    if (readAll == 1 && readGroup == group) return s.MemoryImage;
+    if (readAll == 1 && readGroup == group && !s.MemoryImage.isEmpty()) return s.MemoryImage;
     QByteArray image;
     if (ReadConfigBlock(ctx.layer, ctx.clock, ctx.port, image, kDeviceAddress, group, 0) !=
         kBlockRead)
@@ -92,6 +101,7 @@ int WriteBlockVerified(ReadContext& ctx, SensorSession& s, int group, const QByt
 
     ctx.ui.setStatusText(ctx.lang.text(29));
     ResetDevice(ctx.layer, ctx.clock, ctx.port);
+    s.MemoryImage.clear();
     const int r = ReadAll(ctx, s);
     const QByteArray back = readBackImage(ctx, s, r, group);
     report.firstDifference = back.isEmpty() ? 0 : ReadBackDifference(image, back);
@@ -118,6 +128,16 @@ int SaveSensorCore(ReadContext& ctx, SensorSession& s, bool onlyIfChanged,
     ctx.clock.delay(250);
     ctx.ui.lockButtons(true);
 
+    // Only bytes that fit the block and read back as the record go out.
+    const CheckedImage checked = CheckedEncode(target, ctx.today);
+    if (!checked.refusal.isEmpty()) {
+        ctx.ui.lockButtons(false);
+        report.notice = RefusedText(ctx.lang, checked.refusal);
+        if (ctx.messages) ctx.messages->critical(report.notice);
+        if (writeResult) *writeResult = 0;
+        if (reportOut) *reportOut = report;
+        return kSaveConvertFailed;
+    }
     const EncodedImage encoded = EncodeImage(target, ctx.today);
     if (onlyIfChanged && CompareImages(encoded.image, s.MemoryImage) == 0) {
         ctx.ui.lockButtons(false);

@@ -19,7 +19,7 @@ enum SaveResult : int {
     kSaveWritten = 1,
     kSaveUnchanged = 0,
     kSaveWriteFailed = -2,   // the write failed, or it was refused for want of a backup
-    kSaveConvertFailed = -4, // the caller's conversion of the pages failed
+    kSaveConvertFailed = -4, // the pages' conversion failed, or the block cannot hold the record
 };
 
 // Whether the block read back after a write holds what was written.
@@ -48,6 +48,9 @@ int ReadBackDifference(const QByteArray& written, const QByteArray& readBack);
 QString BackupSavedText(const QString& path);
 QString ReadBackText(const SaveReport& report);
 QString NoBackupText(const QString& reason);
+// Language text of a record the block cannot hold, then the refusal's line.
+inline constexpr int kTextNotStorable = 150;
+QString RefusedText(const LangTable& lang, const QString& refusal);
 
 // Writes image into block (group, 0) after its backup (BackUpBlock) was
 // made: the write, the device reset, everything read back with ReadAll and
@@ -59,7 +62,9 @@ int WriteBlockVerified(ReadContext& ctx, SensorSession& s, int group, const QByt
                        const WriteProgress& progress = {});
 
 // From CurrentRecord on: copies it into the record of the memory it goes to
-// (the iTag when present, else the device's store), encodes it, skips an
+// (the iTag when present, else the device's store), encodes it (a record
+// the block cannot hold is refused with kSaveConvertFailed before anything
+// is sent), skips an
 // unchanged image when onlyIfChanged, and writes it with WriteBlockVerified
 // (backup, write, reset, read back, compare). A failed write shows language
 // text 47 with its code and the backup's path; a read-back that differs, a

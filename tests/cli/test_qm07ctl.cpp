@@ -96,14 +96,45 @@ class TestQm07ctl : public QObject {
                                   << 2 << "261332";
         QTest::newRow("unwritable output") << encode + QStringList{"-o", "/no/dir/out.img"}
                                            << QByteArray("{}") << 2 << "/no/dir/out.img";
-        QTest::newRow("write to block 0x40")
-            << port + QStringList{"write", "--block", "0x40", "-"} << good << 2 << "--block";
+        for (const char* block : {"0x40", "-0", "0x-0", "+80"})
+            QTest::newRow(QByteArray("write to block ").append(block))
+                << port + QStringList{"write", "--block", block, "-"} << good << 2 << "--block";
         QTest::newRow("write a cut image")
             << write << LayoutImage().left(120) << 2 << "neither a 256-byte block";
         QTest::newRow("write a padded image")
             << write << LayoutImage() + "x" << 2 << "an image of 128 bytes";
         QTest::newRow("write an image that does not decode")
             << write << NoValidFlag() << 3 << "does not decode (-43)";
+        // Nothing goes out that the block cannot hold or would refuse: one
+        // line naming the field, before any port is opened.
+        const QByteArray twenty = R"({"Signal": [)" + QByteArray("1,").repeated(19) +
+                                  R"(1], "Value": [)" + QByteArray("2,").repeated(19) + "2]}";
+        const struct {
+            const char* name;
+            QByteArray json;
+            const char* message;
+        } refused[] = {
+            {"20 points", twenty, "PointCount 20: the points take 264 bytes"},
+            {"flags 0", R"({"Flags": 0})", "Flags 0 lacks bit 7"},
+            {"Cyrillic", R"({"Popis": "Сила"})", "Popis holds the character С (U+0421)"},
+            {"micro-strain", R"({"Jednotka": "µε"})", "Jednotka holds the character ε (U+03B5)"},
+            {"emoji", R"({"Popis": "ok 😀"})", "U+1F600"},
+            {"control", R"({"Popis": "a\tb"})", "Popis holds the character (U+0009)"},
+            {"slide 0", R"({"Slide": 0})", "Slide 0 would read back as 10"},
+            {"tiny value", R"({"Value": [0, 1e-39]})", "Value[1] 1e-39 would read back as 0"},
+        };
+        for (const auto& r : refused) {
+            QTest::newRow(QByteArray("encode, ").append(r.name))
+                << encode << r.json << 2 << r.message;
+            QTest::newRow(QByteArray("write, ").append(r.name))
+                << write << r.json << 2 << r.message;
+        }
+        QTest::newRow("decode what encode writes")
+            << QStringList{"decode", "-"} << LayoutImage() << 0 << "";
+        QTest::newRow("decode a file over a block")
+            << QStringList{"decode", "-"} << good + "x" << 2 << "more than 256 bytes";
+        QTest::newRow("empty port")
+            << QStringList{"--port", "", "read"} << QByteArray() << 2 << "--port";
         QTest::newRow("restore without block") << restore << good << 2 << "give --block";
         QTest::newRow("restore a short file")
             << restore + QStringList{"--block", "0x00"} << good.left(255) << 2
@@ -112,6 +143,18 @@ class TestQm07ctl : public QObject {
             << port + QStringList{"restore", "--block", "0x80", "/x/S-00-20260101-000000.bin"}
             << QByteArray() << 2 << "is a backup of block 0x00, not 0x80";
     }
+    // A failed write of the output is an error, not a success.
+    void fullOutput() {
+        QProcess p;
+        p.setStandardOutputFile(QStringLiteral("/dev/full"));
+        p.start(QStringLiteral(QM07CTL_PATH), {"decode", "-"});
+        p.write(LayoutBlock());
+        p.closeWriteChannel();
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), 2);
+        QVERIFY(p.readAllStandardError().contains("standard output"));
+    }
+
     void exitCodes() {
         QFETCH(QStringList, args);
         QFETCH(QByteArray, input);

@@ -10,6 +10,7 @@
 
 #include <QTemporaryDir>
 #include <QtTest>
+#include <csignal>
 
 using namespace qm;
 using Run = qm::testing::CtlRun;
@@ -124,6 +125,105 @@ class TestWriteCommands : public QObject {
         if (exitCode == 0)
             QCOMPARE(dump("0x00"),
                      testing::LayoutImage() + before.mid(testing::LayoutImage().size()));
+    }
+
+    // A device that stops answering is named as such, with the exchange that
+    // went unanswered; nothing it did not say is printed as read.
+    void silentDevice_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("silentAfter"); // requests answered, the connect step's two included
+        QTest::addColumn<QString>("exchange");
+        const QStringList read{"read"}, live{"live", "--count", "30"};
+        QTest::newRow("read: display digits") << read << 3 << "the display digits (ER 20)";
+        QTest::newRow("read: iTag query") << read << 12 << "the iTag query (KQ)";
+        QTest::newRow("read: store block") << read << 13 << "block 0x80 (KB)";
+        QTest::newRow("write: iTag query")
+            << QStringList{"write", "--block", "0x00", "in"} << 12 << "the iTag query (KQ)";
+        QTest::newRow("live") << live << 2 << "the live measurement (MK)";
+    }
+    void silentDevice() {
+        QFETCH(QStringList, args);
+        QFETCH(int, silentAfter);
+        QFETCH(QString, exchange);
+        testing::WriteFileBytes(m_dir.filePath("in"), testing::LayoutImage());
+        SimProcess sim;
+        startSim(sim, {"--silent-after", QString::number(silentAfter)});
+        for (QString& a : args)
+            if (a == "in") a = m_dir.filePath("in");
+        const Run r = ctl(args);
+        QCOMPARE(r.exitCode, 4);
+        QVERIFY2(r.err.contains(exchange.toUtf8()), r.err.constData());
+        QVERIFY(!r.out.contains("\"N\""));
+    }
+
+    // Only bytes from the device after the reset confirm a write: content
+    // equal to what is stored, and the line lost right after identifying.
+    void readBackMissing() {
+        SimProcess sim;
+        // connect 2, read 13, backup 1, the 256 bytes, reset and identification
+        startSim(sim, {"--hang-up-after", QString::number(2 + 13 + 1 + 256 + 2)});
+        const Run r = writeImage("0x00", DefaultTagImage());
+        QCOMPARE(r.exitCode, 7);
+        QVERIFY2(r.err.contains("could not be read back"), r.err.constData());
+    }
+
+    // The settings and the environment, judged before the device is used.
+    void setup_data() {
+        QTest::addColumn<QStringList>("unset");
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no data folder")
+            << QStringList{"HOME", "XDG_DATA_HOME"} << QByteArray() << 5 << "no folder for backups";
+        QTest::newRow("stored port") << QStringList{} << QByteArray("[Default]\nComPort=abc\n") << 2
+                                     << "stored port setting ComPort=\"abc\"";
+    }
+    void setup() {
+        QFETCH(QStringList, unset);
+        QFETCH(QByteArray, settings);
+        SimProcess sim;
+        startSim(sim, {});
+        const QString conf = m_dir.filePath("config/QM-07R/QM-07R.conf");
+        QDir().mkpath(QFileInfo(conf).path());
+        QFile::remove(conf);
+        if (!settings.isEmpty()) testing::WriteFileBytes(conf, settings);
+        const QString in = testing::WriteFileBytes(m_dir.filePath("in"), testing::LayoutImage());
+        const QStringList port = settings.isEmpty() ? QStringList{"--port", "COM5"} : QStringList{};
+        const Run r = testing::RunCtl(port + QStringList{"write", "--block", "0x00", in},
+                                      m_dir.path(), link(), 5, unset);
+        QFile::remove(conf);
+        QTEST(r.exitCode, "exitCode");
+        QFETCH(QString, message);
+        QVERIFY2(r.err.contains(message.toUtf8()), r.err.constData());
+        QCOMPARE(dump("0x00"), DefaultTagImage());
+    }
+
+    // A signal during the write lets the block and its read-back finish.
+    void signalDuringWrite_data() {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGINT") << int(SIGINT);
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+    }
+    void signalDuringWrite() {
+        QFETCH(int, signal);
+        SimProcess sim;
+        startSim(sim, {});
+        QProcess p;
+        p.setProcessEnvironment(testing::CtlEnvironment(m_dir.path(), link()));
+        p.start(QStringLiteral(QM07CTL_PATH),
+                {"--port", "COM5", "write", "--block", "0x00",
+                 testing::WriteFileBytes(m_dir.filePath("in"), testing::LayoutImage())});
+        QByteArray out;
+        while (!out.contains('\n') && p.waitForReadyRead(10000))
+            out += p.readAllStandardOutput();
+        QVERIFY(out.startsWith("backup: "));
+        QThread::msleep(500); // into the write, which takes seconds
+        ::kill(pid_t(p.processId()), signal);
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 128 + signal);
+        QVERIFY(p.readAllStandardOutput().contains("read back and confirmed"));
+        QCOMPARE(dump("0x00").left(testing::LayoutImage().size()), testing::LayoutImage());
     }
 };
 

@@ -41,6 +41,11 @@ class TestProtocol : public QObject {
         QTest::newRow("whole at poll 101") << after(200 + 1010, hex) << -1 << 101;
         QTest::newRow("514 characters") << after(5, hex + "X") << -1 << 101;
         QTest::newRow("silent") << QList<ReplyPiece>{} << -1 << 101;
+        QByteArray notHex = hex, noEnd = hex;
+        notHex[301] = 'G';
+        noEnd[512] = '0';
+        QTest::newRow("not a hex digit") << after(5, notHex) << -3 << 1;
+        QTest::newRow("no terminator") << after(5, noEnd) << -3 << 1;
     }
     void readBlock() {
         QFETCH(QList<ReplyPiece>, pieces);
@@ -79,8 +84,10 @@ class TestProtocol : public QObject {
         QTest::newRow("echo on third attempt") << img << 2 << QByteArray() << 0 << 6;
         QTest::newRow("no echo") << img << 3 << QByteArray() << -2 << 4;
         QTest::newRow("zero echo for zero") << img << 0 << QByteArray("00\r") << 0 << 4;
-        QTest::newRow("zero echo for non-zero") << noZero << 0 << QByteArray("00\r") << -10003 << 3;
+        QTest::newRow("zero echo for non-zero") << noZero << 0 << QByteArray("00\r") << -10003 << 4;
         QTest::newRow("echo too long") << img << 0 << QByteArray("000\r") << -3 << 5;
+        QTest::newRow("garbled echo") << img << 0 << QByteArray("0G\r") << -10003 << 4;
+        QTest::newRow("echo without terminator") << img << 0 << QByteArray("00X") << -10003 << 4;
     }
     void writeBlock() {
         QFETCH(QByteArray, image);
@@ -105,6 +112,27 @@ class TestProtocol : public QObject {
         if (result == 0) QCOMPARE(progress, (QList<int>{104, 204, 304, 404}));
     }
 
+    // One wrong echo is a slip of the line: the byte is sent once more. A
+    // second wrong echo gives the write up.
+    void wrongEchoRetriedOnce_data() {
+        QTest::addColumn<int>("wrongEchoes");
+        QTest::addColumn<int>("result");
+        QTest::newRow("once") << 1 << 0;
+        QTest::newRow("twice") << 2 << -10002;
+    }
+    void wrongEchoRetriedOnce() {
+        QFETCH(int, wrongEchoes);
+        LineRig rig;
+        ScriptedLine& line = rig.open(1);
+        line.respond = [&](const QByteArray& request, int) {
+            const bool wrong = field(request, 1) == 1 && wrongEchoes-- > 0;
+            return echo(field(request, 2) ^ (wrong ? 1 : 0));
+        };
+        QTEST(WriteConfigBlock(rig.layer, rig.clock, 1, QByteArray("\x11\x22\x33"), 0, 4, 0),
+              "result");
+        QCOMPARE(line.requests.count("$00KW800122"), 2);
+    }
+
     // "ER": (time-out / 10) + 1 polls per attempt, four attempts. "EW" is sent
     // once; an echo arriving in a later pass still counts.
     void memory_data() {
@@ -125,10 +153,13 @@ class TestProtocol : public QObject {
         row("ER never", "$00ER20", 100, 0, {}, -1, 4, 4 * 120);
         row("ER short time-out", "$00ER20", 25, 0, {}, -1, 4, 4 * 40);
         row("ER wrong length", "$00ER20", 100, 1, after(2, "7F"), -1, 4, 4 * 120);
+        row("ER not hex", "$00ER20", 100, 1, after(2, "7G\r"), -1, 4, 20 + 3 * 120);
+        row("ER no terminator", "$00ER20", 100, 1, after(2, "7F0"), -1, 4, 20 + 3 * 120);
         row("EW at once", "$00EW20A5", 100, 1, after(2, "A5\r"), 0xA5, 1, 10);
         row("EW late", "$00EW20A5", 100, 1, after(300, "A5\r"), 0xA5, 1, 300);
         row("EW across passes", "$00EW20A5", 100, 1, {{105, "A5"}, {130, "\r"}}, 0xA5, 1, 130);
         row("EW wrong", "$00EW20A5", 100, 1, after(2, "A4\r"), -1, 1, 10 + 4 * 10);
+        row("EW no terminator", "$00EW20A5", 100, 1, after(2, "A5X"), -1, 1, 10 + 4 * 10);
         row("EW too late", "$00EW20A5", 100, 1, after(500, "A5\r"), -1, 1, 4 * 120);
     }
     void memory() {
@@ -179,8 +210,14 @@ class TestProtocol : public QObject {
         QCOMPARE(m->display, 100.0);
         QVERIFY(!ParseMeasurement(mk.left(32)));
         QVERIFY(!ParseMeasurement(mk + u'x'));
+        for (int at : {0, 5, 13, 21}) // every character of the three numbers is a hex digit
+            QVERIFY(!ParseMeasurement(QString(mk).replace(at, 1, u'G')));
+        QVERIFY(!ParseMeasurement(QString(mk).replace(32, 1, u'0'))); // no terminator
         QCOMPARE(TagPresentFromReply(u"03\r"), 1); // bit 0 of a 3-character reply
         QCOMPARE(TagPresentFromReply(u"01"), 0);
+        QCOMPARE(TagPresentFromReply(u"0G\r"), 0);
+        QCOMPARE(ParseByteReply(u"7f\r"), std::optional<int>(127));
+        QCOMPARE(ParseByteReply(u"7f\n"), std::nullopt);
     }
 };
 

@@ -159,6 +159,49 @@ class TestWriter : public QObject {
         QCOMPARE(rig.messages.last().icon, MsgIcon::Critical);
     }
 
+    // What the block cannot hold is refused before anything is sent.
+    void refusedRecord_data() {
+        QTest::addColumn<QString>("popis");
+        QTest::addColumn<int>("points");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("Cyrillic") << QString::fromUtf8("Сила") << 2
+                                  << QString::fromUtf8("Popis holds the character С (U+0421), "
+                                                       "which the sensor memory cannot store");
+        QTest::newRow("20 points") << "Changed" << 20
+                                   << "PointCount 20: the points take 264 bytes, a block holds 256 "
+                                      "(at most 19 points)";
+    }
+    void refusedRecord() {
+        QFETCH(QString, popis);
+        QFETCH(int, points);
+        QFETCH(QString, refusal);
+        Rig rig(true);
+        rig.s.CurrentRecord.Popis = popis;
+        rig.s.CurrentRecord.PointCount = points;
+        const int version = rig.device.stateVersion(), requests = rig.device.requestCount();
+        QCOMPARE(rig.save(false), int(kSaveConvertFailed));
+        QCOMPARE(rig.device.stateVersion(), version);
+        QCOMPARE(rig.device.requestCount(), requests);
+        QCOMPARE(rig.messages.texts(), QStringList{"T150\n" + refusal + "."});
+        QCOMPARE(rig.ui.log.last(), QStringLiteral("unlock"));
+    }
+
+    // The backup is taken from two reads that agree: a block that reads
+    // otherwise than it did (a reply garbled into other digits) is not written.
+    void backupReadsDisagree() {
+        Rig rig(true);
+        QByteArray changed = rig.device.block(0x00);
+        changed[200] = char(changed[200] ^ 0x10);
+        rig.device.setBlock(0x00, changed);
+        const int version = rig.device.stateVersion();
+        QCOMPARE(rig.save(false), int(kSaveWriteFailed));
+        QCOMPARE(rig.device.stateVersion(), version);
+        QVERIFY(rig.backupFiles().isEmpty());
+        QCOMPARE(rig.messages.texts(),
+                 QStringList{"Nothing was written: the sensor memory could not be saved first "
+                             "(block 0x00 read differently twice)."});
+    }
+
     // A wrong echo, a cell that keeps another byte than it confirms, or a
     // device gone after the write: the user is told, with the backup's path.
     // After a failed write no reset follows, and the next save writes again
@@ -176,11 +219,14 @@ class TestWriter : public QObject {
             << 0 << 23 << int(kSaveWritten) << int(ReadBack::Differs)
             << "The sensor memory does not hold what was written (first difference at byte 23). " +
                    saved;
+        const QString missing = "The sensor memory could not be read back after writing, so "
+                                "the write is not confirmed. " +
+                                saved;
         QTest::newRow("no read-back")
-            << 0 << 0 << int(kSaveWritten) << int(ReadBack::Missing)
-            << "The sensor memory could not be read back after writing, so the write is not "
-               "confirmed. " +
-                   saved;
+            << 0 << 0 << int(kSaveWritten) << int(ReadBack::Missing) << missing;
+        // -1: the line drops right after the reset's identification.
+        QTest::newRow("lost after identifying")
+            << 0 << -1 << int(kSaveWritten) << int(ReadBack::Missing) << missing;
     }
     void writeGoesWrong() {
         QFETCH(int, wrongEchoAt);
@@ -191,15 +237,20 @@ class TestWriter : public QObject {
         const int requests = rig.device.requestCount();
         SimFaults f;
         f.wrongEchoAt = wrongEchoAt;
-        f.corruptStoreAt = corruptAt;
-        if (!wrongEchoAt && !corruptAt) f.hangUpAfter = requests + 104 + 16;
+        // The backup's read, the 104 bytes, then the read-back's requests.
+        if (!wrongEchoAt && !corruptAt) f.hangUpAfter = requests + 1 + 104 + 16;
+        f.corruptStoreAt = std::max(corruptAt, 0);
         rig.device.setFaults(f);
-        QTEST(rig.save(false), "result");
+        const auto lastByte = [&](int p, int n) { // the reset and its identification, no more
+            if (p == n && corruptAt < 0)
+                rig.device.setFaults({.hangUpAfter = rig.device.requestCount() + 2});
+        };
+        QTEST(rig.save(false, lastByte), "result");
         QTEST(int(rig.saved.readBack), "readBack");
         QCOMPARE(rig.messages.texts(), QStringList{text.arg(rig.saved.backupPath)});
         QCOMPARE(testing::FileBytes(rig.saved.backupPath), before);
         if (!wrongEchoAt) return;
-        QCOMPARE(rig.device.requestCount() - requests, wrongEchoAt);
+        QCOMPARE(rig.device.requestCount() - requests, 1 + wrongEchoAt + 1); // one echo retried
         rig.device.setFaults({});
         QCOMPARE(rig.save(true), int(kSaveWritten));
     }

@@ -14,9 +14,10 @@ struct CtlRun {
     qint64 ms = 0;
 };
 
-// folder holds "config" and "data" (the backups); link is the simulator's.
-inline CtlRun RunCtl(const QStringList& args, const QString& folder, const QString& link,
-                     int simPort = 5) {
+// The environment of a run: folder holds "config" and "data" (the backups);
+// link is the simulator's; the variables in unset are removed.
+inline QProcessEnvironment CtlEnvironment(const QString& folder, const QString& link,
+                                          int simPort = 5, const QStringList& unset = {}) {
     const QDir dir(folder);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
@@ -24,8 +25,15 @@ inline CtlRun RunCtl(const QStringList& args, const QString& folder, const QStri
     for (int n = 1; n <= 20; ++n)
         env.insert(QStringLiteral("QM07_PORT_COM%1").arg(n),
                    n == simPort ? link : dir.filePath(QStringLiteral("absent%1").arg(n)));
+    for (const QString& name : unset)
+        env.remove(name);
+    return env;
+}
+
+inline CtlRun RunCtl(const QStringList& args, const QString& folder, const QString& link,
+                     int simPort = 5, const QStringList& unset = {}) {
     QProcess p;
-    p.setProcessEnvironment(env);
+    p.setProcessEnvironment(CtlEnvironment(folder, link, simPort, unset));
     QElapsedTimer t;
     t.start();
     p.start(QStringLiteral(QM07CTL_PATH), args);

@@ -1,0 +1,56 @@
+// Any bytes as the device's reply to every request, through the serial layer
+// and the exchanges: nothing crashes or hangs, and only a whole, well-formed
+// reply is ever taken (a block is its 512 hex digits, an echo its byte).
+#include "device/livepoll.h"
+#include "device/protocol.h"
+#include "support/scriptedline.h"
+
+#include <cstdlib>
+
+using namespace qm;
+
+namespace {
+
+bool hexLine(const QByteArray& reply, qsizetype digits) {
+    if (reply.size() != digits + 1 || reply.back() != '\r') return false;
+    for (qsizetype i = 0; i < digits; ++i)
+        if (!std::isxdigit(static_cast<unsigned char>(reply[i]))) return false;
+    return true;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size < 2 || size > 1000) return 0; // a reply longer than the read buffer is cut
+    // First byte: where the reply splits into two pieces and how late they come.
+    const int split = data[0];
+    const QByteArray reply(reinterpret_cast<const char*>(data + 1),
+                           static_cast<qsizetype>(size - 1));
+    LineRig rig;
+    ScriptedLine& line = rig.ports.line(1);
+    line.respond = [&](const QByteArray&, int) {
+        return QList<ReplyPiece>{{split % 7, reply.left(split)}, {split % 13, reply.mid(split)}};
+    };
+    rig.layer.OpenPort(1, QStringLiteral("115200"), true);
+
+    // The parsers take only whole, well-formed replies.
+    const QString text = QString::fromLatin1(reply);
+    if (ParseByteReply(text) && !hexLine(reply, 2)) std::abort();
+    if (ParseBlockReply(text) && !hexLine(reply, 512)) std::abort();
+    if (ParseMeasurement(text) && !hexLine(reply.left(22) + '\r', 22)) std::abort();
+
+    // The first exchange on a quiet line sees exactly this reply.
+    QByteArray image;
+    const int r = ReadConfigBlock(rig.layer, rig.clock, 1, image, 0, 4, 0);
+    if ((r == kBlockRead) != hexLine(reply, 512)) std::abort();
+    if (r == kBlockRead && image != QByteArray::fromHex(reply.left(512))) std::abort();
+    // The others run on what is left: they end, within their ranges.
+    const int b = EERead(rig.layer, rig.clock, 1, 0, 0x20, 100);
+    if (b < -1 || b > 255) std::abort();
+    EEWrite(rig.layer, rig.clock, 1, 0, 0x20, 0x5A, 100);
+    WriteConfigBlock(rig.layer, rig.clock, 1, QByteArray("\x5A\x5A"), 0, 4, 0);
+    TagPresentFromReply(QueryTag(rig.layer, rig.clock, 1));
+    Identify(rig.layer, rig.clock, 1);
+    PollLive(rig.layer, 1);
+    return 0;
+}
