@@ -54,10 +54,7 @@ QString ReadBackText(const SaveReport& report) {
 }
 
 QString RefusedText(const LangTable& lang, const QString& refusal) {
-    return lang.text(kTextNotStorable,
-                     QStringLiteral("Nothing was written: the sensor memory cannot hold this "
-                                    "configuration.")) +
-           QLatin1Char('\n') + refusal + QLatin1Char('.');
+    return lang.text(kTextNotStorable) + QLatin1Char('\n') + refusal + QLatin1Char('.');
 }
 
 QString NoBackupText(const QString& reason) {

@@ -49,7 +49,6 @@ QString BackupSavedText(const QString& path);
 QString ReadBackText(const SaveReport& report);
 QString NoBackupText(const QString& reason);
 // Language text of a record the block cannot hold, then the refusal's line.
-inline constexpr int kTextNotStorable = 150;
 QString RefusedText(const LangTable& lang, const QString& refusal);
 
 // Writes image into block (group, 0) after its backup (BackUpBlock) was
