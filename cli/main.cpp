@@ -39,10 +39,7 @@ QString MainHelp(const QCommandLineParser& parser) {
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("qm07ctl"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
-                                                .arg(QM_VERSION_MAJOR)
-                                                .arg(QM_VERSION_MINOR)
-                                                .arg(QM_VERSION_PATCH));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QM_VERSION_TEXT));
     QTextStream out(stdout);
     QTextStream err(stderr);
     Context ctx{QStringLiteral("qm07ctl"), QString(), out, err};
