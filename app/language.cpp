@@ -8,7 +8,7 @@ namespace qm {
 
 namespace {
 
-constexpr int kMaxIndex = 99;
+constexpr int kMaxIndex = LangTable::kSize;
 constexpr int kMaxCharset = 32767; // the set is a 16-bit number
 
 QByteArray trimBlanks(const QByteArray& line) {

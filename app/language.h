@@ -1,6 +1,6 @@
 #pragma once
 // The language file "qm07r.lang": an optional first line "charset=N", then
-// lines "N=text" (N 1..99). Its bytes are decoded with the code page of the
+// lines "N=text" (N 1..999). Its bytes are decoded with the code page of the
 // character set it names, or as UTF-8 when the file starts with a UTF-8 BOM.
 #include "core/langtable.h"
 
