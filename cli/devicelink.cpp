@@ -1,6 +1,7 @@
 #include "cli/devicelink.h"
 
 #include "device/discovery.h"
+#include "device/portlist.h"
 
 namespace qm::cli {
 
@@ -8,10 +9,10 @@ DeviceLink::DeviceLink() : m_map(&m_settings) {}
 
 bool DeviceLink::choosePort(Context& ctx, int& exitCode) {
     QString name = ctx.port.trimmed();
-    if (name.isEmpty())
-        name = QStringLiteral("COM") + m_settings.value(QStringLiteral("Default"),
-                                                        QStringLiteral("ComPort"),
-                                                        QStringLiteral("1"));
+    if (name.isEmpty()) // the port that last answered, following its adapter
+        name = QStringLiteral("COM") +
+               StoredPortSetting(
+                   m_settings, [this](int p) { return m_map.path(p); }, kPortCount);
     m_port = PortNumberFromName(name);
     if (m_port == 0) {
         if (name.startsWith(QLatin1String("COM"), Qt::CaseInsensitive) || name.isEmpty()) {

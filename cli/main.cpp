@@ -2,6 +2,7 @@
 #include "cli/clicommand.h"
 #include "cli/devicecommands.h"
 #include "cli/imagecommands.h"
+#include "cli/portcommands.h"
 #include "cli/writecommands.h"
 
 #include <QCoreApplication>
@@ -18,6 +19,7 @@ const Command kCommands[] = {
     {"encode", "Write the configuration image of a record given as JSON", RunEncode},
     {"read", "Connect and read the QM-07R and its sensor memory as JSON", RunRead},
     {"scan", "Find the QM-07R on COM1..COM19", RunScan},
+    {"ports", "List the serial devices present and what COM1..COM20 stand for", RunPorts},
     {"dump", "Write the raw 256 bytes of configuration block 0x00 or 0x80", RunDump},
     {"live", "Poll the live measurement every 150 ms", RunLive},
     {"write", "Back up a configuration block, write a record or image into it, check it", RunWrite},
