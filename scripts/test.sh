@@ -25,35 +25,12 @@ while (($#)); do
   shift
 done
 
-step() { printf '\n=== %s\n' "$*"; }
+# shellcheck source=scripts/packages.sh
+source "$root/scripts/packages.sh"
 
-as_root() {
-  if ((EUID == 0)); then
-    "$@"
-  elif command -v sudo >/dev/null; then
-    sudo "$@"
-  else
-    echo "test.sh: need root to run: $*" >&2
-    exit 1
-  fi
-}
-
-installed() {
-  [[ $(dpkg-query -W -f='${Status}' "$1" 2>/dev/null) == "install ok installed" ]]
-}
-
-ensure_packages() {
-  local missing=() pkg
-  for pkg in "$@"; do
-    installed "$pkg" || missing+=("$pkg")
-  done
-  ((${#missing[@]})) || return 0
-  step "installing ${missing[*]}"
-  as_root apt-get update
-  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
-}
-
-ensure_packages build-essential cmake qt6-base-dev qt6-serialport-dev clang xvfb xauth fonts-dejavu-core
+# The package test builds the .deb and runs lintian on it.
+ensure_packages "${qm_build_packages[@]}" "${qm_package_packages[@]}" clang xvfb xauth \
+  fonts-dejavu-core
 if ((full)); then
   # libFuzzer's runtime is only a recommendation of clang.
   clang_major=$(clang -dumpversion | cut -d. -f1)
