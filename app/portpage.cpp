@@ -31,7 +31,8 @@ QString OpenFailedText(const LangTable& lang, int serialError, const QString& pa
     const DeviceFileFacts facts = InspectDeviceFile(path);
     if (ClassifyOpenFailure(serialError, facts) != OpenFailure::NoPermission) return lang.text(54);
     return lang.text(54) + QStringLiteral("\n\n") +
-           PermissionMessage(lang.text(kTextNoPermission), facts, CurrentUserName());
+           PermissionMessage(lang.text(kTextNoPermission), lang.text(kTextNoPermissionNoGroup),
+                             facts, CurrentUserName());
 }
 
 } // namespace qm

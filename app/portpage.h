@@ -11,8 +11,10 @@ class LangTable;
 class SettingsStore;
 class TransportFactory;
 
-// Language text of the permission message: %1 device file, %2 group, %3 user.
+// Language texts of the permission message (%1 device file, %2 group, %3 user):
+// the group to join, or a group that gives no way in.
 inline constexpr int kTextNoPermission = 250;
+inline constexpr int kTextNoPermissionNoGroup = 251;
 
 // Fills the list with COM1..COMcount, each with the device it leads to and,
 // for a device present, its description, manufacturer and serial number.

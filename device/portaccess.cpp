@@ -27,15 +27,24 @@ QString CurrentUserName() {
     return user.isEmpty() ? qEnvironmentVariable("USERNAME") : user;
 }
 
-QString PermissionMessage(const QString& templ, const DeviceFileFacts& facts, const QString& user) {
-    const QString text = templ.isEmpty()
-                             ? QStringLiteral("You may not use the serial port %1: it belongs to "
-                                              "the group \"%2\". Add your user to that group "
-                                              "(sudo usermod -aG %2 %3), then log out and log "
-                                              "in again.")
-                             : templ;
-    const QString group = facts.group.isEmpty() ? QStringLiteral("dialout") : facts.group;
-    return text.arg(facts.path, group, user.isEmpty() ? QStringLiteral("$USER") : user);
+QString PermissionMessage(const QString& groupTempl, const QString& noGroupTempl,
+                          const DeviceFileFacts& facts, const QString& user) {
+    // Joining root's group would hand out far more than the port.
+    const bool joinable = !facts.group.isEmpty() && facts.group != u"root";
+    QString text = joinable ? groupTempl : noGroupTempl;
+    if (text.isEmpty())
+        text = joinable ? QStringLiteral("You may not use the serial port %1: it belongs to the "
+                                         "group \"%2\". Add your user to that group (sudo "
+                                         "usermod -aG %2 %3), then log out and log in again.")
+                        : QStringLiteral("You may not use the serial port %1, and its group "
+                                         "\"%2\" gives no way in. Ask the administrator to "
+                                         "give the group dialout access to it (a udev rule), "
+                                         "add your user to dialout, then log in again.");
+    // A translation may leave a placeholder out; the path goes in last so that
+    // its characters are never read as one.
+    return text.replace(QStringLiteral("%3"), user.isEmpty() ? QStringLiteral("$USER") : user)
+        .replace(QStringLiteral("%2"), facts.group)
+        .replace(QStringLiteral("%1"), facts.path);
 }
 
 } // namespace qm

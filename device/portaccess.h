@@ -31,8 +31,11 @@ DeviceFileFacts InspectDeviceFile(const QString& path);
 // The login name of the user running the program.
 QString CurrentUserName();
 
-// The message for NoPermission from a template with %1 the device file, %2 its
-// group and %3 the user; the built-in English one when the template is empty.
-QString PermissionMessage(const QString& templ, const DeviceFileFacts& facts, const QString& user);
+// The message for NoPermission: %1 the device file, %2 its group, %3 the user.
+// groupTempl names the group to join; noGroupTempl serves a device whose group
+// gives no way in (root, or none), where only the administrator can help.
+// Empty templates take the built-in English ones.
+QString PermissionMessage(const QString& groupTempl, const QString& noGroupTempl,
+                          const DeviceFileFacts& facts, const QString& user);
 
 } // namespace qm

@@ -16,7 +16,7 @@ TransportError openFailure(const QSerialPort& port, const QString& path) {
     TransportError e = errorOf(port);
     const DeviceFileFacts facts = InspectDeviceFile(path);
     if (ClassifyOpenFailure(e.code, facts) == OpenFailure::NoPermission)
-        e.text = PermissionMessage({}, facts, CurrentUserName());
+        e.text = PermissionMessage({}, {}, facts, CurrentUserName());
     return e;
 }
 TransportError notOpen() {
