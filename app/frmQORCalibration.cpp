@@ -1,5 +1,6 @@
 #include "app/frmQORCalibration.h"
 
+#include "app/portpage.h"
 #include "app/servicewiring.h"
 #include "calibration/curvepage.h"
 #include "calibration/inputbox.h"
@@ -105,11 +106,7 @@ void frmQORCalibration::Form_Load() {
     if (charset > 0) SetAllFontsCharset(charset);
     ApplyLanguage();
     CenterForm();
-    for (int p = 1; p <= kPortListSize; ++p) {
-        const QString path = m_services.transports.describe(p);
-        const QString name = QStringLiteral("COM%1").arg(p);
-        cmbPort->addItem(path.isEmpty() ? name : name + QStringLiteral("   (") + path + u')', p);
-    }
+    FillPortList(*cmbPort, m_services.transports, kPortListSize);
     m_inputBox->cmdOK(1)->setText(caption(5));
     m_inputBox->setWindowTitle(m_lang.text(kTextDialogTitle));
     fraSNIMAC->txtPopis()->setText(m_session.CurrentRecord.Popis);

@@ -1,6 +1,6 @@
 #pragma once
 // The language file "qm07r.lang": an optional first line "charset=N", then
-// lines "N=text" (N 1..99, and 100..299 for the texts added since). Its bytes are
+// lines "N=text" (N 1..99, and 100..999 for the texts added since). Its bytes are
 // decoded with our own table of the code page of the character set it names,
 // or as UTF-8 when the file starts with a UTF-8 BOM.
 #include "core/langtable.h"

@@ -2,6 +2,7 @@
 // port page's search button.
 #include "app/frmQORCalibration.h"
 
+#include "app/portpage.h"
 #include "app/servicewiring.h"
 #include "calibration/curvepage.h"
 #include "calibration/sensorfields.h"
@@ -93,7 +94,9 @@ bool frmQORCalibration::connectAndRead() {
         return false;
     switch (connected) {
     case ConnectResult::OpenFailed:
-        m_services.messages.critical(m_lang.text(54));
+        m_services.messages.critical(
+            OpenFailedText(m_lang, m_layer.CommLastError().code,
+                           m_services.transports.describe(m_layer.CurrentPort)));
         return false;
     case ConnectResult::NoDevice:
         m_services.messages.critical(m_lang.text(53));

@@ -1,5 +1,6 @@
 // The wizard machine: pages, Back/Next/Cancel, the status overlay and the steps.
 #include "app/frmQORCalibration.h"
+#include "app/portpage.h"
 
 #include "calibration/curvepage.h"
 #include "calibration/sensorpage.h"
@@ -41,8 +42,8 @@ void frmQORCalibration::ShowStep() {
     case 0:
         setFormSize(kFormWidth);
         showPage(Page::Port, false, true, true);
-        cmbPort->setCurrentIndex(PortIndexForSetting(m_services.settings.value(
-            QStringLiteral("Default"), QStringLiteral("ComPort"), QStringLiteral("1"))));
+        cmbPort->setCurrentIndex(
+            StoredPortIndex(m_services.settings, m_services.transports, kPortListSize));
         m_wizardStep = 1;
         break;
     case 1:

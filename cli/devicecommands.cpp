@@ -6,6 +6,7 @@
 #include "core/numformat.h"
 #include "device/discovery.h"
 #include "device/livepoll.h"
+#include "device/portlist.h"
 #include "device/protocol.h"
 #include "sensor/reader.h"
 
@@ -60,14 +61,28 @@ int RunScan(Context& ctx, const QStringList& args) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Searches COM1..COM19 (through the port map) for a QM-07R as the calibrator's search "
-        "button does, and prints the first port that answers. Exit 1 when none does."));
+        "button does, and prints the first port that answers with the device behind it. Exit 1 "
+        "when none does (the serial devices present are listed on standard error)."));
     int exitCode = kExitOk;
     if (!ParseCommandArgs(parser, ctx, args, 0, exitCode)) return exitCode;
     DeviceLink link;
     link.build();
     const int port = FindDevice(link.layer(), link.clock());
-    if (port < 1) return 1;
-    ctx.out << "COM" << port << Qt::endl;
+    const QList<SerialDevice> present = ListSerialDevices();
+    if (port < 1) {
+        QStringList devices;
+        for (const SerialDevice& d : present)
+            devices << DeviceSummary(d.device, present);
+        Fail(ctx,
+             QStringLiteral("no QM-07R answers on COM1..COM19; serial devices present: %1 "
+                            "(see qm07ctl ports)")
+                 .arg(devices.isEmpty() ? QStringLiteral("none")
+                                        : devices.join(QStringLiteral("; "))),
+             1);
+        return 1;
+    }
+    ctx.out << "COM" << port << "   "
+            << DeviceSummary(link.layer().factory().describe(port), present) << Qt::endl;
     return kExitOk;
 }
 

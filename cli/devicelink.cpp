@@ -1,6 +1,7 @@
 #include "cli/devicelink.h"
 
 #include "device/discovery.h"
+#include "device/portlist.h"
 
 #include <QRegularExpression>
 
@@ -16,9 +17,9 @@ bool DeviceLink::choosePort(Context& ctx, int& exitCode) {
         return false;
     }
     QString stored;
-    if (!ctx.portGiven) {
-        stored = m_settings.value(QStringLiteral("Default"), QStringLiteral("ComPort"),
-                                  QStringLiteral("1"));
+    if (!ctx.portGiven) { // the port that last answered, following its adapter
+        stored = StoredPortSetting(
+            m_settings, [this](int p) { return m_map.path(p); }, kPortCount);
         name = QStringLiteral("COM") + stored.trimmed();
     }
     m_port = PortNumberFromName(name);

@@ -4,6 +4,7 @@
 #include "cli/devicecommands.h"
 #include "cli/historycommand.h"
 #include "cli/imagecommands.h"
+#include "cli/portcommands.h"
 #include "cli/writecommands.h"
 
 #include <QGuiApplication>
@@ -21,6 +22,7 @@ const Command kCommands[] = {
     {"encode", "Write the configuration image of a record given as JSON", RunEncode},
     {"read", "Connect and read the QM-07R and its sensor memory as JSON", RunRead},
     {"scan", "Find the QM-07R on COM1..COM19", RunScan},
+    {"ports", "List the serial devices present and what COM1..COM20 stand for", RunPorts},
     {"dump", "Write the raw 256 bytes of configuration block 0x00 or 0x80", RunDump},
     {"live", "Poll the live measurement every 150 ms", RunLive},
     {"write", "Back up a configuration block, write a record or image into it, check it", RunWrite},
@@ -50,10 +52,7 @@ int main(int argc, char* argv[]) {
         drawsText ? std::make_unique<QGuiApplication>(argc, argv)
                   : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("qm07ctl"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
-                                                .arg(QM_VERSION_MAJOR)
-                                                .arg(QM_VERSION_MINOR)
-                                                .arg(QM_VERSION_PATCH));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QM_VERSION_TEXT));
     QTextStream out(stdout);
     QTextStream err(stderr);
     Context ctx{QStringLiteral("qm07ctl"), QString(), out, err};

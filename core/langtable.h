@@ -45,7 +45,7 @@ enum AddedText : int {
 class LangTable {
   public:
     static constexpr int kOriginal = 99; // 1..99: the original set
-    static constexpr int kSize = 299;    // 100..299: texts added since
+    static constexpr int kSize = 999;    // 100..999: texts added since
     QString text(int n) const {
         if (n < 1 || n > kSize) return {};
         const QString& t = m_texts[n - 1];

@@ -1,6 +1,7 @@
 #include "device/discovery.h"
 
 #include "core/settings.h"
+#include "device/portlist.h"
 #include "device/protocol.h"
 
 namespace qm {
@@ -50,9 +51,11 @@ ConnectResult ConnectDevice(SerialLayer& layer, Clock& clock, int port,
     const QString reply = IdentifyTwice(layer, clock, port);
     if (options.reply) *options.reply = reply;
     if (!reply.toUpper().contains(QLatin1String("QM"))) return ConnectResult::NoDevice;
-    if (options.settings)
+    if (options.settings) {
         options.settings->setValue(QStringLiteral("Default"), QStringLiteral("ComPort"),
                                    QString::number(port));
+        RememberStableName(*options.settings, layer.factory().describe(port));
+    }
     return ConnectResult::Ok;
 }
 

@@ -15,7 +15,7 @@ inline constexpr int kScanLastPort = 19;
 int FindDevice(SerialLayer& layer, Clock& clock, int lastPort = kScanLastPort);
 
 enum class ConnectResult {
-    Ok,         // identified; "ComPort" stored
+    Ok,         // identified; "ComPort" (and the adapter's stable name) stored
     OpenFailed, // the caller shows language text 54
     NoDevice,   // the caller shows language text 53; the port stays open
 };

@@ -1,5 +1,7 @@
 #include "device/serialtransport.h"
 
+#include "device/portaccess.h"
+
 #include <QFileInfo>
 #include <QMetaObject>
 
@@ -8,6 +10,14 @@ namespace qm {
 namespace {
 TransportError errorOf(const QSerialPort& port) {
     return {static_cast<int>(port.error()), port.errorString()};
+}
+// A device the user may not use says so, with the fix.
+TransportError openFailure(const QSerialPort& port, const QString& path) {
+    TransportError e = errorOf(port);
+    const DeviceFileFacts facts = InspectDeviceFile(path);
+    if (ClassifyOpenFailure(e.code, facts) == OpenFailure::NoPermission)
+        e.text = PermissionMessage({}, {}, facts, CurrentUserName());
+    return e;
 }
 TransportError notOpen() {
     return {static_cast<int>(QSerialPort::NotOpenError), QStringLiteral("Device is not open")};
@@ -29,7 +39,7 @@ TransportError SerialTransport::open() {
     m_port.setPortName(canonical.isEmpty() ? m_path : canonical);
     m_failed = false;
     m_leftover.clear();
-    if (!m_port.open(QIODevice::ReadWrite)) return errorOf(m_port);
+    if (!m_port.open(QIODevice::ReadWrite)) return openFailure(m_port, m_path);
     // No modem lines: setting DTR/RTS fails on a pty.
     if (!m_port.setBaudRate(QSerialPort::Baud115200) || !m_port.setDataBits(QSerialPort::Data8) ||
         !m_port.setParity(QSerialPort::NoParity) || !m_port.setStopBits(QSerialPort::OneStop) ||

@@ -25,36 +25,13 @@ while (($#)); do
   shift
 done
 
-step() { printf '\n=== %s\n' "$*"; }
+# shellcheck source=scripts/packages.sh
+source "$root/scripts/packages.sh"
 
-as_root() {
-  if ((EUID == 0)); then
-    "$@"
-  elif command -v sudo >/dev/null; then
-    sudo "$@"
-  else
-    echo "test.sh: need root to run: $*" >&2
-    exit 1
-  fi
-}
-
-installed() {
-  [[ $(dpkg-query -W -f='${Status}' "$1" 2>/dev/null) == "install ok installed" ]]
-}
-
-ensure_packages() {
-  local missing=() pkg
-  for pkg in "$@"; do
-    installed "$pkg" || missing+=("$pkg")
-  done
-  ((${#missing[@]})) || return 0
-  step "installing ${missing[*]}"
-  as_root apt-get update
-  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
-}
-
-cleanups+=("rm -rf $work")
-for target in decodeimage hextodevfloat valdot replies recordjson language; do
+# The history tests need a PostgreSQL server and pdftotext; the package test
+# builds the .deb and runs lintian on it.
+ensure_packages "${qm_build_packages[@]}" "${qm_package_packages[@]}" clang xvfb xauth \
+  fonts-dejavu-core postgresql poppler-utils
 if ((full)); then
   # libFuzzer's runtime is only a recommendation of clang.
   clang_major=$(clang -dumpversion | cut -d. -f1)

@@ -70,6 +70,7 @@ bool ParseSimOptions(const QStringList& args, SimOptions& options, QString* erro
     QCommandLineParser p;
     p.setApplicationDescription(QString::fromLatin1(kDescription));
     const QCommandLineOption helpOption = p.addHelpOption();
+    const QCommandLineOption versionOption = p.addVersionOption();
     p.addOptions({
         {QStringLiteral("link"), QStringLiteral("Publish the pty as this symlink."),
          QStringLiteral("path")},
@@ -131,6 +132,10 @@ bool ParseSimOptions(const QStringList& args, SimOptions& options, QString* erro
     }
     if (p.isSet(helpOption)) {
         *help = p.helpText();
+        return true;
+    }
+    if (p.isSet(versionOption)) {
+        *help = QStringLiteral("qm07r-sim " QM_VERSION_TEXT);
         return true;
     }
     options.link = p.value(QStringLiteral("link"));

@@ -19,8 +19,9 @@ struct SimOptions {
     SignalOptions signalModel; // noise, settling and drift of the signal
 };
 
-// Fills options from the arguments (argv[0] first). On --help, help is set
-// and true returned; on a bad argument, error is set and false returned.
+// Fills options from the arguments (argv[0] first). On --help or --version,
+// help is set to what to print and true returned; on a bad argument, error is
+// set and false returned.
 bool ParseSimOptions(const QStringList& args, SimOptions& options, QString* error, QString* help);
 
 // A signal value as typed: blanks ignored, "," or "." as the separator.

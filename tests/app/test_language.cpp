@@ -24,8 +24,9 @@ class TestLanguage : public QObject {
             << QByteArray("CHARSET=204\r\n1=\xCF\xF0\xE8\r\n") << 204 << Entries{{1, "При"}};
         QTest::newRow("no charset line")
             << QByteArray("1=Vyberte port\r\n") << 238 << Entries{{1, "Vyberte port"}};
-        QTest::newRow("numbers and further =") << QByteArray("12=A=B\r\n300=x\r\n0=x\r\n007=x\r\n")
-                                               << 238 << Entries{{12, "A=B"}, {7, "x"}};
+        QTest::newRow("numbers and further =")
+            << QByteArray("12=A=B\r\n1000=x\r\n0=x\r\n007=x\r\n250=y\r\n") << 238
+            << Entries{{12, "A=B"}, {7, "x"}, {250, "y"}};
         QTest::newRow("later line wins")
             << QByteArray("4=one\r\n4=two\r\n") << 238 << Entries{{4, "two"}};
     }

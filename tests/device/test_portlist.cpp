@@ -1,0 +1,150 @@
+// Serial devices by their real names, on a fake device folder: the stable
+// by-id name of a device, the port that follows a moved adapter, and telling a
+// refused open from a busy or missing device.
+#include "core/settings.h"
+#include "device/portaccess.h"
+#include "device/portlist.h"
+
+#include <QSerialPort>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace qm;
+
+class TestPortList : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString dev(const QString& name) const { return m_dir.filePath("dev/" + name); }
+    QString byId(const QString& name) const { return m_dir.filePath("by-id/" + name); }
+    QString folder() const { return m_dir.filePath("by-id"); }
+
+  private slots:
+    // dev/ttyUSB0, dev/ttyUSB1; by-id/usb-FTDI_A -> ttyUSB1, usb-PL_B -> ttyUSB0,
+    // by-id/stray: a plain file, not a link.
+    void initTestCase() {
+        QVERIFY(QDir(m_dir.path()).mkpath("dev") && QDir(m_dir.path()).mkpath("by-id"));
+        for (const QString& f : {dev("ttyUSB0"), dev("ttyUSB1"), byId("stray")}) {
+            QFile file(f);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QVERIFY(QFile::link("../dev/ttyUSB1", byId("usb-FTDI_A")));
+        QVERIFY(QFile::link(dev("ttyUSB0"), byId("usb-PL_B")));
+        QVERIFY(QFile::link(dev("ttyUSB1"), m_dir.filePath("sim-link")));
+    }
+
+    void stableName_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("relative link") << dev("ttyUSB1") << byId("usb-FTDI_A");
+        QTest::newRow("absolute link") << dev("ttyUSB0") << byId("usb-PL_B");
+        QTest::newRow("through a link") << m_dir.filePath("sim-link") << byId("usb-FTDI_A");
+        QTest::newRow("the by-id name itself") << byId("usb-PL_B") << byId("usb-PL_B");
+        QTest::newRow("absent device") << dev("ttyUSB2") << "";
+        QTest::newRow("plain file is no link") << byId("stray") << "";
+    }
+    void stableName() {
+        QFETCH(QString, path);
+        QTEST(StableNameOf(path, folder()), "expected");
+        MemorySettingsStore settings;
+        RememberStableName(settings, path, folder());
+        QTEST(settings.value("Default", "ComPortById"), "expected");
+    }
+
+    // COM5 -> the row's path, COM6 -> ttyUSB1 (through a link), others -> nothing.
+    void storedPort_data() {
+        QTest::addColumn<QString>("comPort");
+        QTest::addColumn<QString>("remembered");
+        QTest::addColumn<QString>("com5");
+        QTest::addColumn<QString>("expected");
+        const QString usb0 = dev("ttyUSB0"), ftdi = byId("usb-FTDI_A");
+        QTest::newRow("adapter moved to COM6") << "5" << ftdi << usb0 << "6";
+        QTest::newRow("adapter where it was") << "6" << ftdi << usb0 << "6";
+        QTest::newRow("stored port leads there too") << "5" << ftdi << dev("ttyUSB1") << "5";
+        QTest::newRow("nothing remembered") << "5"
+                                            << "" << usb0 << "5";
+        QTest::newRow("adapter unplugged") << "5" << byId("usb-GONE") << usb0 << "5";
+        QTest::newRow("not a by-id name") << "5" << dev("ttyUSB1") << usb0 << "5";
+        QTest::newRow("no port leads to it") << "5" << byId("usb-PL_B") << ""
+                                             << "5";
+        QTest::newRow("nothing stored") << ""
+                                        << "" << usb0 << "1";
+    }
+    void storedPort() {
+        QFETCH(QString, comPort);
+        QFETCH(QString, remembered);
+        QFETCH(QString, com5);
+        MemorySettingsStore settings;
+        if (!comPort.isEmpty()) settings.setValue("Default", "ComPort", comPort);
+        if (!remembered.isEmpty()) settings.setValue("Default", "ComPortById", remembered);
+        const auto pathOf = [&](int p) {
+            return p == 5 ? com5 : p == 6 ? m_dir.filePath("sim-link") : QString();
+        };
+        QTEST(StoredPortSetting(settings, pathOf, 19, folder()), "expected");
+    }
+
+    void summary() {
+        const QList<SerialDevice> present{
+            {dev("ttyUSB1"), "FT232R USB UART", "FTDI", "A5", byId("usb-FTDI_A")},
+            {dev("ttyUSB0"), "", " ", "", ""}};
+        QCOMPARE(DeviceSummary(dev("ttyUSB1"), present),
+                 dev("ttyUSB1") + ": FT232R USB UART, FTDI, A5");
+        QCOMPARE(DeviceSummary(byId("usb-FTDI_A"), present),
+                 byId("usb-FTDI_A") + " -> " + dev("ttyUSB1") + ": FT232R USB UART, FTDI, A5");
+        QCOMPARE(DeviceSummary(dev("ttyUSB0"), present), dev("ttyUSB0"));
+        QCOMPARE(DeviceSummary(dev("ttyUSB2"), present), dev("ttyUSB2"));
+    }
+
+    void classify_data() {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<bool>("exists");
+        QTest::addColumn<bool>("readable");
+        QTest::addColumn<bool>("writable");
+        QTest::addColumn<OpenFailure>("expected");
+        const int denied = QSerialPort::PermissionError;
+        QTest::newRow("mode denies")
+            << denied << true << false << false << OpenFailure::NoPermission;
+        QTest::newRow("read only") << denied << true << true << false << OpenFailure::NoPermission;
+        QTest::newRow("locked by another") << denied << true << true << true << OpenFailure::Busy;
+        QTest::newRow("gone meanwhile")
+            << denied << false << false << false << OpenFailure::Missing;
+        QTest::newRow("not found") << int(QSerialPort::DeviceNotFoundError) << false << false
+                                   << false << OpenFailure::Missing;
+        QTest::newRow("other") << int(QSerialPort::OpenError) << true << false << false
+                               << OpenFailure::Other;
+    }
+    void classify() {
+        QFETCH(int, error);
+        QFETCH(bool, exists);
+        QFETCH(bool, readable);
+        QFETCH(bool, writable);
+        QTEST(ClassifyOpenFailure(error, {"/dev/ttyUSB0", exists, readable, writable, "dialout"}),
+              "expected");
+    }
+
+    // The group to join, or the administrator when the group is root's or none.
+    void permissionMessage_data() {
+        QTest::addColumn<QString>("group");
+        QTest::addColumn<QString>("fromFile");
+        QTest::addColumn<QString>("builtIn");
+        QTest::newRow("dialout") << "dialout"
+                                 << "J|/dev/ttyS0|dialout|eva"
+                                 << "usermod -aG dialout eva), then log out and log in again.";
+        QTest::newRow("root") << "root"
+                              << "N|/dev/ttyS0|root|eva"
+                              << "Ask the administrator";
+        QTest::newRow("none") << ""
+                              << "N|/dev/ttyS0||eva"
+                              << "Ask the administrator";
+    }
+    void permissionMessage() {
+        QFETCH(QString, group);
+        QFETCH(QString, builtIn);
+        const DeviceFileFacts facts{"/dev/ttyS0", true, false, false, group};
+        QTEST(PermissionMessage("J|%1|%2|%3", "N|%1|%2|%3", facts, "eva"), "fromFile");
+        const QString text = PermissionMessage({}, {}, facts, "eva");
+        QVERIFY2(text.contains("/dev/ttyS0") && text.contains(builtIn), qPrintable(text));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPortList)
+#include "test_portlist.moc"

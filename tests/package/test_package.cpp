@@ -1,0 +1,120 @@
+// The Debian package as a user gets it: what it holds, the programs run from
+// an unpacked tree with its own language files, and lintian's verdict.
+#include "app/datafiles.h"
+#include "app/language.h"
+#include "support/files.h"
+#include "support/layoutimage.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace qm;
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QByteArray out, err;
+};
+
+Run run(const QString& program, const QStringList& args, int timeoutMs = 240000) {
+    QProcess p;
+    p.setWorkingDirectory(QStringLiteral(QM_BINARY_DIR));
+    p.start(program, args);
+    if (!p.waitForFinished(timeoutMs)) p.kill();
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+            p.readAllStandardError()};
+}
+
+} // namespace
+
+class TestPackage : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString m_deb;
+    QString root() const { return m_dir.filePath(QStringLiteral("root")); }
+
+  private slots:
+    void initTestCase() {
+        if (QStandardPaths::findExecutable(QStringLiteral("dpkg-deb")).isEmpty())
+            QSKIP("dpkg-deb is not installed (scripts/test.sh installs it)");
+        const Run r = run(QStringLiteral(QM_CPACK),
+                          {QStringLiteral("-G"), QStringLiteral("DEB"), QStringLiteral("-B"),
+                           m_dir.filePath(QStringLiteral("out"))});
+        QVERIFY2(r.exitCode == 0, r.out + r.err);
+        const QStringList debs = QDir(m_dir.filePath(QStringLiteral("out")))
+                                     .entryList({QStringLiteral("qm07-calibrator_*.deb")});
+        QCOMPARE(debs.size(), 1);
+        m_deb = m_dir.filePath(QStringLiteral("out/") + debs.first());
+        QCOMPARE(run(QStringLiteral("dpkg-deb"), {QStringLiteral("-x"), m_deb, root()}).exitCode,
+                 0);
+    }
+
+    void contents() {
+        const Run r = run(QStringLiteral("dpkg-deb"), {QStringLiteral("-c"), m_deb});
+        QCOMPARE(r.exitCode, 0);
+        for (const char* file :
+             {"./usr/bin/qm07-calibrator", "./usr/bin/qm07ctl", "./usr/bin/qm07r-sim",
+              "./usr/share/qm07-calibrator/qm07r.lang", "./usr/share/qm07-calibrator/en.lang",
+              "./usr/share/applications/qm07-calibrator.desktop",
+              "./usr/share/icons/hicolor/scalable/apps/qm07-calibrator.svg",
+              "./usr/share/metainfo/qm07-calibrator.metainfo.xml",
+              "./usr/share/man/man1/qm07ctl.1.gz", "./usr/share/man/man1/qm07-calibrator.1.gz",
+              "./usr/share/man/man1/qm07r-sim.1.gz",
+              "./usr/share/bash-completion/completions/qm07ctl",
+              "./usr/share/doc/qm07-calibrator/copyright",
+              "./usr/share/doc/qm07-calibrator/changelog.gz"})
+            QVERIFY2(r.out.contains(QByteArray(" ") + file + '\n'), file);
+        const Run fields =
+            run(QStringLiteral("dpkg-deb"), {QStringLiteral("-f"), m_deb, QStringLiteral("Version"),
+                                             QStringLiteral("Depends")});
+        QVERIFY2(fields.out.startsWith("Version: " QM_VERSION_TEXT "\n"), fields.out);
+        QVERIFY2(fields.out.contains("libqt6serialport6"), fields.out); // worked out by shlibdeps
+    }
+
+    void versions_data() {
+        QTest::addColumn<QString>("program");
+        QTest::newRow("calibrator") << "qm07-calibrator";
+        QTest::newRow("qm07ctl") << "qm07ctl";
+        QTest::newRow("simulator") << "qm07r-sim";
+    }
+    void versions() {
+        QFETCH(QString, program);
+        const Run r = run(root() + QStringLiteral("/usr/bin/") + program, {"--version"});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(QString::fromUtf8(r.out), program + QStringLiteral(" " QM_VERSION_TEXT "\n"));
+    }
+
+    // qm07ctl decodes from the unpacked tree as the built one does; the calibrator there finds the
+    // language file installed beside it in share/.
+    void runsUnpacked() {
+        const QString image = testing::WriteFileBytes(m_dir.filePath(QStringLiteral("tag.img")),
+                                                      testing::LayoutBlock());
+        const Run built = run(QStringLiteral(QM_BINARY_DIR "/bin/qm07ctl"), {"decode", image});
+        const Run r = run(root() + QStringLiteral("/usr/bin/qm07ctl"), {"decode", image});
+        QVERIFY2(r.out.contains("\"Popis\": \"Load cell 500 kg\""), r.out + r.err);
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out, built.out);
+
+        const QString lang = FindLanguageFile(root() + QStringLiteral("/usr/bin"));
+        QCOMPARE(lang, root() + QStringLiteral("/usr/share/qm07-calibrator/qm07r.lang"));
+        LangTable table;
+        QCOMPARE(LoadLanguage(lang, table), 238);
+        QCOMPARE(table.text(4), QStringLiteral("Další"));
+        QVERIFY(table.text(250).contains(QStringLiteral("usermod")));
+    }
+
+    void lintianFindsNoErrors() {
+        if (QStandardPaths::findExecutable(QStringLiteral("lintian")).isEmpty())
+            QSKIP("lintian is not installed (scripts/test.sh installs it)");
+        const Run r = run(QStringLiteral("lintian"),
+                          {QStringLiteral("--fail-on"), QStringLiteral("error"), m_deb});
+        QVERIFY2(r.exitCode == 0, r.out + r.err);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPackage)
+#include "test_package.moc"
