@@ -121,8 +121,7 @@ void frmQORCalibration::Form_Activate() {
     fraCOMM->move(m_tw(120), m_tw(240));
     fraSTATUS->move(0, 0);
     m_charsetTrial = kFirstCharsetTrial;
-    m_wizardStep = 0;
-    ShowStep();
+    performAction(WizardAction::ShowPortPage);
 }
 
 void frmQORCalibration::CenterForm() {

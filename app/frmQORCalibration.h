@@ -6,6 +6,7 @@
 #include "app/appservices.h"
 #include "app/language.h"
 #include "app/twips.h"
+#include "app/wizardflow.h"
 #include "calibration/calibrationcontext.h"
 #include "calibration/workingcurve.h"
 #include "core/langtable.h"
@@ -57,7 +58,7 @@ class frmQORCalibration : public QWidget, private ReadUi {
     ~frmQORCalibration() override;
 
     // State the other parts read.
-    int WizardStep() const { return m_wizardStep; }
+    WizardStep wizardStep() const { return m_wizardStep; }
     int ServiceLevel() const { return m_serviceLevel; }
     int CharsetTrial() const { return m_charsetTrial; }
     double LiveDiv() const { return m_liveDiv; }
@@ -79,7 +80,6 @@ class frmQORCalibration : public QWidget, private ReadUi {
     // Shows the captions as a font of character set cp shows the file's bytes.
     void SetAllFontsCharset(int cp);
 
-    void ShowStep();
     void DisableNavigation();
     void EnableNavigation();
 
@@ -107,17 +107,21 @@ class frmQORCalibration : public QWidget, private ReadUi {
     QString caption(int n) const { return m_captions.text(n); }
 
     // The wizard.
-    enum class Page { Port, Sensor, Curve, None };
-    void showPage(Page page, bool back, bool next, bool cancel, int cancelCaption = 5);
+    void showPage(WizardPage page, bool back, bool next, bool cancel, int cancelCaption = 5);
+    // The page of a step with its buttons as the flow table gives them.
+    void showStepPage(WizardStep step);
     void applyButtonCaptions();
-    void runStep(int stepsBack);
+    // Runs a button's work under the status overlay.
+    void runStep(WizardAction action);
+    // Does the work and moves the step on when it succeeds; true then.
+    bool performAction(WizardAction action);
+    void showPortPage();
     void cmdNext_Click();
     void cmdBack_Click();
     void cmdCancel_Click();
     // True when no captured point would be lost, or the user lets them go.
     bool mayDiscardCurve();
     void cmdSCANQM07_Click();
-    bool PerformStepWork(int step);
     bool connectAndRead();
     ReadContext readContext();
     int readAll();
@@ -168,7 +172,7 @@ class frmQORCalibration : public QWidget, private ReadUi {
     int m_navigationLocks = 0;                // DisableNavigation calls not yet undone
     std::array<bool, 4> m_navigationStates{}; // Back, Next, Cancel, search before the first
     int m_serviceLevel = 0;
-    int m_wizardStep = 0;
+    WizardStep m_wizardStep = WizardStep::Start;
     int m_charsetTrial = kFirstCharsetTrial;
     int m_formWidth = kFormWidth;
     int m_cancelCaption = 5; // language text on cmdCancel: 5, or 68 while finishing

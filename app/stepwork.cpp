@@ -38,20 +38,6 @@ void frmQORCalibration::cmdSCANQM07_Click() {
     EnableNavigation();
 }
 
-bool frmQORCalibration::PerformStepWork(int step) {
-    switch (step) {
-    case 1:
-        return connectAndRead();
-    case 2:
-        return openCurvePage();
-    case 3:
-        finish();
-        return m_ended;
-    default:
-        return false;
-    }
-}
-
 QString frmQORCalibration::unitText() const {
     return fraSNIMAC->txtJednotka()->text();
 }
@@ -108,12 +94,11 @@ bool frmQORCalibration::connectAndRead() {
     if (!(m_session.CurrentRecord.Flags & kFlagOwn) &&
         !m_services.messages.confirm(m_lang.text(75)))
         return false;
-    showPage(Page::Sensor, true, true, true);
+    showStepPage(WizardStep::Sensor);
     fraSNIMAC->lblRozsahPopis()->setText(UnitCaption(caption(66), unitText()));
     fraSNIMAC->lblRozsahNegPopis()->setText(UnitCaption(caption(69), unitText()));
     fraSNIMAC->txtRozsah()->setEnabled(true);
     fraSNIMAC->txtRozsahNeg()->setEnabled(true);
-    m_wizardStep = 2;
     return true;
 }
 
@@ -125,21 +110,20 @@ bool frmQORCalibration::openCurvePage() {
     SaveSensor(true); // a failure has shown its message; the curve page opens all the same
     if (m_ended) return false;
     setFormSize(m_serviceLevel > 1 ? kFormWidthService : kFormWidth);
-    showPage(Page::Curve, true, true, true);
+    showStepPage(WizardStep::Curve);
     fraCURVE->setEthUnit(unitText());
-    m_wizardStep = 3;
     m_timer.start();
     return true;
 }
 
 void frmQORCalibration::finish() {
     if (!fraSNIMAC->TXT2XXX(kOwnFlags)) return;
-    showPage(Page::None, false, false, false, 68);
+    showPage(WizardPage::None, false, false, false, 68);
     SaveReport report;
     const int r = SaveSensor(false, &report);
     if (!report.backupError.isEmpty()) {
         // Nothing was written: the curve stays, and Next tries again.
-        showPage(Page::Curve, true, true, true);
+        showStepPage(WizardStep::Curve);
         m_timer.start();
         return;
     }

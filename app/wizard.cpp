@@ -18,12 +18,13 @@
 
 namespace qm {
 
-void frmQORCalibration::showPage(Page page, bool back, bool next, bool cancel, int cancelCaption) {
-    fraCOMM->setVisible(page == Page::Port);
-    fraCURVE->setVisible(page == Page::Curve);
-    fraDISPLAY->setVisible(page == Page::Curve);
+void frmQORCalibration::showPage(WizardPage page, bool back, bool next, bool cancel,
+                                 int cancelCaption) {
+    fraCOMM->setVisible(page == WizardPage::Port);
+    fraCURVE->setVisible(page == WizardPage::Curve);
+    fraDISPLAY->setVisible(page == WizardPage::Curve);
     fraSTATUS->setVisible(false);
-    fraSNIMAC->setVisible(page == Page::Sensor);
+    fraSNIMAC->setVisible(page == WizardPage::Sensor);
     cmdBack->setEnabled(back);
     cmdNext->setEnabled(next);
     cmdCancel->setEnabled(cancel);
@@ -37,51 +38,66 @@ void frmQORCalibration::applyButtonCaptions() {
     cmdCancel->setText(caption(m_cancelCaption));
 }
 
-void frmQORCalibration::ShowStep() {
-    switch (m_wizardStep) {
-    case 0:
-        setFormSize(kFormWidth);
-        showPage(Page::Port, false, true, true);
-        cmbPort->setCurrentIndex(
-            StoredPortIndex(m_services.settings, m_services.transports, kPortListSize));
-        m_wizardStep = 1;
+void frmQORCalibration::showStepPage(WizardStep step) {
+    const WizardStepRow& row = wizardRow(step);
+    showPage(row.page, row.backEnabled, true, true);
+}
+
+void frmQORCalibration::showPortPage() {
+    setFormSize(kFormWidth);
+    showStepPage(WizardStep::Port);
+    cmbPort->setCurrentIndex(
+        StoredPortIndex(m_services.settings, m_services.transports, kPortListSize));
+}
+
+bool frmQORCalibration::performAction(WizardAction action) {
+    m_wizardStep = stepOfAction(action);
+    bool done = false;
+    switch (action) {
+    case WizardAction::ShowPortPage:
+        showPortPage();
+        done = true;
         break;
-    case 1:
-    case 2:
-    case 3:
-        PerformStepWork(m_wizardStep);
+    case WizardAction::ConnectAndRead:
+        done = connectAndRead();
         break;
-    default:
+    case WizardAction::OpenCurvePage:
+        done = openCurvePage();
+        break;
+    case WizardAction::Finish:
+        finish();
+        done = m_ended;
         break;
     }
+    if (done) m_wizardStep = stepAfterAction(action);
+    return done;
 }
 
 void frmQORCalibration::cmdNext_Click() {
-    runStep(0);
+    runStep(wizardRow(m_wizardStep).onNext);
 }
 
 void frmQORCalibration::cmdBack_Click() {
     if (!m_stepRunning && !mayDiscardCurve()) return;
-    runStep(2);
+    runStep(wizardRow(m_wizardStep).onBack);
 }
 
 bool frmQORCalibration::mayDiscardCurve() {
-    if (m_wizardStep != 3 || !fraCURVE->isVisible()) return true;
+    if (m_wizardStep != WizardStep::Curve || !fraCURVE->isVisible()) return true;
     SensorRecord onPage = m_session.CurrentRecord;
     m_curve.CopyToRecord(onPage);
     if (onPage == m_session.CurrentRecord) return true;
     return m_services.messages.confirm(m_lang.text(kTextDiscardPoints));
 }
 
-void frmQORCalibration::runStep(int stepsBack) {
+void frmQORCalibration::runStep(WizardAction action) {
     // A click that arrives while a step waits on the device must not start
     // another step on the same port.
     if (m_stepRunning || m_ended) return;
     m_stepRunning = true;
     showStatus(true);
     lblStatus->setText(m_lang.text(29));
-    m_wizardStep = std::max(0, m_wizardStep - stepsBack);
-    ShowStep();
+    performAction(action);
     fraSTATUS->setVisible(false);
     m_stepRunning = false;
     closeWhenIdle();

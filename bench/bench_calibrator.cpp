@@ -115,8 +115,8 @@ int main(int argc, char* argv[]) {
 
     click(window, "cmdNext"); // connect and read
     click(window, "cmdNext"); // the curve page with the live display
-    if (window.WizardStep() != 3) {
-        std::printf("the curve page was not reached (step %d)\n", window.WizardStep());
+    if (window.wizardStep() != qm::WizardStep::Curve) {
+        std::printf("the curve page was not reached (step %d)\n", int(window.wizardStep()));
         return 1;
     }
     const double cpu0 = cpuSeconds();

@@ -77,10 +77,10 @@ class TestEndToEnd : public QObject {
             ScriptedMessages& messages = c.messages;
             auto click = [&](const char* name) { c.click(name); };
             click("cmdNext"); // connect and read
-            QCOMPARE(w.WizardStep(), 2);
+            QCOMPARE(w.wizardStep(), WizardStep::Sensor);
             w.findChild<QLineEdit*>(QStringLiteral("txtPopis"))->setText(QStringLiteral("Rig 7"));
             click("cmdNext"); // the curve page with the live signal
-            QCOMPARE(w.WizardStep(), 3);
+            QCOMPARE(w.wizardStep(), WizardStep::Curve);
             QCOMPARE(messages.texts(), QStringList());
 
             messages.answerYes();
@@ -132,7 +132,7 @@ class TestEndToEnd : public QObject {
         Calibrator c;
         c.click("cmdNext");
         c.click("cmdNext");
-        QCOMPARE(c.w.WizardStep(), 3);
+        QCOMPARE(c.w.wizardStep(), WizardStep::Curve);
         QCOMPARE(c.messages.texts(), QStringList());
         QCOMPARE(c.w.curve().KrivkaCount(), 3);
         QCOMPARE(c.w.findChild<QListWidget*>(QStringLiteral("lstKrivka"))->count(), 3);

@@ -187,7 +187,7 @@ class TestNothingLost : public QObject {
         h.expectPage(kCurvePage);
         h.messages.answerYes();
         leave();
-        QVERIFY(how == "cmdBack" ? w.WizardStep() == 2 : w.ended());
+        QVERIFY(how == "cmdBack" ? w.wizardStep() == WizardStep::Sensor : w.ended());
     }
 
     // Zápis asks first, refuses text that is no number, and saves N and k as

@@ -21,10 +21,11 @@ class TestScreenshots : public QObject {
         h.open(commandLine);
         QDir().mkpath(QStringLiteral(QM_SCREENSHOT_DIR));
         for (const char* page : {"1-port", "2-sensor", "3-curve"}) {
-            for (int i = 0; h.window->WizardStep() == 3 && i < 2; ++i)
+            for (int i = 0; h.window->wizardStep() == WizardStep::Curve && i < 2; ++i)
                 h.tick(); // a live value on show
-            const QString path = QStringLiteral(QM_SCREENSHOT_DIR "/%1%2.png")
-                                     .arg(QLatin1String(page), commandLine.isEmpty() ? "" : "-service");
+            const QString path =
+                QStringLiteral(QM_SCREENSHOT_DIR "/%1%2.png")
+                    .arg(QLatin1String(page), commandLine.isEmpty() ? "" : "-service");
             QVERIFY2(h.window->grab().save(path), qPrintable(path));
             h.clickNext();
         }

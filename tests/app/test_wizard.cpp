@@ -14,6 +14,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTimer>
 #include <QtTest>
 
@@ -63,13 +64,13 @@ class TestWizard : public QObject {
         QCOMPARE(h.messages.texts(), QStringList{h.lang(text)});
         QCOMPARE(h.messages.last().icon, MsgIcon::Critical);
         QVERIFY(overlaid);
-        QCOMPARE(w.WizardStep(), 1);
+        QCOMPARE(w.wizardStep(), WizardStep::Port);
         h.expectPage(step == 1 ? kPortPage : kCurvePage);
         QVERIFY(!w.tmrCasovac().isActive());
         h.device = DeviceModel();
         h.selectPort(3);
         h.clickNext();
-        QCOMPARE(w.WizardStep(), 2);
+        QCOMPARE(w.wizardStep(), WizardStep::Sensor);
     }
 
     // The search takes only an upper-case "QM" answer on COM1 to COM19.
@@ -116,7 +117,10 @@ class TestWizard : public QObject {
         h.clickNext();
         QCOMPARE(h.messages.texts(), QStringList{h.lang(75)});
         QCOMPARE(h.messages.last().defaultButton, MsgNo);
-        QCOMPARE(w.WizardStep(), step);
+        QCOMPARE(w.wizardStep(), WizardStep(step));
+        // The buttons come back as they were: Back stays off on the port page.
+        QCOMPARE(h.child<QPushButton>("cmdBack")->isEnabled(), step == 2);
+        QVERIFY(h.child<QPushButton>("cmdNext")->isEnabled());
     }
 
     // F5 captures the live signal only on the curve page, where the point is seen.
@@ -132,7 +136,7 @@ class TestWizard : public QObject {
         QFETCH(QString, focus);
         WindowHarness h;
         frmQORCalibration& w = h.openAt(step);
-        QCOMPARE(w.WizardStep(), step);
+        QCOMPARE(w.wizardStep(), WizardStep(step));
         h.device.setSignal(0.75);
         h.tick();
         h.tick();
@@ -174,7 +178,7 @@ class TestWizard : public QObject {
         h.child<QLineEdit>("txtPopis")->setText(description);
         h.clickNext();
         QCOMPARE(h.messages.texts(), text ? QStringList{h.lang(text)} : QStringList());
-        QCOMPARE(w.WizardStep(), step);
+        QCOMPARE(w.wizardStep(), WizardStep(step));
         SensorRecord stored;
         QVERIFY(DecodeImage(h.device.block(DeviceModel::kTagBlock), stored, kGroupTag, 0) > 0);
         QCOMPARE(stored.Popis.trimmed() == QStringLiteral("Load cell"), step == 3);
@@ -218,7 +222,7 @@ class TestWizard : public QObject {
         h.child<QLineEdit>("txtPopis")->setText(QStringLiteral("  Load cell 2  "));
         h.child<QLineEdit>("txtJednotka")->setText(QStringLiteral(" kN"));
         h.clickNext();
-        QCOMPARE(w.WizardStep(), 3);
+        QCOMPARE(w.wizardStep(), WizardStep::Curve);
         w.tmrCasovac().stop(); // ticked by hand on the virtual clock
         if (tick24bit) h.child<QCheckBox>("chk24bit")->setChecked(true);
         h.messages.answerYes();
