@@ -1,6 +1,7 @@
 #include "calibration/sensorpage.h"
 
 #include "calibration/fixedfont.h"
+#include "calibration/recordfrompage.h"
 #include "calibration/sensorfields.h"
 #include "calibration/workingcurve.h"
 #include "core/clock.h"
@@ -134,43 +135,18 @@ void fraSNIMAC::ShowRecord() {
 
 bool fraSNIMAC::TXT2XXX(uint8_t cOptions) {
     WorkingCurve& curve = m_ctx.curve;
-    const LangTable& t = m_ctx.lang;
-    MessageSink& msg = m_ctx.messages;
-
     curve.SortKrivka();
     curve.CountPoints();
-    if (!curve.CheckDuplicates(msg, t)) {
-        msg.critical(t.text(38));
-        return false;
-    }
-    if (curve.KrivkaCount() < 2) {
-        msg.critical(t.text(39));
-        return false;
-    }
-    if (curve.KrivkaCount() > 10) {
-        msg.critical(t.text(40));
-        return false;
-    }
-    const QString popis = TrimSpaces(m_txtPopis->text());
-    if (popis.isEmpty()) {
-        msg.critical(t.text(41));
-        return false;
-    }
-
-    SensorRecord& rec = m_ctx.session.CurrentRecord;
-    const QString mask = FormatMaskFor(m_cmbFormat->currentIndex(), m_ctx.session.DisplayDigits);
-    if (!mask.isEmpty()) rec.Format = mask;
-    rec.Popis = PadField(popis, SensorRecord::kPopisLen);
-    rec.Jednotka = PadField(TrimSpaces(m_txtJednotka->text()), SensorRecord::kJednotkaLen);
-    if (m_cmbGain->currentIndex() >= 0) rec.GainIndex = m_cmbGain->currentIndex();
-    const QDateTime now = m_ctx.clock.now();
-    rec.DateSaved = DateYYMMDD(now.date());
-    rec.SerialNo = CheckSerial(rec.SerialNo, now);
-    rec.Flags = cOptions;
-    rec.Slide = SlideFromEntry(m_cmbSlide->currentText());
-    rec.SlideRychl = SlideFromEntry(m_cmbSlideRychl->currentText());
-    curve.CopyToRecord(rec);
-    rec.SpareSingle = 0;
+    const SensorPageValues page{m_txtPopis->text(),          m_txtJednotka->text(),
+                                m_cmbFormat->currentIndex(), m_cmbGain->currentIndex(),
+                                m_cmbSlide->currentText(),   m_cmbSlideRychl->currentText()};
+    const PageRecord result =
+        recordFromPage(page, curve, m_ctx.session.CurrentRecord, m_ctx.session.DisplayDigits,
+                       cOptions, m_ctx.clock.now());
+    for (const QString& message : pageFaultMessages(result.fault, curve, m_ctx.lang))
+        m_ctx.messages.critical(message);
+    if (result.fault != PageFault::None) return false;
+    m_ctx.session.CurrentRecord = result.record;
     return true;
 }
 

@@ -1,0 +1,59 @@
+#include "calibration/recordfrompage.h"
+
+#include "calibration/sensorfields.h"
+#include "calibration/workingcurve.h"
+#include "core/langtable.h"
+
+namespace qm {
+
+PageRecord recordFromPage(const SensorPageValues& page, const WorkingCurve& curve,
+                          const SensorRecord& current, int displayDigits, uint8_t flags,
+                          const QDateTime& now, const RandomSource& random) {
+    PageRecord out;
+    const QString description = TrimSpaces(page.description);
+    // Without texts the duplicate message still names the number.
+    static const LangTable noTexts;
+    if (!curve.DuplicateMessage(noTexts).isEmpty())
+        out.fault = PageFault::DuplicatePoint;
+    else if (curve.KrivkaCount() < 2)
+        out.fault = PageFault::TooFewPoints;
+    else if (curve.KrivkaCount() > 10)
+        out.fault = PageFault::TooManyPoints;
+    else if (description.isEmpty())
+        out.fault = PageFault::NoDescription;
+    if (out.fault != PageFault::None) return out;
+
+    SensorRecord& rec = out.record;
+    rec = current;
+    const QString mask = FormatMaskFor(page.formatIndex, displayDigits);
+    if (!mask.isEmpty()) rec.Format = mask;
+    rec.Popis = PadField(description, SensorRecord::kPopisLen);
+    rec.Jednotka = PadField(TrimSpaces(page.unit), SensorRecord::kJednotkaLen);
+    if (page.gainIndex >= 0) rec.GainIndex = page.gainIndex;
+    rec.DateSaved = DateYYMMDD(now.date());
+    rec.SerialNo = CheckSerial(rec.SerialNo, now, random);
+    rec.Flags = flags;
+    rec.Slide = SlideFromEntry(page.averaging);
+    rec.SlideRychl = SlideFromEntry(page.fastAveraging);
+    curve.CopyToRecord(rec);
+    rec.SpareSingle = 0;
+    return out;
+}
+
+QStringList pageFaultMessages(PageFault fault, const WorkingCurve& curve, const LangTable& lang) {
+    switch (fault) {
+    case PageFault::None:
+        break;
+    case PageFault::DuplicatePoint:
+        return {curve.DuplicateMessage(lang), lang.text(38)};
+    case PageFault::TooFewPoints:
+        return {lang.text(39)};
+    case PageFault::TooManyPoints:
+        return {lang.text(40)};
+    case PageFault::NoDescription:
+        return {lang.text(41)};
+    }
+    return {};
+}
+
+} // namespace qm

@@ -1,0 +1,120 @@
+// The sensor page's values and the working curve into the record to store.
+#include "calibration/recordfrompage.h"
+#include "calibration/workingcurve.h"
+#include "core/langtable.h"
+
+#include <QtTest>
+
+using namespace qm;
+
+namespace {
+struct Case {
+    QList<QPointF> points; // (signal, value)
+    SensorPageValues page;
+    QString serial;
+    int digits = 5;
+    PageFault fault = PageFault::None;
+    QStringList messages;
+    // Popis|Jednotka|Format|GainIndex|Slide|SlideRychl|Flags|serial's first 6|DateSaved|
+    // PointCount|first signal|last value|SpareSingle
+    QString saved;
+};
+
+QList<QPointF> line(int n) {
+    QList<QPointF> points;
+    for (int i = n; i >= 1; --i)
+        points << QPointF(i, 10 * i);
+    return points;
+}
+
+const SensorPageValues kPage{QStringLiteral("x"),  QStringLiteral("kg"), -1, -1,
+                             QStringLiteral("10"), QStringLiteral("10")};
+SensorPageValues described(const QString& description) {
+    SensorPageValues p = kPage;
+    p.description = description;
+    return p;
+}
+} // namespace
+Q_DECLARE_METATYPE(Case)
+
+class TestRecordFromPage : public QObject {
+    Q_OBJECT
+  private slots:
+    void conversion_data() {
+        QTest::addColumn<Case>("c");
+        const QString valid = QStringLiteral("1234ABCD");
+        // The checks in their order: duplicates, too few, too many, then the description.
+        QTest::newRow("twin value, blank description")
+            << Case{{{1, 10}, {2, 10}},        described(""),         valid, 5,
+                    PageFault::DuplicatePoint, {"T42 10 T43", "T38"}, {}};
+        QTest::newRow("twin signal")
+            << Case{{{1, 10}, {1, 20}},   kPage, valid, 5, PageFault::DuplicatePoint,
+                    {"T44 1 T43", "T38"}, {}};
+        QTest::newRow("one point, blank description")
+            << Case{line(1), described("  "), valid, 5, PageFault::TooFewPoints, {"T39"}, {}};
+        QTest::newRow("eleven points")
+            << Case{line(11), kPage, valid, 5, PageFault::TooManyPoints, {"T40"}, {}};
+        QTest::newRow("blank description")
+            << Case{line(2), described("   "), valid, 5, PageFault::NoDescription, {"T41"}, {}};
+        // Nothing chosen in the lists keeps the record's format and gain.
+        QTest::newRow("ten points, lists unchosen")
+            << Case{line(10),
+                    kPage,
+                    valid,
+                    5,
+                    PageFault::None,
+                    {},
+                    "x|kg    |##0.000 |7|10|10|d8|1234AB|261204|10|1|100|0"};
+        QTest::newRow("fields trimmed and padded, placeholder serial replaced")
+            << Case{line(2),
+                    {"  Force 5 kN  ", " kN ", 2, 2, "OFF", "20"},
+                    "~0000000",
+                    5,
+                    PageFault::None,
+                    {},
+                    "Force 5 kN|kN    |####0.00|2|1|20|d8|AC04WS|261204|2|1|20|0"};
+        QTest::newRow("six digits, last format")
+            << Case{line(2),
+                    {"x", "kg", 6, 0, "", ""},
+                    "short",
+                    6,
+                    PageFault::None,
+                    {},
+                    "x|kg    |0.000000|0|1|1|d8|AC04WS|261204|2|1|20|0"};
+    }
+    void conversion() {
+        QFETCH(Case, c);
+        LangTable lang;
+        for (int n = 1; n <= LangTable::kOriginal; ++n)
+            lang.set(n, QStringLiteral("T%1").arg(n));
+        WorkingCurve curve;
+        for (const QPointF& p : c.points)
+            curve.Append(float(p.x()), float(p.y()));
+        SensorRecord current;
+        current.SerialNo = c.serial;
+        current.Popis = QStringLiteral("Load cell");
+        current.Format = QStringLiteral("##0.000 ");
+        current.GainIndex = 7;
+        current.Flags = 0x01;
+        current.SpareSingle = 5;
+        const QDateTime now(QDate(2026, 12, 4), QTime(22, 30, 15));
+        const PageRecord r =
+            recordFromPage(c.page, curve, current, c.digits, 0xD8, now, [] { return 0.0; });
+        QCOMPARE(r.fault, c.fault);
+        QCOMPARE(pageFaultMessages(r.fault, curve, lang), c.messages);
+        if (c.fault != PageFault::None) return;
+        const SensorRecord& s = r.record;
+        const auto n = [](double v) { return QString::number(v); };
+        const int last = s.PointCount - 1;
+        QCOMPARE((QStringList{s.Popis.trimmed(), s.Jednotka, s.Format, n(s.GainIndex), n(s.Slide),
+                              n(s.SlideRychl), QString::number(s.Flags, 16), s.SerialNo.left(6),
+                              s.DateSaved, n(s.PointCount), n(s.Signal[0]), n(s.Value[last]),
+                              n(s.SpareSingle)})
+                     .join(u'|'),
+                 c.saved);
+        QCOMPARE(s.Popis.size(), SensorRecord::kPopisLen);
+    }
+};
+
+QTEST_MAIN(TestRecordFromPage)
+#include "test_recordfrompage.moc"
