@@ -1,6 +1,6 @@
 // The live signal display: every tick reads the answer to the previous tick's
 // measurement request and sends the next one.
-#include "app/frmQORCalibration.h"
+#include "app/mainwindow.h"
 
 #include "core/numformat.h"
 #include "device/measurement.h"
@@ -9,7 +9,7 @@
 
 namespace qm {
 
-void frmQORCalibration::tmrCasovac_Timer() {
+void MainWindow::onLiveTick() {
     const int port = m_layer.CurrentPort;
     if (!m_layer.PortIsOpen(port)) return;
     QString reply;

@@ -2,7 +2,7 @@
 // user's settings.
 #include "app/closeonsignal.h"
 #include "app/datafiles.h"
-#include "app/frmQORCalibration.h"
+#include "app/mainwindow.h"
 #include "app/qtmessagesink.h"
 #include "core/clock.h"
 #include "core/settings.h"
@@ -62,10 +62,10 @@ int main(int argc, char* argv[]) {
                                    transports,
                                    qm::FindLanguageFile(QCoreApplication::applicationDirPath()),
                                    args.join(u' ')};
-    qm::frmQORCalibration window(services);
+    qm::MainWindow window(services);
     messages.setParent(&window);
     messages.setLanguage(&window.LangText());
-    QObject::connect(&window, &qm::frmQORCalibration::programEnded, &app, &QCoreApplication::quit,
+    QObject::connect(&window, &qm::MainWindow::programEnded, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     qm::CloseOnTerminationSignals(window);
     window.show();

@@ -1,6 +1,6 @@
 #include "app/portpage.h"
 
-#include "app/frmQORCalibration.h"
+#include "app/mainwindow.h"
 #include "core/langtable.h"
 #include "device/portaccess.h"
 #include "device/portlist.h"

@@ -1,6 +1,6 @@
 // What the window says after a write of the sensor's memory, and the way back
 // after a write that stopped midway.
-#include "app/frmQORCalibration.h"
+#include "app/mainwindow.h"
 
 #include "core/messages.h"
 #include "sensor/backup.h"
@@ -21,7 +21,7 @@ int stoppedAt(int w) {
 
 } // namespace
 
-WriteProgress frmQORCalibration::writeProgress() {
+WriteProgress MainWindow::writeProgress() {
     return [this, last = -1](int p, int n) mutable {
         const int percent = n > 0 ? p * 100 / n : 0;
         if (percent == last) return;
@@ -32,7 +32,7 @@ WriteProgress frmQORCalibration::writeProgress() {
     };
 }
 
-void frmQORCalibration::reportSave(int result, const SaveReport& r) {
+void MainWindow::reportSave(int result, const SaveReport& r) {
     MessageSink& messages = m_services.messages;
     const QString saved = m_lang.text(kTextBackupSaved).arg(r.backupPath);
     if (!r.backupError.isEmpty()) {
@@ -46,7 +46,7 @@ void frmQORCalibration::reportSave(int result, const SaveReport& r) {
     }
 }
 
-void frmQORCalibration::offerRestore(const SaveReport& r) {
+void MainWindow::offerRestore(const SaveReport& r) {
     const int w = r.writeResult;
     const QString why = m_lang.text(w == kWritePortClosed   ? kTextPortNotOpen
                                     : w <= -kWriteWrongEcho ? kTextWrongEcho

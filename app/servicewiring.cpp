@@ -7,12 +7,12 @@
 
 namespace qm {
 
-void frmQORCalibration::ServiceWiring::showStatus(const std::optional<QString>& text) {
+void MainWindow::ServiceWiring::showStatus(const std::optional<QString>& text) {
     m_w.showStatus(true);
     if (text) m_w.lblStatus->setText(*text);
 }
 
-bool frmQORCalibration::ServiceWiring::writeConstants(double N, double k) {
+bool MainWindow::ServiceWiring::writeConstants(double N, double k) {
     SerialLayer& layer = m_w.m_layer;
     Clock& clock = m_w.m_services.clock;
     const int port = layer.CurrentPort;
@@ -24,14 +24,14 @@ bool frmQORCalibration::ServiceWiring::writeConstants(double N, double k) {
     return n == 1 && m == 1;
 }
 
-QString frmQORCalibration::ServiceWiring::backUpConstants(QString& error) {
+QString MainWindow::ServiceWiring::backUpConstants(QString& error) {
     const BackupResult r =
         BackUpConstants(m_w.m_layer, m_w.m_services.clock, m_w.m_layer.CurrentPort);
     error = r.error;
     return r.ok ? r.path : QString();
 }
 
-void frmQORCalibration::ServiceWiring::sendReset() {
+void MainWindow::ServiceWiring::sendReset() {
     m_w.m_layer.WritePort(m_w.m_layer.CurrentPort, kRequestReset);
 }
 

@@ -1,14 +1,14 @@
 #pragma once
 // The main window as the system calibration column sees it: the live count and
 // timer, the navigation buttons, the status overlay and the device exchanges.
-#include "app/frmQORCalibration.h"
+#include "app/mainwindow.h"
 #include "service/serviceactions.h"
 
 namespace qm {
 
-class frmQORCalibration::ServiceWiring final : public ServiceActions {
+class MainWindow::ServiceWiring final : public ServiceActions {
   public:
-    explicit ServiceWiring(frmQORCalibration& w) : m_w(w) {}
+    explicit ServiceWiring(MainWindow& w) : m_w(w) {}
     double liveDiv() const override { return m_w.m_liveValid ? m_w.m_liveDiv : qQNaN(); }
     void stopLive() override { m_w.m_timer.stop(); }
     void startLive() override { m_w.m_timer.start(); }
@@ -22,7 +22,7 @@ class frmQORCalibration::ServiceWiring final : public ServiceActions {
     void readAll() override { m_w.readAll(); }
 
   private:
-    frmQORCalibration& m_w;
+    MainWindow& m_w;
 };
 
 } // namespace qm

@@ -1,6 +1,6 @@
 // The work behind Next: connect and read, open the curve page, finish; and the
 // port page's search button.
-#include "app/frmQORCalibration.h"
+#include "app/mainwindow.h"
 
 #include "app/portpage.h"
 #include "app/servicewiring.h"
@@ -26,7 +26,7 @@
 
 namespace qm {
 
-void frmQORCalibration::cmdSCANQM07_Click() {
+void MainWindow::searchForDevice() {
     DisableNavigation();
     const int p = FindDevice(m_layer, m_services.clock);
     if (p < 1) {
@@ -38,24 +38,24 @@ void frmQORCalibration::cmdSCANQM07_Click() {
     EnableNavigation();
 }
 
-QString frmQORCalibration::unitText() const {
-    return fraSNIMAC->txtJednotka()->text();
+QString MainWindow::unitText() const {
+    return m_sensorPage->txtJednotka()->text();
 }
 
-ReadContext frmQORCalibration::readContext() {
+ReadContext MainWindow::readContext() {
     return ReadContext{m_layer, m_services.clock,     m_layer.CurrentPort,          m_lang,
                        *this,   &m_services.messages, m_services.clock.now().date()};
 }
 
-int frmQORCalibration::readAll() {
+int MainWindow::readAll() {
     ReadContext ctx = readContext();
     return ReadAll(ctx, m_session);
 }
 
-int frmQORCalibration::SaveSensor(bool onlyIfChanged, SaveReport* report) {
+int MainWindow::SaveSensor(bool onlyIfChanged, SaveReport* report) {
     uint8_t flags = kOwnFlags;
-    if (fraCURVE->chk24bit()->isChecked()) flags |= kFlag24Bit;
-    if (!fraSNIMAC->TXT2XXX(flags)) {
+    if (m_curvePage->chk24bit()->isChecked()) flags |= kFlag24Bit;
+    if (!m_sensorPage->storeInRecord(flags)) {
         m_services.messages.critical(m_lang.text(49));
         return kSaveConvertFailed;
     }
@@ -69,7 +69,7 @@ int frmQORCalibration::SaveSensor(bool onlyIfChanged, SaveReport* report) {
     return result;
 }
 
-bool frmQORCalibration::connectAndRead() {
+bool MainWindow::connectAndRead() {
     setFormSize(kFormWidth);
     ConnectOptions options;
     options.settings = &m_services.settings;
@@ -95,29 +95,29 @@ bool frmQORCalibration::connectAndRead() {
         !m_services.messages.confirm(m_lang.text(75)))
         return false;
     showStepPage(WizardStep::Sensor);
-    fraSNIMAC->lblRozsahPopis()->setText(UnitCaption(caption(66), unitText()));
-    fraSNIMAC->lblRozsahNegPopis()->setText(UnitCaption(caption(69), unitText()));
-    fraSNIMAC->txtRozsah()->setEnabled(true);
-    fraSNIMAC->txtRozsahNeg()->setEnabled(true);
+    m_sensorPage->lblRozsahPopis()->setText(UnitCaption(caption(66), unitText()));
+    m_sensorPage->lblRozsahNegPopis()->setText(UnitCaption(caption(69), unitText()));
+    m_sensorPage->txtRozsah()->setEnabled(true);
+    m_sensorPage->txtRozsahNeg()->setEnabled(true);
     return true;
 }
 
-bool frmQORCalibration::openCurvePage() {
-    if (fraSNIMAC->cmbGain()->currentIndex() != m_session.CurrentRecord.GainIndex &&
+bool MainWindow::openCurvePage() {
+    if (m_sensorPage->cmbGain()->currentIndex() != m_session.CurrentRecord.GainIndex &&
         !m_services.messages.confirm(m_lang.text(55)))
         return false;
-    if (!fraSNIMAC->CheckSensorTexts()) return false;
+    if (!m_sensorPage->CheckSensorTexts()) return false;
     SaveSensor(true); // a failure has shown its message; the curve page opens all the same
     if (m_ended) return false;
     setFormSize(m_serviceLevel > 1 ? kFormWidthService : kFormWidth);
     showStepPage(WizardStep::Curve);
-    fraCURVE->setEthUnit(unitText());
+    m_curvePage->setEthUnit(unitText());
     m_timer.start();
     return true;
 }
 
-void frmQORCalibration::finish() {
-    if (!fraSNIMAC->TXT2XXX(kOwnFlags)) return;
+void MainWindow::finish() {
+    if (!m_sensorPage->storeInRecord(kOwnFlags)) return;
     showPage(WizardPage::None, false, false, false, 68);
     SaveReport report;
     const int r = SaveSensor(false, &report);
@@ -139,34 +139,34 @@ void frmQORCalibration::finish() {
     EndProgram();
 }
 
-void frmQORCalibration::capture() {
-    fraCURVE->Capture();
+void MainWindow::capture() {
+    m_curvePage->Capture();
 }
 
-void frmQORCalibration::setFormatList(int digits) {
-    fraSNIMAC->setFormatList(digits);
+void MainWindow::setFormatList(int digits) {
+    m_sensorPage->setFormatList(digits);
 }
 
-void frmQORCalibration::setConstantsText(const QString& n, const QString& k) {
+void MainWindow::setConstantsText(const QString& n, const QString& k) {
     m_deviceConstants = {ValDot(n), ValDot(k)};
-    fraQORSETUP->txtskN()->setText(n);
-    fraQORSETUP->txtskK()->setText(k);
+    m_systemPanel->txtskN()->setText(n);
+    m_systemPanel->txtskK()->setText(k);
 }
 
-QString frmQORCalibration::constantNText() const {
-    return fraQORSETUP->txtskN()->text();
+QString MainWindow::constantNText() const {
+    return m_systemPanel->txtskN()->text();
 }
 
-QString frmQORCalibration::constantKText() const {
-    return fraQORSETUP->txtskK()->text();
+QString MainWindow::constantKText() const {
+    return m_systemPanel->txtskK()->text();
 }
 
-void frmQORCalibration::constantsRead() {
-    fraQORSETUP->constantsRead();
+void MainWindow::constantsRead() {
+    m_systemPanel->constantsRead();
 }
 
-void frmQORCalibration::updateCalibration() {
-    UpdateCalibration(m_calib, *fraSNIMAC, *fraCURVE);
+void MainWindow::updateCalibration() {
+    UpdateCalibration(m_calib, *m_sensorPage, *m_curvePage);
     lblJednotkaDISP->setText(m_session.CurrentRecord.Jednotka);
     const IntExtMark mark = IntExtFor(m_session.TagPresent);
     lblIIntExt->setText(mark.text);

@@ -1,8 +1,8 @@
 // The controls of the main window and where they stand, in twips.
-#include "app/frmQORCalibration.h"
+#include "app/mainwindow.h"
 #include "app/servicewiring.h"
 #include "calibration/curvepage.h"
-#include "calibration/inputbox.h"
+#include "calibration/referencedialog.h"
 #include "calibration/sensorpage.h"
 #include "service/systemcalibration.h"
 
@@ -38,7 +38,7 @@ void setPointSize(QWidget* w, int points, bool bold = false) {
 
 } // namespace
 
-void frmQORCalibration::buildControls() {
+void MainWindow::buildControls() {
     const Twips& tw = m_tw;
 
     // Port page.
@@ -53,14 +53,14 @@ void frmQORCalibration::buildControls() {
     cmdSCANQM07->setText(QStringLiteral("Vyhledat"));
 
     // Sensor page, laid out beyond the right edge until the first activation.
-    fraSNIMAC = new qm::fraSNIMAC(m_calib, this);
-    fraSNIMAC->setGeometry(tw.rect(9840, 240, 4875, 5355));
+    m_sensorPage = new SensorPage(m_calib, this);
+    m_sensorPage->setGeometry(tw.rect(9840, 240, 4875, 5355));
 
     // Curve page and its live signal panel.
-    fraCURVE = new qm::fraCURVE(
+    m_curvePage = new CurvePage(
         m_calib, *m_inputBox,
         [this] { return m_liveValid ? std::optional<double>(m_liveSignal) : std::nullopt; }, this);
-    fraCURVE->setGeometry(tw.rect(300, 1680, 4515, 3840));
+    m_curvePage->setGeometry(tw.rect(300, 1680, 4515, 3840));
     fraDISPLAY = make<QFrame>(this, "fraDISPLAY", tw.rect(600, 360, 4020, 1230));
     fraDISPLAY->setFrameShape(QFrame::Panel);
     fraDISPLAY->setFrameShadow(QFrame::Sunken);
@@ -107,9 +107,9 @@ void frmQORCalibration::buildControls() {
     label(fraQORDISPLAY, "lblDilky", tw.rect(1740, 975, 840, 315), QStringLiteral("Dílky"));
     label(fraQORDISPLAY, "lblBAT", tw.rect(2940, 975, 420, 315), QStringLiteral("div"));
     label(fraQORDISPLAY, "lblDiv", tw.rect(3360, 975, 420, 315), QStringLiteral("div"));
-    fraQORSETUP = new qm::fraQORSETUP(m_session, *m_serviceWiring, m_services.messages,
-                                      m_services.clock, m_lang, this);
-    fraQORSETUP->setGeometry(tw.rect(5520, 1560, 3915, 4515));
+    m_systemPanel = new SystemCalibrationPanel(m_session, *m_serviceWiring, m_services.messages,
+                                               m_services.clock, m_lang, this);
+    m_systemPanel->setGeometry(tw.rect(5520, 1560, 3915, 4515));
 
     // Status overlay, laid out below the window until the first activation.
     fraSTATUS = make<QFrame>(this, "fraSTATUS", tw.rect(120, 7200, 5175, 5535));

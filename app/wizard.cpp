@@ -1,5 +1,5 @@
 // The wizard machine: pages, Back/Next/Cancel, the status overlay and the steps.
-#include "app/frmQORCalibration.h"
+#include "app/mainwindow.h"
 #include "app/portpage.h"
 
 #include "calibration/curvepage.h"
@@ -18,13 +18,12 @@
 
 namespace qm {
 
-void frmQORCalibration::showPage(WizardPage page, bool back, bool next, bool cancel,
-                                 int cancelCaption) {
+void MainWindow::showPage(WizardPage page, bool back, bool next, bool cancel, int cancelCaption) {
     fraCOMM->setVisible(page == WizardPage::Port);
-    fraCURVE->setVisible(page == WizardPage::Curve);
+    m_curvePage->setVisible(page == WizardPage::Curve);
     fraDISPLAY->setVisible(page == WizardPage::Curve);
     fraSTATUS->setVisible(false);
-    fraSNIMAC->setVisible(page == WizardPage::Sensor);
+    m_sensorPage->setVisible(page == WizardPage::Sensor);
     cmdBack->setEnabled(back);
     cmdNext->setEnabled(next);
     cmdCancel->setEnabled(cancel);
@@ -32,25 +31,25 @@ void frmQORCalibration::showPage(WizardPage page, bool back, bool next, bool can
     applyButtonCaptions();
 }
 
-void frmQORCalibration::applyButtonCaptions() {
+void MainWindow::applyButtonCaptions() {
     cmdBack->setText(caption(3));
     cmdNext->setText(caption(4));
     cmdCancel->setText(caption(m_cancelCaption));
 }
 
-void frmQORCalibration::showStepPage(WizardStep step) {
+void MainWindow::showStepPage(WizardStep step) {
     const WizardStepRow& row = wizardRow(step);
     showPage(row.page, row.backEnabled, true, true);
 }
 
-void frmQORCalibration::showPortPage() {
+void MainWindow::showPortPage() {
     setFormSize(kFormWidth);
     showStepPage(WizardStep::Port);
     cmbPort->setCurrentIndex(
         StoredPortIndex(m_services.settings, m_services.transports, kPortListSize));
 }
 
-bool frmQORCalibration::performAction(WizardAction action) {
+bool MainWindow::performAction(WizardAction action) {
     m_wizardStep = stepOfAction(action);
     bool done = false;
     switch (action) {
@@ -73,24 +72,24 @@ bool frmQORCalibration::performAction(WizardAction action) {
     return done;
 }
 
-void frmQORCalibration::cmdNext_Click() {
+void MainWindow::onNext() {
     runStep(wizardRow(m_wizardStep).onNext);
 }
 
-void frmQORCalibration::cmdBack_Click() {
+void MainWindow::onBack() {
     if (!m_stepRunning && !mayDiscardCurve()) return;
     runStep(wizardRow(m_wizardStep).onBack);
 }
 
-bool frmQORCalibration::mayDiscardCurve() {
-    if (m_wizardStep != WizardStep::Curve || !fraCURVE->isVisible()) return true;
+bool MainWindow::mayDiscardCurve() {
+    if (m_wizardStep != WizardStep::Curve || !m_curvePage->isVisible()) return true;
     SensorRecord onPage = m_session.CurrentRecord;
     m_curve.CopyToRecord(onPage);
     if (onPage == m_session.CurrentRecord) return true;
     return m_services.messages.confirm(m_lang.text(kTextDiscardPoints));
 }
 
-void frmQORCalibration::runStep(WizardAction action) {
+void MainWindow::runStep(WizardAction action) {
     // A click that arrives while a step waits on the device must not start
     // another step on the same port.
     if (m_stepRunning || m_ended) return;
@@ -103,7 +102,7 @@ void frmQORCalibration::runStep(WizardAction action) {
     closeWhenIdle();
 }
 
-void frmQORCalibration::closeWhenIdle() {
+void MainWindow::closeWhenIdle() {
     if (!m_closeRequested || m_ended) return;
     // Queued, so that the handler that finished the work returns first.
     QTimer::singleShot(0, this, [this] {
@@ -111,7 +110,7 @@ void frmQORCalibration::closeWhenIdle() {
     });
 }
 
-void frmQORCalibration::cmdCancel_Click() {
+void MainWindow::onCancel() {
     if (!mayDiscardCurve()) return;
     m_layer.ClosePort(m_layer.CurrentPort);
     EndProgram();
@@ -120,7 +119,7 @@ void frmQORCalibration::cmdCancel_Click() {
 // Enabling gives the buttons back the states they had when they were
 // disabled, so that a step that fails leaves them as they were (Back stays
 // off on the port page).
-void frmQORCalibration::DisableNavigation() {
+void MainWindow::DisableNavigation() {
     const std::array<QPushButton*, 4> buttons{cmdBack, cmdNext, cmdCancel, cmdSCANQM07};
     if (m_navigationLocks++ == 0)
         for (size_t i = 0; i < buttons.size(); ++i)
@@ -129,7 +128,7 @@ void frmQORCalibration::DisableNavigation() {
         b->setEnabled(false);
 }
 
-void frmQORCalibration::EnableNavigation() {
+void MainWindow::EnableNavigation() {
     const std::array<QPushButton*, 4> buttons{cmdBack, cmdNext, cmdCancel, cmdSCANQM07};
     if (m_navigationLocks > 1) {
         --m_navigationLocks;
@@ -142,27 +141,27 @@ void frmQORCalibration::EnableNavigation() {
     closeWhenIdle();
 }
 
-void frmQORCalibration::showStatus(bool visible) {
+void MainWindow::showStatus(bool visible) {
     fraSTATUS->setVisible(visible);
     if (visible) fraSTATUS->raise();
 }
 
-void frmQORCalibration::setStatusText(const QString& text) {
+void MainWindow::setStatusText(const QString& text) {
     lblStatus->setText(text);
 }
 
-void frmQORCalibration::lockButtons(bool locked) {
+void MainWindow::lockButtons(bool locked) {
     if (locked)
         DisableNavigation();
     else
         EnableNavigation();
 }
 
-void frmQORCalibration::stopLiveTimer() {
+void MainWindow::stopLiveTimer() {
     m_timer.stop();
 }
 
-void frmQORCalibration::EndProgram() {
+void MainWindow::EndProgram() {
     if (m_ended) return;
     m_ended = true;
     m_timer.stop();

@@ -1,6 +1,6 @@
 // The calibrator's start-up time to the first shown window, and its resident
 // memory and CPU while the live display polls qm07r-sim for 10 s.
-#include "app/frmQORCalibration.h"
+#include "app/mainwindow.h"
 #include "core/clock.h"
 #include "core/messages.h"
 #include "core/settings.h"
@@ -65,7 +65,7 @@ qint64 msSinceExec() {
     return qint64((nowS - startS) * 1000.0);
 }
 
-void click(frmQORCalibration& w, const char* name) {
+void click(MainWindow& w, const char* name) {
     w.findChild<QAbstractButton*>(QLatin1String(name))->click();
 }
 
@@ -86,12 +86,12 @@ int main(int argc, char* argv[]) {
     settings.setValue(QStringLiteral("Default"), QStringLiteral("ComPort"), QStringLiteral("3"));
     SerialTransportFactory transports{PortMap(&settings)};
     const QString binDir = QCoreApplication::applicationDirPath();
-    frmQORCalibration window(AppServices{clock,
-                                         messages,
-                                         settings,
-                                         transports,
-                                         QDir(binDir).filePath(QStringLiteral("qm07r.lang")),
-                                         {}});
+    MainWindow window(AppServices{clock,
+                                  messages,
+                                  settings,
+                                  transports,
+                                  QDir(binDir).filePath(QStringLiteral("qm07r.lang")),
+                                  {}});
     window.show();
     QCoreApplication::processEvents();
     const qint64 startupMs = sinceStart.elapsed();

@@ -44,8 +44,8 @@ class CurveList final : public QListWidget {
 };
 } // namespace
 
-fraCURVE::fraCURVE(const CalibrationContext& ctx, ReferenceInput& dialog,
-                   LiveSignalSource liveSignal, QWidget* parent)
+CurvePage::CurvePage(const CalibrationContext& ctx, ReferenceInput& dialog,
+                     LiveSignalSource liveSignal, QWidget* parent)
     : QGroupBox(QStringLiteral("Kalibrační křivka"), parent), m_ctx(ctx), m_dialog(dialog),
       m_liveSignal(std::move(liveSignal)) {
     setObjectName(QStringLiteral("fraCURVE"));
@@ -76,10 +76,10 @@ fraCURVE::fraCURVE(const CalibrationContext& ctx, ReferenceInput& dialog,
     m_chk24bit->setObjectName(QStringLiteral("chk24bit"));
     m_chk24bit->hide();
 
-    connect(m_cmdSCAN, &QPushButton::clicked, this, &fraCURVE::Capture);
-    connect(m_cmdListAction[0], &QPushButton::clicked, this, &fraCURVE::Add);
-    connect(m_cmdListAction[1], &QPushButton::clicked, this, &fraCURVE::Delete);
-    connect(m_cmdListAction[2], &QPushButton::clicked, this, &fraCURVE::Clear);
+    connect(m_cmdSCAN, &QPushButton::clicked, this, &CurvePage::Capture);
+    connect(m_cmdListAction[0], &QPushButton::clicked, this, &CurvePage::Add);
+    connect(m_cmdListAction[1], &QPushButton::clicked, this, &CurvePage::Delete);
+    connect(m_cmdListAction[2], &QPushButton::clicked, this, &CurvePage::Clear);
 
     auto* headers = new QHBoxLayout;
     // The value header follows the signal header closely so that a long unit
@@ -102,21 +102,21 @@ fraCURVE::fraCURVE(const CalibrationContext& ctx, ReferenceInput& dialog,
     FillKrivkaList();
 }
 
-void fraCURVE::setEthUnit(const QString& unit) {
+void CurvePage::setEthUnit(const QString& unit) {
     m_lblCEth->setText(UnitCaption(QStringLiteral("Etalon"), unit));
 }
 
-int fraCURVE::selectedLine() const {
+int CurvePage::selectedLine() const {
     const int row = m_lstKrivka->currentRow();
     const QListWidgetItem* item = m_lstKrivka->item(row);
     return item && item->isSelected() ? row : -1;
 }
 
-void fraCURVE::updateDeleteButton() {
+void CurvePage::updateDeleteButton() {
     m_cmdListAction[1]->setEnabled(selectedLine() >= 0);
 }
 
-void fraCURVE::FillKrivkaList() {
+void CurvePage::FillKrivkaList() {
     const WorkingCurve& curve = m_ctx.curve;
     const QString& format = m_ctx.session.CurrentRecord.Format;
     m_lstKrivka->clear();
@@ -126,7 +126,7 @@ void fraCURVE::FillKrivkaList() {
     m_cmdListAction[2]->setEnabled(curve.KrivkaCount() > 0);
 }
 
-void fraCURVE::appendFromDialog() {
+void CurvePage::appendFromDialog() {
     m_dialog.showModal();
     if (m_dialog.ETH == ReferenceInput::kCancelled) return;
     WorkingCurve& curve = m_ctx.curve;
@@ -140,7 +140,7 @@ void fraCURVE::appendFromDialog() {
     m_lstKrivka->setCurrentRow(curve.FindSignal(m_dialog.SIG) - 1);
 }
 
-void fraCURVE::Capture() {
+void CurvePage::Capture() {
     // A device that stopped answering must not leave its last value to be captured.
     const std::optional<double> live = m_liveSignal ? m_liveSignal() : std::nullopt;
     if (!live) {
@@ -154,7 +154,7 @@ void fraCURVE::Capture() {
     appendFromDialog();
 }
 
-void fraCURVE::Add() {
+void CurvePage::Add() {
     if (m_ctx.curve.isFull()) {
         m_ctx.messages.critical(m_ctx.lang.text(67));
         return;
@@ -166,7 +166,7 @@ void fraCURVE::Add() {
     appendFromDialog();
 }
 
-void fraCURVE::Edit() {
+void CurvePage::Edit() {
     const int line = selectedLine();
     if (line < 0) return;
     const int row = line + 1;
@@ -181,7 +181,7 @@ void fraCURVE::Edit() {
     FillKrivkaList();
 }
 
-void fraCURVE::Delete() {
+void CurvePage::Delete() {
     const int line = selectedLine();
     if (line < 0) {
         m_ctx.messages.critical(m_ctx.lang.text(62));
@@ -196,7 +196,7 @@ void fraCURVE::Delete() {
     FillKrivkaList();
 }
 
-void fraCURVE::Clear() {
+void CurvePage::Clear() {
     if (m_lstKrivka->count() == 0) {
         m_ctx.messages.exclamation(m_ctx.lang.text(72));
         return;

@@ -1,5 +1,5 @@
 #pragma once
-// fraCURVE: the curve page. Shows the working curve as a fixed-pitch list and
+// CurvePage: the curve page. Shows the working curve as a fixed-pitch list and
 // edits it point by point through the reference value dialog.
 #include "calibration/calibrationcontext.h"
 
@@ -20,14 +20,14 @@ class ReferenceInput;
 // the value with the stored mask right-aligned in the mask's width.
 QString KrivkaLine(double signal, double value, const QString& format);
 
-class fraCURVE : public QGroupBox {
+class CurvePage : public QGroupBox {
     Q_OBJECT
   public:
     // The live signal in mV/V; empty while the latest reply was no reading.
     using LiveSignalSource = std::function<std::optional<double>()>;
 
-    fraCURVE(const CalibrationContext& ctx, ReferenceInput& dialog, LiveSignalSource liveSignal,
-             QWidget* parent = nullptr);
+    CurvePage(const CalibrationContext& ctx, ReferenceInput& dialog, LiveSignalSource liveSignal,
+              QWidget* parent = nullptr);
 
     QListWidget* lstKrivka() const { return m_lstKrivka; }
     QLabel* lblCSig() const { return m_lblCSig; }

@@ -1,6 +1,6 @@
 #pragma once
 // What the curve page needs from the reference value dialog: its public
-// variables and a modal show. The real one is frmQORCalibInputBox; tests
+// variables and a modal show. The real one is ReferenceDialog; tests
 // script their own.
 #include <QString>
 

@@ -27,7 +27,7 @@ template <class W> W* named(W* w, const char* name) {
 }
 } // namespace
 
-fraSNIMAC::fraSNIMAC(const CalibrationContext& ctx, QWidget* parent)
+SensorPage::SensorPage(const CalibrationContext& ctx, QWidget* parent)
     : QGroupBox(QStringLiteral("Snímač (Interní křivka)"), parent), m_ctx(ctx) {
     setObjectName(QStringLiteral("fraSNIMAC"));
 
@@ -107,18 +107,18 @@ fraSNIMAC::fraSNIMAC(const CalibrationContext& ctx, QWidget* parent)
     m_txtJednotka->installEventFilter(this);
 }
 
-void fraSNIMAC::setFormatList(int displayDigits) {
+void SensorPage::setFormatList(int displayDigits) {
     m_cmbFormat->clear();
     m_cmbFormat->addItems(FormatListFor(displayDigits));
 }
 
-void fraSNIMAC::setServiceControlsVisible() {
+void SensorPage::setServiceControlsVisible() {
     m_Label11[3]->setVisible(true);
     m_cmbSlide->setVisible(true);
     m_cmbSlideRychl->setVisible(true);
 }
 
-void fraSNIMAC::ShowRecord() {
+void SensorPage::ShowRecord() {
     const SensorRecord& rec = m_ctx.session.CurrentRecord;
     m_txtJednotka->setText(rec.Jednotka);
     m_txtPopis->setText(rec.Popis);
@@ -133,7 +133,7 @@ void fraSNIMAC::ShowRecord() {
     m_cmbSlideRychl->setCurrentIndex(SlideRychlIndex(rec.SlideRychl));
 }
 
-bool fraSNIMAC::TXT2XXX(uint8_t cOptions) {
+bool SensorPage::storeInRecord(uint8_t cOptions) {
     WorkingCurve& curve = m_ctx.curve;
     curve.SortKrivka();
     curve.CountPoints();
@@ -150,7 +150,7 @@ bool fraSNIMAC::TXT2XXX(uint8_t cOptions) {
     return true;
 }
 
-bool fraSNIMAC::CheckSensorTexts() {
+bool SensorPage::CheckSensorTexts() {
     const auto popisLen = TrimSpaces(m_txtPopis->text()).size();
     const auto unitLen = TrimSpaces(m_txtJednotka->text()).size();
     bool ok = true;
@@ -165,13 +165,13 @@ bool fraSNIMAC::CheckSensorTexts() {
     return ok;
 }
 
-void fraSNIMAC::UpdateRangeLabels() {
+void SensorPage::UpdateRangeLabels() {
     const QString unit = m_txtJednotka->text();
     m_lblRozsahPopis->setText(UnitCaption(m_ctx.lang.text(66), unit));
     m_lblRozsahNegPopis->setText(UnitCaption(m_ctx.lang.text(69), unit));
 }
 
-bool fraSNIMAC::eventFilter(QObject* watched, QEvent* e) {
+bool SensorPage::eventFilter(QObject* watched, QEvent* e) {
     if (watched == m_txtJednotka && e->type() == QEvent::KeyRelease) UpdateRangeLabels();
     return QGroupBox::eventFilter(watched, e);
 }

@@ -1,6 +1,6 @@
 #pragma once
-// fraSNIMAC: the sensor parameters page. Shows CurrentRecord and converts the
-// page and the working curve back into it (TXT2XXX).
+// SensorPage: the sensor parameters page. Shows CurrentRecord and converts the
+// page and the working curve back into it (storeInRecord).
 #include "calibration/calibrationcontext.h"
 
 #include <QGroupBox>
@@ -12,10 +12,10 @@ class QLineEdit;
 
 namespace qm {
 
-class fraSNIMAC : public QGroupBox {
+class SensorPage : public QGroupBox {
     Q_OBJECT
   public:
-    explicit fraSNIMAC(const CalibrationContext& ctx, QWidget* parent = nullptr);
+    explicit SensorPage(const CalibrationContext& ctx, QWidget* parent = nullptr);
 
     QLineEdit* txtPopis() const { return m_txtPopis; }
     QComboBox* cmbFormat() const { return m_cmbFormat; }
@@ -48,7 +48,7 @@ class fraSNIMAC : public QGroupBox {
     void ShowRecord();
     // Page and working curve into CurrentRecord; false after a message, the
     // record unchanged. Flags := cOptions.
-    bool TXT2XXX(uint8_t cOptions);
+    bool storeInRecord(uint8_t cOptions);
     // Description 1..32 and unit 1..3 characters (blanks at the ends ignored).
     bool CheckSensorTexts();
     // The two range labels from the unit typed in txtJednotka.

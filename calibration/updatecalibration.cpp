@@ -9,7 +9,8 @@
 
 namespace qm {
 
-void UpdateCalibration(const CalibrationContext& ctx, fraSNIMAC& sensorPage, fraCURVE& curvePage) {
+void UpdateCalibration(const CalibrationContext& ctx, SensorPage& sensorPage,
+                       CurvePage& curvePage) {
     const SensorRecord& rec = ctx.session.CurrentRecord;
     ctx.curve.FillFromRecord(rec);
     sensorPage.ShowRecord();

@@ -6,9 +6,9 @@
 
 namespace qm {
 
-class fraCURVE;
-class fraSNIMAC;
+class CurvePage;
+class SensorPage;
 
-void UpdateCalibration(const CalibrationContext& ctx, fraSNIMAC& sensorPage, fraCURVE& curvePage);
+void UpdateCalibration(const CalibrationContext& ctx, SensorPage& sensorPage, CurvePage& curvePage);
 
 } // namespace qm

@@ -11,8 +11,8 @@ class ServiceActions {
   public:
     virtual ~ServiceActions() = default;
     virtual double liveDiv() const = 0; // the latest raw converter count (LiveDiv)
-    virtual void stopLive() = 0;        // tmrCasovac off
-    virtual void startLive() = 0;       // tmrCasovac on
+    virtual void stopLive() = 0;        // liveTimer off
+    virtual void startLive() = 0;       // liveTimer on
     virtual void disableNavigation() = 0;
     virtual void enableNavigation() = 0;
     // fraSTATUS shown; lblStatus takes the text when one is given.

@@ -32,8 +32,9 @@ bool fitsSingle(double v) {
 }
 } // namespace
 
-fraQORSETUP::fraQORSETUP(SensorSession& session, ServiceActions& actions, MessageSink& messages,
-                         Clock& clock, const LangTable& lang, QWidget* parent)
+SystemCalibrationPanel::SystemCalibrationPanel(SensorSession& session, ServiceActions& actions,
+                                               MessageSink& messages, Clock& clock,
+                                               const LangTable& lang, QWidget* parent)
     : QGroupBox(QStringLiteral("Systemova Kalibrace"), parent), m_session(session),
       m_actions(actions), m_messages(messages), m_clock(clock), m_lang(lang) {
     setObjectName(QStringLiteral("fraQORSETUP"));
@@ -73,14 +74,14 @@ fraQORSETUP::fraQORSETUP(SensorSession& session, ServiceActions& actions, Messag
     grid->setRowStretch(5, 1);
     grid->setColumnStretch(1, 1);
 
-    connect(m_cmdSKSetNula, &QPushButton::clicked, this, &fraQORSETUP::SetNula);
-    connect(m_cmdSKSetGain, &QPushButton::clicked, this, &fraQORSETUP::Set2mVV);
-    connect(m_cmdLoadDef, &QPushButton::clicked, this, &fraQORSETUP::LoadDef);
-    connect(m_cmdSKSave, &QPushButton::clicked, this, &fraQORSETUP::Save);
-    connect(m_cmdReset, &QPushButton::clicked, this, &fraQORSETUP::Reset);
+    connect(m_cmdSKSetNula, &QPushButton::clicked, this, &SystemCalibrationPanel::SetNula);
+    connect(m_cmdSKSetGain, &QPushButton::clicked, this, &SystemCalibrationPanel::Set2mVV);
+    connect(m_cmdLoadDef, &QPushButton::clicked, this, &SystemCalibrationPanel::LoadDef);
+    connect(m_cmdSKSave, &QPushButton::clicked, this, &SystemCalibrationPanel::Save);
+    connect(m_cmdReset, &QPushButton::clicked, this, &SystemCalibrationPanel::Reset);
 }
 
-void fraQORSETUP::constantsRead() {
+void SystemCalibrationPanel::constantsRead() {
     for (QLineEdit* f : {m_txtskN, m_txtskK}) {
         QPalette p = f->palette();
         p.setColor(QPalette::Base, Qt::white);
@@ -88,7 +89,7 @@ void fraQORSETUP::constantsRead() {
     }
 }
 
-void fraQORSETUP::SetNula() {
+void SystemCalibrationPanel::SetNula() {
     const double raw = m_actions.liveDiv();
     if (std::isnan(raw)) {
         m_messages.exclamation(m_lang.text(kTextNoCountYet));
@@ -98,7 +99,7 @@ void fraQORSETUP::SetNula() {
     m_txtskN->setText(FormatMask(m_session.N, QStringLiteral("####0")));
 }
 
-void fraQORSETUP::Set2mVV() {
+void SystemCalibrationPanel::Set2mVV() {
     const double raw = m_actions.liveDiv();
     if (std::isnan(raw)) {
         m_messages.exclamation(m_lang.text(kTextNoCountYet) + u' ' + m_lang.text(kTextKLeftAlone));
@@ -116,12 +117,12 @@ void fraQORSETUP::Set2mVV() {
     m_txtskK->setText(FormatMask(k, QStringLiteral("0.000000 E-00")));
 }
 
-void fraQORSETUP::LoadDef() {
+void SystemCalibrationPanel::LoadDef() {
     m_txtskN->setText(kDefaultN);
     m_txtskK->setText(FormatMask(kDefaultK, QStringLiteral("0.00000 E-0")));
 }
 
-void fraQORSETUP::Save() {
+void SystemCalibrationPanel::Save() {
     // Text that is no number is refused, not written as 0; a value a single
     // cannot hold would land in the device as infinity.
     double values[2] = {};
@@ -162,7 +163,7 @@ void fraQORSETUP::Save() {
     m_messages.information(m_lang.text(kTextConstantsSaved).arg(backup));
 }
 
-void fraQORSETUP::Reset() {
+void SystemCalibrationPanel::Reset() {
     ResetDevice(m_actions, m_clock, m_lang);
 }
 

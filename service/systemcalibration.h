@@ -1,5 +1,5 @@
 #pragma once
-// fraQORSETUP: the service-mode system calibration of the amplifier: the zero
+// SystemCalibrationPanel: the service-mode system calibration of the amplifier: the zero
 // count N and the multiplier k (mV/V per count), captured, typed or defaulted,
 // written to the device's memory, and the device reset.
 #include <QGroupBox>
@@ -16,14 +16,14 @@ class MessageSink;
 class ServiceActions;
 struct SensorSession;
 
-class fraQORSETUP : public QGroupBox {
+class SystemCalibrationPanel : public QGroupBox {
     Q_OBJECT
   public:
     static inline const QString kDefaultN = QStringLiteral("8388608"); // 2^23, mid-scale
     static constexpr double kDefaultK = 4.647601E-07;
 
-    fraQORSETUP(SensorSession& session, ServiceActions& actions, MessageSink& messages,
-                Clock& clock, const LangTable& lang, QWidget* parent = nullptr);
+    SystemCalibrationPanel(SensorSession& session, ServiceActions& actions, MessageSink& messages,
+                           Clock& clock, const LangTable& lang, QWidget* parent = nullptr);
 
     QLineEdit* txtskN() const { return m_txtskN; }
     QLineEdit* txtskK() const { return m_txtskK; }

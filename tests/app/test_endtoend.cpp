@@ -2,8 +2,8 @@
 // up: qm07r-sim on a pty, mapped to COM3 through QM07_PORT_COM3, the window on
 // the real clock and the serial ports. Then qm07ctl reads the new curve and
 // the simulator's display follows it.
-#include "app/frmQORCalibration.h"
-#include "calibration/inputbox.h"
+#include "app/mainwindow.h"
+#include "calibration/referencedialog.h"
 #include "core/clock.h"
 #include "core/settings.h"
 #include "device/serialtransport.h"
@@ -43,7 +43,7 @@ class TestEndToEnd : public QObject {
         ScriptedMessages messages;
         MemorySettingsStore settings;
         SerialTransportFactory ports{PortMap(&settings)};
-        frmQORCalibration w;
+        MainWindow w;
         Calibrator()
             : w((settings.setValue(QStringLiteral("Default"), QStringLiteral("ComPort"),
                                    QStringLiteral("3")),
@@ -73,7 +73,7 @@ class TestEndToEnd : public QObject {
         startSim(sim);
         {
             Calibrator c;
-            frmQORCalibration& w = c.w;
+            MainWindow& w = c.w;
             ScriptedMessages& messages = c.messages;
             auto click = [&](const char* name) { c.click(name); };
             click("cmdNext"); // connect and read
@@ -97,7 +97,7 @@ class TestEndToEnd : public QObject {
             QCOMPARE(w.curve().KrivkaCount(), 3);
 
             messages.clear();
-            QSignalSpy ended(&w, &frmQORCalibration::programEnded);
+            QSignalSpy ended(&w, &MainWindow::programEnded);
             click("cmdNext"); // write, reset, read back, reset, end
             QCOMPARE(messages.texts().value(0).section(u'\n', 0, 0), w.LangText().text(56));
             QCOMPARE(ended.count(), 1);

@@ -4,7 +4,7 @@
 #include "windowharness.h"
 
 #include "calibration/curvepage.h"
-#include "calibration/inputbox.h"
+#include "calibration/referencedialog.h"
 #include "core/hex.h"
 #include "core/numformat.h"
 #include "sensor/constantsbackup.h"
@@ -28,7 +28,7 @@ int writesSent(const WindowHarness& h) {
 }
 
 // Presses Enter in the dialog of the next Edit without typing.
-void confirmUnchanged(frmQORCalibInputBox& box) {
+void confirmUnchanged(ReferenceDialog& box) {
     QTimer::singleShot(0, &box, [&box] { QTest::keyClick(box.txtCalBod(1), Qt::Key_Return); });
 }
 
@@ -42,11 +42,11 @@ class TestNothingLost : public QObject {
     void closeDuringWriteWaitsForTheBlock() {
         WindowHarness h;
         h.useShippedLanguage();
-        frmQORCalibration& w = h.openAt(3);
+        MainWindow& w = h.openAt(3);
         h.clock.setRunsEvents(true);
         int writesAtEnd = -1;
         QString status;
-        connect(&w, &frmQORCalibration::programEnded, [&] { writesAtEnd = writesSent(h); });
+        connect(&w, &MainWindow::programEnded, [&] { writesAtEnd = writesSent(h); });
         QTimer closer;
         connect(&closer, &QTimer::timeout, [&] {
             if (writesSent(h) < 60 || !status.isEmpty()) return;
@@ -75,8 +75,8 @@ class TestNothingLost : public QObject {
         QFETCH(bool, silent);
         WindowHarness h;
         h.useShippedLanguage();
-        frmQORCalibration& w = h.openAt(3);
-        w.tmrCasovac().stop();
+        MainWindow& w = h.openAt(3);
+        w.liveTimer().stop();
         h.device.setSignal(1.0);
         h.tick();
         h.tick();
@@ -113,8 +113,8 @@ class TestNothingLost : public QObject {
         QCOMPARE(KrivkaLine(0.5, 123456789, QStringLiteral("###0.000")),
                  QStringLiteral("   0.50000  123456789.000"));
         WindowHarness h;
-        frmQORCalibration& w = h.openAt(3);
-        w.tmrCasovac().stop();
+        MainWindow& w = h.openAt(3);
+        w.liveTimer().stop();
         h.device.setSignal(0.75);
         h.tick();
         h.tick();
@@ -136,7 +136,7 @@ class TestNothingLost : public QObject {
     void failedWriteOffersTheBackup() {
         WindowHarness h;
         h.useShippedLanguage();
-        frmQORCalibration& w = h.openAt(3);
+        MainWindow& w = h.openAt(3);
         h.device.setFaults({.wrongEchoAt = 50});
         h.messages.setOnShow([&](const Message& m) {
             if (m.buttons & MsgYes) h.device.setFaults(SimFaults()); // the line is good again
@@ -166,8 +166,8 @@ class TestNothingLost : public QObject {
     void unstoredPointsAreNotDiscardedUnasked() {
         QFETCH(QString, how);
         WindowHarness h;
-        frmQORCalibration& w = h.openAt(3);
-        w.tmrCasovac().stop();
+        MainWindow& w = h.openAt(3);
+        w.liveTimer().stop();
         h.device.setSignal(0.75);
         h.tick();
         h.tick();
@@ -195,7 +195,7 @@ class TestNothingLost : public QObject {
     void constantsAreBackedUpBeforeZapis() {
         WindowHarness h;
         h.useShippedLanguage();
-        frmQORCalibration& w = h.openAt(3, QStringLiteral("savant"));
+        MainWindow& w = h.openAt(3, QStringLiteral("savant"));
         auto* n = h.child<QLineEdit>("txtskN");
         auto* k = h.child<QLineEdit>("txtskK");
         const QByteArray before = h.device.memory().mid(0x90, 8);
@@ -226,7 +226,7 @@ class TestNothingLost : public QObject {
     void noBackupFolderKeepsTheCurve() {
         WindowHarness h;
         h.useShippedLanguage();
-        frmQORCalibration& w = h.openAt(3);
+        MainWindow& w = h.openAt(3);
         const QString blocker = testing::WriteFileBytes(h.dir.filePath("file"), "x");
         qputenv("XDG_DATA_HOME", (blocker + "/data").toLocal8Bit());
         const QByteArray before = h.device.block(DeviceModel::kTagBlock);

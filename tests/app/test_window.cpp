@@ -16,10 +16,12 @@ class TestWindow : public QObject {
         QTest::addColumn<bool>("service");
         QTest::newRow("capitals with blanks") << "  SAVANT  " << 0 << 0 << true;
         QTest::newRow("second word") << "savant x" << 0 << 0 << false;
-        QTest::newRow("Ctrl right") << "" << int(Qt::RightButton) << int(Qt::ControlModifier) << true;
+        QTest::newRow("Ctrl right")
+            << "" << int(Qt::RightButton) << int(Qt::ControlModifier) << true;
         QTest::newRow("Ctrl Shift right")
             << "" << int(Qt::RightButton) << int(Qt::ControlModifier | Qt::ShiftModifier) << false;
-        QTest::newRow("Ctrl left") << "" << int(Qt::LeftButton) << int(Qt::ControlModifier) << false;
+        QTest::newRow("Ctrl left")
+            << "" << int(Qt::LeftButton) << int(Qt::ControlModifier) << false;
     }
     void serviceMode() {
         QFETCH(QString, commandLine);
@@ -27,7 +29,7 @@ class TestWindow : public QObject {
         QFETCH(int, modifiers);
         QFETCH(bool, service);
         WindowHarness h;
-        frmQORCalibration& w = h.openAt(2, commandLine);
+        MainWindow& w = h.openAt(2, commandLine);
         QCOMPARE(w.width(), h.twips(kFormWidth));
         if (button)
             QTest::mousePress(h.child("Label2"), Qt::MouseButton(button),
@@ -42,10 +44,14 @@ class TestWindow : public QObject {
     void storedPortSelectsEntry_data() {
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("port");
-        QTest::newRow("19") << "19" << "COM19";
-        QTest::newRow("0") << "0" << "COM1";
-        QTest::newRow("20") << "20" << "COM1";
-        QTest::newRow("not a number") << "x" << "COM1";
+        QTest::newRow("19") << "19"
+                            << "COM19";
+        QTest::newRow("0") << "0"
+                           << "COM1";
+        QTest::newRow("20") << "20"
+                            << "COM1";
+        QTest::newRow("not a number") << "x"
+                                      << "COM1";
     }
     void storedPortSelectsEntry() {
         QFETCH(QString, stored);
@@ -69,7 +75,7 @@ class TestWindow : public QObject {
         WindowHarness h;
         h.writeLanguage("charset=238\r\n3=Zp\xEC"
                         "t\r\n");
-        frmQORCalibration& w = h.open();
+        MainWindow& w = h.open();
         QCOMPARE(h.text("cmdBack"), QStringLiteral("Zpět"));
         QTest::mouseDClick(h.child("fraCOMM"), Qt::LeftButton); // not the background
         QCOMPARE(h.text("cmdBack"), QStringLiteral("Zpět"));
@@ -88,8 +94,8 @@ class TestWindow : public QObject {
     void cancelOrEscapeClosesThePortAndEnds() {
         QFETCH(bool, escape);
         WindowHarness h;
-        frmQORCalibration& w = h.openAt(2);
-        QSignalSpy ended(&w, &frmQORCalibration::programEnded);
+        MainWindow& w = h.openAt(2);
+        QSignalSpy ended(&w, &MainWindow::programEnded);
         if (escape)
             QTest::keyClick(&w, Qt::Key_Escape);
         else

@@ -7,7 +7,7 @@
 #include "support/layoutimage.h"
 #include "support/referencedialog.h"
 
-#include "calibration/inputbox.h"
+#include "calibration/referencedialog.h"
 #include "sensor/imagecodec.h"
 #include "sensor/writer.h"
 
@@ -26,14 +26,14 @@ class TestWizard : public QObject {
     // Each page's buttons; Back from the curve page connects and reads afresh.
     void forwardAndBackThroughThePages() {
         WindowHarness h;
-        frmQORCalibration& w = h.openAt(2);
+        MainWindow& w = h.openAt(2);
         h.expectPage(kSensorPage);
         h.clickNext();
         h.expectPage(kCurvePage);
         const int requests = h.device.requestCount();
         h.clickBack();
         h.expectPage(kSensorPage);
-        QVERIFY(!w.tmrCasovac().isActive());
+        QVERIFY(!w.liveTimer().isActive());
         QVERIFY(h.device.requestCount() > requests);
         h.clickBack();
         h.expectPage(kPortPage);
@@ -55,7 +55,7 @@ class TestWizard : public QObject {
         QFETCH(int, text);
         WindowHarness h;
         h.useShippedLanguage();
-        frmQORCalibration& w = h.openAt(step);
+        MainWindow& w = h.openAt(step);
         h.device.setFaults({.silentAfter = 0});
         h.selectPort(port);
         bool overlaid = false;
@@ -66,7 +66,7 @@ class TestWizard : public QObject {
         QVERIFY(overlaid);
         QCOMPARE(w.wizardStep(), WizardStep::Port);
         h.expectPage(step == 1 ? kPortPage : kCurvePage);
-        QVERIFY(!w.tmrCasovac().isActive());
+        QVERIFY(!w.liveTimer().isActive());
         h.device = DeviceModel();
         h.selectPort(3);
         h.clickNext();
@@ -89,7 +89,7 @@ class TestWizard : public QObject {
         WindowHarness h(devicePort);
         h.writeLanguage("50=50\r\n51=51\r\n");
         h.device.setFaults({.lowerCaseId = lowerCase});
-        frmQORCalibration& w = h.open();
+        MainWindow& w = h.open();
         h.click("cmdSCANQM07");
         QCOMPARE(h.messages.texts(), QStringList{message});
         QCOMPARE(h.child<QComboBox>("cmbPort")->currentIndex(),
@@ -112,7 +112,7 @@ class TestWizard : public QObject {
         QByteArray image = testing::LayoutImage();
         image[image.indexOf("KRI") + 3] = char(0xC0); // valid, 4-byte, not made here
         h.device.setBlock(DeviceModel::kTagBlock, testing::ToBlock(image));
-        frmQORCalibration& w = h.open();
+        MainWindow& w = h.open();
         h.messages.answer(MsgButton(answer));
         h.clickNext();
         QCOMPARE(h.messages.texts(), QStringList{h.lang(75)});
@@ -135,7 +135,7 @@ class TestWizard : public QObject {
         QFETCH(int, step);
         QFETCH(QString, focus);
         WindowHarness h;
-        frmQORCalibration& w = h.openAt(step);
+        MainWindow& w = h.openAt(step);
         QCOMPARE(w.wizardStep(), WizardStep(step));
         h.device.setSignal(0.75);
         h.tick();
@@ -170,7 +170,7 @@ class TestWizard : public QObject {
         QFETCH(int, step);
         WindowHarness h;
         h.useShippedLanguage();
-        frmQORCalibration& w = h.openAt(2);
+        MainWindow& w = h.openAt(2);
         if (changeGain) {
             auto* gain = h.child<QComboBox>("cmbGain");
             gain->setCurrentIndex((gain->currentIndex() + 1) % gain->count());
@@ -217,13 +217,13 @@ class TestWizard : public QObject {
         h.device.reload();
         const QByteArray other = h.device.block(otherBlock);
 
-        frmQORCalibration& w = h.openAt(2);
+        MainWindow& w = h.openAt(2);
         QCOMPARE(h.child<QCheckBox>("chk24bit")->isChecked(), (storedFlags & kFlag24Bit) != 0);
         h.child<QLineEdit>("txtPopis")->setText(QStringLiteral("  Load cell 2  "));
         h.child<QLineEdit>("txtJednotka")->setText(QStringLiteral(" kN"));
         h.clickNext();
         QCOMPARE(w.wizardStep(), WizardStep::Curve);
-        w.tmrCasovac().stop(); // ticked by hand on the virtual clock
+        w.liveTimer().stop(); // ticked by hand on the virtual clock
         if (tick24bit) h.child<QCheckBox>("chk24bit")->setChecked(true);
         h.messages.answerYes();
         h.click("cmdListAction2"); // start from an empty curve
@@ -241,7 +241,7 @@ class TestWizard : public QObject {
 
         h.messages.clear();
         h.sent.clear();
-        QSignalSpy ended(&w, &frmQORCalibration::programEnded);
+        QSignalSpy ended(&w, &MainWindow::programEnded);
         h.clickNext();
         QCOMPARE(ended.count(), 1);
         // The final message names the backups of both writes (leaving the
@@ -302,7 +302,7 @@ class TestWizard : public QObject {
         QFETCH(bool, ends);
         WindowHarness h;
         h.useShippedLanguage();
-        frmQORCalibration& w = h.openAt(3);
+        MainWindow& w = h.openAt(3);
         if (clearCurve) {
             h.messages.answerYes();
             h.click("cmdListAction2");
@@ -310,7 +310,7 @@ class TestWizard : public QObject {
         h.device.setFaults({.wrongEchoAt = wrongEchoAt});
         h.messages.clear();
         h.messages.answerNo(); // to the offer of the backup
-        QSignalSpy ended(&w, &frmQORCalibration::programEnded);
+        QSignalSpy ended(&w, &MainWindow::programEnded);
         h.clickNext();
         QCOMPARE(h.messages.count(), 1);
         // A failed write also names the backup of the block it was writing.
@@ -324,8 +324,8 @@ class TestWizard : public QObject {
     // Replies of 32 and 34 characters show "-----" and keep the last good values.
     void liveDisplayTakesOnlyWholeReplies() {
         WindowHarness h;
-        frmQORCalibration& w = h.openAt(3);
-        w.tmrCasovac().stop(); // the test ticks by hand on the virtual clock
+        MainWindow& w = h.openAt(3);
+        w.liveTimer().stop(); // the test ticks by hand on the virtual clock
         auto label = [&](const char* name) { return h.child<QLabel>(name)->text(); };
         h.tick(0); // nothing asked yet
         QCOMPARE(label("lblSignal"), QStringLiteral("-----"));

@@ -1,7 +1,7 @@
 #pragma once
 // A main window on the virtual clock with scripted messages, in-memory
 // settings and the in-process simulated device.
-#include "app/frmQORCalibration.h"
+#include "app/mainwindow.h"
 #include "app/twips.h"
 #include "core/clock.h"
 #include "core/settings.h"
@@ -37,7 +37,7 @@ struct WindowHarness {
     RecordingTransportFactory sent{ports}; // what the window wrote to the ports
     DeviceModel device;                    // on COM3 unless the test says otherwise
     QTemporaryDir dir;
-    std::unique_ptr<frmQORCalibration> window;
+    std::unique_ptr<MainWindow> window;
 
     explicit WindowHarness(int devicePort = 3) {
         // The backups of block writes stay in this harness's folder.
@@ -63,14 +63,14 @@ struct WindowHarness {
         writeLanguage(src.readAll());
     }
 
-    frmQORCalibration& open(const QString& commandLine = {}) {
-        window = std::make_unique<frmQORCalibration>(
+    MainWindow& open(const QString& commandLine = {}) {
+        window = std::make_unique<MainWindow>(
             AppServices{clock, messages, settings, sent, langPath(), commandLine});
         window->show();
         return *window;
     }
     // Opened and moved on with Next to the given step.
-    frmQORCalibration& openAt(int step, const QString& commandLine = {}) {
+    MainWindow& openAt(int step, const QString& commandLine = {}) {
         open(commandLine);
         for (int i = 1; i < step; ++i)
             clickNext();
@@ -79,7 +79,7 @@ struct WindowHarness {
     // One tick of the live display after the given time on the virtual clock.
     void tick(int ms = kLiveIntervalMs) {
         clock.advance(ms);
-        window->tmrCasovac_Timer();
+        window->onLiveTick();
     }
 
     template <typename T = QWidget> T* child(const char* name) const {
@@ -92,7 +92,9 @@ struct WindowHarness {
     }
     QString lang(int n) const { return window->LangText().text(n); }
     int twips(int width) const { return Twips(window->logicalDpiX())(width); }
-    void click(const char* name) { QTest::mouseClick(child<QAbstractButton>(name), Qt::LeftButton); }
+    void click(const char* name) {
+        QTest::mouseClick(child<QAbstractButton>(name), Qt::LeftButton);
+    }
     void clickNext() { click("cmdNext"); }
     void clickBack() { click("cmdBack"); }
     void selectPort(int port) { child<QComboBox>("cmbPort")->setCurrentIndex(port - 1); }

@@ -1,4 +1,4 @@
-#include "calibration/inputbox.h"
+#include "calibration/referencedialog.h"
 #include "support/calibrationpages.h"
 
 #include <QLineEdit>
@@ -42,7 +42,7 @@ struct Fixture : CalibrationPages {
 };
 
 // The real dialog as the page prepares it, shown modally while `user` acts on it.
-void runDialog(frmQORCalibInputBox& dlg, bool signalFocus, const std::function<void()>& user) {
+void runDialog(ReferenceDialog& dlg, bool signalFocus, const std::function<void()>& user) {
     dlg.SIG = 0.25f;
     dlg.ETH = 7;
     dlg.ETHFormat = QStringLiteral("###0.000");
@@ -260,7 +260,7 @@ class TestCurve : public QObject {
         QFETCH(DialogCase, c);
         ScriptedMessages sink;
         const LangTable lang;
-        frmQORCalibInputBox dlg(sink, lang);
+        ReferenceDialog dlg(sink, lang);
         runDialog(dlg, c.signalFocus, [&] {
             QCOMPARE(dlg.txtCalBod(0)->text(), QStringLiteral("    0.25000"));
             QCOMPARE(dlg.txtCalBod(1)->text(), QStringLiteral("   7.000"));

@@ -84,13 +84,13 @@ class TestSensorPage : public QObject {
         f.session.TagPresent = uint8_t(c.slideRychlGainTagFlags[3]);
         f.rec.Flags = uint8_t(c.slideRychlGainTagFlags[4]);
         f.show();
-        const fraSNIMAC& p = f.sensorPage;
+        const SensorPage& p = f.sensorPage;
         const QString five = QStringLiteral("%1 %2 %3 %4 %5");
         QCOMPARE(five.arg(p.title().left(3), p.cmbFormat()->currentText(),
                           p.cmbSlide()->currentText(), p.cmbSlideRychl()->currentText(),
                           n(p.cmbGain()->currentIndex())),
                  c.shown);
-        QVERIFY(f.sensorPage.TXT2XXX(f.curvePage.chk24bit()->isChecked() ? 0xD8 : 0xD0));
+        QVERIFY(f.sensorPage.storeInRecord(f.curvePage.chk24bit()->isChecked() ? 0xD8 : 0xD0));
         const SensorRecord& r = f.session.CurrentRecord;
         QCOMPARE(five.arg(r.Format, n(r.Slide), n(r.SlideRychl), n(r.GainIndex),
                           QString::number(r.Flags, 16)),
@@ -104,7 +104,7 @@ class TestSensorPage : public QObject {
         f.show(3);
         f.curve.Append(99, 10);
         const SensorRecord before = f.session.CurrentRecord;
-        QVERIFY(!f.sensorPage.TXT2XXX(0xD0));
+        QVERIFY(!f.sensorPage.storeInRecord(0xD0));
         QCOMPARE(f.messages.texts(), (QStringList{"T42 10 T43", "T38"}));
         QCOMPARE(f.messages.last().icon, MsgIcon::Critical);
         QCOMPARE(f.session.CurrentRecord, before);
@@ -115,7 +115,7 @@ class TestSensorPage : public QObject {
         for (float s : {9.f, 8.f, 7.f, 6.f}) // left over from another sensor
             f.curve.Append(s, s);
         f.show(3);
-        const fraSNIMAC& p = f.sensorPage;
+        const SensorPage& p = f.sensorPage;
         QCOMPARE(p.title(), QStringLiteral("T80 [ID:~0000000]"));
         QCOMPARE(
             (QStringList{p.txtPopis()->text(), p.txtJednotka()->text(), p.txtDateOfSave()->text()}),
@@ -125,7 +125,7 @@ class TestSensorPage : public QObject {
         f.sensorPage.txtJednotka()->setText(QStringLiteral(" kN "));
         f.sensorPage.cmbGain()->setCurrentIndex(2);
         f.sensorPage.cmbSlide()->setCurrentIndex(0);
-        QVERIFY(f.sensorPage.TXT2XXX(0xD8));
+        QVERIFY(f.sensorPage.storeInRecord(0xD8));
         QVERIFY(f.messages.isEmpty());
         const SensorRecord& r = f.session.CurrentRecord;
         QCOMPARE((QStringList{r.Popis, r.Jednotka, r.DateSaved, r.SerialNo.left(6)}),

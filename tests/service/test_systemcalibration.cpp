@@ -55,7 +55,7 @@ struct Fixture {
     Recorder device;
     ScriptedMessages messages;
     LangTable lang;
-    fraQORSETUP panel{session, device, messages, device, lang};
+    SystemCalibrationPanel panel{session, device, messages, device, lang};
     Fixture() { lang.set(29, QStringLiteral("Wait")); }
     void click(QPushButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
 };

@@ -54,8 +54,8 @@ struct CalibrationPages {
     CalibrationContext ctx{session, curve, lang, messages, clock};
     ScriptedDialog dialog;
     double live = 0; // the live signal in mV/V
-    fraSNIMAC sensorPage{ctx};
-    fraCURVE curvePage{ctx, dialog, [this] { return live; }};
+    SensorPage sensorPage{ctx};
+    CurvePage curvePage{ctx, dialog, [this] { return live; }};
 
     explicit CalibrationPages(int displayDigits = 5) {
         for (int n = 1; n <= LangTable::kSize; ++n)

@@ -1,7 +1,7 @@
 #pragma once
 // Answers the reference value dialog of the next capture: once it is up,
 // notes the signal it shows, types the value and presses Enter.
-#include "calibration/inputbox.h"
+#include "calibration/referencedialog.h"
 
 #include <QLineEdit>
 #include <QTest>
@@ -9,7 +9,7 @@
 
 namespace qm::testing {
 
-inline void AnswerReferenceDialog(frmQORCalibInputBox& box, const QString& value,
+inline void AnswerReferenceDialog(ReferenceDialog& box, const QString& value,
                                   QString* shownSignal = nullptr) {
     QTimer::singleShot(0, &box, [&box, value, shownSignal] {
         QVERIFY(box.isVisible());

@@ -1,5 +1,5 @@
 #pragma once
-// frmQORCalibration: the calibrator's main window. A three-page wizard (port,
+// MainWindow: the calibrator's main window. A three-page wizard (port,
 // sensor, curve) with Back/Next/Cancel, a status overlay, the live signal
 // display and, in service mode, a right-hand column with the device display
 // replica and the system calibration. The window owns the session state.
@@ -30,10 +30,10 @@ class QPushButton;
 
 namespace qm {
 
-class fraCURVE;
-class fraQORSETUP;
-class fraSNIMAC;
-class frmQORCalibInputBox;
+class CurvePage;
+class SystemCalibrationPanel;
+class SensorPage;
+class ReferenceDialog;
 
 // The design sizes of the window in twips.
 inline constexpr int kFormWidth = 5190;
@@ -51,11 +51,11 @@ bool IsServiceCommandLine(const QString& commandLine);
 // The port list entry for a stored "ComPort" text: COMn for n in 1..19, else COM1.
 int PortIndexForSetting(const QString& stored);
 
-class frmQORCalibration : public QWidget, private ReadUi {
+class MainWindow : public QWidget, private ReadUi {
     Q_OBJECT
   public:
-    explicit frmQORCalibration(const AppServices& services, QWidget* parent = nullptr);
-    ~frmQORCalibration() override;
+    explicit MainWindow(const AppServices& services, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // State the other parts read.
     WizardStep wizardStep() const { return m_wizardStep; }
@@ -68,12 +68,12 @@ class frmQORCalibration : public QWidget, private ReadUi {
     const LangTable& LangText() const { return m_lang; }
     const SensorSession& session() const { return m_session; }
     const WorkingCurve& curve() const { return m_curve; }
-    frmQORCalibInputBox& inputBox() { return *m_inputBox; }
+    ReferenceDialog& inputBox() { return *m_inputBox; }
     SerialLayer& serial() { return m_layer; }
     bool ended() const { return m_ended; }
     // A step, a read, a write or a reset is under way: closing waits for it.
     bool busy() const { return m_stepRunning || m_navigationLocks > 0; }
-    QTimer& tmrCasovac() { return m_timer; }
+    QTimer& liveTimer() { return m_timer; }
 
     // Captions of the caption table from the language table.
     void ApplyLanguage();
@@ -84,7 +84,7 @@ class frmQORCalibration : public QWidget, private ReadUi {
     void EnableNavigation();
 
     // The live display tick; the timer calls it every 150 ms.
-    void tmrCasovac_Timer();
+    void onLiveTick();
 
   signals:
     // The program ends (Cancel, the last step, or the window closed).
@@ -99,8 +99,8 @@ class frmQORCalibration : public QWidget, private ReadUi {
 
   private:
     // Start-up and the first activation.
-    void Form_Load();
-    void Form_Activate();
+    void buildWindow();
+    void activateOnce();
     void buildControls();
     void CenterForm();
     void setFormSize(int widthTwips);
@@ -116,12 +116,12 @@ class frmQORCalibration : public QWidget, private ReadUi {
     // Does the work and moves the step on when it succeeds; true then.
     bool performAction(WizardAction action);
     void showPortPage();
-    void cmdNext_Click();
-    void cmdBack_Click();
-    void cmdCancel_Click();
+    void onNext();
+    void onBack();
+    void onCancel();
     // True when no captured point would be lost, or the user lets them go.
     bool mayDiscardCurve();
-    void cmdSCANQM07_Click();
+    void searchForDevice();
     bool connectAndRead();
     ReadContext readContext();
     int readAll();
@@ -188,7 +188,7 @@ class frmQORCalibration : public QWidget, private ReadUi {
     SensorSession m_session; // the records read from the device and the sensor
     WorkingCurve m_curve;    // Krivka
     CalibrationContext m_calib;
-    std::unique_ptr<frmQORCalibInputBox> m_inputBox; // loaded once, shown by the curve page
+    std::unique_ptr<ReferenceDialog> m_inputBox; // loaded once, shown by the curve page
     std::unique_ptr<ServiceWiring> m_serviceWiring;
 
     // Controls, named as in the window layout.
@@ -196,8 +196,8 @@ class frmQORCalibration : public QWidget, private ReadUi {
     QLabel* lblPortPopis = nullptr;
     QComboBox* cmbPort = nullptr;
     QPushButton* cmdSCANQM07 = nullptr;
-    qm::fraSNIMAC* fraSNIMAC = nullptr;
-    qm::fraCURVE* fraCURVE = nullptr;
+    SensorPage* m_sensorPage = nullptr;
+    CurvePage* m_curvePage = nullptr;
     QFrame* fraDISPLAY = nullptr;
     QLabel* lblSignal = nullptr;
     QLabel* lblIUnit = nullptr;
@@ -206,7 +206,7 @@ class frmQORCalibration : public QWidget, private ReadUi {
     QLabel* lblSignalDISP = nullptr;
     QLabel* lblSignalDIV = nullptr;
     QLabel* lblJednotkaDISP = nullptr;
-    qm::fraQORSETUP* fraQORSETUP = nullptr;
+    SystemCalibrationPanel* m_systemPanel = nullptr;
     QFrame* fraSTATUS = nullptr;
     QLabel* lblStatus = nullptr;
     QPushButton* cmdBack = nullptr;

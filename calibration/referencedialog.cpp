@@ -1,4 +1,4 @@
-#include "calibration/inputbox.h"
+#include "calibration/referencedialog.h"
 
 #include "core/langtable.h"
 #include "core/messages.h"
@@ -28,8 +28,7 @@ FieldNumber ReadFloatField(const QString& text, float& out) {
     return FieldNumber::Ok;
 }
 
-frmQORCalibInputBox::frmQORCalibInputBox(MessageSink& messages, const LangTable& lang,
-                                         QWidget* parent)
+ReferenceDialog::ReferenceDialog(MessageSink& messages, const LangTable& lang, QWidget* parent)
     : QDialog(parent), m_messages(messages), m_lang(lang) {
     setObjectName(QStringLiteral("frmQORCalibInputBox"));
     setWindowTitle(QStringLiteral("Edit"));
@@ -53,8 +52,8 @@ frmQORCalibInputBox::frmQORCalibInputBox(MessageSink& messages, const LangTable&
     m_buttons[0]->setObjectName(QStringLiteral("cmdOK0"));
     m_buttons[1]->setObjectName(QStringLiteral("cmdOK1"));
     m_buttons[0]->setDefault(true);
-    connect(m_buttons[0], &QPushButton::clicked, this, &frmQORCalibInputBox::accept);
-    connect(m_buttons[1], &QPushButton::clicked, this, &frmQORCalibInputBox::reject);
+    connect(m_buttons[0], &QPushButton::clicked, this, &ReferenceDialog::accept);
+    connect(m_buttons[1], &QPushButton::clicked, this, &ReferenceDialog::reject);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -73,17 +72,17 @@ frmQORCalibInputBox::frmQORCalibInputBox(MessageSink& messages, const LangTable&
     SignalFocus = true;
 }
 
-QLineEdit* frmQORCalibInputBox::txtCalBod(int i) const {
+QLineEdit* ReferenceDialog::txtCalBod(int i) const {
     return m_fields[i == 0 ? 0 : 1];
 }
-QPushButton* frmQORCalibInputBox::cmdOK(int i) const {
+QPushButton* ReferenceDialog::cmdOK(int i) const {
     return m_buttons[i == 0 ? 0 : 1];
 }
-QLabel* frmQORCalibInputBox::lblSigEth(int i) const {
+QLabel* ReferenceDialog::lblSigEth(int i) const {
     return m_labels[i == 0 ? 0 : 1];
 }
 
-void frmQORCalibInputBox::UPDATE() {
+void ReferenceDialog::UPDATE() {
     m_fields[0]->setText(FormatRight(SIG, kSignalMask));
     m_fields[1]->setText(FormatRight(ETH, ETHFormat));
     m_shown[0] = m_fields[0]->text();
@@ -93,11 +92,11 @@ void frmQORCalibInputBox::UPDATE() {
     f->selectAll();
 }
 
-void frmQORCalibInputBox::showModal() {
+void ReferenceDialog::showModal() {
     exec();
 }
 
-void frmQORCalibInputBox::accept() {
+void ReferenceDialog::accept() {
     // A field left as shown keeps its number bit for bit: the shown text is
     // rounded to the mask. Both are checked before either is taken.
     float eth = ETH;
@@ -119,24 +118,24 @@ void frmQORCalibInputBox::accept() {
     QDialog::accept();
 }
 
-void frmQORCalibInputBox::reject() {
+void ReferenceDialog::reject() {
     ETH = kCancelled;
     QDialog::reject();
 }
 
 // Filled on every show. A repaint alone does not refill: Qt repaints the dialog
 // for its own fields too, and refilling then would throw away what is typed.
-void frmQORCalibInputBox::showEvent(QShowEvent* e) {
+void ReferenceDialog::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
     UPDATE();
 }
 
-void frmQORCalibInputBox::mouseDoubleClickEvent(QMouseEvent* e) {
+void ReferenceDialog::mouseDoubleClickEvent(QMouseEvent* e) {
     QDialog::mouseDoubleClickEvent(e);
     UPDATE();
 }
 
-bool frmQORCalibInputBox::eventFilter(QObject* watched, QEvent* e) {
+bool ReferenceDialog::eventFilter(QObject* watched, QEvent* e) {
     if (e->type() == QEvent::FocusIn) {
         // Queued: a mouse click would otherwise place the cursor after the selection.
         if (auto* f = qobject_cast<QLineEdit*>(watched))

@@ -1,9 +1,9 @@
-#include "app/frmQORCalibration.h"
+#include "app/mainwindow.h"
 
 #include "app/portpage.h"
 #include "app/servicewiring.h"
 #include "calibration/curvepage.h"
-#include "calibration/inputbox.h"
+#include "calibration/referencedialog.h"
 #include "calibration/sensorpage.h"
 #include "core/numformat.h"
 #include "core/settings.h"
@@ -67,38 +67,38 @@ constexpr CaptionEntry kCaptions[] = {
 
 } // namespace
 
-frmQORCalibration::frmQORCalibration(const AppServices& services, QWidget* parent)
+MainWindow::MainWindow(const AppServices& services, QWidget* parent)
     : QWidget(parent), m_services(services), m_tw(screenDpi()),
       m_layer(services.transports, services.clock, &services.messages), m_calib{m_session, m_curve,
                                                                                 m_lang,
                                                                                 services.messages,
                                                                                 services.clock},
-      m_inputBox(std::make_unique<frmQORCalibInputBox>(services.messages, m_lang)),
+      m_inputBox(std::make_unique<ReferenceDialog>(services.messages, m_lang)),
       m_serviceWiring(std::make_unique<ServiceWiring>(*this)) {
     setObjectName(QStringLiteral("frmQORCalibration"));
     buildControls();
     m_timer.setInterval(kLiveIntervalMs);
-    connect(&m_timer, &QTimer::timeout, this, &frmQORCalibration::tmrCasovac_Timer);
-    connect(cmdNext, &QPushButton::clicked, this, &frmQORCalibration::cmdNext_Click);
-    connect(cmdBack, &QPushButton::clicked, this, &frmQORCalibration::cmdBack_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmQORCalibration::cmdCancel_Click);
-    connect(cmdSCANQM07, &QPushButton::clicked, this, &frmQORCalibration::cmdSCANQM07_Click);
+    connect(&m_timer, &QTimer::timeout, this, &MainWindow::onLiveTick);
+    connect(cmdNext, &QPushButton::clicked, this, &MainWindow::onNext);
+    connect(cmdBack, &QPushButton::clicked, this, &MainWindow::onBack);
+    connect(cmdCancel, &QPushButton::clicked, this, &MainWindow::onCancel);
+    connect(cmdSCANQM07, &QPushButton::clicked, this, &MainWindow::searchForDevice);
     for (QWidget* w : findChildren<QWidget*>(QStringLiteral("Label2")))
         w->installEventFilter(this);
-    Form_Load();
+    buildWindow();
 }
 
-frmQORCalibration::~frmQORCalibration() = default;
+MainWindow::~MainWindow() = default;
 
-void frmQORCalibration::Form_Load() {
+void MainWindow::buildWindow() {
     m_activated = false;
     CenterForm();
     m_curve.Reset();
     setFormSize(kLoadWidth);
     m_serviceLevel = 0;
-    fraSNIMAC->Label11(0)->setVisible(true);
+    m_sensorPage->Label11(0)->setVisible(true);
     if (IsServiceCommandLine(m_services.commandLine)) {
-        fraSNIMAC->setServiceControlsVisible();
+        m_sensorPage->setServiceControlsVisible();
         m_serviceLevel = 2;
     }
     setWindowTitle(WindowTitle(QM_VERSION_MAJOR, QM_VERSION_MINOR, QM_VERSION_PATCH));
@@ -109,34 +109,34 @@ void frmQORCalibration::Form_Load() {
     FillPortList(*cmbPort, m_services.transports, kPortListSize);
     m_inputBox->cmdOK(1)->setText(caption(5));
     m_inputBox->setWindowTitle(m_lang.text(kTextDialogTitle));
-    fraSNIMAC->txtPopis()->setText(m_session.CurrentRecord.Popis);
+    m_sensorPage->txtPopis()->setText(m_session.CurrentRecord.Popis);
     // The averaging and range lists fill themselves with the sensor page.
-    fraCURVE->lstKrivka()->clear();
+    m_curvePage->lstKrivka()->clear();
 }
 
-void frmQORCalibration::Form_Activate() {
+void MainWindow::activateOnce() {
     if (m_activated) return;
     m_activated = true;
-    fraSNIMAC->move(m_tw(120), m_tw(240));
+    m_sensorPage->move(m_tw(120), m_tw(240));
     fraCOMM->move(m_tw(120), m_tw(240));
     fraSTATUS->move(0, 0);
     m_charsetTrial = kFirstCharsetTrial;
     performAction(WizardAction::ShowPortPage);
 }
 
-void frmQORCalibration::CenterForm() {
+void MainWindow::CenterForm() {
     const QScreen* s = screen();
     if (!s) return;
     const QRect r = s->geometry();
     move(r.x() + (r.width() - width()) / 2, r.y() + (r.height() - height()) / 2);
 }
 
-void frmQORCalibration::setFormSize(int widthTwips) {
+void MainWindow::setFormSize(int widthTwips) {
     m_formWidth = widthTwips;
     setFixedSize(m_tw(widthTwips), m_tw(kFormHeight));
 }
 
-void frmQORCalibration::ApplyLanguage() {
+void MainWindow::ApplyLanguage() {
     for (const CaptionEntry& c : kCaptions) {
         const QString name = QLatin1String(c.control);
         if (objectName() == name) continue;
@@ -145,7 +145,7 @@ void frmQORCalibration::ApplyLanguage() {
     }
 }
 
-void frmQORCalibration::SetAllFontsCharset(int cp) {
+void MainWindow::SetAllFontsCharset(int cp) {
     m_fontCharset = cp;
     m_captions.clear();
     FillLanguageTable(m_langFile, cp, m_captions);
@@ -154,12 +154,12 @@ void frmQORCalibration::SetAllFontsCharset(int cp) {
     if (m_activated) applyButtonCaptions();
 }
 
-void frmQORCalibration::showEvent(QShowEvent* e) {
+void MainWindow::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
-    Form_Activate();
+    activateOnce();
 }
 
-void frmQORCalibration::closeEvent(QCloseEvent* e) {
+void MainWindow::closeEvent(QCloseEvent* e) {
     // Ending the program ends every wait of an exchange at once, and the rest
     // of a write would run without them: a busy window closes when it is done.
     if (!m_ended && busy()) {
@@ -173,11 +173,11 @@ void frmQORCalibration::closeEvent(QCloseEvent* e) {
     EndProgram();
 }
 
-void frmQORCalibration::keyPressEvent(QKeyEvent* e) {
+void MainWindow::keyPressEvent(QKeyEvent* e) {
     switch (e->key()) {
     case Qt::Key_F5:
         // Only where the captured point can be seen.
-        if (fraCURVE->isVisible()) capture();
+        if (m_curvePage->isVisible()) capture();
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter: {
@@ -194,7 +194,7 @@ void frmQORCalibration::keyPressEvent(QKeyEvent* e) {
     }
 }
 
-void frmQORCalibration::mouseDoubleClickEvent(QMouseEvent* e) {
+void MainWindow::mouseDoubleClickEvent(QMouseEvent* e) {
     // Only the window's own background, not a frame or a control on it.
     if (childAt(e->position().toPoint()) != nullptr) {
         QWidget::mouseDoubleClickEvent(e);
@@ -204,7 +204,7 @@ void frmQORCalibration::mouseDoubleClickEvent(QMouseEvent* e) {
     ++m_charsetTrial;
 }
 
-bool frmQORCalibration::eventFilter(QObject* watched, QEvent* e) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
     if (e->type() == QEvent::MouseButtonPress && watched->objectName() == QLatin1String("Label2")) {
         const auto* me = static_cast<QMouseEvent*>(e);
         const auto mods =

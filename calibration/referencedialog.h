@@ -1,5 +1,5 @@
 #pragma once
-// frmQORCalibInputBox: the modal dialog for one calibration point (signal and
+// ReferenceDialog: the modal dialog for one calibration point (signal and
 // reference value). Loaded once, then only shown and hidden; the public
 // variables of ReferenceInput carry the numbers in and out.
 #include "calibration/referenceinput.h"
@@ -15,12 +15,12 @@ namespace qm {
 class LangTable;
 class MessageSink;
 
-class frmQORCalibInputBox : public QDialog, public ReferenceInput {
+class ReferenceDialog : public QDialog, public ReferenceInput {
     Q_OBJECT
   public:
     static inline const QString kSignalMask = QStringLiteral("####0.00000");
 
-    frmQORCalibInputBox(MessageSink& messages, const LangTable& lang, QWidget* parent = nullptr);
+    ReferenceDialog(MessageSink& messages, const LangTable& lang, QWidget* parent = nullptr);
 
     // 0: signal field, 1: reference value field.
     QLineEdit* txtCalBod(int i) const;
