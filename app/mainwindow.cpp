@@ -96,7 +96,7 @@ void MainWindow::buildWindow() {
     m_curve.Reset();
     setFormSize(kLoadWidth);
     m_serviceLevel = 0;
-    m_sensorPage->Label11(0)->setVisible(true);
+    m_sensorPage->averagingLabel()->setVisible(true);
     if (IsServiceCommandLine(m_services.commandLine)) {
         m_sensorPage->setServiceControlsVisible();
         m_serviceLevel = 2;
@@ -109,9 +109,9 @@ void MainWindow::buildWindow() {
     FillPortList(*cmbPort, m_services.transports, kPortListSize);
     m_inputBox->cmdOK(1)->setText(caption(5));
     m_inputBox->setWindowTitle(m_lang.text(kTextDialogTitle));
-    m_sensorPage->txtPopis()->setText(m_session.CurrentRecord.Popis);
+    m_sensorPage->descriptionField()->setText(m_session.CurrentRecord.Popis);
     // The averaging and range lists fill themselves with the sensor page.
-    m_curvePage->lstKrivka()->clear();
+    m_curvePage->pointList()->clear();
 }
 
 void MainWindow::activateOnce() {

@@ -186,7 +186,7 @@ class MainWindow : public QWidget, private ReadUi {
     QTimer m_timer;
     SerialLayer m_layer;     // the port table and CurrentPort
     SensorSession m_session; // the records read from the device and the sensor
-    WorkingCurve m_curve;    // Krivka
+    WorkingCurve m_curve;
     CalibrationContext m_calib;
     std::unique_ptr<ReferenceDialog> m_inputBox; // loaded once, shown by the curve page
     std::unique_ptr<ServiceWiring> m_serviceWiring;
@@ -205,7 +205,7 @@ class MainWindow : public QWidget, private ReadUi {
     QFrame* fraQORDISPLAY = nullptr;
     QLabel* lblSignalDISP = nullptr;
     QLabel* lblSignalDIV = nullptr;
-    QLabel* lblJednotkaDISP = nullptr;
+    QLabel* displayUnitLabel = nullptr;
     SystemCalibrationPanel* m_systemPanel = nullptr;
     QFrame* fraSTATUS = nullptr;
     QLabel* lblStatus = nullptr;

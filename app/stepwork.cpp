@@ -39,7 +39,7 @@ void MainWindow::searchForDevice() {
 }
 
 QString MainWindow::unitText() const {
-    return m_sensorPage->txtJednotka()->text();
+    return m_sensorPage->unitField()->text();
 }
 
 ReadContext MainWindow::readContext() {
@@ -95,10 +95,10 @@ bool MainWindow::connectAndRead() {
         !m_services.messages.confirm(m_lang.text(75)))
         return false;
     showStepPage(WizardStep::Sensor);
-    m_sensorPage->lblRozsahPopis()->setText(UnitCaption(caption(66), unitText()));
-    m_sensorPage->lblRozsahNegPopis()->setText(UnitCaption(caption(69), unitText()));
-    m_sensorPage->txtRozsah()->setEnabled(true);
-    m_sensorPage->txtRozsahNeg()->setEnabled(true);
+    m_sensorPage->rangeLabel()->setText(UnitCaption(caption(66), unitText()));
+    m_sensorPage->negativeRangeLabel()->setText(UnitCaption(caption(69), unitText()));
+    m_sensorPage->rangeField()->setEnabled(true);
+    m_sensorPage->negativeRangeField()->setEnabled(true);
     return true;
 }
 
@@ -149,16 +149,16 @@ void MainWindow::setFormatList(int digits) {
 
 void MainWindow::setConstantsText(const QString& n, const QString& k) {
     m_deviceConstants = {ValDot(n), ValDot(k)};
-    m_systemPanel->txtskN()->setText(n);
-    m_systemPanel->txtskK()->setText(k);
+    m_systemPanel->constantNField()->setText(n);
+    m_systemPanel->constantKField()->setText(k);
 }
 
 QString MainWindow::constantNText() const {
-    return m_systemPanel->txtskN()->text();
+    return m_systemPanel->constantNField()->text();
 }
 
 QString MainWindow::constantKText() const {
-    return m_systemPanel->txtskK()->text();
+    return m_systemPanel->constantKField()->text();
 }
 
 void MainWindow::constantsRead() {
@@ -167,7 +167,7 @@ void MainWindow::constantsRead() {
 
 void MainWindow::updateCalibration() {
     UpdateCalibration(m_calib, *m_sensorPage, *m_curvePage);
-    lblJednotkaDISP->setText(m_session.CurrentRecord.Jednotka);
+    displayUnitLabel->setText(m_session.CurrentRecord.Jednotka);
     const IntExtMark mark = IntExtFor(m_session.TagPresent);
     lblIIntExt->setText(mark.text);
     lblIIntExt->setStyleSheet(QStringLiteral("color: %1;").arg(mark.color.name()));

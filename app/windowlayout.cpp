@@ -98,9 +98,9 @@ void MainWindow::buildControls() {
                           QStringLiteral("-0.000000"));
     lblSignalDISP->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     setPointSize(lblSignalDISP, 18, true);
-    lblJednotkaDISP =
+    displayUnitLabel =
         label(fraQORDISPLAY, "lblJednotkaDISP", tw.rect(2940, 450, 840, 315), QString());
-    setPointSize(lblJednotkaDISP, 10, true);
+    setPointSize(displayUnitLabel, 10, true);
     lblSignalDIV = label(fraQORDISPLAY, "lblSignalDIV", tw.rect(120, 975, 1500, 315),
                          QStringLiteral("12345678"));
     lblSignalDIV->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

@@ -19,7 +19,7 @@
 
 namespace qm {
 
-QString KrivkaLine(double signal, double value, const QString& format) {
+QString pointLine(double signal, double value, const QString& format) {
     return FormatRight(signal, QStringLiteral("###0.00000")) + QStringLiteral("  ") +
            FormatRight(value, format);
 }
@@ -53,10 +53,10 @@ CurvePage::CurvePage(const CalibrationContext& ctx, ReferenceInput& dialog,
     auto* list = new CurveList;
     list->onPressed = [this] { updateDeleteButton(); };
     list->onDoubleClicked = [this] { Edit(); };
-    m_lstKrivka = list;
-    m_lstKrivka->setObjectName(QStringLiteral("lstKrivka"));
-    m_lstKrivka->setFont(FixedPitchFont());
-    m_lstKrivka->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_pointList = list;
+    m_pointList->setObjectName(QStringLiteral("lstKrivka"));
+    m_pointList->setFont(FixedPitchFont());
+    m_pointList->setSelectionMode(QAbstractItemView::SingleSelection);
 
     m_lblCSig = new QLabel(QStringLiteral("Signal [mV/V]"));
     m_lblCSig->setObjectName(QStringLiteral("lblCSig"));
@@ -96,10 +96,10 @@ CurvePage::CurvePage(const CalibrationContext& ctx, ReferenceInput& dialog,
 
     auto* grid = new QGridLayout(this);
     grid->addLayout(headers, 0, 0, 1, 2);
-    grid->addWidget(m_lstKrivka, 1, 0);
+    grid->addWidget(m_pointList, 1, 0);
     grid->addLayout(buttons, 1, 1);
 
-    FillKrivkaList();
+    fillPointList();
 }
 
 void CurvePage::setEthUnit(const QString& unit) {
@@ -107,8 +107,8 @@ void CurvePage::setEthUnit(const QString& unit) {
 }
 
 int CurvePage::selectedLine() const {
-    const int row = m_lstKrivka->currentRow();
-    const QListWidgetItem* item = m_lstKrivka->item(row);
+    const int row = m_pointList->currentRow();
+    const QListWidgetItem* item = m_pointList->item(row);
     return item && item->isSelected() ? row : -1;
 }
 
@@ -116,14 +116,14 @@ void CurvePage::updateDeleteButton() {
     m_cmdListAction[1]->setEnabled(selectedLine() >= 0);
 }
 
-void CurvePage::FillKrivkaList() {
+void CurvePage::fillPointList() {
     const WorkingCurve& curve = m_ctx.curve;
     const QString& format = m_ctx.session.CurrentRecord.Format;
-    m_lstKrivka->clear();
-    for (int i = 1; i <= curve.KrivkaCount(); ++i)
-        m_lstKrivka->addItem(KrivkaLine(curve.Krivka(i).signal, curve.Krivka(i).value, format));
+    m_pointList->clear();
+    for (int i = 1; i <= curve.pointCount(); ++i)
+        m_pointList->addItem(pointLine(curve.pointAt(i).signal, curve.pointAt(i).value, format));
     updateDeleteButton();
-    m_cmdListAction[2]->setEnabled(curve.KrivkaCount() > 0);
+    m_cmdListAction[2]->setEnabled(curve.pointCount() > 0);
 }
 
 void CurvePage::appendFromDialog() {
@@ -135,9 +135,9 @@ void CurvePage::appendFromDialog() {
         return;
     }
     curve.CheckDuplicates(m_ctx.messages, m_ctx.lang); // reported, the point stays
-    FillKrivkaList();
+    fillPointList();
     // The new point's line (the older one when its signal is a duplicate).
-    m_lstKrivka->setCurrentRow(curve.FindSignal(m_dialog.SIG) - 1);
+    m_pointList->setCurrentRow(curve.FindSignal(m_dialog.SIG) - 1);
 }
 
 void CurvePage::Capture() {
@@ -171,14 +171,14 @@ void CurvePage::Edit() {
     if (line < 0) return;
     const int row = line + 1;
     WorkingCurve& curve = m_ctx.curve;
-    m_dialog.SIG = static_cast<float>(curve.Krivka(row).signal);
-    m_dialog.ETH = static_cast<float>(curve.Krivka(row).value);
+    m_dialog.SIG = static_cast<float>(curve.pointAt(row).signal);
+    m_dialog.ETH = static_cast<float>(curve.pointAt(row).value);
     m_dialog.ETHFormat = m_ctx.session.CurrentRecord.Format;
     m_dialog.showModal();
     if (m_dialog.ETH == ReferenceInput::kCancelled) return;
     curve.Edit(row, m_dialog.SIG, m_dialog.ETH);
     curve.CheckDuplicates(m_ctx.messages, m_ctx.lang);
-    FillKrivkaList();
+    fillPointList();
 }
 
 void CurvePage::Delete() {
@@ -189,21 +189,21 @@ void CurvePage::Delete() {
     }
     const SensorRecord& rec = m_ctx.session.CurrentRecord;
     const QString question = m_ctx.lang.text(63) + QStringLiteral(" ") +
-                             FormatMask(m_ctx.curve.Krivka(line + 1).value, rec.Format) +
+                             FormatMask(m_ctx.curve.pointAt(line + 1).value, rec.Format) +
                              QStringLiteral(" ") + rec.Jednotka + QStringLiteral(" ?");
     if (!m_ctx.messages.confirm(question)) return;
     m_ctx.curve.DeletePoint(line + 1);
-    FillKrivkaList();
+    fillPointList();
 }
 
 void CurvePage::Clear() {
-    if (m_lstKrivka->count() == 0) {
+    if (m_pointList->count() == 0) {
         m_ctx.messages.exclamation(m_ctx.lang.text(72));
         return;
     }
     if (!m_ctx.messages.confirm(m_ctx.lang.text(71))) return;
     m_ctx.curve.Clear();
-    FillKrivkaList();
+    fillPointList();
 }
 
 } // namespace qm

@@ -18,7 +18,7 @@ class ReferenceInput;
 
 // One list line: the signal right-aligned in 10 ("###0.00000"), two blanks,
 // the value with the stored mask right-aligned in the mask's width.
-QString KrivkaLine(double signal, double value, const QString& format);
+QString pointLine(double signal, double value, const QString& format);
 
 class CurvePage : public QGroupBox {
     Q_OBJECT
@@ -29,7 +29,7 @@ class CurvePage : public QGroupBox {
     CurvePage(const CalibrationContext& ctx, ReferenceInput& dialog, LiveSignalSource liveSignal,
               QWidget* parent = nullptr);
 
-    QListWidget* lstKrivka() const { return m_lstKrivka; }
+    QListWidget* pointList() const { return m_pointList; }
     QLabel* lblCSig() const { return m_lblCSig; }
     QLabel* lblCEth() const { return m_lblCEth; }
     QPushButton* cmdSCAN() const { return m_cmdSCAN; }
@@ -48,7 +48,7 @@ class CurvePage : public QGroupBox {
     void Delete();  // cmdListAction(1)
     void Clear();   // cmdListAction(2)
     // Refills the list from the working curve; Delete off, Clear on when points stand.
-    void FillKrivkaList();
+    void fillPointList();
 
   private:
     int selectedLine() const; // 0-based, -1 when none
@@ -59,7 +59,7 @@ class CurvePage : public QGroupBox {
     CalibrationContext m_ctx;
     ReferenceInput& m_dialog;
     LiveSignalSource m_liveSignal;
-    QListWidget* m_lstKrivka;
+    QListWidget* m_pointList;
     QLabel* m_lblCSig;
     QLabel* m_lblCEth;
     QPushButton* m_cmdSCAN;

@@ -53,8 +53,8 @@ std::optional<Linearity> AnalyseLinearity(const std::vector<CurvePoint>& points)
 
 std::vector<CurvePoint> CurvePoints(const WorkingCurve& curve) {
     std::vector<CurvePoint> out;
-    for (int i = 1; i <= curve.KrivkaCount(); ++i)
-        out.push_back({curve.Krivka(i).signal, curve.Krivka(i).value});
+    for (int i = 1; i <= curve.pointCount(); ++i)
+        out.push_back({curve.pointAt(i).signal, curve.pointAt(i).value});
     return out;
 }
 

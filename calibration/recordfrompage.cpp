@@ -15,9 +15,9 @@ PageRecord recordFromPage(const SensorPageValues& page, const WorkingCurve& curv
     static const LangTable noTexts;
     if (!curve.DuplicateMessage(noTexts).isEmpty())
         out.fault = PageFault::DuplicatePoint;
-    else if (curve.KrivkaCount() < 2)
+    else if (curve.pointCount() < 2)
         out.fault = PageFault::TooFewPoints;
-    else if (curve.KrivkaCount() > 10)
+    else if (curve.pointCount() > 10)
         out.fault = PageFault::TooManyPoints;
     else if (description.isEmpty())
         out.fault = PageFault::NoDescription;

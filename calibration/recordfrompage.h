@@ -16,8 +16,8 @@ class WorkingCurve;
 
 // What the sensor page's fields hold.
 struct SensorPageValues {
-    QString description;   // txtPopis
-    QString unit;          // txtJednotka
+    QString description;   // descriptionField
+    QString unit;          // unitField
     int formatIndex = -1;  // cmbFormat, -1 when nothing is chosen
     int gainIndex = -1;    // cmbGain, -1 when nothing is chosen
     QString averaging;     // cmbSlide's entry

@@ -135,7 +135,7 @@ void SensorPage::ShowRecord() {
 
 bool SensorPage::storeInRecord(uint8_t cOptions) {
     WorkingCurve& curve = m_ctx.curve;
-    curve.SortKrivka();
+    curve.sortBySignal();
     curve.CountPoints();
     const SensorPageValues page{m_txtPopis->text(),          m_txtJednotka->text(),
                                 m_cmbFormat->currentIndex(), m_cmbGain->currentIndex(),

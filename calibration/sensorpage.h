@@ -17,29 +17,28 @@ class SensorPage : public QGroupBox {
   public:
     explicit SensorPage(const CalibrationContext& ctx, QWidget* parent = nullptr);
 
-    QLineEdit* txtPopis() const { return m_txtPopis; }
+    QLineEdit* descriptionField() const { return m_txtPopis; }
     QComboBox* cmbFormat() const { return m_cmbFormat; }
-    QLineEdit* txtJednotka() const { return m_txtJednotka; }
+    QLineEdit* unitField() const { return m_txtJednotka; }
     QComboBox* cmbGain() const { return m_cmbGain; }
     QComboBox* cmbSlide() const { return m_cmbSlide; }
     QComboBox* cmbSlideRychl() const { return m_cmbSlideRychl; }
     QLineEdit* txtDateOfSave() const { return m_txtDateOfSave; }
-    QLineEdit* txtRozsah() const { return m_txtRozsah; }
-    QLineEdit* txtRozsahNeg() const { return m_txtRozsahNeg; }
+    QLineEdit* rangeField() const { return m_txtRozsah; }
+    QLineEdit* negativeRangeField() const { return m_txtRozsahNeg; }
     // "Popis"; the window watches it for the Ctrl+right-click gesture.
-    QLabel* Label2() const { return m_Label2; }
-    QLabel* Label6() const { return m_Label6; }
-    // 0 "Slide", 1 range, 2 unit, 3 "SlideRychl".
-    QLabel* Label11(int i) const { return m_Label11[i & 3]; }
-    QLabel* Label9() const { return m_Label9; }
+    QLabel* descriptionLabel() const { return m_Label2; }
+    QLabel* formatLabel() const { return m_Label6; }
+    QLabel* averagingLabel() const { return m_Label11[0]; }
+    QLabel* overloadLabel() const { return m_Label9; }
     QLabel* lblLimitWarning() const { return m_lblLimitWarning; }
     QLabel* lblSnimacPopis() const { return m_lblSnimacPopis; }
-    QLabel* lblRozsahPopis() const { return m_lblRozsahPopis; }
-    QLabel* lblRozsahNegPopis() const { return m_lblRozsahNegPopis; }
+    QLabel* rangeLabel() const { return m_lblRozsahPopis; }
+    QLabel* negativeRangeLabel() const { return m_lblRozsahNegPopis; }
 
     // Refills cmbFormat for the display's digit count.
     void setFormatList(int displayDigits);
-    // Service mode: Label11(3), cmbSlide and cmbSlideRychl set visible. The
+    // Service mode: the fast averaging label, cmbSlide and cmbSlideRychl set visible. The
     // SlideRychl pair lies below the page's visible area, so it stays out of sight.
     void setServiceControlsVisible();
 
@@ -51,7 +50,7 @@ class SensorPage : public QGroupBox {
     bool storeInRecord(uint8_t cOptions);
     // Description 1..32 and unit 1..3 characters (blanks at the ends ignored).
     bool CheckSensorTexts();
-    // The two range labels from the unit typed in txtJednotka.
+    // The two range labels from the unit typed in unitField.
     void UpdateRangeLabels();
 
   protected:

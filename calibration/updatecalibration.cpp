@@ -15,7 +15,7 @@ void UpdateCalibration(const CalibrationContext& ctx, SensorPage& sensorPage,
     ctx.curve.FillFromRecord(rec);
     sensorPage.ShowRecord();
     curvePage.chk24bit()->setChecked((rec.Flags & kFlag24Bit) != 0);
-    curvePage.FillKrivkaList();
+    curvePage.fillPointList();
 }
 
 } // namespace qm

@@ -51,7 +51,7 @@ void WorkingCurve::swapRows(int a, int b) {
     std::swap(m_status[a], m_status[b]);
 }
 
-void WorkingCurve::SortKrivka() {
+void WorkingCurve::sortBySignal() {
     for (int pass = 0; pass < kRows; ++pass)
         for (int j = kRows; j >= 2; --j)
             if (m_status[j] == kInUse && m_rows[j].signal < m_rows[j - 1].signal)
@@ -73,14 +73,14 @@ bool WorkingCurve::Append(float signal, float value) {
     ++m_count;
     m_rows[m_count] = {value, signal};
     m_status[m_count] = kInUse;
-    SortKrivka();
+    sortBySignal();
     return true;
 }
 
 void WorkingCurve::Edit(int i, float signal, float value) {
     if (i < 1 || i > m_count) return;
     m_rows[i] = {value, signal};
-    SortKrivka();
+    sortBySignal();
 }
 
 void WorkingCurve::Clear() {

@@ -1,7 +1,7 @@
 #pragma once
 // The working calibration curve: up to 40 points (reference value, signal in
 // mV/V) that the pages collect before they go into the sensor record. Rows are
-// numbered 1..40; the points in use fill rows 1..KrivkaCount, sorted by signal.
+// numbered 1..40; the points in use fill rows 1..pointCount, sorted by signal.
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -24,9 +24,9 @@ class WorkingCurve {
     };
 
     // Row i (1..40); rows outside read as zero.
-    Row Krivka(int i) const { return valid(i) ? m_rows[i] : Row{}; }
-    uint8_t KrivkaStatus(int i) const { return valid(i) ? m_status[i] : kUnused; }
-    int KrivkaCount() const { return m_count; }
+    Row pointAt(int i) const { return valid(i) ? m_rows[i] : Row{}; }
+    uint8_t rowState(int i) const { return valid(i) ? m_status[i] : kUnused; }
+    int pointCount() const { return m_count; }
     bool isFull() const { return m_count >= kRows; }
 
     // First row in use whose signal equals s exactly; 0 when none.
@@ -38,10 +38,10 @@ class WorkingCurve {
     // duplicate message (critical) and returns false.
     bool CheckDuplicates(MessageSink& sink, const LangTable& lang) const;
 
-    // KrivkaCount := number of rows whose state is not 0.
+    // pointCount := number of rows whose state is not 0.
     void CountPoints();
     // 40 bubble passes by signal; equal signals keep their order.
-    void SortKrivka();
+    void sortBySignal();
     // Removes the point in row i (a row in use); rows above move down.
     void DeletePoint(int i);
 
@@ -56,7 +56,7 @@ class WorkingCurve {
 
     // Takes the record's points unchanged (cut to 40), no sort.
     void FillFromRecord(const SensorRecord& rec);
-    // Rows 1..KrivkaCount into Value/Signal as floats, and PointCount.
+    // Rows 1..pointCount into Value/Signal as floats, and PointCount.
     void CopyToRecord(SensorRecord& rec) const;
 
   private:

@@ -25,7 +25,8 @@ class ServiceActions {
     // error set (then nothing may be written).
     virtual QString backUpConstants(QString& error) = 0;
     virtual void sendReset() = 0; // "$00X" + CR; no reply is read
-    virtual void readAll() = 0;   // ReadAll: refreshes txtskN/txtskK and the held N, k
+    virtual void
+    readAll() = 0; // ReadAll: refreshes constantNField/constantKField and the held N, k
 };
 
 } // namespace qm

@@ -25,8 +25,8 @@ class SystemCalibrationPanel : public QGroupBox {
     SystemCalibrationPanel(SensorSession& session, ServiceActions& actions, MessageSink& messages,
                            Clock& clock, const LangTable& lang, QWidget* parent = nullptr);
 
-    QLineEdit* txtskN() const { return m_txtskN; }
-    QLineEdit* txtskK() const { return m_txtskK; }
+    QLineEdit* constantNField() const { return m_txtskN; }
+    QLineEdit* constantKField() const { return m_txtskK; }
     QLabel* lblGx() const { return m_lblGx; }
     QPushButton* cmdSKSetNula() const { return m_cmdSKSetNula; }
     QPushButton* cmdSKSetGain() const { return m_cmdSKSetGain; }

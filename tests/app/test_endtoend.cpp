@@ -94,7 +94,7 @@ class TestEndToEnd : public QObject {
                 testing::AnswerReferenceDialog(w.inputBox(), QString::fromLatin1(typed));
                 click("cmdSCAN");
             }
-            QCOMPARE(w.curve().KrivkaCount(), 3);
+            QCOMPARE(w.curve().pointCount(), 3);
 
             messages.clear();
             QSignalSpy ended(&w, &MainWindow::programEnded);
@@ -134,7 +134,7 @@ class TestEndToEnd : public QObject {
         c.click("cmdNext");
         QCOMPARE(c.w.wizardStep(), WizardStep::Curve);
         QCOMPARE(c.messages.texts(), QStringList());
-        QCOMPARE(c.w.curve().KrivkaCount(), 3);
+        QCOMPARE(c.w.curve().pointCount(), 3);
         QCOMPARE(c.w.findChild<QListWidget*>(QStringLiteral("lstKrivka"))->count(), 3);
         QCOMPARE(c.w.findChild<QLineEdit*>(QStringLiteral("txtPopis"))->text().trimmed(),
                  QStringLiteral("Rig 7"));

@@ -97,20 +97,20 @@ class TestNothingLost : public QObject {
             dialogShown = w.inputBox().isVisible();
             if (dialogShown) w.inputBox().reject();
         });
-        const int points = w.curve().KrivkaCount();
+        const int points = w.curve().pointCount();
         h.messages.clear();
         QTest::keyClick(&w, Qt::Key_F5);
         QVERIFY(!dialogShown);
         QCOMPARE(h.messages.texts(), QStringList{h.lang(kTextNoReading)});
-        QCOMPARE(w.curve().KrivkaCount(), points);
+        QCOMPARE(w.curve().pointCount(), points);
     }
 
     // Wider than the mask: the field widens; Edit + OK untouched keeps the
     // value bit for bit although the mask shows fewer digits.
     void valuesKeepSignDigitsAndBits() {
-        QCOMPARE(KrivkaLine(0.5, -0.5, QStringLiteral("0.000000")),
+        QCOMPARE(pointLine(0.5, -0.5, QStringLiteral("0.000000")),
                  QStringLiteral("   0.50000  -0.500000"));
-        QCOMPARE(KrivkaLine(0.5, 123456789, QStringLiteral("###0.000")),
+        QCOMPARE(pointLine(0.5, 123456789, QStringLiteral("###0.000")),
                  QStringLiteral("   0.50000  123456789.000"));
         WindowHarness h;
         MainWindow& w = h.openAt(3);
@@ -122,12 +122,12 @@ class TestNothingLost : public QObject {
         h.click("cmdSCAN");
         auto* list = h.child<QListWidget>("lstKrivka");
         const int row = w.curve().FindSignal(0.75);
-        QCOMPARE(w.curve().Krivka(row).value, double(-0.1234567f));
+        QCOMPARE(w.curve().pointAt(row).value, double(-0.1234567f));
         list->setCurrentRow(row - 1);
         confirmUnchanged(w.inputBox());
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {},
                            list->visualItemRect(list->item(row - 1)).center());
-        QCOMPARE(w.curve().Krivka(row).value, double(-0.1234567f));
+        QCOMPARE(w.curve().pointAt(row).value, double(-0.1234567f));
         QVERIFY(list->item(row - 1)->text().endsWith(u"-0.12"));
     }
 

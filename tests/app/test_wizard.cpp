@@ -141,14 +141,14 @@ class TestWizard : public QObject {
         h.tick();
         h.tick();
         QWidget* target = focus.isEmpty() ? static_cast<QWidget*>(&w) : h.child(focus.toLatin1());
-        const int before = w.curve().KrivkaCount();
+        const int before = w.curve().pointCount();
         QTimer::singleShot(0, &w.inputBox(), [&] {
             if (!w.inputBox().isVisible()) return;
             w.inputBox().txtCalBod(1)->setText(QStringLiteral("12,5"));
             w.inputBox().accept();
         });
         QTest::keyClick(target, Qt::Key_F5);
-        QCOMPARE(w.curve().KrivkaCount(), before + (step == 3 ? 1 : 0));
+        QCOMPARE(w.curve().pointCount(), before + (step == 3 ? 1 : 0));
         QCOMPARE(w.curve().FindSignal(0.75) > 0, step == 3);
     }
 

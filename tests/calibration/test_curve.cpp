@@ -17,7 +17,7 @@ using namespace qm::testing;
 namespace {
 // The curve page with its list and buttons at hand.
 struct Fixture : CalibrationPages {
-    QListWidget* list = curvePage.lstKrivka();
+    QListWidget* list = curvePage.pointList();
     QPushButton* addButton = curvePage.cmdListAction(0);
     QPushButton* deleteButton = curvePage.cmdListAction(1);
     QPushButton* clearButton = curvePage.cmdListAction(2);
@@ -98,7 +98,7 @@ class TestCurve : public QObject {
             f.curve.Append(float(p.x()), float(p.y()));
         QCOMPARE(f.curve.CheckDuplicates(f.messages, f.lang), message.isNull());
         QCOMPARE(f.messages.texts(), message.isNull() ? QStringList() : QStringList{message});
-        QCOMPARE(f.curve.KrivkaCount(), points.size()); // reported, never removed
+        QCOMPARE(f.curve.pointCount(), points.size()); // reported, never removed
     }
 
     // A whole record sorted at once: 40 bubble passes, equal signals in their order.
@@ -115,17 +115,17 @@ class TestCurve : public QObject {
                          [](auto a, auto b) { return a.first < b.first; });
         WorkingCurve c;
         c.FillFromRecord(rec);
-        c.SortKrivka();
+        c.sortBySignal();
         for (int i = 1; i <= 40; ++i)
-            QCOMPARE(c.Krivka(i).value, double(expected[i - 1].second));
+            QCOMPARE(c.pointAt(i).value, double(expected[i - 1].second));
 
         // A damaged record's point count must not run past the table.
         rec.PointCount = 41;
         c.FillFromRecord(rec);
-        QCOMPARE(c.KrivkaCount(), 40);
+        QCOMPARE(c.pointCount(), 40);
         rec.PointCount = -3;
         c.FillFromRecord(rec);
-        QCOMPARE(c.KrivkaCount(), 0);
+        QCOMPARE(c.pointCount(), 0);
     }
 
     void captureAndAdd() {
@@ -165,7 +165,7 @@ class TestCurve : public QObject {
         Fixture f;
         for (int i = 40; i >= 1; --i)
             f.curve.Append(float(i), float(i));
-        f.curvePage.FillKrivkaList();
+        f.curvePage.fillPointList();
 
         f.click(f.addButton);
         QCOMPARE(f.dialog.shown.size(), 0); // Add refuses before the dialog
@@ -182,7 +182,7 @@ class TestCurve : public QObject {
         f.messages.answerYes();
         f.click(f.deleteButton);
         f.curve.CountPoints(); // as a save does: the freed top row is no point
-        QCOMPARE(f.curve.KrivkaCount(), 39);
+        QCOMPARE(f.curve.pointCount(), 39);
         QCOMPARE(f.lines().first(), QStringLiteral("   2.00000     2.000"));
     }
 
@@ -240,7 +240,7 @@ class TestCurve : public QObject {
         QCOMPARE(f.lines().size(), 0);
         QVERIFY(!f.clearButton->isEnabled());
         f.curve.CountPoints(); // as a save does: the numbers stay, but no point
-        QCOMPARE(f.curve.KrivkaCount(), 0);
+        QCOMPARE(f.curve.pointCount(), 0);
     }
 
     void dialogAnswers_data() {

@@ -117,12 +117,12 @@ class TestSensorPage : public QObject {
         f.show(3);
         const SensorPage& p = f.sensorPage;
         QCOMPARE(p.title(), QStringLiteral("T80 [ID:~0000000]"));
-        QCOMPARE(
-            (QStringList{p.txtPopis()->text(), p.txtJednotka()->text(), p.txtDateOfSave()->text()}),
-            (QStringList{f.rec.Popis, f.rec.Jednotka, "240101"}));
-        QCOMPARE(f.curvePage.lstKrivka()->count(), 3);
-        f.sensorPage.txtPopis()->setText(QStringLiteral("  Force 5 kN  "));
-        f.sensorPage.txtJednotka()->setText(QStringLiteral(" kN "));
+        QCOMPARE((QStringList{p.descriptionField()->text(), p.unitField()->text(),
+                              p.txtDateOfSave()->text()}),
+                 (QStringList{f.rec.Popis, f.rec.Jednotka, "240101"}));
+        QCOMPARE(f.curvePage.pointList()->count(), 3);
+        f.sensorPage.descriptionField()->setText(QStringLiteral("  Force 5 kN  "));
+        f.sensorPage.unitField()->setText(QStringLiteral(" kN "));
         f.sensorPage.cmbGain()->setCurrentIndex(2);
         f.sensorPage.cmbSlide()->setCurrentIndex(0);
         QVERIFY(f.sensorPage.storeInRecord(0xD8));
@@ -151,8 +151,8 @@ class TestSensorPage : public QObject {
         QFETCH(QString, unit);
         QFETCH(QStringList, messages);
         Fixture f;
-        f.sensorPage.txtPopis()->setText(description);
-        f.sensorPage.txtJednotka()->setText(unit);
+        f.sensorPage.descriptionField()->setText(description);
+        f.sensorPage.unitField()->setText(unit);
         QCOMPARE(f.sensorPage.CheckSensorTexts(), messages.isEmpty());
         QCOMPARE(f.messages.texts(), messages);
     }

@@ -100,7 +100,7 @@ class TestSystemCalibration : public QObject {
         f.click(f.panel.cmdSKSetNula());
         f.device.raw = raw;
         f.click(f.panel.cmdSKSetGain());
-        QCOMPARE(f.panel.txtskN()->text() + ' ' + f.panel.txtskK()->text(), fields);
+        QCOMPARE(f.panel.constantNField()->text() + ' ' + f.panel.constantKField()->text(), fields);
         QCOMPARE(f.session.N, std::isnan(zero) ? 0.0 : zero); // no reading: N kept
         QCOMPARE(f.session.k, k);
         QVERIFY(f.device.log.isEmpty());
@@ -141,11 +141,11 @@ class TestSystemCalibration : public QObject {
         if (nText.isNull()) {
             f.click(f.panel.cmdLoadDef());
             QCOMPARE(f.session.k, 6.0); // only the fields change
-            QCOMPARE(f.panel.txtskN()->text() + ' ' + f.panel.txtskK()->text(),
+            QCOMPARE(f.panel.constantNField()->text() + ' ' + f.panel.constantKField()->text(),
                      QStringLiteral("8388608 4.64760 E-7"));
         } else {
-            f.panel.txtskN()->setText(nText);
-            f.panel.txtskK()->setText(kText);
+            f.panel.constantNField()->setText(nText);
+            f.panel.constantKField()->setText(kText);
         }
         QVERIFY(f.device.log.isEmpty());
         f.click(f.panel.cmdSKSave());
@@ -166,9 +166,10 @@ class TestSystemCalibration : public QObject {
                                   "write", "delay 100", "hideStatus"}) +
                          kResetSequence +
                          QStringList({"readAll", "startLive", "enableNavigation"}));
-            QCOMPARE(f.messages.texts().first(), f.lang.text(kTextAskWriteConstants)
-                                                     .arg(f.panel.txtskN()->text().trimmed(),
-                                                          f.panel.txtskK()->text().trimmed()));
+            QCOMPARE(f.messages.texts().first(),
+                     f.lang.text(kTextAskWriteConstants)
+                         .arg(f.panel.constantNField()->text().trimmed(),
+                              f.panel.constantKField()->text().trimmed()));
             QVERIFY(f.messages.last().text.contains(QStringLiteral("/backups/device-90.bin")));
         }
     }
