@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 using namespace qm;
@@ -138,6 +139,41 @@ class TestEndToEnd : public QObject {
         QCOMPARE(c.w.findChild<QListWidget*>(QStringLiteral("lstKrivka"))->count(), 3);
         QCOMPARE(c.w.findChild<QLineEdit*>(QStringLiteral("txtPopis"))->text().trimmed(),
                  QStringLiteral("Rig 7"));
+    }
+    // Closed while Next writes the sensor: the write runs to its read-back
+    // before the program ends and quits, as app/main.cpp wires it.
+    void closedDuringTheWrite() {
+        qputenv("QM07_PORT_COM3", link().toLocal8Bit());
+        SimProcess sim;
+        startSim(sim);
+        {
+            Calibrator c;
+            c.click("cmdNext");
+            c.w.findChild<QLineEdit*>(QStringLiteral("txtPopis"))
+                ->setText(QStringLiteral("Closed early"));
+            c.click("cmdNext");
+            QCOMPARE(c.w.wizardStep(), WizardStep::Curve);
+            connect(&c.w, &MainWindow::programEnded, qApp, &QCoreApplication::quit,
+                    Qt::QueuedConnection);
+            QSignalSpy ended(&c.w, &MainWindow::programEnded);
+            bool busyWhenClosed = false;
+            QTimer::singleShot(150, &c.w, [&] {
+                busyWhenClosed = c.w.busy();
+                c.w.close();
+            });
+            // Inside the application's loop, so that the quit can cut it short.
+            QTimer::singleShot(0, &c.w, [&] { c.click("cmdNext"); }); // write, ..., end
+            QTimer::singleShot(60000, qApp, &QCoreApplication::quit); // never hang
+            QCoreApplication::exec();
+            QVERIFY(busyWhenClosed);
+            QCOMPARE(ended.count(), 1);
+            QCOMPARE(c.messages.texts().value(0).section(u'\n', 0, 0), c.w.LangText().text(56));
+        }
+        const QJsonObject rec = QJsonDocument::fromJson(ctl({QStringLiteral("read")}))
+                                    .object()
+                                    .value(QStringLiteral("CurrentRecord"))
+                                    .toObject();
+        QCOMPARE(rec.value(QStringLiteral("Popis")).toString(), QStringLiteral("Closed early"));
     }
 };
 
