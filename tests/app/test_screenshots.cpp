@@ -1,4 +1,5 @@
-// Renders each page to a PNG under the build folder for a person to look at.
+// Renders each page to a PNG under the build folder for a person to look at,
+// after checking that Next brought up the page the picture is named after.
 #include "windowharness.h"
 
 #include <QtTest>
@@ -20,7 +21,10 @@ class TestScreenshots : public QObject {
         h.device.setSignal(1.2345);
         h.open(commandLine);
         QDir().mkpath(QStringLiteral(QM_SCREENSHOT_DIR));
-        for (const char* page : {"1-port", "2-sensor", "3-curve"}) {
+        const std::pair<const char*, PageState> pages[] = {
+            {"1-port", kPortPage}, {"2-sensor", kSensorPage}, {"3-curve", kCurvePage}};
+        for (const auto& [page, shown] : pages) {
+            h.expectPage(shown);
             for (int i = 0; h.window->wizardStep() == WizardStep::Curve && i < 2; ++i)
                 h.tick(); // a live value on show
             const QString path =
