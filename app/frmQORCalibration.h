@@ -9,8 +9,8 @@
 #include "calibration/calibrationcontext.h"
 #include "calibration/workingcurve.h"
 #include "core/langtable.h"
+#include "device/deviceconnection.h"
 #include "device/measurement.h"
-#include "device/seriallayer.h"
 #include "sensor/reader.h"
 #include "sensor/sensorrecord.h"
 #include "sensor/writer.h"
@@ -68,7 +68,7 @@ class frmQORCalibration : public QWidget, private ReadUi {
     const SensorSession& session() const { return m_session; }
     const WorkingCurve& curve() const { return m_curve; }
     frmQORCalibInputBox& inputBox() { return *m_inputBox; }
-    SerialLayer& serial() { return m_layer; }
+    DeviceConnection& serial() { return m_layer; }
     bool ended() const { return m_ended; }
     // A step, a read, a write or a reset is under way: closing waits for it.
     bool busy() const { return m_stepRunning || m_navigationLocks > 0; }
@@ -180,9 +180,9 @@ class frmQORCalibration : public QWidget, private ReadUi {
     SystemConstants m_deviceConstants{}; // N and k as the device was read
 
     QTimer m_timer;
-    SerialLayer m_layer;     // the port table and CurrentPort
-    SensorSession m_session; // the records read from the device and the sensor
-    WorkingCurve m_curve;    // Krivka
+    DeviceConnection m_layer; // the connection to the device
+    SensorSession m_session;  // the records read from the device and the sensor
+    WorkingCurve m_curve;     // Krivka
     CalibrationContext m_calib;
     std::unique_ptr<frmQORCalibInputBox> m_inputBox; // loaded once, shown by the curve page
     std::unique_ptr<ServiceWiring> m_serviceWiring;

@@ -97,7 +97,7 @@ void frmQORCalibration::closeWhenIdle() {
 
 void frmQORCalibration::cmdCancel_Click() {
     if (!mayDiscardCurve()) return;
-    m_layer.ClosePort(m_layer.CurrentPort);
+    m_layer.close();
     EndProgram();
 }
 

@@ -218,7 +218,7 @@ class TestNothingLost : public QObject {
         const QString path = QDir(h.backupFolder()).filePath(files.first());
         QCOMPARE(testing::FileBytes(path), before);
         QVERIFY(h.messages.last().text.contains(path));
-        QCOMPARE(RestoreConstants(w.serial(), h.clock, 3, testing::FileBytes(path)), 0);
+        QCOMPARE(RestoreConstants(w.serial(), testing::FileBytes(path)), 0);
         QCOMPARE(h.device.memory().mid(0x90, 8), before);
     }
 

@@ -16,10 +16,12 @@ class TestWindow : public QObject {
         QTest::addColumn<bool>("service");
         QTest::newRow("capitals with blanks") << "  SAVANT  " << 0 << 0 << true;
         QTest::newRow("second word") << "savant x" << 0 << 0 << false;
-        QTest::newRow("Ctrl right") << "" << int(Qt::RightButton) << int(Qt::ControlModifier) << true;
+        QTest::newRow("Ctrl right")
+            << "" << int(Qt::RightButton) << int(Qt::ControlModifier) << true;
         QTest::newRow("Ctrl Shift right")
             << "" << int(Qt::RightButton) << int(Qt::ControlModifier | Qt::ShiftModifier) << false;
-        QTest::newRow("Ctrl left") << "" << int(Qt::LeftButton) << int(Qt::ControlModifier) << false;
+        QTest::newRow("Ctrl left")
+            << "" << int(Qt::LeftButton) << int(Qt::ControlModifier) << false;
     }
     void serviceMode() {
         QFETCH(QString, commandLine);
@@ -42,10 +44,14 @@ class TestWindow : public QObject {
     void storedPortSelectsEntry_data() {
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("port");
-        QTest::newRow("19") << "19" << "COM19";
-        QTest::newRow("0") << "0" << "COM1";
-        QTest::newRow("20") << "20" << "COM1";
-        QTest::newRow("not a number") << "x" << "COM1";
+        QTest::newRow("19") << "19"
+                            << "COM19";
+        QTest::newRow("0") << "0"
+                           << "COM1";
+        QTest::newRow("20") << "20"
+                            << "COM1";
+        QTest::newRow("not a number") << "x"
+                                      << "COM1";
     }
     void storedPortSelectsEntry() {
         QFETCH(QString, stored);
@@ -95,7 +101,7 @@ class TestWindow : public QObject {
         else
             h.click("cmdCancel");
         QCOMPARE(ended.count(), 1);
-        QVERIFY(!w.serial().PortIsOpen(3));
+        QVERIFY(!w.serial().isOpen());
         QVERIFY(!w.isVisible());
     }
 };

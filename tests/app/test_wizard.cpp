@@ -93,7 +93,7 @@ class TestWizard : public QObject {
         QCOMPARE(h.messages.texts(), QStringList{message});
         QCOMPARE(h.child<QComboBox>("cmbPort")->currentIndex(),
                  message == "51" ? 2 : devicePort - 1);
-        QVERIFY(!w.serial().PortIsOpen(devicePort)); // the search opens nothing for good
+        QVERIFY(!w.serial().isOpen()); // the search opens nothing for good
     }
 
     // A configuration that this program did not make is edited only on Yes.
