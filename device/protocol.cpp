@@ -138,21 +138,21 @@ int DeviceConnection::eeWrite(int address, int memAddress, int byte, int timeout
 }
 
 double DeviceConnection::eeReadSingle(int address, int memAddress, int timeoutMs, bool* ok) {
-    QString hex;
+    QByteArray bytes;
     if (ok) *ok = true;
     for (int i = 0; i < 4; ++i) {
         const int b = eeRead(address, memAddress + i, timeoutMs);
         if (b < 0 && ok) *ok = false;
-        hex += HexN(b, 2);
+        bytes += static_cast<char>(b & 0xFF); // a failed byte reads as FF
     }
-    return HexToSingle(hex, false);
+    return SingleFromBytes(bytes, false);
 }
 
 int DeviceConnection::eeWriteSingle(int address, int memAddress, double value, int timeoutMs) {
-    const QString hex = SingleToHex(static_cast<float>(value));
+    const QByteArray bytes = SingleBytes(static_cast<float>(value));
     int confirmed = 0;
     for (int i = 0; i < 4; ++i) {
-        const int b = static_cast<int>(HexVal(QStringView(hex).mid(2 * i, 2)));
+        const int b = static_cast<uint8_t>(bytes[i]);
         if (eeWrite(address, memAddress + i, b, timeoutMs) >= 0) ++confirmed;
     }
     return confirmed == 4 ? 1 : 0;

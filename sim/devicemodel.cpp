@@ -72,8 +72,8 @@ DeviceModel::DeviceModel()
     : m_tagBlock(DefaultTagImage()), m_deviceBlock(DefaultDeviceImage()),
       m_memory(kMemorySize, '\xFF') {
     setDisplayDigits(5);
-    const QByteArray n = QByteArray::fromHex(SingleToHex(static_cast<float>(kDefaultN)).toLatin1());
-    const QByteArray k = QByteArray::fromHex(SingleToHex(static_cast<float>(kDefaultK)).toLatin1());
+    const QByteArray n = SingleBytes(static_cast<float>(kDefaultN));
+    const QByteArray k = SingleBytes(static_cast<float>(kDefaultK));
     m_memory.replace(0x90, 4, n);
     m_memory.replace(0x94, 4, k);
     m_random.seed(m_faults.seed);

@@ -183,7 +183,7 @@ class TestProtocol : public QObject {
         LineRig rig;
         ScriptedLine& line = rig.open(1);
         const double v = rig.link.eeReadSingle(0, 0x90, 100);
-        QCOMPARE(SingleToHex(float(v)), QStringLiteral("FFFFFFFF"));
+        QCOMPARE(SingleBytes(float(v)), QByteArray(4, char(0xFF)));
         QCOMPARE(line.requests.size(), 16);
     }
 
