@@ -19,6 +19,9 @@ inline constexpr int kAddrDisplayDigits = 0x20;
 inline constexpr int kAddrZeroCount = 0x90;  // N, IEEE single
 inline constexpr int kAddrMultiplier = 0x94; // k, IEEE single
 inline constexpr int kEETimeoutMs = 100;
+// N and k of an amplifier that was never calibrated: 2^23 (mid-scale) and its multiplier.
+inline constexpr double kDefaultZeroCount = 8388608.0;
+inline constexpr double kDefaultMultiplier = 4.647601E-07;
 
 // The fixed requests.
 inline const QByteArray kRequestIdentify = QByteArrayLiteral("$00@\r");

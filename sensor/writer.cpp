@@ -68,8 +68,7 @@ namespace {
 // that group (MemoryImage was emptied before, so only bytes from the device
 // count), else the block once more on its own; empty when it cannot be read.
 QByteArray readBackImage(ReadContext& ctx, const SensorSession& s, int readAll, int group) {
-    const int readGroup = s.TagPresent == 1 ? kGroupTag : kGroupDevice;
-    if (readAll == 1 && readGroup == group && !s.MemoryImage.isEmpty()) return s.MemoryImage;
+    if (readAll == 1 && !s.LastReadImage(group).isEmpty()) return s.MemoryImage;
     QByteArray image;
     if (ctx.link.readBlock(image, kDeviceAddress, group, 0) != kBlockRead) return {};
     return image;
