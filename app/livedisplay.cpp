@@ -3,18 +3,16 @@
 #include "app/mainwindow.h"
 
 #include "core/numformat.h"
-#include "device/measurement.h"
+#include "device/livepoll.h"
 
 #include <QLabel>
 
 namespace qm {
 
 void MainWindow::onLiveTick() {
-    const int port = m_layer.CurrentPort;
-    if (!m_layer.PortIsOpen(port)) return;
-    QString reply;
-    m_layer.ReadPort(port, reply, 256);
-    const std::optional<Measurement> m = CheckedMeasurement(reply, m_deviceConstants);
+    const LiveTick tick = PollLive(m_layer, m_deviceConstants);
+    if (!tick.portOpen) return;
+    const std::optional<Measurement>& m = tick.reading;
     m_liveValid = m.has_value();
     if (m) {
         m_liveDiv = m->div;
@@ -28,7 +26,6 @@ void MainWindow::onLiveTick() {
         for (QLabel* l : {lblSignal, lblSignalDIV, lblSignalDISP})
             l->setText(QStringLiteral("-----"));
     }
-    m_layer.WritePort(port, kRequestMeasure);
 }
 
 } // namespace qm

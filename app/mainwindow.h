@@ -10,8 +10,8 @@
 #include "calibration/calibrationcontext.h"
 #include "calibration/workingcurve.h"
 #include "core/langtable.h"
+#include "device/deviceconnection.h"
 #include "device/measurement.h"
-#include "device/seriallayer.h"
 #include "sensor/reader.h"
 #include "sensor/sensorrecord.h"
 #include "sensor/writer.h"
@@ -69,7 +69,7 @@ class MainWindow : public QWidget, private ReadUi {
     const SensorSession& session() const { return m_session; }
     const WorkingCurve& curve() const { return m_curve; }
     ReferenceDialog& inputBox() { return *m_inputBox; }
-    SerialLayer& serial() { return m_layer; }
+    DeviceConnection& serial() { return m_layer; }
     bool ended() const { return m_ended; }
     // A step, a read, a write or a reset is under way: closing waits for it.
     bool busy() const { return m_stepRunning || m_navigationLocks > 0; }
@@ -184,8 +184,8 @@ class MainWindow : public QWidget, private ReadUi {
     SystemConstants m_deviceConstants{}; // N and k as the device was read
 
     QTimer m_timer;
-    SerialLayer m_layer;     // the port table and CurrentPort
-    SensorSession m_session; // the records read from the device and the sensor
+    DeviceConnection m_layer; // the connection to the device
+    SensorSession m_session;  // the records read from the device and the sensor
     WorkingCurve m_curve;
     CalibrationContext m_calib;
     std::unique_ptr<ReferenceDialog> m_inputBox; // loaded once, shown by the curve page

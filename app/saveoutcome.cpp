@@ -65,8 +65,7 @@ void MainWindow::offerRestore(const SaveReport& r) {
     showStatus(true);
     const RestoreResult back = block < 0
                                    ? RestoreResult{kRestoreNotABlock}
-                                   : RestoreBlock(m_layer, m_services.clock, m_layer.CurrentPort,
-                                                  block / 32, backup, writeProgress());
+                                   : RestoreBlock(m_layer, block / 32, backup, writeProgress());
     showStatus(false);
     EnableNavigation();
     if (back.ok()) {

@@ -28,7 +28,7 @@ namespace qm {
 
 void MainWindow::searchForDevice() {
     DisableNavigation();
-    const int p = FindDevice(m_layer, m_services.clock);
+    const int p = FindDevice(m_layer);
     if (p < 1) {
         m_services.messages.exclamation(m_lang.text(51));
     } else {
@@ -43,8 +43,7 @@ QString MainWindow::unitText() const {
 }
 
 ReadContext MainWindow::readContext() {
-    return ReadContext{m_layer, m_services.clock,     m_layer.CurrentPort,          m_lang,
-                       *this,   &m_services.messages, m_services.clock.now().date()};
+    return ReadContext{m_layer, m_lang, *this, &m_services.messages, m_services.clock.now().date()};
 }
 
 int MainWindow::readAll() {
@@ -74,15 +73,13 @@ bool MainWindow::connectAndRead() {
     ConnectOptions options;
     options.settings = &m_services.settings;
     options.stopLiveTimer = [this] { m_timer.stop(); };
-    const ConnectResult connected =
-        ConnectDevice(m_layer, m_services.clock, cmbPort->currentIndex() + 1, options);
+    const ConnectResult connected = ConnectDevice(m_layer, cmbPort->currentIndex() + 1, options);
     if (m_ended) // Cancel was pressed while the step waited
         return false;
     switch (connected) {
     case ConnectResult::OpenFailed:
-        m_services.messages.critical(
-            OpenFailedText(m_lang, m_layer.CommLastError().code,
-                           m_services.transports.describe(m_layer.CurrentPort)));
+        m_services.messages.critical(OpenFailedText(
+            m_lang, m_layer.lastError().code, m_services.transports.describe(m_layer.port())));
         return false;
     case ConnectResult::NoDevice:
         m_services.messages.critical(m_lang.text(53));

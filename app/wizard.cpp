@@ -112,7 +112,7 @@ void MainWindow::closeWhenIdle() {
 
 void MainWindow::onCancel() {
     if (!mayDiscardCurve()) return;
-    m_layer.ClosePort(m_layer.CurrentPort);
+    m_layer.close();
     EndProgram();
 }
 

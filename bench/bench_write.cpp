@@ -69,14 +69,14 @@ bool scenario(const char* name, const QStringList& simArgs, int runs) {
     map.pin(1, link);
     SerialTransportFactory transports(map);
     RealClock clock;
-    SerialLayer layer(transports, clock);
-    if (ConnectDevice(layer, clock, 1) != ConnectResult::Ok) {
+    DeviceConnection connection(transports, clock);
+    if (ConnectDevice(connection, 1) != ConnectResult::Ok) {
         std::fprintf(stderr, "bench_write: no device on %s\n", qPrintable(link));
         return false;
     }
     const LangTable lang;
     ReadUi ui;
-    ReadContext ctx{layer, clock, 1, lang, ui, nullptr, QDate::currentDate()};
+    ReadContext ctx{connection, lang, ui, nullptr, QDate::currentDate()};
     SensorSession s;
     if (ReadAll(ctx, s) != 1 || s.TagPresent != 1) {
         std::fprintf(stderr, "bench_write: the first read failed\n");

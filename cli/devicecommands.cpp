@@ -67,7 +67,7 @@ int RunScan(Context& ctx, const QStringList& args) {
     if (!ParseCommandArgs(parser, ctx, args, 0, exitCode)) return exitCode;
     DeviceLink link;
     link.build();
-    const int port = FindDevice(link.layer(), link.clock());
+    const int port = FindDevice(link.connection());
     const QList<SerialDevice> present = ListSerialDevices();
     if (port < 1) {
         QStringList devices;
@@ -82,7 +82,7 @@ int RunScan(Context& ctx, const QStringList& args) {
         return 1;
     }
     ctx.out << "COM" << port << "   "
-            << DeviceSummary(link.layer().factory().describe(port), present) << Qt::endl;
+            << DeviceSummary(link.connection().factory().describe(port), present) << Qt::endl;
     return kExitOk;
 }
 
@@ -106,8 +106,7 @@ int RunDump(Context& ctx, const QStringList& args) {
     DeviceLink link;
     if (!link.choosePort(ctx, exitCode) || !link.connect(ctx, exitCode)) return exitCode;
     QByteArray image;
-    const int r =
-        ReadConfigBlock(link.layer(), link.clock(), link.port(), image, kDeviceAddress, group, 0);
+    const int r = link.connection().readBlock(image, kDeviceAddress, group, 0);
     if (r != kBlockRead)
         return Fail(ctx,
                     QStringLiteral("block 0x%1 %2 from %3")
@@ -143,7 +142,7 @@ int RunLive(Context& ctx, const QStringList& args) {
     int silent = -1; // ticks without a character; the first tick has nothing to read
     for (int i = 0; ticks == 0 || i < ticks; ++i) {
         if (i > 0) link.clock().delay(150);
-        const LiveTick tick = PollLive(link.layer(), link.port());
+        const LiveTick tick = PollLive(link.connection());
         if (!tick.portOpen)
             return Fail(ctx, QStringLiteral("the line to %1 was lost").arg(link.where()),
                         kExitDevice);

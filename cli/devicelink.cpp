@@ -47,12 +47,12 @@ bool DeviceLink::choosePort(Context& ctx, int& exitCode) {
 }
 
 bool DeviceLink::connect(Context& ctx, int& exitCode) {
-    switch (ConnectDevice(*m_layer, m_clock, m_port)) {
+    switch (ConnectDevice(*m_connection, m_port)) {
     case ConnectResult::Ok:
         return true;
     case ConnectResult::OpenFailed: {
         QString text;
-        m_layer->CommErrorText(text);
+        m_connection->errorText(text);
         exitCode = Fail(ctx, QStringLiteral("cannot open %1: %2").arg(where(), text), kExitDevice);
         return false;
     }
@@ -64,7 +64,7 @@ bool DeviceLink::connect(Context& ctx, int& exitCode) {
 }
 
 ReadContext DeviceLink::readContext() {
-    return ReadContext{*m_layer, m_clock, m_port, m_lang, m_ui, nullptr, QDate::currentDate()};
+    return ReadContext{*m_connection, m_lang, m_ui, nullptr, QDate::currentDate()};
 }
 
 bool DeviceLink::readAll(Context& ctx, SensorSession& s, int& exitCode, QString* ident,
@@ -78,7 +78,7 @@ bool DeviceLink::readAll(Context& ctx, SensorSession& s, int& exitCode, QString*
                         kExitDevice);
         return false;
     }
-    if (r < 0 || !m_layer->PortIsOpen(m_port)) {
+    if (r < 0 || !m_connection->isOpen()) {
         exitCode = Fail(ctx, QStringLiteral("the line to %1 was lost").arg(where()), kExitDevice);
         return false;
     }
@@ -99,7 +99,7 @@ QString DeviceLink::where() const {
 
 void DeviceLink::build() {
     m_factory = std::make_unique<SerialTransportFactory>(m_map);
-    m_layer = std::make_unique<SerialLayer>(*m_factory, m_clock);
+    m_connection = std::make_unique<DeviceConnection>(*m_factory, m_clock);
 }
 
 bool ParseBlockOption(const QString& text, int& group) {

@@ -4,8 +4,8 @@
 #include "cli/clicommand.h"
 #include "core/clock.h"
 #include "core/settings.h"
+#include "device/deviceconnection.h"
 #include "device/portmap.h"
-#include "device/seriallayer.h"
 #include "device/serialtransport.h"
 #include "sensor/reader.h"
 
@@ -31,10 +31,10 @@ class DeviceLink {
     // "COM3 (/dev/ttyS2)" or the path given.
     QString where() const;
 
-    SerialLayer& layer() { return *m_layer; }
+    DeviceConnection& connection() { return *m_connection; }
     Clock& clock() { return m_clock; }
     int port() const { return m_port; }
-    // The layer over the port map (choosePort does this).
+    // The connection over the port map (choosePort does this).
     void build();
 
   private:
@@ -42,7 +42,7 @@ class DeviceLink {
     PortMap m_map;
     RealClock m_clock;
     std::unique_ptr<SerialTransportFactory> m_factory;
-    std::unique_ptr<SerialLayer> m_layer;
+    std::unique_ptr<DeviceConnection> m_connection;
     LangTable m_lang;
     ReadUi m_ui;
     int m_port = 0;

@@ -20,14 +20,14 @@ int RestoreConstantsFile(Context& ctx, const QString& path) {
     int exitCode = kExitOk;
     if (!link.choosePort(ctx, exitCode) || !link.connect(ctx, exitCode)) return exitCode;
     ReadContext rc = link.readContext();
-    const BackupResult backup = BackUpConstants(rc.layer, rc.clock, rc.port);
+    const BackupResult backup = BackUpConstants(rc.link);
     if (!backup.ok)
         return Fail(ctx,
                     QStringLiteral("nothing written: N and k could not be backed up (%1)")
                         .arg(backup.error),
                     kExitNoBackup);
     ctx.out << "backup: " << backup.path << Qt::endl;
-    if (const int p = RestoreConstants(rc.layer, rc.clock, rc.port, content); p != 0)
+    if (const int p = RestoreConstants(rc.link, content); p != 0)
         return Fail(ctx, QStringLiteral("byte %1 of N and k does not hold what was written").arg(p),
                     kExitNotConfirmed);
     ctx.out << "written: N and k, read back and confirmed" << Qt::endl;

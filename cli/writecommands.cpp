@@ -2,9 +2,9 @@
 
 #include "cli/deferredsignals.h"
 #include "cli/devicelink.h"
+#include "cli/imagefile.h"
 #include "cli/recordjson.h"
 #include "cli/restoreconstants.h"
-#include "cli/imagefile.h"
 #include "core/hex.h"
 #include "core/messages.h"
 #include "sensor/backup.h"
@@ -73,10 +73,8 @@ int writeBlockOnce(Context& ctx, int group, const QByteArray& image) {
                         .arg(link.where()),
                     kExitRefused);
 
-    // The reader keeps the image of the group it read last; any other block
-    // is read again for its backup.
-    const int readGroup = s.TagPresent == 1 ? kGroupTag : kGroupDevice;
-    const QByteArray lastRead = readGroup == group ? s.MemoryImage : QByteArray();
+    // Any block but the one read last is read again for its backup.
+    const QByteArray lastRead = s.LastReadImage(group);
     const QString serial = (group == kGroupTag ? s.TagRecord : s.DeviceRecord).SerialNo;
     ReadContext rc = link.readContext();
     const BackupResult backup = BackUpBlock(rc, group, lastRead, serial);

@@ -1,5 +1,6 @@
 #pragma once
 // Fixed-width hexadecimal texts, as the device protocol frames them.
+#include <QByteArray>
 #include <QString>
 #include <QtGlobal>
 
@@ -13,10 +14,13 @@ QString HexN(qint64 v, int w);
 qint64 HexVal(QStringView text);
 
 // The four bytes of an IEEE single in memory order (least significant first).
-QString SingleToHex(float x);
+QByteArray SingleBytes(float x);
+// Four bytes as an IEEE single; msbFirst: the first is the most significant.
+// Missing bytes read as 0.
+float SingleFromBytes(QByteArrayView bytes, bool msbFirst);
 
-// Eight hex digits as an IEEE single; msbFirst: the first pair is the most
-// significant byte. Shorter texts read their missing pairs as 0.
+// Eight hex digits as an IEEE single, as a measurement reply carries it;
+// msbFirst as above. A pair that is not two hex digits reads as 0.
 float HexToSingle(QStringView text, bool msbFirst);
 
 } // namespace qm

@@ -1,7 +1,6 @@
 #pragma once
 // Finding the QM-07R on COM1..COM19 and the connect step, without the window.
-#include "core/clock.h"
-#include "device/seriallayer.h"
+#include "device/deviceconnection.h"
 
 #include <functional>
 
@@ -12,7 +11,8 @@ class SettingsStore;
 inline constexpr int kScanLastPort = 19;
 
 // The first port 1..lastPort whose reply holds "QM" (exact case), or 0.
-int FindDevice(SerialLayer& layer, Clock& clock, int lastPort = kScanLastPort);
+// The port in use is asked on its open connection and closed after.
+int FindDevice(DeviceConnection& link, int lastPort = kScanLastPort);
 
 enum class ConnectResult {
     Ok,         // identified; "ComPort" (and the adapter's stable name) stored
@@ -26,9 +26,8 @@ struct ConnectOptions {
     QString* reply = nullptr;            // receives the identification reply
 };
 
-// The connect step for port (1..20): sets layer.CurrentPort, reopens the port
-// afresh, identifies the device (any letter case) and stores the port.
-ConnectResult ConnectDevice(SerialLayer& layer, Clock& clock, int port,
-                            const ConnectOptions& options = {});
+// The connect step for port (1..20): reopens the connection afresh on port,
+// identifies the device (any letter case) and stores the port.
+ConnectResult ConnectDevice(DeviceConnection& link, int port, const ConnectOptions& options = {});
 
 } // namespace qm

@@ -2,16 +2,16 @@
 
 namespace qm {
 
-LiveTick PollLive(SerialLayer& layer, int port) {
+LiveTick PollLive(DeviceConnection& link, const SystemConstants& constants) {
     LiveTick tick;
-    if (!layer.PortIsOpen(port)) return tick;
+    if (!link.isOpen()) return tick;
     tick.portOpen = true;
-    QString reply;
-    layer.ReadPort(port, reply, 256);
+    QByteArray reply;
+    link.read(reply, 256);
     tick.replied = !reply.isEmpty();
-    tick.reading = ParseMeasurement(reply);
+    tick.reading = CheckedMeasurement(QString::fromLatin1(reply), constants);
     // Sent whether or not the reply was complete.
-    layer.WritePort(port, kRequestMeasure);
+    link.write(kRequestMeasure);
     return tick;
 }
 

@@ -1,8 +1,7 @@
 #pragma once
 // One tick of the live measurement: read the reply to the request of the
 // previous tick, then send the next request.
-#include "device/protocol.h"
-#include "device/seriallayer.h"
+#include "device/measurement.h"
 
 #include <optional>
 
@@ -11,9 +10,9 @@ namespace qm {
 struct LiveTick {
     bool portOpen = false;              // false: nothing was read or sent
     bool replied = false;               // something arrived, whole or not
-    std::optional<Measurement> reading; // empty: show "-----"
+    std::optional<Measurement> reading; // empty (missing or inconsistent): show "-----"
 };
 
-LiveTick PollLive(SerialLayer& layer, int port);
+LiveTick PollLive(DeviceConnection& link, const SystemConstants& constants = {});
 
 } // namespace qm

@@ -11,21 +11,6 @@ namespace {
 constexpr int kFlushLen = 256;
 constexpr int kPollMs = 10;
 
-// One poll: Delay(10), then a read appended to the reply.
-void poll(SerialLayer& layer, Clock& clock, int port, QString& reply, int maxLen) {
-    clock.delay(kPollMs);
-    QString piece;
-    layer.ReadPort(port, piece, maxLen);
-    reply += piece;
-}
-
-// Polls until the reply is exactly `length` long or `polls` polls were made.
-void pollFor(SerialLayer& layer, Clock& clock, int port, QString& reply, int maxLen, int length,
-             int polls) {
-    for (int i = 0; i < polls && reply.size() != length; ++i)
-        poll(layer, clock, port, reply, maxLen);
-}
-
 bool isHexDigits(QStringView text) {
     return std::all_of(text.begin(), text.end(), [](QChar c) {
         return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
@@ -39,6 +24,20 @@ bool isHexLine(QStringView reply, qsizetype digits) {
 }
 
 } // namespace
+
+// One poll: Delay(10), then a read appended to the reply.
+void DeviceConnection::poll(QString& reply, int maxLen) {
+    m_clock.delay(kPollMs);
+    QByteArray piece;
+    read(piece, maxLen);
+    reply += QString::fromLatin1(piece);
+}
+
+// Polls until the reply is exactly `length` long or `polls` polls were made.
+void DeviceConnection::pollFor(QString& reply, int maxLen, int length, int polls) {
+    for (int i = 0; i < polls && reply.size() != length; ++i)
+        poll(reply, maxLen);
+}
 
 std::optional<int> ParseByteReply(QStringView reply) {
     if (!isHexLine(reply, 2)) return std::nullopt;
@@ -60,23 +59,22 @@ QString DeviceCommand(int address, const char* letters, std::initializer_list<in
     return frame + QLatin1Char('\r');
 }
 
-void FlushRead(SerialLayer& layer, int port) {
-    QString discarded;
-    layer.ReadPort(port, discarded, kFlushLen);
+void DeviceConnection::flush() {
+    QByteArray discarded;
+    read(discarded, kFlushLen);
 }
 
-int ReadConfigBlock(SerialLayer& layer, Clock& clock, int port, QByteArray& image, int address,
-                    int group, int sub) {
-    if (!layer.PortIsOpen(port)) return kBlockPortClosed;
-    layer.WritePort(port, QStringLiteral("\r"));
-    clock.delay(200);
-    FlushRead(layer, port);
-    layer.WritePort(port, DeviceCommand(address, "KB", {BlockNumber(group, sub)}));
-    clock.delay(200);
+int DeviceConnection::readBlock(QByteArray& image, int address, int group, int sub) {
+    if (!isOpen()) return kBlockPortClosed;
+    write(QByteArrayLiteral("\r"));
+    m_clock.delay(200);
+    flush();
+    write(DeviceCommand(address, "KB", {BlockNumber(group, sub)}).toLatin1());
+    m_clock.delay(200);
     QString reply;
     int polls = 0;
     while (polls < 101 && reply.size() != kBlockReplyLen) {
-        poll(layer, clock, port, reply, kCommReadMax);
+        poll(reply, kCommReadMax);
         ++polls;
     }
     if (reply.size() != kBlockReplyLen || polls > 100) return kBlockNoReply;
@@ -86,22 +84,23 @@ int ReadConfigBlock(SerialLayer& layer, Clock& clock, int port, QByteArray& imag
     return kBlockRead;
 }
 
-int WriteConfigBlock(SerialLayer& layer, Clock& clock, int port, const QByteArray& image,
-                     int address, int group, int sub, const WriteProgress& progress) {
-    if (!layer.PortIsOpen(port)) return kWritePortClosed;
-    clock.delay(200);
+int DeviceConnection::writeBlock(const QByteArray& image, int address, int group, int sub,
+                                 const WriteProgress& progress) {
+    if (!isOpen()) return kWritePortClosed;
+    m_clock.delay(200);
     const int n = static_cast<int>(image.size());
     for (int p = 1; p <= n; ++p) {
         const int b = static_cast<uint8_t>(image[p - 1]);
-        const QString request = DeviceCommand(address, "KW", {BlockNumber(group, sub), p - 1, b});
+        const QByteArray request =
+            DeviceCommand(address, "KW", {BlockNumber(group, sub), p - 1, b}).toLatin1();
         for (int sending = 0;; ++sending) {
             QString reply;
             for (int attempt = 0; attempt < 3 && reply.size() != kByteReplyLen; ++attempt) {
-                FlushRead(layer, port);
+                flush();
                 reply.clear();
-                layer.WritePort(port, request);
-                clock.delay(kPollMs);
-                pollFor(layer, clock, port, reply, kFlushLen, kByteReplyLen, 21);
+                write(request);
+                m_clock.delay(kPollMs);
+                pollFor(reply, kFlushLen, kByteReplyLen, 21);
             }
             if (reply.size() != kByteReplyLen) return -p;
             if (ParseByteReply(reply) == b) break;
@@ -112,83 +111,90 @@ int WriteConfigBlock(SerialLayer& layer, Clock& clock, int port, const QByteArra
     return 0;
 }
 
-int EERead(SerialLayer& layer, Clock& clock, int port, int address, int memAddress, int timeoutMs) {
-    FlushRead(layer, port);
-    const QString request = DeviceCommand(address, "ER", {memAddress});
+int DeviceConnection::eeRead(int address, int memAddress, int timeoutMs) {
+    flush();
+    const QByteArray request = DeviceCommand(address, "ER", {memAddress}).toLatin1();
     for (int attempt = 0; attempt < 4; ++attempt) {
         QString reply;
-        layer.WritePort(port, request);
-        clock.delay(kPollMs);
-        pollFor(layer, clock, port, reply, 128, kByteReplyLen, timeoutMs / 10 + 1);
+        write(request);
+        m_clock.delay(kPollMs);
+        pollFor(reply, 128, kByteReplyLen, timeoutMs / 10 + 1);
         if (const std::optional<int> b = ParseByteReply(reply)) return *b;
     }
     return -1;
 }
 
-int EEWrite(SerialLayer& layer, Clock& clock, int port, int address, int memAddress, int byte,
-            int timeoutMs) {
-    FlushRead(layer, port);
-    layer.WritePort(port, DeviceCommand(address, "EW", {memAddress, byte}));
+int DeviceConnection::eeWrite(int address, int memAddress, int byte, int timeoutMs) {
+    flush();
+    write(DeviceCommand(address, "EW", {memAddress, byte}).toLatin1());
     // Sent once and never cleared: a late echo still counts in a later pass.
     QString reply;
     for (int pass = 0; pass < 4; ++pass) {
-        pollFor(layer, clock, port, reply, 128, kByteReplyLen, timeoutMs / 10 + 1);
+        pollFor(reply, 128, kByteReplyLen, timeoutMs / 10 + 1);
         if (ParseByteReply(reply) == (byte & 0xFF)) return byte;
-        clock.delay(kPollMs);
+        m_clock.delay(kPollMs);
     }
     return -1;
 }
 
-double EEReadSingle(SerialLayer& layer, Clock& clock, int port, int address, int memAddress,
-                    int timeoutMs, bool* ok) {
-    QString hex;
+double DeviceConnection::eeReadSingle(int address, int memAddress, int timeoutMs, bool* ok) {
+    QByteArray bytes;
     if (ok) *ok = true;
     for (int i = 0; i < 4; ++i) {
-        const int b = EERead(layer, clock, port, address, memAddress + i, timeoutMs);
+        const int b = eeRead(address, memAddress + i, timeoutMs);
         if (b < 0 && ok) *ok = false;
-        hex += HexN(b, 2);
+        bytes += static_cast<char>(b & 0xFF); // a failed byte reads as FF
     }
-    return HexToSingle(hex, false);
+    return SingleFromBytes(bytes, false);
 }
 
-int EEWriteSingle(SerialLayer& layer, Clock& clock, int port, int address, int memAddress,
-                  double value, int timeoutMs) {
-    const QString hex = SingleToHex(static_cast<float>(value));
+int DeviceConnection::eeWriteSingle(int address, int memAddress, double value, int timeoutMs) {
+    const QByteArray bytes = SingleBytes(static_cast<float>(value));
     int confirmed = 0;
     for (int i = 0; i < 4; ++i) {
-        const int b = static_cast<int>(HexVal(QStringView(hex).mid(2 * i, 2)));
-        if (EEWrite(layer, clock, port, address, memAddress + i, b, timeoutMs) >= 0) ++confirmed;
+        const int b = static_cast<uint8_t>(bytes[i]);
+        if (eeWrite(address, memAddress + i, b, timeoutMs) >= 0) ++confirmed;
     }
     return confirmed == 4 ? 1 : 0;
 }
 
-QString Identify(SerialLayer& layer, Clock& clock, int port) {
-    FlushRead(layer, port);
-    layer.WritePort(port, kRequestIdentify);
-    clock.delay(100);
-    QString reply;
-    layer.ReadPort(port, reply, kFlushLen);
-    return reply;
+QString DeviceConnection::identify() {
+    flush();
+    write(kRequestIdentify);
+    m_clock.delay(100);
+    QByteArray reply;
+    read(reply, kFlushLen);
+    return QString::fromLatin1(reply);
 }
 
-QString QueryTag(SerialLayer& layer, Clock& clock, int port) {
-    FlushRead(layer, port);
-    clock.delay(50);
-    layer.WritePort(port, kRequestTagQuery);
-    clock.delay(100);
-    QString reply;
-    layer.ReadPort(port, reply, kFlushLen);
-    return reply;
+QString DeviceConnection::identifyTwice() {
+    write(kRequestIdentify);
+    m_clock.delay(100);
+    write(kRequestIdentify);
+    m_clock.delay(100);
+    QByteArray reply;
+    read(reply, kFlushLen);
+    return QString::fromLatin1(reply);
+}
+
+QString DeviceConnection::queryTag() {
+    flush();
+    m_clock.delay(50);
+    write(kRequestTagQuery);
+    m_clock.delay(100);
+    QByteArray reply;
+    read(reply, kFlushLen);
+    return QString::fromLatin1(reply);
 }
 
 int TagPresentFromReply(QStringView reply) {
     return ParseByteReply(reply).value_or(0) & 1;
 }
 
-void ResetDevice(SerialLayer& layer, Clock& clock, int port) {
-    clock.delay(200);
-    layer.WritePort(port, kRequestReset);
-    clock.delay(1000);
+void DeviceConnection::reset() {
+    m_clock.delay(200);
+    write(kRequestReset);
+    m_clock.delay(1000);
 }
 
 std::optional<Measurement> ParseMeasurement(QStringView reply) {

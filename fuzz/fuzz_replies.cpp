@@ -1,4 +1,4 @@
-// Any bytes as the device's reply to every request, through the serial layer
+// Any bytes as the device's reply to every request, through the device connection
 // and the exchanges: nothing crashes or hangs, and only a whole, well-formed
 // reply is ever taken (a block is its 512 hex digits, an echo its byte).
 #include "device/livepoll.h"
@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     line.respond = [&](const QByteArray&, int) {
         return QList<ReplyPiece>{{split % 7, reply.left(split)}, {split % 13, reply.mid(split)}};
     };
-    rig.layer.OpenPort(1, QStringLiteral("115200"), true);
+    rig.link.open(1);
 
     // The parsers take only whole, well-formed replies.
     const QString text = QString::fromLatin1(reply);
@@ -41,16 +41,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // The first exchange on a quiet line sees exactly this reply.
     QByteArray image;
-    const int r = ReadConfigBlock(rig.layer, rig.clock, 1, image, 0, 4, 0);
+    const int r = rig.link.readBlock(image, 0, 4, 0);
     if ((r == kBlockRead) != hexLine(reply, 512)) std::abort();
     if (r == kBlockRead && image != QByteArray::fromHex(reply.left(512))) std::abort();
     // The others run on what is left: they end, within their ranges.
-    const int b = EERead(rig.layer, rig.clock, 1, 0, 0x20, 100);
+    const int b = rig.link.eeRead(0, 0x20, 100);
     if (b < -1 || b > 255) std::abort();
-    EEWrite(rig.layer, rig.clock, 1, 0, 0x20, 0x5A, 100);
-    WriteConfigBlock(rig.layer, rig.clock, 1, QByteArray("\x5A\x5A"), 0, 4, 0);
-    TagPresentFromReply(QueryTag(rig.layer, rig.clock, 1));
-    Identify(rig.layer, rig.clock, 1);
-    PollLive(rig.layer, 1);
+    rig.link.eeWrite(0, 0x20, 0x5A, 100);
+    rig.link.writeBlock(QByteArray("\x5A\x5A"), 0, 4, 0);
+    TagPresentFromReply(rig.link.queryTag());
+    rig.link.identify();
+    PollLive(rig.link);
     return 0;
 }

@@ -113,9 +113,7 @@ BackupResult BackUpBlock(ReadContext& ctx, int group, const QByteArray& lastRead
     const int block = BlockNumber(group, 0);
     BackupResult r;
     auto read = [&](QByteArray& image) {
-        if (ReadConfigBlock(ctx.layer, ctx.clock, ctx.port, image, kDeviceAddress, group, 0) ==
-            kBlockRead)
-            return true;
+        if (ctx.link.readBlock(image, kDeviceAddress, group, 0) == kBlockRead) return true;
         r.error = QStringLiteral("block 0x%1 could not be read").arg(blockText(block));
         return false;
     };
@@ -128,7 +126,7 @@ BackupResult BackUpBlock(ReadContext& ctx, int group, const QByteArray& lastRead
         return r;
     }
     return WriteBackupFile(folder.isEmpty() ? DefaultBackupFolder() : folder, serialNo, block,
-                           image, ctx.clock.now());
+                           image, ctx.link.clock().now());
 }
 
 } // namespace qm

@@ -16,11 +16,10 @@ bool IsConstantsBackupName(const QString& fileName) {
     return name.match(fileName).hasMatch();
 }
 
-BackupResult BackUpConstants(SerialLayer& layer, Clock& clock, int port, const QString& folder) {
+BackupResult BackUpConstants(DeviceConnection& link, const QString& folder) {
     QByteArray bytes;
     for (int i = 0; i < kConstantsBytes; ++i) {
-        const int b =
-            EERead(layer, clock, port, kDeviceAddress, kConstantsAddress + i, kEETimeoutMs);
+        const int b = link.eeRead(kDeviceAddress, kConstantsAddress + i, kEETimeoutMs);
         if (b < 0) {
             BackupResult r;
             r.error =
@@ -30,16 +29,16 @@ BackupResult BackUpConstants(SerialLayer& layer, Clock& clock, int port, const Q
         bytes.append(static_cast<char>(b));
     }
     return WriteBackupFile(folder.isEmpty() ? DefaultBackupFolder() : folder, kSerial,
-                           kConstantsAddress, bytes, clock.now());
+                           kConstantsAddress, bytes, link.clock().now());
 }
 
-int RestoreConstants(SerialLayer& layer, Clock& clock, int port, const QByteArray& bytes) {
+int RestoreConstants(DeviceConnection& link, const QByteArray& bytes) {
     if (bytes.size() != kConstantsBytes) return -1;
     for (int i = 0; i < kConstantsBytes; ++i)
-        EEWrite(layer, clock, port, kDeviceAddress, kConstantsAddress + i,
-                static_cast<uint8_t>(bytes[i]), kEETimeoutMs);
+        link.eeWrite(kDeviceAddress, kConstantsAddress + i, static_cast<uint8_t>(bytes[i]),
+                     kEETimeoutMs);
     for (int i = 0; i < kConstantsBytes; ++i)
-        if (EERead(layer, clock, port, kDeviceAddress, kConstantsAddress + i, kEETimeoutMs) !=
+        if (link.eeRead(kDeviceAddress, kConstantsAddress + i, kEETimeoutMs) !=
             static_cast<uint8_t>(bytes[i]))
             return i + 1;
     return 0;

@@ -9,8 +9,7 @@
 
 namespace qm {
 
-class Clock;
-class SerialLayer;
+class DeviceConnection;
 
 inline constexpr int kConstantsAddress = 0x90; // names the file: device-90-<date>-<time>.bin
 inline constexpr int kConstantsBytes = 8;
@@ -20,12 +19,11 @@ bool IsConstantsBackupName(const QString& fileName);
 
 // Reads the 8 bytes and writes them to folder (DefaultBackupFolder() when
 // empty). Not ok when a byte did not arrive: then nothing may be written.
-BackupResult BackUpConstants(SerialLayer& layer, Clock& clock, int port,
-                             const QString& folder = {});
+BackupResult BackUpConstants(DeviceConnection& link, const QString& folder = {});
 
 // Writes the 8 bytes of a constants backup back and reads them again: the
 // 1-based position of the first byte that does not hold, 0 when all do, -1
 // for a file that is not 8 bytes long.
-int RestoreConstants(SerialLayer& layer, Clock& clock, int port, const QByteArray& bytes);
+int RestoreConstants(DeviceConnection& link, const QByteArray& bytes);
 
 } // namespace qm

@@ -23,18 +23,6 @@ QByteArray FieldBytes(const QString& text, int length) {
     return b + QByteArray(length - b.size(), ' ');
 }
 
-void AppendHex(QByteArray& out, const QString& hex) {
-    for (qsizetype i = 0; i + 1 < hex.size(); i += 2)
-        out += static_cast<char>(HexVal(QStringView(hex).mid(i, 2)));
-}
-
-QString BytesHex(const QByteArray& image, int offset, int length) {
-    QString hex;
-    for (int i = 0; i < length; ++i)
-        hex += HexN(static_cast<unsigned char>(image[offset + i]), 2);
-    return hex;
-}
-
 int Byte(const QByteArray& image, int offset) {
     return static_cast<unsigned char>(image[offset]);
 }
@@ -76,11 +64,11 @@ QString FromImageText(const QByteArray& bytes) {
     return FromWindows1250(bytes);
 }
 
-QString DevFloatToHex(double v, int bytes) {
+QByteArray DevFloatBytes(double v, int bytes) {
     if (bytes != 3 && bytes != 4) return {};
     const int m = 8 * (bytes - 1);
     // NaN and values below the smallest exponent have no device form: they store 0.
-    if (v == 0 || std::isnan(v)) return QString(2 * bytes, u'0');
+    if (v == 0 || std::isnan(v)) return QByteArray(bytes, '\0');
     // frexp gives the device's normal form a = f x 2^e, f in [0.5, 1), exactly;
     // the exponent from a float-rounded log2 is one too big for values a few
     // ulps below a power of two, which would store them as twice their size.
@@ -91,24 +79,29 @@ QString DevFloatToHex(double v, int bytes) {
         M = 1LL << (m - 1);
         ++e;
     }
-    if (e < -127) return QString(2 * bytes, u'0');
+    if (e < -127) return QByteArray(bytes, '\0');
     if (e > 127) { // saturate rather than wrap the exponent byte
         e = 127;
         M = (1LL << m) - 1;
     }
     M &= v > 0 ? (1LL << (m - 1)) - 1 : (1LL << m) - 1;
-    return HexN(e + 128, 2) + HexN(M, 2 * (bytes - 1));
+    QByteArray out(1, static_cast<char>(e + 128));
+    for (int shift = m - 8; shift >= 0; shift -= 8)
+        out += static_cast<char>((M >> shift) & 0xFF);
+    return out;
 }
 
-double HexToDevFloat(QStringView hex) {
-    if (hex.size() != 6 && hex.size() != 8) return 0;
-    const int e = static_cast<int>(HexVal(hex.mid(0, 2))) - 128;
+double DevFloatFromBytes(QByteArrayView b) {
+    if (b.size() != 3 && b.size() != 4) return 0;
+    const int e = static_cast<uint8_t>(b[0]) - 128;
     if (e < -127) return 0;
-    const int m = hex.size() == 6 ? 16 : 24;
-    const qint64 M = HexVal(hex.mid(2)) | (1LL << (m - 1));
-    double f = std::ldexp(static_cast<double>(M), -m);
-    if (hex[2].unicode() >= 56) f = -f;
-    return std::ldexp(f, e);
+    const int m = 8 * static_cast<int>(b.size() - 1);
+    qint64 M = 0;
+    for (qsizetype i = 1; i < b.size(); ++i)
+        M = (M << 8) | static_cast<uint8_t>(b[i]);
+    const bool negative = M & (1LL << (m - 1));
+    const double f = std::ldexp(static_cast<double>(M | (1LL << (m - 1))), -m);
+    return std::ldexp(negative ? -f : f, e);
 }
 
 EncodedImage EncodeImage(SensorRecord& rec, const QDate& today) {
@@ -137,9 +130,9 @@ EncodedImage EncodeImage(SensorRecord& rec, const QDate& today) {
 
     out += "\xA0\x80";
     out += QByteArray(2, '\0');
-    AppendHex(out, DevFloatToHex(rec.FullScale, 4));
+    out += DevFloatBytes(rec.FullScale, 4);
     out += '\x81';
-    AppendHex(out, SingleToHex(rec.SpareSingle));
+    out += SingleBytes(rec.SpareSingle);
     out += QByteArray(14, '\0');
 
     out += "KRI";
@@ -149,8 +142,8 @@ EncodedImage EncodeImage(SensorRecord& rec, const QDate& today) {
     out += static_cast<char>(n);
     out += QByteArray(3, '\0');
     for (int i = 0; i < n; ++i) {
-        AppendHex(out, DevFloatToHex(rec.Signal[i], 4));
-        AppendHex(out, DevFloatToHex(rec.Value[i], 4));
+        out += DevFloatBytes(rec.Signal[i], 4);
+        out += DevFloatBytes(rec.Value[i], 4);
     }
     return {out, 72 + 8 * n};
 }
@@ -171,8 +164,9 @@ int DecodeImage(const QByteArray& image, SensorRecord& rec, int group, int sub) 
     rec.DateSaved = Text(image, kOffDateSaved, SensorRecord::kDateLen);
     rec.DateCreated = Text(image, kOffDateCreated, SensorRecord::kDateLen);
     rec.SerialNo = Text(image, kOffSerial, SensorRecord::kSerialLen);
-    rec.FullScale = static_cast<float>(HexToDevFloat(BytesHex(image, kOffFullScale, 4)));
-    rec.SpareSingle = HexToSingle(BytesHex(image, kOffSpare, 4), false);
+    rec.FullScale =
+        static_cast<float>(DevFloatFromBytes(QByteArrayView(image).sliced(kOffFullScale, 4)));
+    rec.SpareSingle = SingleFromBytes(QByteArrayView(image).sliced(kOffSpare, 4), false);
 
     if (TrimField(Text(image, kOffKri, 3)) != u"KRI") return kDecodeNoKri;
     rec.Flags = static_cast<uint8_t>(Byte(image, kOffFlags));
@@ -187,8 +181,9 @@ int DecodeImage(const QByteArray& image, SensorRecord& rec, int group, int sub) 
     rec.Value.fill(0);
     for (int i = 0; i < n; ++i) {
         const int at = kOffPoints + i * stride;
-        rec.Signal[i] = static_cast<float>(HexToDevFloat(BytesHex(image, at, b)));
-        rec.Value[i] = static_cast<float>(HexToDevFloat(BytesHex(image, at + b, b)));
+        rec.Signal[i] = static_cast<float>(DevFloatFromBytes(QByteArrayView(image).sliced(at, b)));
+        rec.Value[i] =
+            static_cast<float>(DevFloatFromBytes(QByteArrayView(image).sliced(at + b, b)));
     }
     rec.PointCount = n;
     if (rec.FullScale == 0) rec.FullScale = rec.Value[n - 1];

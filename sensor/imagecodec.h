@@ -19,10 +19,12 @@ enum DecodeResult : int {
 // Every failure but kDecodeTooShort leaves PointCount 0 and the fields read
 // before it; kDecodeTooShort leaves the record unchanged.
 
-// bytes 3 or 4 (else empty). Values too small for the exponent byte, and NaN,
-// store 0; values too big saturate at the largest magnitude.
-QString DevFloatToHex(double v, int bytes);
-double HexToDevFloat(QStringView hex); // 6 or 8 digits, else 0
+// The device's float: an exponent byte (excess 128), then a 2- or 3-byte
+// mantissa whose top bit is the sign. bytes 3 or 4 (else empty). Values too
+// small for the exponent byte, and NaN, store 0; values too big saturate at
+// the largest magnitude.
+QByteArray DevFloatBytes(double v, int bytes);
+double DevFloatFromBytes(QByteArrayView b); // 3 or 4 bytes, else 0
 
 struct EncodedImage {
     QByteArray image;

@@ -3,8 +3,8 @@
 #include "core/hex.h"
 #include "core/messages.h"
 #include "core/numformat.h"
+#include "device/deviceconnection.h"
 #include "device/protocol.h"
-#include "device/seriallayer.h"
 #include "sensor/imagecodec.h"
 #include "sensor/recordrules.h"
 
@@ -37,8 +37,7 @@ void noteFailed(QString* failed, const QString& exchange) {
 // able to make a later save look unchanged.
 int readBlock(ReadContext& ctx, SensorSession& s, SensorRecord& rec, int group, QString* failed) {
     QByteArray image;
-    if (ReadConfigBlock(ctx.layer, ctx.clock, ctx.port, image, kDeviceAddress, group, 0) !=
-        kBlockRead) {
+    if (ctx.link.readBlock(image, kDeviceAddress, group, 0) != kBlockRead) {
         noteFailed(failed, QStringLiteral("block 0x%1 (KB)").arg(HexN(BlockNumber(group, 0), 2)));
         s.MemoryImage.clear();
         rec = SensorRecord{};
@@ -87,17 +86,17 @@ int ReadQM07(ReadContext& ctx, SensorSession& s, QString* ident, QString* failed
     ReadUi& ui = ctx.ui;
     ui.showStatus(true);
     ui.setStatusText(lang(ctx, 30));
-    if (!ctx.layer.PortIsOpen(ctx.port)) {
+    if (!ctx.link.isOpen()) {
         if (ctx.messages)
             ctx.messages->critical(lang(ctx, 31) + QStringLiteral(" (COM") +
-                                   QString::number(ctx.port) + QStringLiteral(") ") +
+                                   QString::number(ctx.link.port()) + QStringLiteral(") ") +
                                    lang(ctx, 32));
         ui.setStatusText(lang(ctx, 33));
         return -1;
     }
     const QString progress = lang(ctx, 34);
     ui.setStatusText(progress + QStringLiteral(" 5%"));
-    const QString reply = Identify(ctx.layer, ctx.clock, ctx.port);
+    const QString reply = ctx.link.identify();
     if (ident) *ident = reply;
     ui.setStatusText(progress + QStringLiteral(" 10%"));
     if (reply.size() < 9) {
@@ -109,19 +108,16 @@ int ReadQM07(ReadContext& ctx, SensorSession& s, QString* ident, QString* failed
         if (ctx.messages) ctx.messages->critical(lang(ctx, 35));
         return -2;
     }
-    const int digits =
-        EERead(ctx.layer, ctx.clock, ctx.port, kDeviceAddress, kAddrDisplayDigits, kEETimeoutMs);
+    const int digits = ctx.link.eeRead(kDeviceAddress, kAddrDisplayDigits, kEETimeoutMs);
     ui.setStatusText(progress + QStringLiteral(" 15%"));
     if (digits < 0) noteFailed(failed, QStringLiteral("the display digits (ER 20)"));
     s.DisplayDigits = digits == 6 ? 6 : 5;
     ui.setFormatList(s.DisplayDigits);
     ui.setStatusText(progress + FormatMask(20, QStringLiteral("##0")) + QStringLiteral("%"));
     bool nRead = false, kRead = false;
-    const double n = EEReadSingle(ctx.layer, ctx.clock, ctx.port, kDeviceAddress, kAddrZeroCount,
-                                  kEETimeoutMs, &nRead);
+    const double n = ctx.link.eeReadSingle(kDeviceAddress, kAddrZeroCount, kEETimeoutMs, &nRead);
     if (!nRead) noteFailed(failed, QStringLiteral("the zero count N (ER 90)"));
-    const double k = EEReadSingle(ctx.layer, ctx.clock, ctx.port, kDeviceAddress, kAddrMultiplier,
-                                  kEETimeoutMs, &kRead);
+    const double k = ctx.link.eeReadSingle(kDeviceAddress, kAddrMultiplier, kEETimeoutMs, &kRead);
     if (!kRead) noteFailed(failed, QStringLiteral("the multiplier k (ER 94)"));
     ui.setConstantsText(FormatGeneral(n), FormatMask(k, QStringLiteral("0.000000 E-0")));
     ui.showStatus(false);
@@ -130,7 +126,7 @@ int ReadQM07(ReadContext& ctx, SensorSession& s, QString* ident, QString* failed
 
 SensorReadReport ReadSensor(ReadContext& ctx, SensorSession& s) {
     SensorReadReport report;
-    if (!ctx.layer.PortIsOpen(ctx.port)) {
+    if (!ctx.link.isOpen()) {
         report.failed = QStringLiteral("the iTag query (the line was lost)");
         return report;
     }
@@ -139,23 +135,22 @@ SensorReadReport ReadSensor(ReadContext& ctx, SensorSession& s) {
     ui.setStatusText(lang(ctx, 36));
     s.DeviceRecord = SensorRecord{};
     ui.stopLiveTimer();
-    ctx.clock.processEvents();
+    ctx.link.clock().processEvents();
 
-    const QString tagReply = QueryTag(ctx.layer, ctx.clock, ctx.port);
+    const QString tagReply = ctx.link.queryTag();
     s.TagPresent = static_cast<uint8_t>(TagPresentFromReply(tagReply));
     if (!ParseByteReply(tagReply))
         noteFailed(&report.failed, QStringLiteral("the iTag query (KQ)"));
 
-    report.deviceResult =
-        readBlockOrAsk(ctx, s, s.DeviceRecord, kGroupDevice, 76, report.deviceDefaulted,
-                       &report.failed);
+    report.deviceResult = readBlockOrAsk(ctx, s, s.DeviceRecord, kGroupDevice, 76,
+                                         report.deviceDefaulted, &report.failed);
     takeConstants(ctx, s);
     if (report.deviceDefaulted) LoadDefaultRecord(s, 0, ctx.today);
     s.CurrentRecord = s.DeviceRecord;
 
     if (s.TagPresent == 1) {
-        report.tagResult = readBlockOrAsk(ctx, s, s.TagRecord, kGroupTag, 77, report.tagDefaulted,
-                                        &report.failed);
+        report.tagResult =
+            readBlockOrAsk(ctx, s, s.TagRecord, kGroupTag, 77, report.tagDefaulted, &report.failed);
         takeConstants(ctx, s);
         if (report.tagDefaulted) LoadDefaultRecord(s, 1, ctx.today);
         s.CurrentRecord = s.TagRecord;
@@ -169,7 +164,7 @@ SensorReadReport ReadSensor(ReadContext& ctx, SensorSession& s) {
 int ReadAll(ReadContext& ctx, SensorSession& s, QString* ident, SensorReadReport* report) {
     ctx.ui.lockButtons(true);
     ctx.ui.stopLiveTimer();
-    ctx.clock.delay(200);
+    ctx.link.clock().delay(200);
     QString failed;
     const int r = ReadQM07(ctx, s, ident, &failed);
     if (r < 0) {

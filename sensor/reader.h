@@ -11,7 +11,7 @@
 
 namespace qm {
 
-class SerialLayer;
+class DeviceConnection;
 class MessageSink;
 
 // What the window shows while reading. The defaults do nothing, except that
@@ -44,9 +44,7 @@ QStringList FormatListFor(int digits);
 inline constexpr int kReadBlockFailed = -1;
 
 struct ReadContext {
-    SerialLayer& layer;
-    Clock& clock;
-    int port;
+    DeviceConnection& link;
     const LangTable& lang;
     ReadUi& ui;                      // a plain ReadUi when there is no window
     MessageSink* messages = nullptr; // null: ask nothing, keep what was decoded

@@ -4,18 +4,17 @@
 
 namespace qm {
 
-RestoreResult RestoreBlock(SerialLayer& layer, Clock& clock, int port, int group,
-                           const QByteArray& backup, const WriteProgress& progress) {
+RestoreResult RestoreBlock(DeviceConnection& link, int group, const QByteArray& backup,
+                           const WriteProgress& progress) {
     RestoreResult r;
     if (backup.size() != kBlockBytes) {
         r.writeResult = kRestoreNotABlock;
         return r;
     }
-    r.writeResult =
-        WriteConfigBlock(layer, clock, port, backup, kDeviceAddress, group, 0, progress);
+    r.writeResult = link.writeBlock(backup, kDeviceAddress, group, 0, progress);
     if (r.writeResult != 0) return r;
     QByteArray image;
-    r.readBack = ReadConfigBlock(layer, clock, port, image, kDeviceAddress, group, 0) == kBlockRead;
+    r.readBack = link.readBlock(image, kDeviceAddress, group, 0) == kBlockRead;
     if (r.readBack) r.firstDifference = ReadBackDifference(backup, image);
     return r;
 }

@@ -16,7 +16,7 @@ struct RestoreResult {
 
 inline constexpr int kRestoreNotABlock = -30000;
 
-RestoreResult RestoreBlock(SerialLayer& layer, Clock& clock, int port, int group,
-                           const QByteArray& backup, const WriteProgress& progress = {});
+RestoreResult RestoreBlock(DeviceConnection& link, int group, const QByteArray& backup,
+                           const WriteProgress& progress = {});
 
 } // namespace qm

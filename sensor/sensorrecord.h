@@ -13,7 +13,7 @@ struct SensorRecord {
     static constexpr int kPopisLen = 32, kJednotkaLen = 6, kFormatLen = 8, kDateLen = 6,
                          kSerialLen = 8;
 
-    QString SerialNo;                  // 8 characters
+    QString SerialNo; // 8 characters
     float SpareSingle = 0;
     std::array<float, kMaxPoints + 1> Signal{}; // mV/V, points 0..PointCount-1
     std::array<float, kMaxPoints + 1> Value{};  // reference values in the user's unit
@@ -23,12 +23,12 @@ struct SensorRecord {
     uint8_t Flags = 0;
     float FullScale = 0;
     int32_t GainIndex = 0;
-    QString Popis;                     // 32 characters, space padded
-    QString Jednotka;                  // 6
-    QString Format;                    // 8, a display mask
-    QString DateSaved;                 // YYMMDD
-    QString DateCreated;               // YYMMDD
-    int32_t MemGroup = 0;              // 4 device store, 0 the iTag
+    QString Popis;        // 32 characters, space padded
+    QString Jednotka;     // 6
+    QString Format;       // 8, a display mask
+    QString DateSaved;    // YYMMDD
+    QString DateCreated;  // YYMMDD
+    int32_t MemGroup = 0; // 4 device store, 0 the iTag
     int32_t MemSub = 0;
 
     bool operator==(const SensorRecord&) const = default;
@@ -60,6 +60,14 @@ struct SensorSession {
     int DisplayDigits = 5;
     double N = 0; // zero count held for the system calibration
     double k = 0; // multiplier held for the system calibration
+
+    // The reader keeps the image of the group it read last: the iTag's when
+    // one is present, else the device's.
+    int LastReadGroup() const { return TagPresent == 1 ? kGroupTag : kGroupDevice; }
+    // MemoryImage when it is that group's, else empty.
+    QByteArray LastReadImage(int group) const {
+        return LastReadGroup() == group ? MemoryImage : QByteArray();
+    }
 };
 
 } // namespace qm

@@ -1,7 +1,7 @@
 #include "sensor/writer.h"
 
 #include "core/messages.h"
-#include "device/seriallayer.h"
+#include "device/deviceconnection.h"
 #include "sensor/imagecheck.h"
 #include "sensor/imagecodec.h"
 
@@ -68,12 +68,9 @@ namespace {
 // that group (MemoryImage was emptied before, so only bytes from the device
 // count), else the block once more on its own; empty when it cannot be read.
 QByteArray readBackImage(ReadContext& ctx, const SensorSession& s, int readAll, int group) {
-    const int readGroup = s.TagPresent == 1 ? kGroupTag : kGroupDevice;
-    if (readAll == 1 && readGroup == group && !s.MemoryImage.isEmpty()) return s.MemoryImage;
+    if (readAll == 1 && !s.LastReadImage(group).isEmpty()) return s.MemoryImage;
     QByteArray image;
-    if (ReadConfigBlock(ctx.layer, ctx.clock, ctx.port, image, kDeviceAddress, group, 0) !=
-        kBlockRead)
-        return {};
+    if (ctx.link.readBlock(image, kDeviceAddress, group, 0) != kBlockRead) return {};
     return image;
 }
 
@@ -91,13 +88,12 @@ int WriteBlockVerified(ReadContext& ctx, SensorSession& s, int group, const QByt
 
     ctx.ui.showStatus(true);
     ctx.ui.setStatusText(ctx.lang.text(52));
-    report.writeResult =
-        WriteConfigBlock(ctx.layer, ctx.clock, ctx.port, image, kDeviceAddress, group, 0, progress);
+    report.writeResult = ctx.link.writeBlock(image, kDeviceAddress, group, 0, progress);
     ctx.ui.showStatus(false);
     if (report.writeResult != 0) return kSaveWriteFailed;
 
     ctx.ui.setStatusText(ctx.lang.text(29));
-    ResetDevice(ctx.layer, ctx.clock, ctx.port);
+    ctx.link.reset();
     s.MemoryImage.clear();
     const int r = ReadAll(ctx, s);
     const QByteArray back = readBackImage(ctx, s, r, group);
@@ -122,7 +118,7 @@ int SaveSensorCore(ReadContext& ctx, SensorSession& s, bool onlyIfChanged,
     target.MemGroup = group;
 
     ctx.ui.stopLiveTimer();
-    ctx.clock.delay(250);
+    ctx.link.clock().delay(250);
     ctx.ui.lockButtons(true);
 
     // Only bytes that fit the block and read back as the record go out.

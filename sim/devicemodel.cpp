@@ -1,6 +1,7 @@
 #include "sim/devicemodel.h"
 
 #include "core/hex.h"
+#include "device/protocol.h"
 #include "sensor/imagecodec.h"
 #include "sensor/sensorrecord.h"
 
@@ -72,10 +73,10 @@ DeviceModel::DeviceModel()
     : m_tagBlock(DefaultTagImage()), m_deviceBlock(DefaultDeviceImage()),
       m_memory(kMemorySize, '\xFF') {
     setDisplayDigits(5);
-    const QByteArray n = QByteArray::fromHex(SingleToHex(static_cast<float>(kDefaultN)).toLatin1());
-    const QByteArray k = QByteArray::fromHex(SingleToHex(static_cast<float>(kDefaultK)).toLatin1());
-    m_memory.replace(0x90, 4, n);
-    m_memory.replace(0x94, 4, k);
+    const QByteArray n = SingleBytes(static_cast<float>(kDefaultZeroCount));
+    const QByteArray k = SingleBytes(static_cast<float>(kDefaultMultiplier));
+    m_memory.replace(kAddrZeroCount, 4, n);
+    m_memory.replace(kAddrMultiplier, 4, k);
     m_random.seed(m_faults.seed);
     reload();
 }
@@ -105,7 +106,7 @@ void DeviceModel::setMemory(const QByteArray& bytes) {
 }
 
 void DeviceModel::setDisplayDigits(int digits) {
-    m_memory[0x20] = static_cast<char>(digits);
+    m_memory[kAddrDisplayDigits] = static_cast<char>(digits);
 }
 
 void DeviceModel::setSignal(double mvPerV) {
@@ -130,8 +131,8 @@ float DeviceModel::memorySingle(int address) const {
 }
 
 double DeviceModel::rawCount() const {
-    const double k = memorySingle(0x94);
-    const double n = memorySingle(0x90);
+    const double k = memorySingle(kAddrMultiplier);
+    const double n = memorySingle(kAddrZeroCount);
     const double count = (k != 0 && std::isfinite(k) && std::isfinite(n)) ? n + m_signal / k : n;
     if (!std::isfinite(count)) return 0;
     return std::clamp(std::round(count), 0.0, 16777215.0);

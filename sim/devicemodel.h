@@ -38,8 +38,6 @@ class DeviceModel {
     static constexpr int kBlockSize = 256;
     static constexpr int kTagBlock = 0x00;
     static constexpr int kDeviceBlock = 0x80;
-    static constexpr double kDefaultN = 8388608.0;
-    static constexpr double kDefaultK = 4.647601E-07;
 
     // A fresh device: default images in both blocks, default memory, signal 0.
     DeviceModel();

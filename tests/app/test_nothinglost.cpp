@@ -85,7 +85,7 @@ class TestNothingLost : public QObject {
             h.device.setFaults({.silentAfter = h.device.requestCount()});
         } else {
             QByteArray memory = h.device.memory(); // k doubled behind the window's back
-            memory.replace(0x94, 4, QByteArray::fromHex(SingleToHex(9.295202E-07f).toLatin1()));
+            memory.replace(0x94, 4, SingleBytes(9.295202E-07f));
             h.device.setMemory(memory);
         }
         h.tick();
@@ -211,14 +211,13 @@ class TestNothingLost : public QObject {
         QCOMPARE(h.device.memory().mid(0x90, 8), before);
         h.messages.answerYes();
         h.click("cmdSKSave");
-        QCOMPARE(h.device.memory().mid(0x94, 4),
-                 QByteArray::fromHex(SingleToHex(0.002f).toLatin1()));
+        QCOMPARE(h.device.memory().mid(0x94, 4), SingleBytes(0.002f));
         const QStringList files = QDir(h.backupFolder()).entryList({"device-90-*.bin"});
         QCOMPARE(files.size(), 1);
         const QString path = QDir(h.backupFolder()).filePath(files.first());
         QCOMPARE(testing::FileBytes(path), before);
         QVERIFY(h.messages.last().text.contains(path));
-        QCOMPARE(RestoreConstants(w.serial(), h.clock, 3, testing::FileBytes(path)), 0);
+        QCOMPARE(RestoreConstants(w.serial(), testing::FileBytes(path)), 0);
         QCOMPARE(h.device.memory().mid(0x90, 8), before);
     }
 

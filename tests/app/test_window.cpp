@@ -101,7 +101,7 @@ class TestWindow : public QObject {
         else
             h.click("cmdCancel");
         QCOMPARE(ended.count(), 1);
-        QVERIFY(!w.serial().PortIsOpen(3));
+        QVERIFY(!w.serial().isOpen());
         QVERIFY(!w.isVisible());
     }
 };

@@ -94,7 +94,7 @@ class TestWizard : public QObject {
         QCOMPARE(h.messages.texts(), QStringList{message});
         QCOMPARE(h.child<QComboBox>("cmbPort")->currentIndex(),
                  message == "51" ? 2 : devicePort - 1);
-        QVERIFY(!w.serial().PortIsOpen(devicePort)); // the search opens nothing for good
+        QVERIFY(!w.serial().isOpen()); // the search opens nothing for good
     }
 
     // A configuration that this program did not make is edited only on Yes.
@@ -277,8 +277,7 @@ class TestWizard : public QObject {
         QCOMPARE(int(stored[100]), 3);
         const double points[] = {0.25, 50, 1.0, 250, 1.5, 420};
         for (int i = 0; i < 6; ++i)
-            QCOMPARE(HexToDevFloat(QString::fromLatin1(stored.mid(104 + 4 * i, 4).toHex())),
-                     points[i]);
+            QCOMPARE(DevFloatFromBytes(stored.mid(104 + 4 * i, 4)), points[i]);
         h.device.setSignal(0.625); // between (0.25, 50) and (1.0, 250) of the new curve
         QCOMPARE(h.device.displayValue(), 150.0);
     }

@@ -43,12 +43,10 @@ class TestDiscovery : public QObject {
         rig.ports.line(devicePort).respond = identifyAs(ident);
         for (int p : stalePorts)
             rig.ports.line(p).stale = "QM-07R\r";
-        if (inUse) rig.layer.OpenPort(devicePort, QStringLiteral("115200"), true);
-        QTEST(FindDevice(rig.layer, rig.clock), "found");
+        if (inUse) rig.link.open(devicePort);
+        QTEST(FindDevice(rig.link), "found");
         QTEST(rig.clock.tickMs(), "elapsed");
-        for (int p = 1; p <= kPortCount; ++p)
-            QVERIFY(!rig.layer.PortIsOpen(p));
-        QCOMPARE(rig.layer.CurrentPort, 0);
+        QVERIFY(!rig.link.isOpen());
     }
 
     void connect_data() {
@@ -73,8 +71,8 @@ class TestDiscovery : public QObject {
         LineRig rig;
         if (present) {
             ScriptedLine& line = rig.ports.line(4);
-            QCOMPARE(ConnectDevice(rig.layer, rig.clock, 4), ConnectResult::NoDevice);
-            QVERIFY(rig.layer.PortIsOpen(4));
+            QCOMPARE(ConnectDevice(rig.link, 4), ConnectResult::NoDevice);
+            QVERIFY(rig.link.isOpen());
             line.respond = identifyAs(ident);
         }
         MemorySettingsStore settings;
@@ -83,14 +81,14 @@ class TestDiscovery : public QObject {
         options.settings = &settings;
         options.stopLiveTimer = [&] {
             timerStopped = true;
-            QVERIFY(!rig.layer.PortIsOpen(4));
+            QVERIFY(!rig.link.isOpen());
         };
         const qint64 start = rig.clock.tickMs();
-        QCOMPARE(ConnectDevice(rig.layer, rig.clock, 4, options), result);
+        QCOMPARE(ConnectDevice(rig.link, 4, options), result);
         QVERIFY(timerStopped);
-        QCOMPARE(rig.layer.CurrentPort, 4);
+        QCOMPARE(rig.link.port(), 4);
         QTEST(settings.value(QStringLiteral("Default"), QStringLiteral("ComPort")), "stored");
-        QCOMPARE(rig.layer.PortIsOpen(4), present);
+        QCOMPARE(rig.link.isOpen(), present);
         if (present) QCOMPARE(rig.clock.tickMs() - start, 300);
     }
 };

@@ -56,7 +56,7 @@ class TestProtocol : public QObject {
         line.respond = [&](const QByteArray&, int) { return pieces; };
         QByteArray image = "untouched";
         const int before = line.polls;
-        QCOMPARE(ReadConfigBlock(rig.layer, rig.clock, 1, image, 0, 4, 0), result);
+        QCOMPARE(rig.link.readBlock(image, 0, 4, 0), result);
         QCOMPARE(line.requests, QList<QByteArray>{"$00KB80"});
         QCOMPARE(line.polls - before, 1 + polls); // the flush read, then the polls
         QCOMPARE(rig.clock.tickMs(), 200 + 200 + 10 * polls);
@@ -66,8 +66,8 @@ class TestProtocol : public QObject {
     void closedPort() {
         LineRig rig;
         QByteArray image;
-        QCOMPARE(ReadConfigBlock(rig.layer, rig.clock, 1, image, 0, 0, 0), -2);
-        QCOMPARE(WriteConfigBlock(rig.layer, rig.clock, 1, "x", 0, 0, 0), -20000);
+        QCOMPARE(rig.link.readBlock(image, 0, 0, 0), -2);
+        QCOMPARE(rig.link.writeBlock("x", 0, 0, 0), -20000);
         QCOMPARE(rig.clock.tickMs(), 0);
     }
 
@@ -102,8 +102,8 @@ class TestProtocol : public QObject {
             return echo(field(request, 2));
         };
         QList<int> progress;
-        QCOMPARE(WriteConfigBlock(rig.layer, rig.clock, 1, image, 0, 4, 0,
-                                  [&](int p, int n) { progress.append(p * 100 + n); }),
+        QCOMPARE(rig.link.writeBlock(image, 0, 4, 0,
+                                     [&](int p, int n) { progress.append(p * 100 + n); }),
                  result);
         QTEST(int(line.requests.size()), "requests");
         QVERIFY(line.requests[0].startsWith("$00KW8000"));
@@ -128,8 +128,7 @@ class TestProtocol : public QObject {
             const bool wrong = field(request, 1) == 1 && wrongEchoes-- > 0;
             return echo(field(request, 2) ^ (wrong ? 1 : 0));
         };
-        QTEST(WriteConfigBlock(rig.layer, rig.clock, 1, QByteArray("\x11\x22\x33"), 0, 4, 0),
-              "result");
+        QTEST(rig.link.writeBlock(QByteArray("\x11\x22\x33"), 0, 4, 0), "result");
         QCOMPARE(line.requests.count("$00KW800122"), 2);
     }
 
@@ -172,9 +171,8 @@ class TestProtocol : public QObject {
         line.respond = [&](const QByteArray&, int i) {
             return i == answerOn ? reply : QList<ReplyPiece>{};
         };
-        QTEST(request.startsWith("$00ER")
-                  ? EERead(rig.layer, rig.clock, 1, 0, 0x20, timeout)
-                  : EEWrite(rig.layer, rig.clock, 1, 0, 0x20, 0xA5, timeout),
+        QTEST(request.startsWith("$00ER") ? rig.link.eeRead(0, 0x20, timeout)
+                                          : rig.link.eeWrite(0, 0x20, 0xA5, timeout),
               "result");
         QTEST(int(line.requests.size()), "requests");
         QCOMPARE(line.requests.first(), request);
@@ -184,8 +182,8 @@ class TestProtocol : public QObject {
     void singleOfFailedReadsIsAllOnes() {
         LineRig rig;
         ScriptedLine& line = rig.open(1);
-        const double v = EEReadSingle(rig.layer, rig.clock, 1, 0, 0x90, 100);
-        QCOMPARE(SingleToHex(float(v)), QStringLiteral("FFFFFFFF"));
+        const double v = rig.link.eeReadSingle(0, 0x90, 100);
+        QCOMPARE(SingleBytes(float(v)), QByteArray(4, char(0xFF)));
         QCOMPARE(line.requests.size(), 16);
     }
 
@@ -196,7 +194,7 @@ class TestProtocol : public QObject {
         line.respond = [&](const QByteArray& request, int) {
             return echo(field(request, 0) == 0x92 ? 0x55 : field(request, 1)); // byte 3 fails
         };
-        QCOMPARE(EEWriteSingle(rig.layer, rig.clock, 1, 0, 0x90, 8388608.0, 100), 0);
+        QCOMPARE(rig.link.eeWriteSingle(0, 0x90, 8388608.0, 100), 0);
         QCOMPARE(line.requests,
                  (QList<QByteArray>{"$00EW9000", "$00EW9100", "$00EW9200", "$00EW934B"}));
     }

@@ -20,10 +20,6 @@ QByteArray Hex(const char* hex) {
     return QByteArray::fromHex(hex);
 }
 
-QByteArray DevFloatBytes(double v, int bytes) {
-    return QByteArray::fromHex(DevFloatToHex(v, bytes).toLatin1());
-}
-
 // An image with 3-byte numbers for the given flags: n points of (i, 10 i, 99).
 QByteArray ThreeByteImage(uint8_t flags, int n) {
     QByteArray img = LayoutImage().left(99) + char(flags) + char(n) + QByteArray(3, '\0');
@@ -39,7 +35,7 @@ QByteArray ThreeByteImage(uint8_t flags, int n) {
 class TestImageCodec : public QObject {
     Q_OBJECT
   private slots:
-    // The number of bytes is that of the hex text.
+    // The number of bytes is that of the hex form.
     void devFloat_data() {
         QTest::addColumn<double>("value");
         QTest::addColumn<QString>("hex");
@@ -59,16 +55,16 @@ class TestImageCodec : public QObject {
         QTest::newRow("NaN stores 0") << std::nan("") << "00000000" << int(EncodeOnly);
         QTest::newRow("too big saturates") << 1e300 << "FF7FFFFF" << int(EncodeOnly);
         QTest::newRow("-inf saturates") << -HUGE_VAL << "FFFFFFFF" << int(EncodeOnly);
-        QTest::newRow("7 digits") << 0.0 << "8100000" << int(DecodeOnly);
+        QTest::newRow("5 bytes") << 0.0 << "8100000000" << int(DecodeOnly);
         QTest::newRow("exponent byte 0") << 0.0 << "00FFFFFF" << int(DecodeOnly);
-        QTest::newRow("lower case") << -0.75 << "80c00000" << int(DecodeOnly);
     }
     void devFloat() {
         QFETCH(double, value);
         QFETCH(QString, hex);
         QFETCH(int, way);
-        if (way != DecodeOnly) QCOMPARE(DevFloatToHex(value, int(hex.size() / 2)), hex);
-        if (way != EncodeOnly) QCOMPARE(HexToDevFloat(hex), value);
+        const QByteArray bytes = QByteArray::fromHex(hex.toLatin1());
+        if (way != DecodeOnly) QCOMPARE(DevFloatBytes(value, int(bytes.size())), bytes);
+        if (way != EncodeOnly) QCOMPARE(DevFloatFromBytes(bytes), value);
     }
 
     void devFloatRoundTripsEveryFloatInRange() {
@@ -77,8 +73,8 @@ class TestImageCodec : public QObject {
             const float sign = rng.bounded(2) ? 1.0f : -1.0f;
             const float x =
                 sign * std::ldexp(float(0.5 + rng.generateDouble() / 2), rng.bounded(-127, 128));
-            const QString hex = DevFloatToHex(x, 4);
-            QVERIFY2(float(HexToDevFloat(hex)) == x, qPrintable(hex));
+            const QByteArray bytes = DevFloatBytes(x, 4);
+            QVERIFY2(float(DevFloatFromBytes(bytes)) == x, bytes.toHex().constData());
         }
     }
 
@@ -155,6 +151,24 @@ class TestImageCodec : public QObject {
         QTEST(r.Popis, "popisAfter");
         QCOMPARE(r.PointCount, result > 0 ? result : result == kDecodeTooShort ? 7 : 0);
         QCOMPARE(r.MemGroup, result > 0 ? 4 : 0);
+    }
+
+    // An averaging byte of 0 reads as 10; any other value is kept.
+    void averagingZeroReadsAsTen_data() {
+        QTest::addColumn<QByteArray>("bytes"); // offsets 47 and 48
+        QTest::addColumn<int>("slideSpeed");
+        QTest::addColumn<int>("slide");
+        QTest::newRow("both 0") << Hex("0000") << 10 << 10;
+        QTest::newRow("speed 0") << Hex("0003") << 10 << 3;
+        QTest::newRow("slide 0") << Hex("0700") << 7 << 10;
+        QTest::newRow("kept") << Hex("01FF") << 1 << 255;
+    }
+    void averagingZeroReadsAsTen() {
+        QFETCH(QByteArray, bytes);
+        SensorRecord r;
+        QCOMPARE(DecodeImage(LayoutBlock().replace(47, 2, bytes), r, 0, 0), 3);
+        QTEST(r.SlideRychl, "slideSpeed");
+        QTEST(r.Slide, "slide");
     }
 
     void threeByteNumbers_data() {

@@ -119,7 +119,7 @@ class TestReader : public QObject {
         const LangTable lang = testing::NumberedTexts();
         testing::LockLogUi ui;
         ScriptedMessages messages;
-        ReadContext ctx{line.layer, line.clock, 1, lang, ui, &messages};
+        ReadContext ctx{line.link, lang, ui, &messages};
         SensorSession s;
         QTEST(ReadAll(ctx, s), "result");
         QTEST(int(s.TagPresent), "tag");

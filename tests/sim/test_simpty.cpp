@@ -1,5 +1,5 @@
 // QSerialPort on the simulator's pty and the in-process device keep one
-// contract for the serial layer. What only the process shows: the port lock
+// contract for the device connection. What only the process shows: the port lock
 // and memories kept across a restart.
 #include "device/protocol.h"
 #include "device/serialtransport.h"
@@ -20,18 +20,18 @@ constexpr int kPort = 7;
 struct Line {
     explicit Line(bool pty, const QStringList& simArgs = {}) {
         if (pty) {
-            const QString link = dir.filePath(QStringLiteral("qm07r"));
-            ok = sim.start(link, simArgs, &error);
+            const QString path = dir.filePath(QStringLiteral("qm07r"));
+            ok = sim.start(path, simArgs, &error);
             PortMap map;
-            map.pin(kPort, link);
+            map.pin(kPort, path);
             factory = std::make_unique<SerialTransportFactory>(map);
         } else {
             auto inProcess = std::make_unique<SimTransportFactory>(clock);
             inProcess->attach(kPort, device);
             factory = std::move(inProcess);
         }
-        layer = std::make_unique<SerialLayer>(*factory, clock);
-        if (ok && layer->OpenPort(kPort, QStringLiteral("115200"), true) != 0) {
+        link = std::make_unique<DeviceConnection>(*factory, clock);
+        if (ok && link->open(kPort) != 0) {
             ok = false;
             error = QStringLiteral("COM7 did not open");
         }
@@ -42,7 +42,7 @@ struct Line {
     DeviceModel device;
     RealClock clock;
     std::unique_ptr<TransportFactory> factory;
-    std::unique_ptr<SerialLayer> layer;
+    std::unique_ptr<DeviceConnection> link;
     bool ok = true;
     QString error;
 };
@@ -63,20 +63,20 @@ class TestSimPty : public QObject {
         QFETCH(bool, pty);
         Line line(pty);
         QVERIFY2(line.ok, qPrintable(line.error));
-        SerialLayer& layer = *line.layer;
+        DeviceConnection& link = *line.link;
         QElapsedTimer timer;
         timer.start();
-        QString nothing;
-        QCOMPARE(layer.ReadPort(kPort, nothing, 256), 0);
+        QByteArray nothing;
+        QCOMPARE(link.read(nothing, 256), 0);
         QVERIFY(timer.elapsed() < 100); // nothing waiting: no wait
-        QVERIFY(Identify(layer, line.clock, kPort).startsWith(QLatin1String("QM-07R")));
+        QVERIFY(link.identify().startsWith(QLatin1String("QM-07R")));
         QByteArray image;
-        QCOMPARE(ReadConfigBlock(layer, line.clock, kPort, image, 0, 4, 0), 1);
+        QCOMPARE(link.readBlock(image, 0, 4, 0), 1);
         QCOMPARE(image, DefaultDeviceImage());
-        QCOMPARE(EERead(layer, line.clock, kPort, 0, kAddrDisplayDigits, 100), 5);
-        QCOMPARE(EEWriteSingle(layer, line.clock, kPort, 0, kAddrZeroCount, 8388000.0, 100), 1);
-        QCOMPARE(EEReadSingle(layer, line.clock, kPort, 0, kAddrZeroCount, 100), 8388000.0);
-        QCOMPARE(WriteConfigBlock(layer, line.clock, kPort, "FSN", 0, 0, 0), 0);
+        QCOMPARE(link.eeRead(0, kAddrDisplayDigits, 100), 5);
+        QCOMPARE(link.eeWriteSingle(0, kAddrZeroCount, 8388000.0, 100), 1);
+        QCOMPARE(link.eeReadSingle(0, kAddrZeroCount, 100), 8388000.0);
+        QCOMPARE(link.writeBlock("FSN", 0, 0, 0), 0);
 
         // The device goes away: the exchange fails, the port ends closed, nothing hangs.
         SimFaults hangUp;
@@ -84,11 +84,11 @@ class TestSimPty : public QObject {
         line.device.setFaults(hangUp);
         line.sim.stop();
         timer.restart();
-        const int r = ReadConfigBlock(layer, line.clock, kPort, image, 0, 4, 0);
+        const int r = link.readBlock(image, 0, 4, 0);
         QVERIFY2(r == -1 || r == -2, qPrintable(QString::number(r)));
         QVERIFY(timer.elapsed() < 3000);
-        QVERIFY(!layer.PortIsOpen(kPort));
-        QCOMPARE(ReadConfigBlock(layer, line.clock, kPort, image, 0, 4, 0), -2);
+        QVERIFY(!link.isOpen());
+        QCOMPARE(link.readBlock(image, 0, 4, 0), -2);
     }
 
     // The lock is taken on the real device, however the path names it.
@@ -106,17 +106,15 @@ class TestSimPty : public QObject {
         {
             Line line(true, args);
             QVERIFY2(line.ok, qPrintable(line.error));
-            QCOMPARE(WriteConfigBlock(*line.layer, line.clock, kPort, image, 0, 4, 0), 0);
-            QCOMPARE(
-                EEWriteSingle(*line.layer, line.clock, kPort, 0, kAddrZeroCount, 8388500.0, 100),
-                1);
+            QCOMPARE(line.link->writeBlock(image, 0, 4, 0), 0);
+            QCOMPARE(line.link->eeWriteSingle(0, kAddrZeroCount, 8388500.0, 100), 1);
         }
         Line line(true, args);
         QVERIFY2(line.ok, qPrintable(line.error));
         QByteArray block;
-        QCOMPARE(ReadConfigBlock(*line.layer, line.clock, kPort, block, 0, 4, 0), 1);
+        QCOMPARE(line.link->readBlock(block, 0, 4, 0), 1);
         QVERIFY(block.startsWith(image));
-        QCOMPARE(EEReadSingle(*line.layer, line.clock, kPort, 0, kAddrZeroCount, 100), 8388500.0);
+        QCOMPARE(line.link->eeReadSingle(0, kAddrZeroCount, 100), 8388500.0);
     }
 };
 

@@ -1,9 +1,9 @@
 #pragma once
-// A scripted device line on a virtual clock for the serial layer and the
+// A scripted device line on a virtual clock for the device connection and the
 // exchanges: per request line, the test says which reply pieces arrive and
 // when. Ports without a line are missing.
 #include "core/clock.h"
-#include "device/seriallayer.h"
+#include "device/deviceconnection.h"
 
 #include <QList>
 #include <functional>
@@ -108,17 +108,17 @@ class ScriptedPorts final : public TransportFactory {
     std::map<int, ScriptedLine> m_lines;
 };
 
-// A serial layer on scripted ports and a virtual clock.
+// A connection on scripted ports and a virtual clock.
 struct LineRig {
     VirtualClock clock;
     ScriptedPorts ports{clock};
-    SerialLayer layer;
-    explicit LineRig(MessageSink* sink = nullptr) : layer(ports, clock, sink) {}
+    DeviceConnection link;
+    explicit LineRig(MessageSink* sink = nullptr) : link(ports, clock, sink) {}
     // A device on port, opened with a measurement reply left over on the line.
     ScriptedLine& open(int port) {
         ScriptedLine& line = ports.line(port);
         line.stale = QByteArray(32, '0') + "\r";
-        layer.OpenPort(port, QStringLiteral("115200"), true);
+        link.open(port);
         return line;
     }
 };

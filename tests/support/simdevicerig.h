@@ -2,7 +2,7 @@
 // A simulated QM-07R on COM1 on virtual time, opened, with what reading and
 // writing the sensor needs. Language text n reads "T<n>"; questions go to a
 // ScriptedMessages; the window's buttons are logged as "lock" and "unlock".
-#include "device/seriallayer.h"
+#include "device/deviceconnection.h"
 #include "sensor/reader.h"
 #include "sim/simtransport.h"
 #include "support/scriptedmessages.h"
@@ -26,18 +26,18 @@ struct SimDeviceRig {
     VirtualClock clock;
     DeviceModel device;
     SimTransportFactory factory{clock};
-    SerialLayer layer{factory, clock};
+    DeviceConnection link{factory, clock};
     LangTable lang = NumberedTexts();
     LockLogUi ui;
     ScriptedMessages messages;
-    ReadContext ctx{layer, clock, 1, lang, ui, &messages, QDate(2026, 5, 6)};
+    ReadContext ctx{link, lang, ui, &messages, QDate(2026, 5, 6)};
     SensorSession s;
     SensorReadReport report;
 
     explicit SimDeviceRig(bool tag) {
         device.setTagPresent(tag);
         factory.attach(1, device);
-        layer.OpenPort(1, QStringLiteral("115200"), true);
+        link.open(1);
     }
     int read() { return ReadAll(ctx, s, nullptr, &report); }
 };
