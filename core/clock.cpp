@@ -21,9 +21,13 @@ qint64 monotonicMs() {
 
 RealClock::RealClock() : m_origin(monotonicMs()) {}
 
-qint64 RealClock::tickMs() const { return monotonicMs() - m_origin; }
+qint64 RealClock::tickMs() const {
+    return monotonicMs() - m_origin;
+}
 
-QDateTime RealClock::now() const { return QDateTime::currentDateTime(); }
+QDateTime RealClock::now() const {
+    return QDateTime::currentDateTime();
+}
 
 void RealClock::delay(int ms) {
     if (ms <= 0) {
@@ -44,8 +48,7 @@ void RealClock::delay(int ms) {
 }
 
 void RealClock::processEvents() {
-    if (QCoreApplication::instance())
-        QCoreApplication::processEvents();
+    if (QCoreApplication::instance()) QCoreApplication::processEvents();
 }
 
 VirtualClock::VirtualClock(QDateTime start) : m_start(std::move(start)) {}
@@ -60,8 +63,7 @@ void VirtualClock::delay(int ms) {
 }
 
 void VirtualClock::processEvents() {
-    if (m_runsEvents && QCoreApplication::instance())
-        QCoreApplication::processEvents();
+    if (m_runsEvents && QCoreApplication::instance()) QCoreApplication::processEvents();
 }
 
 } // namespace qm

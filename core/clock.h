@@ -7,7 +7,7 @@
 namespace qm {
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     // Monotonic milliseconds, like the system tick count.
     virtual qint64 tickMs() const = 0;
@@ -21,21 +21,21 @@ public:
 
 // Real time: QElapsedTimer ticks, a nested QEventLoop ended by a precise timer.
 class RealClock final : public Clock {
-public:
+  public:
     RealClock();
     qint64 tickMs() const override;
     QDateTime now() const override;
     void delay(int ms) override;
     void processEvents() override;
 
-private:
+  private:
     qint64 m_origin;
 };
 
 // Virtual time for tests: delay() advances the tick count at once. Anything
 // that depends on time (the simulated device) asks tickMs() when it is read.
 class VirtualClock final : public Clock {
-public:
+  public:
     explicit VirtualClock(QDateTime start = QDateTime(QDate(2026, 12, 4), QTime(22, 30, 15)));
     qint64 tickMs() const override { return m_ticks; }
     QDateTime now() const override { return m_start.addMSecs(m_ticks); }
@@ -49,7 +49,7 @@ public:
     // When set, delay() and processEvents() also run the Qt event queue once.
     void setRunsEvents(bool on) { m_runsEvents = on; }
 
-private:
+  private:
     QDateTime m_start;
     qint64 m_ticks = 0;
     qint64 m_delayed = 0;

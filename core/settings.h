@@ -6,7 +6,7 @@
 namespace qm {
 
 class SettingsStore {
-public:
+  public:
     virtual ~SettingsStore() = default;
     virtual QString value(const QString& section, const QString& key,
                           const QString& fallback = {}) const = 0;
@@ -15,7 +15,7 @@ public:
 
 // QSettings under the application name "QM-07R" (native per-user store).
 class QtSettingsStore final : public SettingsStore {
-public:
+  public:
     QString value(const QString& section, const QString& key,
                   const QString& fallback = {}) const override;
     void setValue(const QString& section, const QString& key, const QString& value) override;
@@ -23,7 +23,7 @@ public:
 
 // For tests.
 class MemorySettingsStore final : public SettingsStore {
-public:
+  public:
     QString value(const QString& section, const QString& key,
                   const QString& fallback = {}) const override {
         return m_values.value(section + QLatin1Char('/') + key, fallback);
@@ -32,7 +32,7 @@ public:
         m_values.insert(section + QLatin1Char('/') + key, value);
     }
 
-private:
+  private:
     QMap<QString, QString> m_values;
 };
 

@@ -8,14 +8,14 @@
 namespace qm {
 
 struct TransportError {
-    int code = 0;   // the platform's error code; 0 for none
-    QString text;   // the platform's message for it
+    int code = 0; // the platform's error code; 0 for none
+    QString text; // the platform's message for it
 };
 
 class ByteTransport {
-public:
+  public:
     virtual ~ByteTransport() = default;
-    virtual TransportError open() = 0;            // 115200 8N1, no flow control
+    virtual TransportError open() = 0; // 115200 8N1, no flow control
     virtual TransportError close() = 0;
     virtual bool isOpen() const = 0;
     // Bytes received and not yet read; -1 on a failure (err filled).
@@ -28,7 +28,7 @@ public:
 
 // Makes the transport behind a port number 1..20 (COMn).
 class TransportFactory {
-public:
+  public:
     virtual ~TransportFactory() = default;
     virtual std::unique_ptr<ByteTransport> make(int port) = 0;
     // What the port list shows beside COMn (the mapped device path).

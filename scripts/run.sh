@@ -41,20 +41,12 @@ MSG
   exit 1
 fi
 
-# What the build needs, installed when missing (Debian packages, as scripts/test.sh does).
-packages=(build-essential cmake qt6-base-dev qt6-serialport-dev qt6-charts-dev)
+# What the build needs, installed when missing (the same helper as scripts/test.sh).
+# shellcheck source=scripts/packages.sh
+source "$root/scripts/packages.sh"
+packages=("${qm_build_packages[@]}")
 ((use_xvfb)) && packages+=(xvfb xauth x11-apps imagemagick)
-missing=()
-for pkg in "${packages[@]}"; do
-  [[ $(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null) == "install ok installed" ]] || missing+=("$pkg")
-done
-if ((${#missing[@]})); then
-  echo "run.sh: installing ${missing[*]}"
-  sudo=()
-  ((EUID == 0)) || sudo=(sudo)
-  "${sudo[@]}" apt-get update
-  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
-fi
+ensure_packages "${packages[@]}"
 
 # The same build folder as scripts/test.sh; configured here only when it is new.
 [[ -f $build/CMakeCache.txt ]] || cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release

@@ -31,7 +31,7 @@ source "$root/scripts/packages.sh"
 # The history tests need a PostgreSQL server and pdftotext; the package test
 # builds the .deb and runs lintian on it.
 ensure_packages "${qm_build_packages[@]}" "${qm_package_packages[@]}" clang xvfb xauth \
-  fonts-dejavu-core postgresql poppler-utils
+  fonts-dejavu-core postgresql poppler-utils clang-format
 if ((full)); then
   # libFuzzer's runtime is only a recommendation of clang.
   clang_major=$(clang -dumpversion | cut -d. -f1)
@@ -71,6 +71,11 @@ start_postgres() {
   export QM07_TEST_POSTGRES="postgresql://qm07@/qm07?host=$pg"
 }
 start_postgres
+
+step "formatting (clang-format, .clang-format at the root)"
+if git -C "$root" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+  git -C "$root" ls-files -z '*.cpp' '*.h' | (cd "$root" && xargs -0 clang-format --dry-run -Werror)
+fi
 
 step "build (Release, warnings as errors) in build/"
 cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release -DQM_WERROR=ON
