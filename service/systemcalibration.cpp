@@ -4,6 +4,7 @@
 #include "core/langtable.h"
 #include "core/messages.h"
 #include "core/numformat.h"
+#include "device/protocol.h"
 #include "sensor/sensorrecord.h"
 #include "service/devicereset.h"
 #include "service/serviceactions.h"
@@ -118,8 +119,8 @@ void SystemCalibrationPanel::Set2mVV() {
 }
 
 void SystemCalibrationPanel::LoadDef() {
-    m_txtskN->setText(kDefaultN);
-    m_txtskK->setText(FormatMask(kDefaultK, QStringLiteral("0.00000 E-0")));
+    m_txtskN->setText(QString::number(kDefaultZeroCount, 'f', 0));
+    m_txtskK->setText(FormatMask(kDefaultMultiplier, QStringLiteral("0.00000 E-0")));
 }
 
 void SystemCalibrationPanel::Save() {

@@ -19,8 +19,6 @@ struct SensorSession;
 class SystemCalibrationPanel : public QGroupBox {
     Q_OBJECT
   public:
-    static inline const QString kDefaultN = QStringLiteral("8388608"); // 2^23, mid-scale
-    static constexpr double kDefaultK = 4.647601E-07;
 
     SystemCalibrationPanel(SensorSession& session, ServiceActions& actions, MessageSink& messages,
                            Clock& clock, const LangTable& lang, QWidget* parent = nullptr);
