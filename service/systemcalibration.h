@@ -19,7 +19,6 @@ struct SensorSession;
 class SystemCalibrationPanel : public QGroupBox {
     Q_OBJECT
   public:
-
     SystemCalibrationPanel(SensorSession& session, ServiceActions& actions, MessageSink& messages,
                            Clock& clock, const LangTable& lang, QWidget* parent = nullptr);
 
