@@ -3,11 +3,15 @@
 #include <QSocketNotifier>
 #include <QWidget>
 
+#ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 namespace qm {
+
+#ifdef Q_OS_UNIX
 
 namespace {
 
@@ -36,5 +40,11 @@ bool CloseOnTerminationSignals(QWidget& window) {
     sa.sa_flags = SA_RESTART;
     return ::sigaction(SIGTERM, &sa, nullptr) == 0 && ::sigaction(SIGINT, &sa, nullptr) == 0;
 }
+#else
+// Elsewhere a window is ended by closing it, which already waits for a write.
+bool CloseOnTerminationSignals(QWidget&) {
+    return false;
+}
+#endif
 
 } // namespace qm

@@ -1,5 +1,7 @@
 #include "cli/deferredsignals.h"
 
+#include <QtGlobal>
+
 #include <csignal>
 
 namespace qm::cli {
@@ -7,7 +9,12 @@ namespace qm::cli {
 namespace {
 
 volatile std::sig_atomic_t g_pending = 0;
+#ifdef Q_OS_UNIX
 struct sigaction g_oldInt, g_oldTerm;
+#else
+void (*g_oldInt)(int) = SIG_DFL;
+void (*g_oldTerm)(int) = SIG_DFL;
+#endif
 
 extern "C" void noteSignal(int signal) {
     if (g_pending == 0) g_pending = signal;
@@ -15,6 +22,7 @@ extern "C" void noteSignal(int signal) {
 
 } // namespace
 
+#ifdef Q_OS_UNIX
 DeferredSignals::DeferredSignals() {
     struct sigaction action = {};
     action.sa_handler = noteSignal;
@@ -28,6 +36,17 @@ DeferredSignals::~DeferredSignals() {
     sigaction(SIGINT, &g_oldInt, nullptr);
     sigaction(SIGTERM, &g_oldTerm, nullptr);
 }
+#else
+DeferredSignals::DeferredSignals() {
+    g_oldInt = std::signal(SIGINT, noteSignal);
+    g_oldTerm = std::signal(SIGTERM, noteSignal);
+}
+
+DeferredSignals::~DeferredSignals() {
+    std::signal(SIGINT, g_oldInt);
+    std::signal(SIGTERM, g_oldTerm);
+}
+#endif
 
 int DeferredSignals::pending() {
     return g_pending;
