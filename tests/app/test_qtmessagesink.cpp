@@ -22,10 +22,12 @@ class TestQtMessageSink : public QObject {
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("qtIcon");
         QTest::addColumn<MsgButton>("answer");
-        QTest::newRow("critical, Enter") << MsgIcon::Critical << int(MsgOk) << MsgOk
-                                         << int(Qt::Key_Return) << int(QMessageBox::Critical) << MsgOk;
-        QTest::newRow("question, Esc is No") << MsgIcon::Question << int(MsgYes | MsgNo) << MsgNo
-                                             << int(Qt::Key_Escape) << int(QMessageBox::Question) << MsgNo;
+        QTest::newRow("critical, Enter")
+            << MsgIcon::Critical << int(MsgOk) << MsgOk << int(Qt::Key_Return)
+            << int(QMessageBox::Critical) << MsgOk;
+        QTest::newRow("question, Esc is No")
+            << MsgIcon::Question << int(MsgYes | MsgNo) << MsgNo << int(Qt::Key_Escape)
+            << int(QMessageBox::Question) << MsgNo;
         QTest::newRow("three buttons, Esc is Cancel")
             << MsgIcon::Exclamation << int(MsgYes | MsgNo | MsgCancel) << MsgYes
             << int(Qt::Key_Escape) << int(QMessageBox::Warning) << MsgCancel;
