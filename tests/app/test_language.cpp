@@ -1,4 +1,5 @@
 #include "app/language.h"
+#include "support/files.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -34,11 +35,7 @@ class TestLanguage : public QObject {
         QFETCH(QByteArray, bytes);
         QFETCH(int, charset);
         QFETCH(Entries, expected);
-        const QString path = m_dir.filePath(QStringLiteral("qm07r.lang"));
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-        f.close();
+        const QString path = testing::WriteFileBytes(m_dir.filePath("qm07r.lang"), bytes);
         LangTable table;
         QCOMPARE(LoadLanguage(path, table), charset);
         for (int n = 1; n <= LangTable::kOriginal; ++n)

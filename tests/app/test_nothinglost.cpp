@@ -9,7 +9,6 @@
 #include "core/numformat.h"
 #include "sensor/constantsbackup.h"
 #include "support/files.h"
-#include "support/referencedialog.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -77,9 +76,7 @@ class TestNothingLost : public QObject {
         h.useShippedLanguage();
         MainWindow& w = h.openAt(3);
         w.liveTimer().stop();
-        h.device.setSignal(1.0);
-        h.tick();
-        h.tick();
+        h.showSignal(1.0);
         QCOMPARE(h.text("lblSignal"), QStringLiteral("   1.0000"));
         if (silent) {
             h.device.setFaults({.silentAfter = h.device.requestCount()});
@@ -115,11 +112,7 @@ class TestNothingLost : public QObject {
         WindowHarness h;
         MainWindow& w = h.openAt(3);
         w.liveTimer().stop();
-        h.device.setSignal(0.75);
-        h.tick();
-        h.tick();
-        testing::AnswerReferenceDialog(w.inputBox(), QStringLiteral("-0,1234567"));
-        h.click("cmdSCAN");
+        h.capture(0.75, QStringLiteral("-0,1234567"));
         auto* list = h.child<QListWidget>("lstKrivka");
         const int row = w.curve().FindSignal(0.75);
         QCOMPARE(w.curve().pointAt(row).value, double(-0.1234567f));
@@ -168,11 +161,7 @@ class TestNothingLost : public QObject {
         WindowHarness h;
         MainWindow& w = h.openAt(3);
         w.liveTimer().stop();
-        h.device.setSignal(0.75);
-        h.tick();
-        h.tick();
-        testing::AnswerReferenceDialog(w.inputBox(), QStringLiteral("7"));
-        h.click("cmdSCAN");
+        h.capture(0.75, QStringLiteral("7"));
         h.messages.clear();
         auto leave = [&] {
             if (how == "esc")

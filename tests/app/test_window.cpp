@@ -44,14 +44,9 @@ class TestWindow : public QObject {
     void storedPortSelectsEntry_data() {
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("port");
-        QTest::newRow("19") << "19"
-                            << "COM19";
-        QTest::newRow("0") << "0"
-                           << "COM1";
-        QTest::newRow("20") << "20"
-                            << "COM1";
-        QTest::newRow("not a number") << "x"
-                                      << "COM1";
+        for (auto [stored, port] :
+             {std::pair{"19", "COM19"}, {"0", "COM1"}, {"20", "COM1"}, {"not a number", "COM1"}})
+            QTest::newRow(stored) << QString(stored) << QString(port);
     }
     void storedPortSelectsEntry() {
         QFETCH(QString, stored);

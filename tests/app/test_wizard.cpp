@@ -5,9 +5,7 @@
 #include "core/numformat.h"
 #include "support/files.h"
 #include "support/layoutimage.h"
-#include "support/referencedialog.h"
 
-#include "calibration/referencedialog.h"
 #include "sensor/imagecodec.h"
 #include "sensor/writer.h"
 
@@ -137,9 +135,7 @@ class TestWizard : public QObject {
         WindowHarness h;
         MainWindow& w = h.openAt(step);
         QCOMPARE(w.wizardStep(), WizardStep(step));
-        h.device.setSignal(0.75);
-        h.tick();
-        h.tick();
+        h.showSignal(0.75);
         QWidget* target = focus.isEmpty() ? static_cast<QWidget*>(&w) : h.child(focus.toLatin1());
         const int before = w.curve().pointCount();
         QTimer::singleShot(0, &w.inputBox(), [&] {
@@ -229,14 +225,8 @@ class TestWizard : public QObject {
         h.click("cmdListAction2"); // start from an empty curve
         const std::pair<double, const char*> captured[] = {
             {1.5, "420"}, {1.0, "250"}, {0.25, "50"}};
-        for (const auto& [signal, value] : captured) {
-            // One tick collects the reply asked before the change, the next the new one.
-            h.device.setSignal(signal);
-            h.tick();
-            h.tick();
-            testing::AnswerReferenceDialog(w.inputBox(), QString::fromLatin1(value));
-            h.click("cmdSCAN");
-        }
+        for (const auto& [signal, value] : captured)
+            h.capture(signal, QString::fromLatin1(value));
         QCOMPARE(h.child<QListWidget>("lstKrivka")->count(), 3);
 
         h.messages.clear();

@@ -8,6 +8,7 @@
 #include "sim/devicemodel.h"
 #include "sim/simtransport.h"
 #include "support/recordingtransport.h"
+#include "support/referencedialog.h"
 #include "support/scriptedmessages.h"
 
 #include <QAbstractButton>
@@ -80,6 +81,20 @@ struct WindowHarness {
     void tick(int ms = kLiveIntervalMs) {
         clock.advance(ms);
         window->onLiveTick();
+    }
+
+    // The live display shows signal: one tick collects the reply asked before
+    // the change, the next the new one.
+    void showSignal(double signal) {
+        device.setSignal(signal);
+        tick();
+        tick();
+    }
+    // Captured with the button, the reference dialog answered with value.
+    void capture(double signal, const QString& value) {
+        showSignal(signal);
+        testing::AnswerReferenceDialog(window->inputBox(), value);
+        click("cmdSCAN");
     }
 
     template <typename T = QWidget> T* child(const char* name) const {

@@ -42,45 +42,31 @@ class TestRecordFromPage : public QObject {
   private slots:
     void conversion_data() {
         QTest::addColumn<Case>("c");
-        const QString valid = QStringLiteral("1234ABCD");
+        auto refused = [](const char* name, QList<QPointF> points, SensorPageValues page,
+                          PageFault fault, QStringList messages) {
+            QTest::newRow(name) << Case{points, page, "1234ABCD", 5, fault, messages, {}};
+        };
+        auto stored = [](const char* name, QList<QPointF> points, SensorPageValues page,
+                         const char* serial, int digits, const char* saved) {
+            QTest::newRow(name) << Case{points, page, serial, digits, PageFault::None, {}, saved};
+        };
         // The checks in their order: duplicates, too few, too many, then the description.
-        QTest::newRow("twin value, blank description")
-            << Case{{{1, 10}, {2, 10}},        described(""),         valid, 5,
-                    PageFault::DuplicatePoint, {"T42 10 T43", "T38"}, {}};
-        QTest::newRow("twin signal")
-            << Case{{{1, 10}, {1, 20}},   kPage, valid, 5, PageFault::DuplicatePoint,
-                    {"T44 1 T43", "T38"}, {}};
-        QTest::newRow("one point, blank description")
-            << Case{line(1), described("  "), valid, 5, PageFault::TooFewPoints, {"T39"}, {}};
-        QTest::newRow("eleven points")
-            << Case{line(11), kPage, valid, 5, PageFault::TooManyPoints, {"T40"}, {}};
-        QTest::newRow("blank description")
-            << Case{line(2), described("   "), valid, 5, PageFault::NoDescription, {"T41"}, {}};
+        refused("twin value, blank description", {{1, 10}, {2, 10}}, described(""),
+                PageFault::DuplicatePoint, {"T42 10 T43", "T38"});
+        refused("twin signal", {{1, 10}, {1, 20}}, kPage, PageFault::DuplicatePoint,
+                {"T44 1 T43", "T38"});
+        refused("one point, blank description", line(1), described("  "), PageFault::TooFewPoints,
+                {"T39"});
+        refused("eleven points", line(11), kPage, PageFault::TooManyPoints, {"T40"});
+        refused("blank description", line(2), described("   "), PageFault::NoDescription, {"T41"});
         // Nothing chosen in the lists keeps the record's format and gain.
-        QTest::newRow("ten points, lists unchosen")
-            << Case{line(10),
-                    kPage,
-                    valid,
-                    5,
-                    PageFault::None,
-                    {},
-                    "x|kg    |##0.000 |7|10|10|d8|1234AB|261204|10|1|100|0"};
-        QTest::newRow("fields trimmed and padded, placeholder serial replaced")
-            << Case{line(2),
-                    {"  Force 5 kN  ", " kN ", 2, 2, "OFF", "20"},
-                    "~0000000",
-                    5,
-                    PageFault::None,
-                    {},
-                    "Force 5 kN|kN    |####0.00|2|1|20|d8|AC04WS|261204|2|1|20|0"};
-        QTest::newRow("six digits, last format")
-            << Case{line(2),
-                    {"x", "kg", 6, 0, "", ""},
-                    "short",
-                    6,
-                    PageFault::None,
-                    {},
-                    "x|kg    |0.000000|0|1|1|d8|AC04WS|261204|2|1|20|0"};
+        stored("ten points, lists unchosen", line(10), kPage, "1234ABCD", 5,
+               "x|kg    |##0.000 |7|10|10|d8|1234AB|261204|10|1|100|0");
+        stored("fields trimmed and padded, placeholder serial replaced", line(2),
+               {"  Force 5 kN  ", " kN ", 2, 2, "OFF", "20"}, "~0000000", 5,
+               "Force 5 kN|kN    |####0.00|2|1|20|d8|AC04WS|261204|2|1|20|0");
+        stored("six digits, last format", line(2), {"x", "kg", 6, 0, "", ""}, "short", 6,
+               "x|kg    |0.000000|0|1|1|d8|AC04WS|261204|2|1|20|0");
     }
     void conversion() {
         QFETCH(Case, c);

@@ -35,83 +35,67 @@ class TestPackage : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
     QString m_deb;
-    QString root() const { return m_dir.filePath(QStringLiteral("root")); }
+    QString root() const { return m_dir.filePath("root"); }
 
   private slots:
     void initTestCase() {
-        if (QStandardPaths::findExecutable(QStringLiteral("dpkg-deb")).isEmpty())
+        if (QStandardPaths::findExecutable("dpkg-deb").isEmpty())
             QSKIP("dpkg-deb is not installed (scripts/test.sh installs it)");
-        const Run r = run(QStringLiteral(QM_CPACK),
-                          {QStringLiteral("-G"), QStringLiteral("DEB"), QStringLiteral("-B"),
-                           m_dir.filePath(QStringLiteral("out"))});
+        const Run r = run(QM_CPACK, {"-G", "DEB", "-B", m_dir.filePath("out")});
         QVERIFY2(r.exitCode == 0, r.out + r.err);
-        const QStringList debs = QDir(m_dir.filePath(QStringLiteral("out")))
-                                     .entryList({QStringLiteral("qm07-calibrator_*.deb")});
+        const QStringList debs = QDir(m_dir.filePath("out")).entryList({"qm07-calibrator_*.deb"});
         QCOMPARE(debs.size(), 1);
-        m_deb = m_dir.filePath(QStringLiteral("out/") + debs.first());
-        QCOMPARE(run(QStringLiteral("dpkg-deb"), {QStringLiteral("-x"), m_deb, root()}).exitCode,
-                 0);
+        m_deb = m_dir.filePath("out/" + debs.first());
+        QCOMPARE(run("dpkg-deb", {"-x", m_deb, root()}).exitCode, 0);
     }
 
+    // What it holds, and each program in it runs and tells its version.
     void contents() {
-        const Run r = run(QStringLiteral("dpkg-deb"), {QStringLiteral("-c"), m_deb});
+        const Run r = run("dpkg-deb", {"-c", m_deb});
         QCOMPARE(r.exitCode, 0);
         for (const char* file :
-             {"./usr/bin/qm07-calibrator", "./usr/bin/qm07ctl", "./usr/bin/qm07r-sim",
-              "./usr/share/qm07-calibrator/qm07r.lang", "./usr/share/qm07-calibrator/en.lang",
-              "./usr/share/applications/qm07-calibrator.desktop",
-              "./usr/share/icons/hicolor/scalable/apps/qm07-calibrator.svg",
-              "./usr/share/metainfo/qm07-calibrator.metainfo.xml",
-              "./usr/share/man/man1/qm07ctl.1.gz", "./usr/share/man/man1/qm07-calibrator.1.gz",
-              "./usr/share/man/man1/qm07r-sim.1.gz",
-              "./usr/share/bash-completion/completions/qm07ctl",
-              "./usr/share/doc/qm07-calibrator/copyright",
-              "./usr/share/doc/qm07-calibrator/changelog.gz"})
-            QVERIFY2(r.out.contains(QByteArray(" ") + file + '\n'), file);
-        const Run fields =
-            run(QStringLiteral("dpkg-deb"), {QStringLiteral("-f"), m_deb, QStringLiteral("Version"),
-                                             QStringLiteral("Depends")});
+             {"bin/qm07-calibrator", "bin/qm07ctl", "bin/qm07r-sim",
+              "share/qm07-calibrator/qm07r.lang", "share/qm07-calibrator/en.lang",
+              "share/applications/qm07-calibrator.desktop",
+              "share/icons/hicolor/scalable/apps/qm07-calibrator.svg",
+              "share/metainfo/qm07-calibrator.metainfo.xml", "share/man/man1/qm07ctl.1.gz",
+              "share/man/man1/qm07-calibrator.1.gz", "share/man/man1/qm07r-sim.1.gz",
+              "share/bash-completion/completions/qm07ctl", "share/doc/qm07-calibrator/copyright",
+              "share/doc/qm07-calibrator/changelog.gz"})
+            QVERIFY2(r.out.contains(QByteArray(" ./usr/") + file + '\n'), file);
+        const Run fields = run("dpkg-deb", {"-f", m_deb, "Version", "Depends"});
         QVERIFY2(fields.out.startsWith("Version: " QM_VERSION_TEXT "\n"), fields.out);
         QVERIFY2(fields.out.contains("libqt6serialport6"), fields.out); // worked out by shlibdeps
-    }
-
-    void versions_data() {
-        QTest::addColumn<QString>("program");
-        QTest::newRow("calibrator") << "qm07-calibrator";
-        QTest::newRow("qm07ctl") << "qm07ctl";
-        QTest::newRow("simulator") << "qm07r-sim";
-    }
-    void versions() {
-        QFETCH(QString, program);
-        const Run r = run(root() + QStringLiteral("/usr/bin/") + program, {"--version"});
-        QCOMPARE(r.exitCode, 0);
-        QCOMPARE(QString::fromUtf8(r.out), program + QStringLiteral(" " QM_VERSION_TEXT "\n"));
+        for (const QString program : {"qm07-calibrator", "qm07ctl", "qm07r-sim"}) {
+            const Run v = run(root() + "/usr/bin/" + program, {"--version"});
+            QCOMPARE(v.exitCode, 0);
+            QCOMPARE(QString::fromUtf8(v.out), program + " " QM_VERSION_TEXT "\n");
+        }
     }
 
     // qm07ctl decodes from the unpacked tree as the built one does; the calibrator there finds the
     // language file installed beside it in share/.
     void runsUnpacked() {
-        const QString image = testing::WriteFileBytes(m_dir.filePath(QStringLiteral("tag.img")),
-                                                      testing::LayoutBlock());
-        const Run built = run(QStringLiteral(QM_BINARY_DIR "/bin/qm07ctl"), {"decode", image});
-        const Run r = run(root() + QStringLiteral("/usr/bin/qm07ctl"), {"decode", image});
+        const QString image =
+            testing::WriteFileBytes(m_dir.filePath("tag.img"), testing::LayoutBlock());
+        const Run built = run(QM_BINARY_DIR "/bin/qm07ctl", {"decode", image});
+        const Run r = run(root() + "/usr/bin/qm07ctl", {"decode", image});
         QVERIFY2(r.out.contains("\"Popis\": \"Load cell 500 kg\""), r.out + r.err);
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.out, built.out);
 
-        const QString lang = FindLanguageFile(root() + QStringLiteral("/usr/bin"));
-        QCOMPARE(lang, root() + QStringLiteral("/usr/share/qm07-calibrator/qm07r.lang"));
+        const QString lang = FindLanguageFile(root() + "/usr/bin");
+        QCOMPARE(lang, root() + "/usr/share/qm07-calibrator/qm07r.lang");
         LangTable table;
         QCOMPARE(LoadLanguage(lang, table), 238);
         QCOMPARE(table.text(4), QStringLiteral("Další"));
-        QVERIFY(table.text(250).contains(QStringLiteral("usermod")));
+        QVERIFY(table.text(250).contains("usermod"));
     }
 
     void lintianFindsNoErrors() {
-        if (QStandardPaths::findExecutable(QStringLiteral("lintian")).isEmpty())
+        if (QStandardPaths::findExecutable("lintian").isEmpty())
             QSKIP("lintian is not installed (scripts/test.sh installs it)");
-        const Run r = run(QStringLiteral("lintian"),
-                          {QStringLiteral("--fail-on"), QStringLiteral("error"), m_deb});
+        const Run r = run("lintian", {"--fail-on", "error", m_deb});
         QVERIFY2(r.exitCode == 0, r.out + r.err);
     }
 };

@@ -5,12 +5,12 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QtTest>
 
 #include "records/recordstore.h"
 #include "report/certificatefigures.h"
 #include "report/certificatetexts.h"
+#include "support/ctlrunner.h"
 #include "support/files.h"
 #include "support/layoutimage.h"
 #include "support/testdatabases.h"
@@ -45,21 +45,10 @@ const QStringList kRows[] = {{"0.000100", "0.020", "0.025", "0.001", "0.004"},
                              {"1.999600", "499.950", "499.900", "-0.010", "0.011"},
                              {"2.200000", "550.300", "550.000", "-0.060", "0.000"}};
 
-struct Run {
-    int exitCode = -1;
-    QByteArray out, err;
-};
-
-Run Ctl(const QStringList& args, const QString& url, const QString& home) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QM07_DATABASE", url);
-    env.insert("XDG_CONFIG_HOME", home);
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(QM07CTL_PATH), args);
-    if (!p.waitForFinished(30000)) p.kill();
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-            p.readAllStandardError()};
+// qm07ctl on the history at url.
+testing::CtlRun Ctl(const QStringList& args, const QString& url, const QString& home) {
+    qputenv("QM07_DATABASE", url.toLocal8Bit());
+    return testing::RunCtl(args, home, QString());
 }
 
 // The language file's texts from 200 up, as "N=text" lines.
@@ -128,7 +117,8 @@ class TestCertificate : public QObject {
             QVERIFY(store.add(rec).ok());
             QVERIFY(store.add(older).ok());
         }
-        const Run history = Ctl({"history", "--serial", "AC04WSK7", "--json"}, url, m_dir.path());
+        const testing::CtlRun history =
+            Ctl({"history", "--serial", "AC04WSK7", "--json"}, url, m_dir.path());
         QCOMPARE(history.exitCode, 0);
         const QJsonArray all = QJsonDocument::fromJson(history.out).array();
         QCOMPARE(all.size(), 2);
@@ -139,7 +129,8 @@ class TestCertificate : public QObject {
         QVERIFY(newest["points"].toArray()[1].toObject()["spread"].isNull());
 
         const QString pdf = m_dir.filePath(backend + ".pdf");
-        const Run cert = Ctl({"certificate", "--serial", "AC04WSK7", "-o", pdf}, url, m_dir.path());
+        const testing::CtlRun cert =
+            Ctl({"certificate", "--serial", "AC04WSK7", "-o", pdf}, url, m_dir.path());
         QVERIFY2(cert.exitCode == 0, cert.err.constData());
         QProcess text;
         text.start("pdftotext", {"-layout", pdf, "-"});
@@ -160,8 +151,8 @@ class TestCertificate : public QObject {
     }
 
     void unreachableHistory() {
-        const Run r = Ctl({"history"}, "postgresql://nobody@/qm07?host=" + m_dir.filePath("none"),
-                          m_dir.path());
+        const testing::CtlRun r = Ctl(
+            {"history"}, "postgresql://nobody@/qm07?host=" + m_dir.filePath("none"), m_dir.path());
         QCOMPARE(r.exitCode, 8);
         QVERIFY(r.err.contains("cannot open the history"));
     }

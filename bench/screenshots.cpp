@@ -1,5 +1,5 @@
-// Renders each page to a PNG under the build folder for a person to look at,
-// after checking that Next brought up the page the picture is named after.
+// Renders each page to a PNG under the build folder for a person to look at
+// (run it offscreen: QT_QPA_PLATFORM=offscreen bin/screenshots).
 #include "windowharness.h"
 
 #include <QtTest>
@@ -37,4 +37,4 @@ class TestScreenshots : public QObject {
 };
 
 QTEST_MAIN(TestScreenshots)
-#include "test_screenshots.moc"
+#include "screenshots.moc"
