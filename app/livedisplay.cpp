@@ -28,6 +28,7 @@ void MainWindow::onLiveTick() {
         for (QLabel* l : {lblSignal, lblSignalDIV, lblSignalDISP})
             l->setText(QStringLiteral("-----"));
     }
+    showLiveEvidence(m);
     m_layer.WritePort(port, kRequestMeasure);
 }
 
