@@ -26,6 +26,7 @@ void MainWindow::onLiveTick() {
         for (QLabel* l : {lblSignal, lblSignalDIV, lblSignalDISP})
             l->setText(QStringLiteral("-----"));
     }
+    showLiveEvidence(m);
 }
 
 } // namespace qm

@@ -8,6 +8,8 @@
 #include "app/twips.h"
 #include "app/wizardflow.h"
 #include "calibration/calibrationcontext.h"
+#include "calibration/curvepage.h"
+#include "calibration/stability.h"
 #include "calibration/workingcurve.h"
 #include "core/langtable.h"
 #include "device/deviceconnection.h"
@@ -30,8 +32,9 @@ class QPushButton;
 
 namespace qm {
 
-class CurvePage;
+class CurveEvidence;
 class SystemCalibrationPanel;
+class TrendPlot;
 class SensorPage;
 class ReferenceDialog;
 
@@ -39,6 +42,8 @@ class ReferenceDialog;
 inline constexpr int kFormWidth = 5190;
 inline constexpr int kFormWidthService = 10225;
 inline constexpr int kFormHeight = 6630;
+// The curve page widens the window by this column of plots.
+inline constexpr int kEvidenceWidth = 7200;
 inline constexpr int kLoadWidth = 5325;
 inline constexpr int kLiveIntervalMs = 150;
 inline constexpr int kPortListSize = 19;
@@ -64,6 +69,7 @@ class MainWindow : public QWidget, private ReadUi {
     double LiveDiv() const { return m_liveDiv; }
     double LiveSignal() const { return m_liveSignal; }
     double LiveDisplay() const { return m_liveDisplay; }
+    const StabilityDetector& stability() const { return m_stability; }
     bool LiveValid() const { return m_liveValid; }
     const LangTable& LangText() const { return m_lang; }
     const SensorSession& session() const { return m_session; }
@@ -140,6 +146,15 @@ class MainWindow : public QWidget, private ReadUi {
     void closeWhenIdle();
     void capture();
 
+    // The live evidence (liveevidence.cpp).
+    void loadEvidenceSettings();
+    // Each tick: the detector, the trend and the live marker; nullopt for no reading.
+    void showLiveEvidence(const std::optional<Measurement>& m);
+    std::optional<CurvePage::CaptureWindow> captureWindow() const;
+    void autoCaptureIfDue();
+    // Shows the curve's list, plots and linearity column as they now stand.
+    void showCurveEvidence();
+
     // What reading the device shows on the window (ReadUi).
     void showStatus(bool visible) override;
     void setStatusText(const QString& text) override;
@@ -182,6 +197,10 @@ class MainWindow : public QWidget, private ReadUi {
     double m_liveDisplay = 0;
     bool m_liveValid = false;            // the latest reply was a reading
     SystemConstants m_deviceConstants{}; // N and k as the device was read
+    StabilityDetector m_stability;
+    bool m_autoCapture = false;     // a settled new level opens the reference dialog
+    bool m_autoCaptureArmed = true; // false from an auto-capture until the signal moves
+    bool m_autoCapturing = false;
 
     QTimer m_timer;
     DeviceConnection m_layer; // the connection to the device
@@ -198,6 +217,8 @@ class MainWindow : public QWidget, private ReadUi {
     QPushButton* cmdSCANQM07 = nullptr;
     SensorPage* m_sensorPage = nullptr;
     CurvePage* m_curvePage = nullptr;
+    CurveEvidence* m_evidence = nullptr;
+    TrendPlot* m_trendPlot = nullptr;
     QFrame* fraDISPLAY = nullptr;
     QLabel* lblSignal = nullptr;
     QLabel* lblIUnit = nullptr;

@@ -4,9 +4,11 @@
 
 #include "app/portpage.h"
 #include "app/servicewiring.h"
+#include "calibration/curveevidence.h"
 #include "calibration/curvepage.h"
 #include "calibration/sensorfields.h"
 #include "calibration/sensorpage.h"
+#include "calibration/trendplot.h"
 #include "calibration/updatecalibration.h"
 #include "core/messages.h"
 #include "core/numformat.h"
@@ -106,9 +108,22 @@ bool MainWindow::openCurvePage() {
     if (!m_sensorPage->CheckSensorTexts()) return false;
     SaveSensor(true); // a failure has shown its message; the curve page opens all the same
     if (m_ended) return false;
-    setFormSize(m_serviceLevel > 1 ? kFormWidthService : kFormWidth);
+    const int left = m_serviceLevel > 1 ? kFormWidthService : kFormWidth;
+    setFormSize(left + kEvidenceWidth);
+    // The service column stood beyond the narrow window; the wider one would show it.
+    fraQORDISPLAY->setVisible(m_serviceLevel > 1);
+    m_systemPanel->setVisible(m_serviceLevel > 1);
+    m_trendPlot->setGeometry(m_tw.rect(left, 120, kEvidenceWidth - 120, 1440));
+    m_evidence->setGeometry(m_tw.rect(left, 1680, kEvidenceWidth - 120, 4500));
     showStepPage(WizardStep::Curve);
     m_curvePage->setEthUnit(unitText());
+    const SensorRecord& rec = m_session.CurrentRecord;
+    m_trendPlot->setStateWords(m_lang.text(kTextSettling), m_lang.text(kTextStable));
+    m_trendPlot->setDisplayFormat(rec.Format, rec.Jednotka);
+    m_evidence->setTexts(m_lang, unitText());
+    showCurveEvidence();
+    loadEvidenceSettings();
+    m_stability.clear();
     m_timer.start();
     return true;
 }
@@ -134,6 +149,10 @@ void MainWindow::finish() {
         m_services.messages.information(lines.join(QLatin1Char('\n')));
     }
     EndProgram();
+}
+
+void MainWindow::showCurveEvidence() {
+    m_evidence->showCurve(m_curve, m_session.CurrentRecord.Format);
 }
 
 void MainWindow::capture() {

@@ -2,8 +2,10 @@
 #include "app/mainwindow.h"
 #include "app/portpage.h"
 
+#include "calibration/curveevidence.h"
 #include "calibration/curvepage.h"
 #include "calibration/sensorpage.h"
+#include "calibration/trendplot.h"
 #include "core/messages.h"
 #include "core/settings.h"
 
@@ -22,6 +24,8 @@ void MainWindow::showPage(WizardPage page, bool back, bool next, bool cancel, in
     fraCOMM->setVisible(page == WizardPage::Port);
     m_curvePage->setVisible(page == WizardPage::Curve);
     fraDISPLAY->setVisible(page == WizardPage::Curve);
+    m_trendPlot->setVisible(page == WizardPage::Curve);
+    m_evidence->setVisible(page == WizardPage::Curve);
     fraSTATUS->setVisible(false);
     m_sensorPage->setVisible(page == WizardPage::Sensor);
     cmdBack->setEnabled(back);

@@ -124,13 +124,17 @@ void CurvePage::fillPointList() {
         m_pointList->addItem(pointLine(curve.pointAt(i).signal, curve.pointAt(i).value, format));
     updateDeleteButton();
     m_cmdListAction[2]->setEnabled(curve.pointCount() > 0);
+    emit curveChanged();
 }
 
-void CurvePage::appendFromDialog() {
+void CurvePage::appendFromDialog(double spread) {
+    const float captured = m_dialog.SIG;
     m_dialog.showModal();
     if (m_dialog.ETH == ReferenceInput::kCancelled) return;
+    // A signal typed over the captured one has no spread of its own.
+    if (m_dialog.SIG != captured) spread = -1;
     WorkingCurve& curve = m_ctx.curve;
-    if (!curve.Append(m_dialog.SIG, m_dialog.ETH)) {
+    if (!curve.Append(m_dialog.SIG, m_dialog.ETH, spread)) {
         m_ctx.messages.critical(m_ctx.lang.text(67));
         return;
     }
@@ -147,11 +151,29 @@ void CurvePage::Capture() {
         m_ctx.messages.critical(m_ctx.lang.text(kTextNoReading));
         return;
     }
-    m_dialog.SIG = static_cast<float>(*live);
+    const QString& format = m_ctx.session.CurrentRecord.Format;
+    double signal = *live;
+    double spread = -1;
+    if (m_window) {
+        const std::optional<CaptureWindow> w = m_window();
+        // Settling: the latest reading, and only when the technician wants it now.
+        if (w && w->stable) {
+            signal = w->meanSignal;
+        } else if (!m_ctx.messages.confirm(
+                       m_ctx.lang.text(kTextTakeUnsettled)
+                           .arg(w ? w->windowMs / 1000.0 : 0.0)
+                           .arg(w ? FormatMask(w->spread, format).trimmed() : QStringLiteral("-"))
+                           .arg(w ? FormatMask(w->allowed, format).trimmed()
+                                  : QStringLiteral("-")))) {
+            return;
+        }
+        if (w) spread = w->spread;
+    }
+    m_dialog.SIG = static_cast<float>(signal);
     m_dialog.ETH = 0;
-    m_dialog.ETHFormat = m_ctx.session.CurrentRecord.Format;
+    m_dialog.ETHFormat = format;
     m_dialog.SignalFocus = false;
-    appendFromDialog();
+    appendFromDialog(spread);
 }
 
 void CurvePage::Add() {

@@ -25,6 +25,15 @@ class CurvePage : public QGroupBox {
   public:
     // The live signal in mV/V; empty while the latest reply was no reading.
     using LiveSignalSource = std::function<std::optional<double>()>;
+    // The samples of the stability window, when it watches the signal.
+    struct CaptureWindow {
+        bool stable = false;
+        double meanSignal = 0; // mV/V
+        double spread = 0;     // peak to peak in display units
+        double allowed = 0;    // the spread that counts as stable
+        int windowMs = 0;
+    };
+    using CaptureWindowSource = std::function<std::optional<CaptureWindow>()>;
 
     CurvePage(const CalibrationContext& ctx, ReferenceInput& dialog, LiveSignalSource liveSignal,
               QWidget* parent = nullptr);
@@ -40,6 +49,14 @@ class CurvePage : public QGroupBox {
 
     // lblCEth := "Etalon [unit]", blanks around the unit trimmed.
     void setEthUnit(const QString& unit);
+    // With a window, Capture takes its mean and keeps its spread, and asks
+    // before it takes a point while the signal settles.
+    void setCaptureWindow(CaptureWindowSource window) { m_window = std::move(window); }
+
+  signals:
+    // The list was refilled: a point captured, added, edited or deleted, the
+    // list cleared or filled from a record.
+    void curveChanged();
 
   public slots:
     void Capture(); // cmdSCAN, F5
@@ -54,11 +71,12 @@ class CurvePage : public QGroupBox {
     int selectedLine() const; // 0-based, -1 when none
     void updateDeleteButton();
     // Shows the dialog prepared by the caller and appends its point (Capture, Add).
-    void appendFromDialog();
+    void appendFromDialog(double spread = -1);
 
     CalibrationContext m_ctx;
     ReferenceInput& m_dialog;
     LiveSignalSource m_liveSignal;
+    CaptureWindowSource m_window;
     QListWidget* m_pointList;
     QLabel* m_lblCSig;
     QLabel* m_lblCEth;

@@ -68,10 +68,10 @@ void WorkingCurve::DeletePoint(int i) {
     --m_count;
 }
 
-bool WorkingCurve::Append(float signal, float value) {
+bool WorkingCurve::Append(float signal, float value, double spread) {
     if (isFull()) return false;
     ++m_count;
-    m_rows[m_count] = {value, signal};
+    m_rows[m_count] = {value, signal, spread};
     m_status[m_count] = kInUse;
     sortBySignal();
     return true;
@@ -79,7 +79,8 @@ bool WorkingCurve::Append(float signal, float value) {
 
 void WorkingCurve::Edit(int i, float signal, float value) {
     if (i < 1 || i > m_count) return;
-    m_rows[i] = {value, signal};
+    const double spread = m_rows[i].signal == double(signal) ? m_rows[i].spread : -1;
+    m_rows[i] = {value, signal, spread};
     sortBySignal();
 }
 

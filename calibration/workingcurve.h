@@ -19,8 +19,9 @@ class WorkingCurve {
     static constexpr uint8_t kInUse = 3;
 
     struct Row {
-        double value = 0;  // reference value in the sensor's unit
-        double signal = 0; // mV/V
+        double value = 0;   // reference value in the sensor's unit
+        double signal = 0;  // mV/V
+        double spread = -1; // of the captured window in display units; < 0: not captured so
     };
 
     // Row i (1..40); rows outside read as zero.
@@ -46,8 +47,8 @@ class WorkingCurve {
     void DeletePoint(int i);
 
     // Appends a point and sorts; false (and nothing changed) when 40 stand.
-    bool Append(float signal, float value);
-    // Replaces the numbers of row i (in use) and sorts.
+    bool Append(float signal, float value, double spread = -1);
+    // Replaces the numbers of row i (in use) and sorts; a new signal drops the spread.
     void Edit(int i, float signal, float value);
     // Every state to 0, count 0; the numbers stay in the rows.
     void Clear();

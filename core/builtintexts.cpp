@@ -50,6 +50,13 @@ constexpr Entry kTexts[] = {
     {kTextWrongEcho, "the device answered with another value"},
     {kTextPortNotOpen, "the port was not open"},
     {kTextNotStorable, "Nothing was written: the sensor memory cannot hold this configuration."},
+    {kTextSettling, "settling"},
+    {kTextStable, "stable"},
+    {kTextTakeUnsettled, "The signal has not settled: its spread over the last %1 s is %2, more "
+                         "than %3 allows. Take the point anyway?"},
+    {kTextReferenceAxis, "Reference"},
+    {kTextNonLinearity, "Non-linearity"},
+    {kTextLinearityHeader, "Dev. % FS  Spread"},
 };
 } // namespace
 

@@ -40,6 +40,12 @@ enum AddedText : int {
     kTextWrongEcho = 126,
     kTextPortNotOpen = 127,
     kTextNotStorable = 150,
+    kTextSettling = 300,
+    kTextStable = 301,
+    kTextTakeUnsettled = 302,
+    kTextReferenceAxis = 303,
+    kTextNonLinearity = 304,
+    kTextLinearityHeader = 305,
 };
 
 class LangTable {

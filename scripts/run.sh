@@ -54,7 +54,13 @@ cmake --build "$build" -j "$(nproc)" --target qm07-calibrator qm07r-sim
 
 mkdir -p "$cache/sim"
 rm -f "$link"
-"$build/bin/qm07r-sim" --link "$link" --state "$cache/sim" &
+# The load on the simulated sensor, in mV/V: a file the simulator re-reads, so
+# that it can be changed while the window runs. The signal settles after each
+# change and carries noise, as a real sensor's does.
+load_file=$cache/load-mvv
+[[ -f $load_file ]] || echo 0 >"$load_file"
+"$build/bin/qm07r-sim" --link "$link" --state "$cache/sim" \
+  --signal-file "$load_file" --noise 0.00002 --settle 1.5 &
 sim_pid=$!
 trap 'kill "$sim_pid" 2>/dev/null; wait "$sim_pid" 2>/dev/null || true' EXIT
 for _ in $(seq 50); do
@@ -65,6 +71,7 @@ done
 [[ -e $link ]] || { echo "run.sh: qm07r-sim made no $link" >&2; exit 1; }
 
 echo "run.sh: the simulated QM-07R is on COM3 ($link); COM3 is selected, press Next."
+echo "run.sh: to change the load while the window runs:  echo 1.25 > $load_file"
 export QM07_PORT_COM3=$link
 export QM07_COMPORT=3
 if ((use_xvfb)); then

@@ -36,7 +36,7 @@ class TestWindow : public QObject {
                               Qt::KeyboardModifiers(modifiers));
         QCOMPARE(w.ServiceLevel(), service ? 2 : 0);
         h.clickNext();
-        QCOMPARE(w.width(), h.twips(service ? kFormWidthService : kFormWidth));
+        QCOMPARE(w.width(), h.twips((service ? kFormWidthService : kFormWidth) + kEvidenceWidth));
         h.clickBack();
         QCOMPARE(w.width(), h.twips(kFormWidth));
     }

@@ -1,0 +1,141 @@
+// The curve page's evidence in the window on the virtual clock: averaged
+// captures, the question while the signal settles, and plots and the
+// linearity column that follow every change of the list.
+#include "calibration/curveevidence.h"
+#include "calibration/curveplot.h"
+#include "calibration/deviationplot.h"
+#include "calibration/linearity.h"
+#include "calibration/plotsupport.h"
+#include "support/referencedialog.h"
+#include "windowharness.h"
+
+#include <QListWidget>
+
+using namespace qm;
+
+namespace {
+QList<QPointF> seriesPoints(const QChart* chart, const char* name) {
+    return SeriesNamed(chart, QLatin1String(name))->points();
+}
+} // namespace
+
+class TestCurveEvidence : public QObject {
+    Q_OBJECT
+  private slots:
+    // On a noisy settled signal the point is the mean of the window's 14
+    // replies, not the latest one, and the list shows its spread.
+    void captureTakesWindowMean() {
+        WindowHarness h;
+        h.settings.setValue("Stability", "Digits", "1000"); // stable despite the noise
+        h.device.setSignalOptions({0.002, 0, 0, 7});
+        h.device.setSignal(1.0);
+        MainWindow& w = h.openAt(3);
+        w.liveTimer().stop();
+        QList<double> seen;
+        for (int i = 0; i < 30; ++i) {
+            h.tick();
+            seen << w.LiveSignal();
+        }
+        QVERIFY(w.stability().isStable());
+        double sum = 0;
+        for (int i = seen.size() - 14; i < seen.size(); ++i)
+            sum += seen[i];
+        const float mean = float(sum / 14);
+        QVERIFY(mean != float(seen.last()));
+        testing::AnswerReferenceDialog(w.inputBox(), QStringLiteral("10"));
+        QTest::keyClick(&w, Qt::Key_F5);
+        QVERIFY(h.messages.isEmpty());
+        const int row = w.curve().FindSignal(mean);
+        QVERIFY(row > 0);
+        QCOMPARE(w.curve().pointAt(row).spread, w.stability().window().spreadDisplay);
+    }
+
+    // While the signal settles Capture asks, No by default; Yes takes the
+    // latest reading.
+    void captureWhileSettlingAsks_data() {
+        QTest::addColumn<bool>("take");
+        QTest::newRow("wait") << false;
+        QTest::newRow("take anyway") << true;
+    }
+    void captureWhileSettlingAsks() {
+        QFETCH(bool, take);
+        WindowHarness h;
+        h.settings.setValue("Stability", "Digits", "-3"); // bad: 5 digits
+        h.device.setSignalOptions({0, 5, 0, 1});
+        MainWindow& w = h.openAt(3);
+        w.liveTimer().stop();
+        h.tick();
+        h.device.setSignal(1.5, h.clock.tickMs());
+        for (int i = 0; i < 20; ++i)
+            h.tick();
+        QVERIFY(!w.stability().isStable());
+        const int before = w.curve().pointCount();
+        h.messages.clear();
+        if (take) {
+            h.messages.answerYes();
+            testing::AnswerReferenceDialog(w.inputBox(), QStringLiteral("50"));
+        }
+        h.click("cmdSCAN");
+        QCOMPARE(h.messages.count(), 1);
+        QCOMPARE(h.messages.last().defaultButton, MsgNo);
+        QCOMPARE(w.curve().pointCount(), before + (take ? 1 : 0));
+        QCOMPARE(w.curve().FindSignal(float(w.LiveSignal())) > 0, take);
+    }
+
+    // Capture, add, edit, delete and clear: the plots and the column show
+    // the list's points every time; the screenshot shows the page with them.
+    void plotsFollowTheList() {
+        WindowHarness h;
+        h.useShippedLanguage();
+        h.settings.setValue("Stability", "Digits", "1000"); // stable despite the noise
+        h.device.setSignalOptions({0.001, 0, 0, 3});
+        MainWindow& w = h.openAt(3);
+        w.liveTimer().stop();
+        auto* evidence = h.child<CurveEvidence>("fraEVIDENCE");
+        QVERIFY(w.rect().contains(evidence->geometry()));
+        auto* list = h.child<QListWidget>("lstKrivka");
+        auto expectSameAsList = [&] {
+            const std::vector<CurvePoint> points = CurvePoints(w.curve());
+            QList<QPointF> expected;
+            for (const CurvePoint& p : points)
+                expected << QPointF(p.value, p.signal);
+            QList<QPointF> shown = seriesPoints(evidence->curvePlot()->chart(), "points");
+            std::sort(shown.begin(), shown.end(),
+                      [](const QPointF& a, const QPointF& b) { return a.y() < b.y(); });
+            QCOMPARE(shown, expected);
+            QCOMPARE(evidence->linearityList()->count(), list->count());
+            const auto deviations = seriesPoints(evidence->deviationPlot()->chart(), "deviation");
+            QCOMPARE(deviations.size(), points.size() >= 2 ? qsizetype(points.size()) : 0);
+        };
+        for (const auto& [signal, value] : {std::pair{0.5, "20"}, {1.0, "41"}, {2.0, "80"}}) {
+            h.device.setSignal(signal);
+            for (int i = 0; i < 16; ++i)
+                h.tick();
+            testing::AnswerReferenceDialog(w.inputBox(), QLatin1String(value));
+            h.click("cmdSCAN");
+            expectSameAsList();
+        }
+        testing::AnswerReferenceDialog(w.inputBox(), QStringLiteral("60"));
+        h.click("cmdListAction0"); // add: the value at signal 0
+        expectSameAsList();
+        list->setCurrentRow(1);
+        testing::AnswerReferenceDialog(w.inputBox(), QStringLiteral("19"));
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {},
+                           list->visualItemRect(list->item(1)).center());
+        expectSameAsList();
+        QDir().mkpath(QStringLiteral(QM_SCREENSHOT_DIR));
+        const QString path = QStringLiteral(QM_SCREENSHOT_DIR "/curve-evidence.png");
+        QVERIFY2(w.grab().save(path), qPrintable(path));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(0)).center());
+        h.messages.answerYes();
+        h.click("cmdListAction1");
+        expectSameAsList();
+        h.messages.answerYes();
+        h.click("cmdListAction2");
+        expectSameAsList();
+    }
+};
+
+QTEST_MAIN(TestCurveEvidence)
+#include "test_curveevidence.moc"
