@@ -125,7 +125,8 @@ int RunLive(Context& ctx, const QStringList& args) {
     parser.setApplicationDescription(QStringLiteral(
         "Connects and polls the live measurement every 150 ms, printing one line per tick: the "
         "raw count, the signal in mV/V and the display value, or \"-----\" when the reply was "
-        "missing, incomplete or garbled (as on the first tick). Exit 4 when the device has "
+        "missing, incomplete, garbled or at odds with the device's N and k (as on the first tick). "
+        "Exit 4 when the device has "
         "not answered for 1.5 s."));
     const QCommandLineOption count(
         QStringLiteral("count"), QStringLiteral("Stop after N ticks (default: run until stopped)."),
@@ -139,10 +140,23 @@ int RunLive(Context& ctx, const QStringList& args) {
         return Fail(ctx, QStringLiteral("--count needs a whole number"), kExitBadInput);
     DeviceLink link;
     if (!link.choosePort(ctx, exitCode) || !link.connect(ctx, exitCode)) return exitCode;
+    // N and k relate the raw count to the signal: a reply where they disagree is garbled.
+    SystemConstants constants;
+    bool nRead = false, kRead = false;
+    constants.N =
+        link.connection().eeReadSingle(kDeviceAddress, kAddrZeroCount, kEETimeoutMs, &nRead);
+    constants.k =
+        link.connection().eeReadSingle(kDeviceAddress, kAddrMultiplier, kEETimeoutMs, &kRead);
+    if (!nRead || !kRead)
+        return Fail(ctx,
+                    QStringLiteral("no reply from %1 to the read of %2")
+                        .arg(link.where(), nRead ? QStringLiteral("the multiplier k (ER 94)")
+                                                 : QStringLiteral("the zero count N (ER 90)")),
+                    kExitDevice);
     int silent = -1; // ticks without a character; the first tick has nothing to read
     for (int i = 0; ticks == 0 || i < ticks; ++i) {
         if (i > 0) link.clock().delay(150);
-        const LiveTick tick = PollLive(link.connection());
+        const LiveTick tick = PollLive(link.connection(), constants);
         if (!tick.portOpen)
             return Fail(ctx, QStringLiteral("the line to %1 was lost").arg(link.where()),
                         kExitDevice);

@@ -139,7 +139,8 @@ class TestWriteCommands : public QObject {
         QTest::newRow("read: store block") << read << 13 << "block 0x80 (KB)";
         QTest::newRow("write: iTag query")
             << QStringList{"write", "--block", "0x00", "in"} << 12 << "the iTag query (KQ)";
-        QTest::newRow("live") << live << 2 << "the live measurement (MK)";
+        QTest::newRow("live: N") << live << 2 << "the zero count N (ER 90)";
+        QTest::newRow("live") << live << 2 + 8 << "the live measurement (MK)";
     }
     void silentDevice() {
         QFETCH(QStringList, args);
