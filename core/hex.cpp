@@ -40,11 +40,4 @@ float SingleFromBytes(QByteArrayView bytes, bool msbFirst) {
     return std::bit_cast<float>(bits);
 }
 
-float HexToSingle(QStringView text, bool msbFirst) {
-    QByteArray bytes(4, '\0');
-    for (int i = 0; i < 4; ++i)
-        bytes[i] = static_cast<char>(HexVal(text.mid(2 * i, 2)) & 0xFF);
-    return SingleFromBytes(bytes, msbFirst);
-}
-
 } // namespace qm

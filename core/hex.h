@@ -19,8 +19,4 @@ QByteArray SingleBytes(float x);
 // Missing bytes read as 0.
 float SingleFromBytes(QByteArrayView bytes, bool msbFirst);
 
-// Eight hex digits as an IEEE single, as a measurement reply carries it;
-// msbFirst as above. A pair that is not two hex digits reads as 0.
-float HexToSingle(QStringView text, bool msbFirst);
-
 } // namespace qm

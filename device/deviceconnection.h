@@ -62,12 +62,13 @@ class DeviceConnection {
     // The exchanges (device/protocol.cpp) with their waits, polls and attempts.
     // A flush read: one read of up to 256 characters, thrown away.
     void flush();
+    // The replies come as the bytes read; the caller reads the text.
     // flush, "$00@", Delay(100), read up to 256.
-    QString identify();
+    QByteArray identify();
     // "$00@" twice 100 ms apart, then what came back 100 ms later.
-    QString identifyTwice();
+    QByteArray identifyTwice();
     // flush, Delay(50), "$00KQ", Delay(100), read.
-    QString queryTag();
+    QByteArray queryTag();
     // kBlockRead; kBlockNoReply; kBlockPortClosed; kBlockGarbled (a whole reply
     // that is not 512 hex digits and the terminator). image changes only on kBlockRead.
     int readBlock(QByteArray& image, int address, int group, int sub);
@@ -87,8 +88,9 @@ class DeviceConnection {
     qint32 record(const QString& source, const TransportError& e);
     qint32 recordWithFlags(const QString& source, const TransportError& e);
     void forgetIfLost();
-    void poll(QString& reply, int maxLen);
-    void pollFor(QString& reply, int maxLen, int length, int polls);
+    void poll(QByteArray& reply, int maxLen);
+    void pollFor(QByteArray& reply, int maxLen, int length, int polls);
+    QByteArray identifyReply(); // the tail shared by both identifications
 
     TransportFactory& m_factory;
     Clock& m_clock;

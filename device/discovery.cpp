@@ -12,9 +12,9 @@ namespace {
 bool answersQM(DeviceConnection& link) {
     link.flush();
     link.clock().delay(100);
-    const QString reply = link.identifyTwice();
+    const QByteArray reply = link.identifyTwice();
     if (link.isOpen()) link.close();
-    return reply.contains(QLatin1String("QM"));
+    return reply.contains("QM");
 }
 
 } // namespace
@@ -40,9 +40,7 @@ ConnectResult ConnectDevice(DeviceConnection& link, int port, const ConnectOptio
     if (link.open(port) != 0) return ConnectResult::OpenFailed;
     link.clock().delay(100);
     link.flush();
-    const QString reply = link.identifyTwice();
-    if (options.reply) *options.reply = reply;
-    if (!reply.toUpper().contains(QLatin1String("QM"))) return ConnectResult::NoDevice;
+    if (!link.identifyTwice().toUpper().contains("QM")) return ConnectResult::NoDevice;
     if (options.settings) {
         options.settings->setValue(QStringLiteral("Default"), QStringLiteral("ComPort"),
                                    QString::number(port));

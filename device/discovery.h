@@ -23,7 +23,6 @@ enum class ConnectResult {
 struct ConnectOptions {
     SettingsStore* settings = nullptr;   // where "ComPort" goes on success
     std::function<void()> stopLiveTimer; // run before the port is opened
-    QString* reply = nullptr;            // receives the identification reply
 };
 
 // The connect step for port (1..20): reopens the connection afresh on port,

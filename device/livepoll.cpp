@@ -9,7 +9,7 @@ LiveTick PollLive(DeviceConnection& link, const SystemConstants& constants) {
     QByteArray reply;
     link.read(reply, 256);
     tick.replied = !reply.isEmpty();
-    tick.reading = CheckedMeasurement(QString::fromLatin1(reply), constants);
+    tick.reading = CheckedMeasurement(reply, constants);
     // Sent whether or not the reply was complete.
     link.write(kRequestMeasure);
     return tick;

@@ -6,12 +6,6 @@ namespace qm {
 
 namespace {
 
-constexpr int kNumberChars = 22; // count (6), signal (8), display value (8)
-
-bool isHexDigit(QChar c) {
-    return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
-}
-
 // The count is whole, so the signal may stand half a count off it; N and k
 // reach the program as 7-digit texts, and the signal is a single.
 bool agrees(const Measurement& m, const SystemConstants& c) {
@@ -24,11 +18,9 @@ bool agrees(const Measurement& m, const SystemConstants& c) {
 
 } // namespace
 
-std::optional<Measurement> CheckedMeasurement(QStringView reply, const SystemConstants& c) {
+std::optional<Measurement> CheckedMeasurement(QByteArrayView reply, const SystemConstants& c) {
     std::optional<Measurement> m = ParseMeasurement(reply);
     if (!m) return std::nullopt;
-    for (QChar ch : reply.left(kNumberChars))
-        if (!isHexDigit(ch)) return std::nullopt;
     if (!std::isfinite(m->signal) || !std::isfinite(m->display) || !agrees(*m, c))
         return std::nullopt;
     return m;

@@ -6,7 +6,7 @@
 // on the way and is no reading.
 #include "device/protocol.h"
 
-#include <QStringView>
+#include <QByteArrayView>
 #include <optional>
 
 namespace qm {
@@ -17,6 +17,6 @@ struct SystemConstants {
     double k = 0;
 };
 
-std::optional<Measurement> CheckedMeasurement(QStringView reply, const SystemConstants& c);
+std::optional<Measurement> CheckedMeasurement(QByteArrayView reply, const SystemConstants& c);
 
 } // namespace qm

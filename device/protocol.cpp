@@ -11,52 +11,54 @@ namespace {
 constexpr int kFlushLen = 256;
 constexpr int kPollMs = 10;
 
-bool isHexDigits(QStringView text) {
-    return std::all_of(text.begin(), text.end(), [](QChar c) {
-        return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
+bool isHexDigits(QByteArrayView text) {
+    return std::all_of(text.begin(), text.end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
     });
 }
 
 // Exactly `digits` hex digits, then the terminator.
-bool isHexLine(QStringView reply, qsizetype digits) {
+bool isHexLine(QByteArrayView reply, qsizetype digits) {
     return reply.size() == digits + 1 && reply.back() == kReplyEnd &&
-           isHexDigits(reply.left(digits));
+           isHexDigits(reply.first(digits));
+}
+
+// The bytes of hex digits already checked by isHexDigits.
+QByteArray hexBytes(QByteArrayView digits) {
+    return QByteArray::fromHex(digits.toByteArray());
 }
 
 } // namespace
 
 // One poll: Delay(10), then a read appended to the reply.
-void DeviceConnection::poll(QString& reply, int maxLen) {
+void DeviceConnection::poll(QByteArray& reply, int maxLen) {
     m_clock.delay(kPollMs);
     QByteArray piece;
     read(piece, maxLen);
-    reply += QString::fromLatin1(piece);
+    reply += piece;
 }
 
 // Polls until the reply is exactly `length` long or `polls` polls were made.
-void DeviceConnection::pollFor(QString& reply, int maxLen, int length, int polls) {
+void DeviceConnection::pollFor(QByteArray& reply, int maxLen, int length, int polls) {
     for (int i = 0; i < polls && reply.size() != length; ++i)
         poll(reply, maxLen);
 }
 
-std::optional<int> ParseByteReply(QStringView reply) {
+std::optional<int> ParseByteReply(QByteArrayView reply) {
     if (!isHexLine(reply, 2)) return std::nullopt;
-    return static_cast<int>(HexVal(reply.left(2)));
+    return static_cast<uint8_t>(hexBytes(reply.first(2))[0]);
 }
 
-std::optional<QByteArray> ParseBlockReply(QStringView reply) {
+std::optional<QByteArray> ParseBlockReply(QByteArrayView reply) {
     if (!isHexLine(reply, 2 * kBlockBytes)) return std::nullopt;
-    QByteArray image(kBlockBytes, '\0');
-    for (int i = 0; i < kBlockBytes; ++i)
-        image[i] = static_cast<char>(HexVal(reply.mid(2 * i, 2)));
-    return image;
+    return hexBytes(reply.first(2 * kBlockBytes));
 }
 
-QString DeviceCommand(int address, const char* letters, std::initializer_list<int> fields) {
-    QString frame = QStringLiteral("$") + HexN(address, 2) + QLatin1String(letters);
+QByteArray DeviceCommand(int address, const char* letters, std::initializer_list<int> fields) {
+    QByteArray frame = '$' + HexN(address, 2).toLatin1() + letters;
     for (int f : fields)
-        frame += HexN(f, 2);
-    return frame + QLatin1Char('\r');
+        frame += HexN(f, 2).toLatin1();
+    return frame + '\r';
 }
 
 void DeviceConnection::flush() {
@@ -69,9 +71,9 @@ int DeviceConnection::readBlock(QByteArray& image, int address, int group, int s
     write(QByteArrayLiteral("\r"));
     m_clock.delay(200);
     flush();
-    write(DeviceCommand(address, "KB", {BlockNumber(group, sub)}).toLatin1());
+    write(DeviceCommand(address, "KB", {BlockNumber(group, sub)}));
     m_clock.delay(200);
-    QString reply;
+    QByteArray reply;
     int polls = 0;
     while (polls < 101 && reply.size() != kBlockReplyLen) {
         poll(reply, kCommReadMax);
@@ -92,9 +94,9 @@ int DeviceConnection::writeBlock(const QByteArray& image, int address, int group
     for (int p = 1; p <= n; ++p) {
         const int b = static_cast<uint8_t>(image[p - 1]);
         const QByteArray request =
-            DeviceCommand(address, "KW", {BlockNumber(group, sub), p - 1, b}).toLatin1();
+            DeviceCommand(address, "KW", {BlockNumber(group, sub), p - 1, b});
         for (int sending = 0;; ++sending) {
-            QString reply;
+            QByteArray reply;
             for (int attempt = 0; attempt < 3 && reply.size() != kByteReplyLen; ++attempt) {
                 flush();
                 reply.clear();
@@ -113,9 +115,9 @@ int DeviceConnection::writeBlock(const QByteArray& image, int address, int group
 
 int DeviceConnection::eeRead(int address, int memAddress, int timeoutMs) {
     flush();
-    const QByteArray request = DeviceCommand(address, "ER", {memAddress}).toLatin1();
+    const QByteArray request = DeviceCommand(address, "ER", {memAddress});
     for (int attempt = 0; attempt < 4; ++attempt) {
-        QString reply;
+        QByteArray reply;
         write(request);
         m_clock.delay(kPollMs);
         pollFor(reply, 128, kByteReplyLen, timeoutMs / 10 + 1);
@@ -126,9 +128,9 @@ int DeviceConnection::eeRead(int address, int memAddress, int timeoutMs) {
 
 int DeviceConnection::eeWrite(int address, int memAddress, int byte, int timeoutMs) {
     flush();
-    write(DeviceCommand(address, "EW", {memAddress, byte}).toLatin1());
+    write(DeviceCommand(address, "EW", {memAddress, byte}));
     // Sent once and never cleared: a late echo still counts in a later pass.
-    QString reply;
+    QByteArray reply;
     for (int pass = 0; pass < 4; ++pass) {
         pollFor(reply, 128, kByteReplyLen, timeoutMs / 10 + 1);
         if (ParseByteReply(reply) == (byte & 0xFF)) return byte;
@@ -158,36 +160,36 @@ int DeviceConnection::eeWriteSingle(int address, int memAddress, double value, i
     return confirmed == 4 ? 1 : 0;
 }
 
-QString DeviceConnection::identify() {
+QByteArray DeviceConnection::identifyReply() {
+    write(kRequestIdentify);
+    m_clock.delay(100);
+    QByteArray reply;
+    read(reply, kFlushLen);
+    return reply;
+}
+
+QByteArray DeviceConnection::identify() {
     flush();
-    write(kRequestIdentify);
-    m_clock.delay(100);
-    QByteArray reply;
-    read(reply, kFlushLen);
-    return QString::fromLatin1(reply);
+    return identifyReply();
 }
 
-QString DeviceConnection::identifyTwice() {
+QByteArray DeviceConnection::identifyTwice() {
     write(kRequestIdentify);
     m_clock.delay(100);
-    write(kRequestIdentify);
-    m_clock.delay(100);
-    QByteArray reply;
-    read(reply, kFlushLen);
-    return QString::fromLatin1(reply);
+    return identifyReply();
 }
 
-QString DeviceConnection::queryTag() {
+QByteArray DeviceConnection::queryTag() {
     flush();
     m_clock.delay(50);
     write(kRequestTagQuery);
     m_clock.delay(100);
     QByteArray reply;
     read(reply, kFlushLen);
-    return QString::fromLatin1(reply);
+    return reply;
 }
 
-int TagPresentFromReply(QStringView reply) {
+int TagPresentFromReply(QByteArrayView reply) {
     return ParseByteReply(reply).value_or(0) & 1;
 }
 
@@ -197,15 +199,18 @@ void DeviceConnection::reset() {
     m_clock.delay(1000);
 }
 
-std::optional<Measurement> ParseMeasurement(QStringView reply) {
+std::optional<Measurement> ParseMeasurement(QByteArrayView reply) {
     constexpr int kNumberDigits = 22;
     if (reply.size() != kMeasureReplyLen || reply.back() != kReplyEnd ||
-        !isHexDigits(reply.left(kNumberDigits)))
+        !isHexDigits(reply.first(kNumberDigits)))
         return std::nullopt;
+    // The count (3 bytes) and two singles, most significant byte first.
+    const QByteArray numbers = hexBytes(reply.first(kNumberDigits));
+    const auto byte = [&](int i) { return static_cast<uint8_t>(numbers[i]); };
     Measurement m;
-    m.div = static_cast<double>(HexVal(reply.left(6)));
-    m.signal = HexToSingle(reply.mid(6, 8), true);
-    m.display = HexToSingle(reply.mid(14, 8), true);
+    m.div = (byte(0) << 16) | (byte(1) << 8) | byte(2);
+    m.signal = SingleFromBytes(QByteArrayView(numbers).sliced(3, 4), true);
+    m.display = SingleFromBytes(QByteArrayView(numbers).sliced(7, 4), true);
     return m;
 }
 

@@ -5,7 +5,6 @@
 #include "device/deviceconnection.h"
 
 #include <QByteArray>
-#include <QString>
 #include <functional>
 #include <initializer_list>
 #include <optional>
@@ -35,7 +34,7 @@ inline constexpr int kByteReplyLen = 3;
 inline constexpr int kMeasureReplyLen = 33;
 
 // Every reply ends with this terminator.
-inline constexpr char16_t kReplyEnd = u'\r';
+inline constexpr char kReplyEnd = '\r';
 
 // ReadConfigBlock results.
 enum : int { kBlockRead = 1, kBlockNoReply = -1, kBlockPortClosed = -2, kBlockGarbled = -3 };
@@ -44,7 +43,7 @@ inline constexpr int kWriteWrongEcho = 10000;
 inline constexpr int kWritePortClosed = -20000;
 
 // "$" HH(address) letters HH(field)... "\r".
-QString DeviceCommand(int address, const char* letters, std::initializer_list<int> fields = {});
+QByteArray DeviceCommand(int address, const char* letters, std::initializer_list<int> fields = {});
 
 // Block number of a memory group and sub-block.
 constexpr int BlockNumber(int group, int sub) {
@@ -54,12 +53,12 @@ constexpr int BlockNumber(int group, int sub) {
 // Replies are taken only when whole: the exact length, hex digits where
 // numbers stand and the terminator last. Anything else is a garbled reply.
 // A one-byte reply ("7F\r"): the byte.
-std::optional<int> ParseByteReply(QStringView reply);
+std::optional<int> ParseByteReply(QByteArrayView reply);
 // A block reply: 512 hex digits and the terminator; the 256 bytes.
-std::optional<QByteArray> ParseBlockReply(QStringView reply);
+std::optional<QByteArray> ParseBlockReply(QByteArrayView reply);
 
 // TagPresent from the query's reply: bit 0 of its byte; 0 for a garbled reply.
-int TagPresentFromReply(QStringView reply);
+int TagPresentFromReply(QByteArrayView reply);
 
 // One measurement reply ("MK"): raw count, signal in mV/V, display value.
 struct Measurement {
@@ -69,6 +68,6 @@ struct Measurement {
 };
 // Only a reply of exactly 33 characters parses: 22 hex digits, 10 characters
 // of the device's own, the terminator.
-std::optional<Measurement> ParseMeasurement(QStringView reply);
+std::optional<Measurement> ParseMeasurement(QByteArrayView reply);
 
 } // namespace qm

@@ -34,10 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     rig.link.open(1);
 
     // The parsers take only whole, well-formed replies.
-    const QString text = QString::fromLatin1(reply);
-    if (ParseByteReply(text) && !hexLine(reply, 2)) std::abort();
-    if (ParseBlockReply(text) && !hexLine(reply, 512)) std::abort();
-    if (ParseMeasurement(text) && !hexLine(reply.left(22) + '\r', 22)) std::abort();
+    if (ParseByteReply(reply) && !hexLine(reply, 2)) std::abort();
+    if (ParseBlockReply(reply) && !hexLine(reply, 512)) std::abort();
+    if (ParseMeasurement(reply) && !hexLine(reply.left(22) + '\r', 22)) std::abort();
 
     // The first exchange on a quiet line sees exactly this reply.
     QByteArray image;

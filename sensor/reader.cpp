@@ -96,7 +96,7 @@ int ReadQM07(ReadContext& ctx, SensorSession& s, QString* ident, QString* failed
     }
     const QString progress = lang(ctx, 34);
     ui.setStatusText(progress + QStringLiteral(" 5%"));
-    const QString reply = ctx.link.identify();
+    const QString reply = QString::fromLatin1(ctx.link.identify());
     if (ident) *ident = reply;
     ui.setStatusText(progress + QStringLiteral(" 10%"));
     if (reply.size() < 9) {
@@ -137,7 +137,7 @@ SensorReadReport ReadSensor(ReadContext& ctx, SensorSession& s) {
     ui.stopLiveTimer();
     ctx.link.clock().processEvents();
 
-    const QString tagReply = ctx.link.queryTag();
+    const QByteArray tagReply = ctx.link.queryTag();
     s.TagPresent = static_cast<uint8_t>(TagPresentFromReply(tagReply));
     if (!ParseByteReply(tagReply))
         noteFailed(&report.failed, QStringLiteral("the iTag query (KQ)"));

@@ -200,22 +200,22 @@ class TestProtocol : public QObject {
     }
 
     void measurementReply() {
-        const QString mk = QStringLiteral("00000A3F80000042C80000") + QString(10, u'0') + u'\r';
+        const QByteArray mk = "00000A3F80000042C80000" + QByteArray(10, '0') + '\r';
         const auto m = ParseMeasurement(mk);
         QVERIFY(m);
         QCOMPARE(m->div, 10.0);
         QCOMPARE(m->signal, 1.0);
         QCOMPARE(m->display, 100.0);
         QVERIFY(!ParseMeasurement(mk.left(32)));
-        QVERIFY(!ParseMeasurement(mk + u'x'));
+        QVERIFY(!ParseMeasurement(mk + 'x'));
         for (int at : {0, 5, 13, 21}) // every character of the three numbers is a hex digit
-            QVERIFY(!ParseMeasurement(QString(mk).replace(at, 1, u'G')));
-        QVERIFY(!ParseMeasurement(QString(mk).replace(32, 1, u'0'))); // no terminator
-        QCOMPARE(TagPresentFromReply(u"03\r"), 1); // bit 0 of a 3-character reply
-        QCOMPARE(TagPresentFromReply(u"01"), 0);
-        QCOMPARE(TagPresentFromReply(u"0G\r"), 0);
-        QCOMPARE(ParseByteReply(u"7f\r"), std::optional<int>(127));
-        QCOMPARE(ParseByteReply(u"7f\n"), std::nullopt);
+            QVERIFY(!ParseMeasurement(QByteArray(mk).replace(at, 1, "G")));
+        QVERIFY(!ParseMeasurement(QByteArray(mk).replace(32, 1, "0"))); // no terminator
+        QCOMPARE(TagPresentFromReply("03\r"), 1); // bit 0 of a 3-character reply
+        QCOMPARE(TagPresentFromReply("01"), 0);
+        QCOMPARE(TagPresentFromReply("0G\r"), 0);
+        QCOMPARE(ParseByteReply("7f\r"), std::optional<int>(127));
+        QCOMPARE(ParseByteReply("7f\n"), std::nullopt);
     }
 };
 

@@ -87,7 +87,7 @@ class TestDeviceModel : public QObject {
         DeviceModel m;
         m.setTagPresent(tag);
         m.setSignal(signal);
-        const auto parsed = ParseMeasurement(QString::fromLatin1(ask(m, "$00MK\r")));
+        const auto parsed = ParseMeasurement(ask(m, "$00MK\r"));
         QVERIFY(parsed);
         QCOMPARE(parsed->div, std::round(8388608.0 + signal / double(4.647601E-07F)));
         QCOMPARE(parsed->signal, signal);
@@ -102,12 +102,12 @@ class TestDeviceModel : public QObject {
         m.setSignalOptions({0, 2.0, 0, 1});
         m.setSignal(1.0, 1000);
         for (const auto& [t, expected] : {std::pair{1000, 0.0}, {3000, 1 - std::exp(-1.0)}}) {
-            const auto parsed = ParseMeasurement(QString::fromLatin1(ask(m, "$00MK\r", t)));
+            const auto parsed = ParseMeasurement(ask(m, "$00MK\r", t));
             QVERIFY(parsed && std::abs(parsed->signal - expected) < 1e-6);
             QCOMPARE(parsed->display, double(float(250 * expected)));
         }
         m.setSignal(2.0);
-        QCOMPARE(ParseMeasurement(QString::fromLatin1(ask(m, "$00MK\r", 3000)))->signal, 2.0);
+        QCOMPARE(ParseMeasurement(ask(m, "$00MK\r", 3000))->signal, 2.0);
     }
 
     // A curve written byte by byte takes effect at "X", as on the device.
@@ -116,7 +116,7 @@ class TestDeviceModel : public QObject {
         m.setSignal(1.0);
         const QByteArray image = DefaultDeviceImage(); // 2 mV/V shows 2
         for (int i = 0; i < image.size(); ++i)
-            QCOMPARE(ask(m, DeviceCommand(0, "KW", {0, i, uint8_t(image[i])}).toLatin1()),
+            QCOMPARE(ask(m, DeviceCommand(0, "KW", {0, i, uint8_t(image[i])})),
                      HexN(uint8_t(image[i]), 2).toLatin1() + "\r");
         QCOMPARE(m.displayValue(), 250.0); // the tag's curve until then
         ask(m, "$00X\r");

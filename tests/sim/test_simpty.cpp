@@ -69,7 +69,7 @@ class TestSimPty : public QObject {
         QByteArray nothing;
         QCOMPARE(link.read(nothing, 256), 0);
         QVERIFY(timer.elapsed() < 100); // nothing waiting: no wait
-        QVERIFY(link.identify().startsWith(QLatin1String("QM-07R")));
+        QVERIFY(link.identify().startsWith("QM-07R"));
         QByteArray image;
         QCOMPARE(link.readBlock(image, 0, 4, 0), 1);
         QCOMPARE(image, DefaultDeviceImage());
