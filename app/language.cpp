@@ -1,5 +1,6 @@
 #include "app/language.h"
 
+#include "core/blanks.h"
 #include "core/codepages.h"
 
 #include <QFile>
@@ -12,15 +13,6 @@ namespace {
 
 constexpr int kMaxIndex = LangTable::kSize;
 constexpr int kMaxCharset = 32767; // the set is a 16-bit number
-
-QByteArray trimBlanks(const QByteArray& line) {
-    qsizetype b = 0, e = line.size();
-    while (b < e && line[b] == ' ')
-        ++b;
-    while (e > b && line[e - 1] == ' ')
-        --e;
-    return line.mid(b, e - b);
-}
 
 // A decimal number from the start of text: leading blanks skipped, an
 // optional sign, digits up to the first other character. false when no digit.
@@ -51,7 +43,7 @@ int charsetOf(const QByteArray& line) {
 }
 
 void addEntry(const QByteArray& rawLine, LanguageFile& file) {
-    const QByteArray line = trimBlanks(rawLine);
+    const QByteArray line = TrimBlanks(rawLine);
     const qsizetype eq = line.indexOf('=');
     if (eq < 1 || eq > 3) return;
     long long n = 0;

@@ -2,6 +2,7 @@
 
 #include "calibration/sensorfields.h"
 #include "calibration/workingcurve.h"
+#include "core/blanks.h"
 #include "core/langtable.h"
 
 namespace qm {
@@ -10,7 +11,7 @@ PageRecord recordFromPage(const SensorPageValues& page, const WorkingCurve& curv
                           const SensorRecord& current, int displayDigits, uint8_t flags,
                           const QDateTime& now, const RandomSource& random) {
     PageRecord out;
-    const QString description = TrimSpaces(page.description);
+    const QString description = TrimBlanks(page.description);
     // Without texts the duplicate message still names the number.
     static const LangTable noTexts;
     if (!curve.DuplicateMessage(noTexts).isEmpty())
@@ -28,7 +29,7 @@ PageRecord recordFromPage(const SensorPageValues& page, const WorkingCurve& curv
     const QString mask = FormatMaskFor(page.formatIndex, displayDigits);
     if (!mask.isEmpty()) rec.Format = mask;
     rec.Popis = PadField(description, SensorRecord::kPopisLen);
-    rec.Jednotka = PadField(TrimSpaces(page.unit), SensorRecord::kJednotkaLen);
+    rec.Jednotka = PadField(TrimBlanks(page.unit), SensorRecord::kJednotkaLen);
     if (page.gainIndex >= 0) rec.GainIndex = page.gainIndex;
     rec.DateSaved = DateYYMMDD(now.date());
     rec.SerialNo = CheckSerial(rec.SerialNo, now, random);

@@ -1,5 +1,8 @@
 #include "calibration/sensorfields.h"
 
+#include "core/blanks.h"
+#include "core/numformat.h"
+
 #include <QtGlobal>
 
 namespace qm {
@@ -53,14 +56,8 @@ int SlideFromEntry(const QString& entry) {
     return ok ? v : 1;
 }
 
-int MaskDecimals(const QString& format) {
-    const QString m = TrimSpaces(format);
-    const qsizetype dot = m.indexOf(QLatin1Char('.'));
-    return dot < 0 ? 0 : static_cast<int>(m.size() - dot - 1);
-}
-
 int FormatIndex(const QString& format, int entryCount) {
-    const int d = MaskDecimals(format);
+    const int d = FormatDecimals(format);
     return d < entryCount ? d : entryCount - 1;
 }
 
@@ -77,18 +74,8 @@ int GainListIndex(int gainIndex) {
     return gainIndex >= 0 && gainIndex < GainEntries().size() ? gainIndex : 0;
 }
 
-QString TrimSpaces(const QString& text) {
-    qsizetype b = 0;
-    qsizetype e = text.size();
-    while (b < e && text[b] == QLatin1Char(' '))
-        ++b;
-    while (e > b && text[e - 1] == QLatin1Char(' '))
-        --e;
-    return text.mid(b, e - b);
-}
-
 QString UnitCaption(const QString& caption, const QString& unit) {
-    return caption + QStringLiteral(" [") + TrimSpaces(unit) + QStringLiteral("]");
+    return caption + QStringLiteral(" [") + TrimBlanks(unit) + QStringLiteral("]");
 }
 
 IntExtMark IntExtFor(int tagPresent) {

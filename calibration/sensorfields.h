@@ -19,8 +19,6 @@ int SlideRychlIndex(int slideRychl);
 // The record's value of an averaging entry: 1 for "OFF" or nothing chosen.
 int SlideFromEntry(const QString& entry);
 
-// Decimals of a mask: characters after its first ".", blanks at both ends ignored.
-int MaskDecimals(const QString& format);
 // cmbFormat index that shows a stored mask: its decimals, at most the last entry.
 int FormatIndex(const QString& format, int entryCount);
 // Mask stored for cmbFormat index k; empty when k is outside the list.
@@ -28,9 +26,6 @@ QString FormatMaskFor(int index, int displayDigits);
 
 // cmbGain index for a stored GainIndex: the first range when out of the list.
 int GainListIndex(int gainIndex);
-
-// Text without the blanks at its ends (tabs and the like are kept).
-QString TrimSpaces(const QString& text);
 
 // "<caption> [<unit>]" with the unit's blanks trimmed; the range labels and lblCEth.
 QString UnitCaption(const QString& caption, const QString& unit);

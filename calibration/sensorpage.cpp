@@ -4,6 +4,7 @@
 #include "calibration/recordfrompage.h"
 #include "calibration/sensorfields.h"
 #include "calibration/workingcurve.h"
+#include "core/blanks.h"
 #include "core/clock.h"
 #include "core/langtable.h"
 #include "core/messages.h"
@@ -151,8 +152,8 @@ bool SensorPage::storeInRecord(uint8_t cOptions) {
 }
 
 bool SensorPage::CheckSensorTexts() {
-    const auto popisLen = TrimSpaces(m_txtPopis->text()).size();
-    const auto unitLen = TrimSpaces(m_txtJednotka->text()).size();
+    const auto popisLen = TrimBlanks(m_txtPopis->text()).size();
+    const auto unitLen = TrimBlanks(m_txtJednotka->text()).size();
     bool ok = true;
     if (popisLen < 1 || popisLen > 32) {
         m_ctx.messages.critical(m_ctx.lang.text(60));

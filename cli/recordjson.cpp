@@ -1,5 +1,6 @@
 #include "cli/recordjson.h"
 
+#include "core/blanks.h"
 #include "sensor/recordrules.h"
 
 #include <QJsonArray>
@@ -47,7 +48,7 @@ QByteArray CurveJson(const std::array<float, SensorRecord::kMaxPoints + 1>& curv
 QByteArray RecordToJson(const SensorRecord& rec, int indent) {
     const QByteArray pad(indent + 2, ' ');
     QList<QPair<const char*, QByteArray>> fields = {
-        {"SerialNo", StringJson(TrimField(rec.SerialNo))},
+        {"SerialNo", StringJson(TrimBlanks(rec.SerialNo))},
         {"SpareSingle", FloatJson(rec.SpareSingle)},
         {"Signal", CurveJson(rec.Signal, rec.PointCount)},
         {"Value", CurveJson(rec.Value, rec.PointCount)},
@@ -57,11 +58,11 @@ QByteArray RecordToJson(const SensorRecord& rec, int indent) {
         {"Flags", QByteArray::number(rec.Flags)},
         {"FullScale", FloatJson(rec.FullScale)},
         {"GainIndex", QByteArray::number(rec.GainIndex)},
-        {"Popis", StringJson(TrimField(rec.Popis))},
-        {"Jednotka", StringJson(TrimField(rec.Jednotka))},
-        {"Format", StringJson(TrimField(rec.Format))},
-        {"DateSaved", StringJson(TrimField(rec.DateSaved))},
-        {"DateCreated", StringJson(TrimField(rec.DateCreated))},
+        {"Popis", StringJson(TrimBlanks(rec.Popis))},
+        {"Jednotka", StringJson(TrimBlanks(rec.Jednotka))},
+        {"Format", StringJson(TrimBlanks(rec.Format))},
+        {"DateSaved", StringJson(TrimBlanks(rec.DateSaved))},
+        {"DateCreated", StringJson(TrimBlanks(rec.DateCreated))},
         {"MemGroup", QByteArray::number(rec.MemGroup)},
         {"MemSub", QByteArray::number(rec.MemSub)},
     };
@@ -84,7 +85,7 @@ class Reader {
         if (!m_obj.contains(QLatin1String(key))) return true;
         const QJsonValue v = m_obj.value(QLatin1String(key));
         if (!v.isString()) return fail(key, QStringLiteral("is not a text"));
-        const QString s = TrimField(v.toString());
+        const QString s = TrimBlanks(v.toString());
         if (s.size() > length)
             return fail(key, QStringLiteral("is longer than %1 characters").arg(length));
         field = PadField(s, length);

@@ -1,5 +1,6 @@
 #include "core/numformat.h"
 
+#include "core/blanks.h"
 #include <QRegularExpression>
 
 #include <QLocale>
@@ -207,6 +208,12 @@ int MaskDecimals(const QString& mask, bool* scientific) {
     const Mask m = ParseMask(mask);
     if (scientific) *scientific = m.scientific;
     return CountDigits(m.fraction);
+}
+
+int FormatDecimals(const QString& format) {
+    const QString mask = TrimBlanks(format);
+    const qsizetype point = mask.indexOf(u'.');
+    return point < 0 ? 0 : static_cast<int>(std::min<qsizetype>(mask.size() - point - 1, 255));
 }
 
 QString FormatMask(double v, const QString& mask) {

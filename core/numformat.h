@@ -18,6 +18,11 @@ QString FormatMask(double v, const QString& mask);
 // when given, tells whether the mask has an exponent.
 int MaskDecimals(const QString& mask, bool* scientific = nullptr);
 
+// The decimals a sensor's Format is stored with (its image byte, the format
+// list's entry): the characters after the first ".", blanks at both ends
+// ignored, at most 255. Not MaskDecimals: "0.000 E-00" stores 8, shows 3.
+int FormatDecimals(const QString& format);
+
 // The number formatted with mask, right-aligned in a field of the mask's length
 // less its backslashes; a wider number is given whole.
 QString FormatRight(double v, const QString& mask);

@@ -1,6 +1,7 @@
 // Any bytes as a record in JSON: the reader never crashes, and a record it
 // accepts and the write check passes gives a block that decodes to it.
 #include "cli/recordjson.h"
+#include "core/numformat.h"
 #include "sensor/imagecheck.h"
 #include "sensor/imagecodec.h"
 

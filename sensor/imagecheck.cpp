@@ -1,6 +1,8 @@
 #include "sensor/imagecheck.h"
 
+#include "core/blanks.h"
 #include "core/codepage1250.h"
+#include "core/numformat.h"
 #include "device/protocol.h"
 #include "sensor/imagecodec.h"
 #include "sensor/recordrules.h"
@@ -33,14 +35,14 @@ QString describe(char32_t c) {
 class Comparison {
   public:
     void text(const char* field, const QString& wrote, const QString& back, int length) {
-        const QString w = TrimField(wrote);
+        const QString w = TrimBlanks(wrote);
         if (!m_refusal.isEmpty()) return;
         if (w.size() > length)
             m_refusal = QStringLiteral("%1 %2 is longer than %3 characters")
                             .arg(QLatin1String(field), quoted(w))
                             .arg(length);
-        else if (w != TrimField(back))
-            differs(field, quoted(w), quoted(TrimField(back)));
+        else if (w != TrimBlanks(back))
+            differs(field, quoted(w), quoted(TrimBlanks(back)));
     }
     template <typename T> void value(const QString& field, T wrote, T back) {
         if (std::memcmp(&wrote, &back, sizeof(T)) != 0) differs(field, number(wrote), number(back));
@@ -116,8 +118,8 @@ CheckedImage CheckedEncode(const SensorRecord& rec, const QDate& today) {
     c.text("SerialNo", rec.SerialNo, back.SerialNo, SensorRecord::kSerialLen);
     c.text("DateCreated", rec.DateCreated, back.DateCreated, SensorRecord::kDateLen);
     if (FormatDecimals(rec.Format) != FormatDecimals(back.Format))
-        c.differs(QStringLiteral("Format"), quoted(TrimField(rec.Format)),
-                  quoted(TrimField(back.Format)));
+        c.differs(QStringLiteral("Format"), quoted(TrimBlanks(rec.Format)),
+                  quoted(TrimBlanks(back.Format)));
     c.value("GainIndex", rec.GainIndex, back.GainIndex);
     c.value("Slide", rec.Slide, back.Slide);
     c.value("SlideRychl", rec.SlideRychl, back.SlideRychl);

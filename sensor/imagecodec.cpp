@@ -1,7 +1,9 @@
 #include "sensor/imagecodec.h"
 
+#include "core/blanks.h"
 #include "core/codepage1250.h"
 #include "core/hex.h"
+#include "core/numformat.h"
 #include "sensor/recordrules.h"
 
 #include <cmath>
@@ -19,7 +21,7 @@ constexpr int kMinImage = 255;
 
 // A text field of the image: trimmed, cut to length, padded with blanks.
 QByteArray FieldBytes(const QString& text, int length) {
-    QByteArray b = ToWindows1250(TrimField(text)).left(length);
+    QByteArray b = ToWindows1250(TrimBlanks(text)).left(length);
     return b + QByteArray(length - b.size(), ' ');
 }
 
@@ -49,12 +51,6 @@ QString MaskOfDecimals(int decimals) {
 }
 
 } // namespace
-
-int FormatDecimals(const QString& format) {
-    const QString mask = TrimField(format);
-    const qsizetype point = mask.indexOf(u'.');
-    return point < 0 ? 0 : static_cast<int>(std::min<qsizetype>(mask.size() - point - 1, 255));
-}
 
 QByteArray ToImageText(const QString& text) {
     return ToWindows1250(text);
@@ -154,9 +150,9 @@ int DecodeImage(const QByteArray& image, SensorRecord& rec, int group, int sub) 
     if (!image.startsWith("FSN")) return kDecodeNoFsn;
 
     rec.GainIndex = Byte(image, kOffGain) & 7;
-    rec.Popis = PadField(TrimField(Text(image, kOffPopis, 32)), SensorRecord::kPopisLen);
+    rec.Popis = PadField(TrimBlanks(Text(image, kOffPopis, 32)), SensorRecord::kPopisLen);
     rec.Format = PadField(MaskOfDecimals(Byte(image, kOffDecimals)), SensorRecord::kFormatLen);
-    rec.Jednotka = PadField(TrimField(Text(image, kOffJednotka, 6)), SensorRecord::kJednotkaLen);
+    rec.Jednotka = PadField(TrimBlanks(Text(image, kOffJednotka, 6)), SensorRecord::kJednotkaLen);
     rec.SlideRychl = Byte(image, kOffSlideRychl);
     if (rec.SlideRychl == 0) rec.SlideRychl = 10;
     rec.Slide = Byte(image, kOffSlide);
@@ -168,7 +164,7 @@ int DecodeImage(const QByteArray& image, SensorRecord& rec, int group, int sub) 
         static_cast<float>(DevFloatFromBytes(QByteArrayView(image).sliced(kOffFullScale, 4)));
     rec.SpareSingle = SingleFromBytes(QByteArrayView(image).sliced(kOffSpare, 4), false);
 
-    if (TrimField(Text(image, kOffKri, 3)) != u"KRI") return kDecodeNoKri;
+    if (TrimBlanks(Text(image, kOffKri, 3)) != u"KRI") return kDecodeNoKri;
     rec.Flags = static_cast<uint8_t>(Byte(image, kOffFlags));
     if (!(rec.Flags & kFlagValid)) return kDecodeNoValidFlag;
     const int n = Byte(image, kOffCount);

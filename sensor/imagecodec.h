@@ -37,9 +37,6 @@ EncodedImage EncodeImage(SensorRecord& rec, const QDate& today);
 
 int DecodeImage(const QByteArray& image, SensorRecord& rec, int group, int sub);
 
-// The decimals byte of a display mask: the characters after its ".".
-int FormatDecimals(const QString& format);
-
 // Texts of the image are single bytes in windows-1250; unknown characters become '?'.
 QByteArray ToImageText(const QString& text);
 QString FromImageText(const QByteArray& bytes);

@@ -14,15 +14,6 @@ QString PadField(const QString& text, int length) {
     return text.leftJustified(length, u' ', true);
 }
 
-QString TrimField(const QString& text) {
-    qsizetype b = 0, e = text.size();
-    while (b < e && text[b] == u' ')
-        ++b;
-    while (e > b && text[e - 1] == u' ')
-        --e;
-    return text.mid(b, e - b);
-}
-
 void MakeDefaultRecord(SensorRecord& rec, const QString& description, float signal0, float value0,
                        float signal1, float value1, int slide, const QString& format,
                        const QString& unit, int slideRychl, int group, int sub, uint8_t flags,

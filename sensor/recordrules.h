@@ -33,7 +33,4 @@ QString CheckSerial(const QString& serial, const QDateTime& now, const RandomSou
 // Pads (or cuts) a text field to its fixed length with spaces.
 QString PadField(const QString& text, int length);
 
-// A text field without the blanks at its ends; other white space is kept.
-QString TrimField(const QString& text);
-
 } // namespace qm

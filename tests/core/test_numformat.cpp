@@ -107,6 +107,36 @@ class TestNumFormat : public QObject {
         QFETCH(double, expected);
         QCOMPARE(ValDot(text), expected);
     }
+
+    // Two counts of a mask's decimals that must not be mixed up: the digits the
+    // display shows (the stability's digit) and the number a Format is stored
+    // with (the image byte, the format list's entry).
+    void maskDecimals_data() {
+        QTest::addColumn<QString>("mask");
+        QTest::addColumn<int>("shown");
+        QTest::addColumn<bool>("scientific");
+        QTest::addColumn<int>("stored");
+        QTest::newRow("page, none") << u"#######0"_s << 0 << false << 0;
+        QTest::newRow("page, one") << u"#####0.0"_s << 1 << false << 1;
+        QTest::newRow("page, six") << u"0.000000"_s << 6 << false << 6;
+        QTest::newRow("decoded, five") << u"0.00000"_s << 5 << false << 5;
+        QTest::newRow("padded field") << u" ##0.0#  "_s << 2 << false << 2;
+        QTest::newRow("constants k") << u"0.000000 E-00"_s << 6 << true << 11;
+        QTest::newRow("digits as text") << u"9.99E+00"_s << 0 << true << 6;
+        QTest::newRow("list entry") << u" 99.9 "_s << 0 << false << 1;
+        QTest::newRow("comma") << u"9,99"_s << 0 << false << 0;
+        QTest::newRow("escaped point") << u"0\\.00"_s << 0 << false << 2;
+        QTest::newRow("empty") << QString() << 0 << false << 0;
+        QTest::newRow("longer than a byte") << u"0."_s + QString(300, u'0') << 300 << false << 255;
+    }
+    void maskDecimals() {
+        QFETCH(QString, mask);
+        QFETCH(bool, scientific);
+        bool told = !scientific;
+        QTEST(MaskDecimals(mask, &told), "shown");
+        QCOMPARE(told, scientific);
+        QTEST(FormatDecimals(mask), "stored");
+    }
 };
 
 QTEST_GUILESS_MAIN(TestNumFormat)
