@@ -44,7 +44,7 @@ class TestReader : public QObject {
         QCOMPARE(rig.report.deviceResult + rig.report.tagResult, tag ? 4 : 2);
         QCOMPARE(rig.s.LastReadImage(group), rig.device.block(block));
         QVERIFY(rig.s.LastReadImage(kGroupTag + kGroupDevice - group).isEmpty());
-        QCOMPARE(float(rig.s.k), float(kDefaultMultiplier)); // as the device holds them
+        QCOMPARE(rig.s.k, double(float(kDefaultMultiplier))); // as the device holds it
         QCOMPARE(rig.s.N, kDefaultZeroCount);
         QVERIFY(rig.asked.isEmpty());
         QCOMPARE(rig.report.gap, ReadGap::None);
