@@ -56,7 +56,7 @@ bool IsServiceCommandLine(const QString& commandLine);
 // The port list entry for a stored "ComPort" text: COMn for n in 1..19, else COM1.
 int PortIndexForSetting(const QString& stored);
 
-class MainWindow : public QWidget, private ReadUi {
+class MainWindow : public QWidget {
     Q_OBJECT
   public:
     explicit MainWindow(const AppServices& services, QWidget* parent = nullptr);
@@ -136,7 +136,7 @@ class MainWindow : public QWidget, private ReadUi {
     WriteProgress writeProgress();
     // Tells the user in words what a save did; after a write that stopped
     // midway it offers to put the backup back at once.
-    void reportSave(int result, const SaveReport& report);
+    void reportSave(const SaveReport& report);
     void offerRestore(const SaveReport& report);
     bool openCurvePage();
     void finish();
@@ -155,17 +155,10 @@ class MainWindow : public QWidget, private ReadUi {
     // Shows the curve's list, plots and linearity column as they now stand.
     void showCurveEvidence();
 
-    // What reading the device shows on the window (ReadUi).
-    void showStatus(bool visible) override;
-    void setStatusText(const QString& text) override;
-    void lockButtons(bool locked) override;
-    void stopLiveTimer() override;
-    void setFormatList(int digits) override;
-    void setConstantsText(const QString& n, const QString& k) override;
-    QString constantNText() const override;
-    QString constantKText() const override;
-    void constantsRead() override;
-    void updateCalibration() override;
+    // What reading and saving show on the window, stage by stage.
+    void onSensorStage(SensorStage stage);
+    void showStatus(bool visible);
+    void updateCalibration();
 
     // What the system calibration column asks of the window.
     class ServiceWiring;

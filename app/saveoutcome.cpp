@@ -1,6 +1,7 @@
 // What the window says after a write of the sensor's memory, and the way back
 // after a write that stopped midway.
 #include "app/mainwindow.h"
+#include "app/savereport.h"
 
 #include "core/messages.h"
 #include "sensor/backup.h"
@@ -10,16 +11,6 @@
 #include <QLabel>
 
 namespace qm {
-
-namespace {
-
-// The byte a failed write stopped at, and why, from WriteConfigBlock's result.
-int stoppedAt(int w) {
-    if (w == kWritePortClosed) return 0;
-    return w <= -kWriteWrongEcho ? -w - kWriteWrongEcho : -w;
-}
-
-} // namespace
 
 WriteProgress MainWindow::writeProgress() {
     return [this, last = -1](int p, int n) mutable {
@@ -32,29 +23,18 @@ WriteProgress MainWindow::writeProgress() {
     };
 }
 
-void MainWindow::reportSave(int result, const SaveReport& r) {
-    MessageSink& messages = m_services.messages;
-    const QString saved = m_lang.text(kTextBackupSaved).arg(r.backupPath);
-    if (!r.backupError.isEmpty()) {
-        messages.critical(m_lang.text(kTextNoBackup).arg(r.backupError));
-    } else if (result == kSaveWriteFailed) {
+void MainWindow::reportSave(const SaveReport& r) {
+    if (r.result == kSaveWriteFailed && r.backupError.isEmpty()) {
         offerRestore(r);
-    } else if (result == kSaveWritten && r.readBack == ReadBack::Differs) {
-        messages.critical(m_lang.text(kTextReadBackDiffers).arg(r.firstDifference) + u'\n' + saved);
-    } else if (result == kSaveWritten && r.readBack == ReadBack::Missing) {
-        messages.critical(m_lang.text(kTextReadBackMissing) + u'\n' + saved);
+        return;
     }
+    const QString problem = SaveProblemText(m_lang, r);
+    if (!problem.isEmpty()) m_services.messages.critical(problem);
 }
 
 void MainWindow::offerRestore(const SaveReport& r) {
-    const int w = r.writeResult;
-    const QString why = m_lang.text(w == kWritePortClosed   ? kTextPortNotOpen
-                                    : w <= -kWriteWrongEcho ? kTextWrongEcho
-                                                            : kTextNoEcho);
-    const QString text = withCode(m_lang.text(47), w) + u'\n' +
-                         m_lang.text(kTextWriteStopped).arg(stoppedAt(w)).arg(why) + u'\n' +
-                         m_lang.text(kTextBackupSaved).arg(r.backupPath) + QStringLiteral("\n\n") +
-                         m_lang.text(kTextOfferRestore);
+    const QString text =
+        WriteStoppedText(m_lang, r) + QStringLiteral("\n\n") + m_lang.text(kTextOfferRestore);
     MessageSink& messages = m_services.messages;
     if (messages.show({text, MsgIcon::Critical, MsgYes | MsgNo, MsgYes}) != MsgYes) return;
 

@@ -3,6 +3,8 @@
 #include "app/mainwindow.h"
 
 #include "app/portpage.h"
+#include "app/readreport.h"
+#include "app/savereport.h"
 #include "app/servicewiring.h"
 #include "calibration/curveevidence.h"
 #include "calibration/curvepage.h"
@@ -45,12 +47,24 @@ QString MainWindow::unitText() const {
 }
 
 ReadContext MainWindow::readContext() {
-    return ReadContext{m_layer, m_lang, *this, &m_services.messages, m_services.clock.now().date()};
+    return ReadContext{m_layer,
+                       m_services.clock.now().date(),
+                       [this](SensorStage stage) { onSensorStage(stage); },
+                       {}};
 }
 
 int MainWindow::readAll() {
+    DisableNavigation();
+    m_timer.stop();
     ReadContext ctx = readContext();
-    return ReadAll(ctx, m_session);
+    ctx.onBadImage = [this](int group) {
+        return BadImageAnswer(m_services.messages.show(BadImageQuestion(m_lang, group)));
+    };
+    const int r = ReadAll(ctx, m_session);
+    const QString failure = ReadFailureText(m_lang, r, m_layer.port());
+    if (!failure.isEmpty()) m_services.messages.critical(failure);
+    EnableNavigation();
+    return r;
 }
 
 int MainWindow::SaveSensor(bool onlyIfChanged, SaveReport* report) {
@@ -60,14 +74,17 @@ int MainWindow::SaveSensor(bool onlyIfChanged, SaveReport* report) {
         m_services.messages.critical(m_lang.text(49));
         return kSaveConvertFailed;
     }
+    m_timer.stop();
+    DisableNavigation();
+    // No questions during the read-back: the outcome is worded below.
     ReadContext ctx = readContext();
-    ctx.messages = nullptr; // the outcome is worded below, in the user's language
-    SaveReport local;
-    SaveReport& r = report ? *report : local;
-    const int result = SaveSensorCore(ctx, m_session, onlyIfChanged, writeProgress(), nullptr, &r);
+    const SaveReport r =
+        SaveSensorCore(ctx, m_session, {onlyIfChanged, QString(), writeProgress()});
+    EnableNavigation();
+    if (report) *report = r;
     if (!r.backupPath.isEmpty()) m_backups << r.backupPath;
-    reportSave(result, r);
-    return result;
+    reportSave(r);
+    return r.result;
 }
 
 bool MainWindow::connectAndRead() {
@@ -159,26 +176,34 @@ void MainWindow::capture() {
     m_curvePage->Capture();
 }
 
-void MainWindow::setFormatList(int digits) {
-    m_sensorPage->setFormatList(digits);
-}
-
-void MainWindow::setConstantsText(const QString& n, const QString& k) {
-    m_deviceConstants = {ValDot(n), ValDot(k)};
-    m_systemPanel->constantNField()->setText(n);
-    m_systemPanel->constantKField()->setText(k);
-}
-
-QString MainWindow::constantNText() const {
-    return m_systemPanel->constantNField()->text();
-}
-
-QString MainWindow::constantKText() const {
-    return m_systemPanel->constantKField()->text();
-}
-
-void MainWindow::constantsRead() {
-    m_systemPanel->constantsRead();
+void MainWindow::onSensorStage(SensorStage stage) {
+    const int overlay = ReadStageOverlay(stage);
+    if (overlay == 1) showStatus(true);
+    const QString text = ReadStageText(m_lang, stage);
+    if (!text.isEmpty()) lblStatus->setText(text);
+    switch (stage) {
+    case SensorStage::DigitsRead:
+        m_sensorPage->setFormatList(m_session.DisplayDigits);
+        break;
+    case SensorStage::DeviceRead: {
+        const QString n = FormatGeneral(m_session.N);
+        const QString k = FormatMask(m_session.k, QStringLiteral("0.000000 E-0"));
+        m_deviceConstants = {m_session.N, m_session.k};
+        m_systemPanel->constantNField()->setText(n);
+        m_systemPanel->constantKField()->setText(k);
+        break;
+    }
+    case SensorStage::ReadingSensor:
+        m_timer.stop();
+        break;
+    case SensorStage::Done:
+        updateCalibration();
+        break;
+    default:
+        break;
+    }
+    if (overlay == 0) showStatus(false);
+    if (stage == SensorStage::SensorRead) m_systemPanel->constantsRead();
 }
 
 void MainWindow::updateCalibration() {

@@ -150,21 +150,6 @@ void MainWindow::showStatus(bool visible) {
     if (visible) fraSTATUS->raise();
 }
 
-void MainWindow::setStatusText(const QString& text) {
-    lblStatus->setText(text);
-}
-
-void MainWindow::lockButtons(bool locked) {
-    if (locked)
-        DisableNavigation();
-    else
-        EnableNavigation();
-}
-
-void MainWindow::stopLiveTimer() {
-    m_timer.stop();
-}
-
 void MainWindow::EndProgram() {
     if (m_ended) return;
     m_ended = true;

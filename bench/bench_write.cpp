@@ -74,9 +74,7 @@ bool scenario(const char* name, const QStringList& simArgs, int runs) {
         std::fprintf(stderr, "bench_write: no device on %s\n", qPrintable(link));
         return false;
     }
-    const LangTable lang;
-    ReadUi ui;
-    ReadContext ctx{connection, lang, ui, nullptr, QDate::currentDate()};
+    ReadContext ctx{connection, QDate::currentDate(), {}, {}};
     SensorSession s;
     if (ReadAll(ctx, s) != 1 || s.TagPresent != 1) {
         std::fprintf(stderr, "bench_write: the first read failed\n");
@@ -90,19 +88,17 @@ bool scenario(const char* name, const QStringList& simArgs, int runs) {
         QElapsedTimer t;
         t.start();
         const double cpu0 = cpuMs();
-        SaveReport report;
-        const int r = SaveSensorCore(
-            ctx, s, false,
-            [&](int p, int n) {
-                if (p == 1) x.firstByteMs = double(t.nsecsElapsed()) / 1e6;
-                if (p == n) x.lastByteMs = double(t.nsecsElapsed()) / 1e6;
-            },
-            nullptr, &report, backups);
+        const SaveReport report =
+            SaveSensorCore(ctx, s, {false, backups, [&](int p, int n) {
+                                        if (p == 1) x.firstByteMs = double(t.nsecsElapsed()) / 1e6;
+                                        if (p == n) x.lastByteMs = double(t.nsecsElapsed()) / 1e6;
+                                    }});
+        const int r = report.result;
         x.wallMs = double(t.nsecsElapsed()) / 1e6;
         x.cpuMs = cpuMs() - cpu0;
         if (r != kSaveWritten || report.readBack != ReadBack::Agrees) {
-            std::fprintf(stderr, "bench_write: the save failed (%d): %s\n", r,
-                         qPrintable(report.notice));
+            std::fprintf(stderr, "bench_write: the save failed (%d, write %d): %s\n", r,
+                         report.writeResult, qPrintable(report.backupError + report.refusal));
             return false;
         }
         samples.push_back(x);

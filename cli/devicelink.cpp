@@ -1,5 +1,6 @@
 #include "cli/devicelink.h"
 
+#include "core/hex.h"
 #include "device/discovery.h"
 #include "device/portlist.h"
 
@@ -64,15 +65,41 @@ bool DeviceLink::connect(Context& ctx, int& exitCode) {
 }
 
 ReadContext DeviceLink::readContext() {
-    return ReadContext{*m_connection, m_lang, m_ui, nullptr, QDate::currentDate()};
+    return ReadContext{*m_connection, QDate::currentDate(), {}, {}};
 }
+
+namespace {
+
+// "the iTag query (KQ)" and the like: the first exchange without a whole reply.
+QString gapText(const SensorReadReport& r) {
+    switch (r.gap) {
+    case ReadGap::DisplayDigits:
+        return QStringLiteral("the display digits (ER 20)");
+    case ReadGap::ZeroCount:
+        return QStringLiteral("the zero count N (ER 90)");
+    case ReadGap::Multiplier:
+        return QStringLiteral("the multiplier k (ER 94)");
+    case ReadGap::TagQuery:
+        return QStringLiteral("the iTag query (KQ)");
+    case ReadGap::LineLost:
+        return QStringLiteral("the iTag query (the line was lost)");
+    case ReadGap::Block:
+        return QStringLiteral("block 0x%1 (KB)").arg(HexN(r.gapBlock, 2));
+    case ReadGap::None:
+        break;
+    }
+    return {};
+}
+
+} // namespace
 
 bool DeviceLink::readAll(Context& ctx, SensorSession& s, int& exitCode, QString* ident,
                          SensorReadReport* report) {
     ReadContext rc = readContext();
     SensorReadReport local;
     SensorReadReport& got = report ? *report : local;
-    const int r = ReadAll(rc, s, ident, &got);
+    const int r = ReadAll(rc, s, &got);
+    if (ident) *ident = got.ident;
     if (r == -3 || r == -2) {
         exitCode = Fail(ctx, QStringLiteral("no QM-07R identifies itself on %1").arg(where()),
                         kExitDevice);
@@ -82,10 +109,10 @@ bool DeviceLink::readAll(Context& ctx, SensorSession& s, int& exitCode, QString*
         exitCode = Fail(ctx, QStringLiteral("the line to %1 was lost").arg(where()), kExitDevice);
         return false;
     }
-    if (!got.failed.isEmpty()) {
+    if (got.gap != ReadGap::None) {
         exitCode = Fail(ctx,
                         QStringLiteral("no whole reply from %1 to %2: nothing it reported is used")
-                            .arg(where(), got.failed),
+                            .arg(where(), gapText(got)),
                         kExitDevice);
         return false;
     }

@@ -43,8 +43,6 @@ class DeviceLink {
     RealClock m_clock;
     std::unique_ptr<SerialTransportFactory> m_factory;
     std::unique_ptr<DeviceConnection> m_connection;
-    LangTable m_lang;
-    ReadUi m_ui;
     int m_port = 0;
     QString m_name;
 };

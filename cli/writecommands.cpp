@@ -6,6 +6,7 @@
 #include "cli/recordjson.h"
 #include "cli/restoreconstants.h"
 #include "core/hex.h"
+#include "core/langtable.h"
 #include "core/messages.h"
 #include "sensor/backup.h"
 #include "sensor/constantsbackup.h"
@@ -58,6 +59,23 @@ QString writeFailure(int w) {
     return withCode(what, w);
 }
 
+QString savedText(const QString& path) {
+    return BuiltInText(kTextBackupSaved).arg(path);
+}
+
+// Why a write is not confirmed, with the backup's path.
+QString readBackText(const SaveReport& report) {
+    const QString saved = savedText(report.backupPath);
+    if (report.readBack == ReadBack::Differs)
+        return QStringLiteral("The sensor memory does not hold what was written (first difference "
+                              "at byte %1). ")
+                   .arg(report.firstDifference) +
+               saved;
+    return QStringLiteral("The sensor memory could not be read back after writing, so the write "
+                          "is not confirmed. ") +
+           saved;
+}
+
 // Connect, read, back up, write, reset, read back, compare. A signal before
 // the write ends the command before the first byte goes out.
 int writeBlockOnce(Context& ctx, int group, const QByteArray& image) {
@@ -89,15 +107,15 @@ int writeBlockOnce(Context& ctx, int group, const QByteArray& image) {
             ctx, QStringLiteral("stopped by signal %1 before writing: nothing written").arg(signal),
             DeferredSignals::exitCode(signal));
 
-    SaveReport report;
-    if (WriteBlockVerified(rc, s, group, image, backup, report) != kSaveWritten)
-        return Fail(ctx,
-                    QStringLiteral("the write of block %1 stopped: %2. %3")
-                        .arg(blockName(group), writeFailure(report.writeResult),
-                             BackupSavedText(backup.path)),
-                    kExitWriteFailed);
+    const SaveReport report = WriteBlockVerified(rc, s, group, image, backup);
+    if (report.result != kSaveWritten)
+        return Fail(
+            ctx,
+            QStringLiteral("the write of block %1 stopped: %2. %3")
+                .arg(blockName(group), writeFailure(report.writeResult), savedText(backup.path)),
+            kExitWriteFailed);
     if (report.readBack != ReadBack::Agrees)
-        return Fail(ctx, ReadBackText(report), kExitNotConfirmed);
+        return Fail(ctx, readBackText(report), kExitNotConfirmed);
     ctx.out << "written: " << image.size() << " bytes to block " << blockName(group)
             << ", read back and confirmed" << Qt::endl;
     return kExitOk;

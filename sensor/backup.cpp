@@ -97,6 +97,7 @@ BackupResult WriteBackupFile(const QString& folder, const QString& serialNo, int
         case NewFile::Written:
             r.ok = true;
             r.path = path;
+            r.bytes = bytes;
             return r;
         case NewFile::Failed:
             return r;

@@ -28,8 +28,9 @@ int BlockFromBackupName(const QString& fileName);
 
 struct BackupResult {
     bool ok = false;
-    QString path;  // the file written
-    QString error; // one line, when !ok
+    QString path;     // the file written
+    QString error;    // one line, when !ok
+    QByteArray bytes; // what the file holds, when ok
 };
 
 // Writes bytes to folder/BackupFileName(...), creating the folder. A name

@@ -1,76 +1,82 @@
 #pragma once
-// Reading the device and the sensor: ReadQM07, ReadSensor, ReadAll. The window
-// plugs its status overlay, buttons, format list and constant fields in
-// through ReadUi; questions go through the MessageSink.
-#include "core/clock.h"
-#include "core/langtable.h"
+// Reading the device and the sensor. The reader says which stage it is in
+// and what it found; the caller words it and answers the one question (what
+// to do with a block that does not decode).
 #include "sensor/sensorrecord.h"
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
+#include <functional>
 
 namespace qm {
 
 class DeviceConnection;
-class MessageSink;
 
-// What the window shows while reading. The defaults do nothing, except that
-// the constant texts are kept so that ReadSensor can read them back.
-class ReadUi {
-  public:
-    virtual ~ReadUi() = default;
-    virtual void showStatus(bool visible) { (void)visible; }        // fraSTATUS
-    virtual void setStatusText(const QString& text) { (void)text; } // lblStatus
-    virtual void lockButtons(bool locked) { (void)locked; }
-    virtual void stopLiveTimer() {}
-    virtual void setFormatList(int digits) { (void)digits; } // cmbFormat, 5 or 6 digits
-    virtual void setConstantsText(const QString& n, const QString& k) {
-        m_n = n;
-        m_k = k;
-    }
-    virtual QString constantNText() const { return m_n; } // txtskN
-    virtual QString constantKText() const { return m_k; } // txtskK
-    virtual void constantsRead() {}                       // backgrounds to white
-    virtual void updateCalibration() {}                   // UpdateCalibration
-
-  private:
-    QString m_n, m_k;
+// The stages of reading and saving, in the order they come.
+enum class SensorStage {
+    Connecting,         // the device is about to be addressed
+    LineClosed,         // the port is not open: the read stops
+    Identifying,        // the identification request goes out
+    Identified,         // its reply is in (checked next)
+    Unidentified,       // no QM-07R answered: the read stops
+    DigitsRead,         // DisplayDigits is in the session; N and k follow
+    DeviceRead,         // DisplayDigits, N and k are in the session
+    ReadingSensor,      // the iTag query, then the blocks
+    ReadingDeviceBlock, // block 0x80
+    ReadingTag,         // block 0x00
+    SensorRead,         // the records are in the session
+    Done,               // the whole read is over
+    Writing,            // a save's bytes go out
+    Written,            // the write has ended, well or not
+    Resetting,          // the device is reset and read back
 };
 
-// The display patterns of cmbFormat for 5 or 6 digits; the index is the number of decimals.
+// What to do with a block that did not arrive or does not decode.
+enum class BadImageChoice {
+    Keep,         // keep what was decoded (the sensor's data is not replaced)
+    LoadDefaults, // replace it with the default record
+    ReadAgain,
+};
+
+struct ReadContext {
+    DeviceConnection& link;
+    QDate today = QDate::currentDate();
+    std::function<void(SensorStage)> onStage;            // null: nobody watches
+    std::function<BadImageChoice(int group)> onBadImage; // null: Keep
+};
+
+// The display format patterns for 5 or 6 digits; the index is the number of decimals.
 QStringList FormatListFor(int digits);
 
 // ReadSensor's results for blocks that failed to arrive; a decoder result otherwise.
 inline constexpr int kReadBlockFailed = -1;
 
-struct ReadContext {
-    DeviceConnection& link;
-    const LangTable& lang;
-    ReadUi& ui;                      // a plain ReadUi when there is no window
-    MessageSink* messages = nullptr; // null: ask nothing, keep what was decoded
-    QDate today = QDate::currentDate();
+// The first exchange that got no whole reply; values behind it are not the device's.
+enum class ReadGap {
+    None,
+    DisplayDigits, // ER 20
+    ZeroCount,     // ER 90
+    Multiplier,    // ER 94
+    TagQuery,      // KQ
+    LineLost,      // the line was gone before the iTag query
+    Block,         // KB; see SensorReadReport::gapBlock
 };
 
-// What ReadSensor found, for callers that report it.
+// What a read found.
 struct SensorReadReport {
+    QString ident;        // the identification reply
     int deviceResult = 0; // DecodeImage result of block 0x80, or kReadBlockFailed
     int tagResult = 0;    // the same for block 0x00 (0 when no iTag)
     bool deviceDefaulted = false;
     bool tagDefaulted = false;
-    // The first exchange that got no whole reply, e.g. "the iTag query (KQ)";
-    // empty when every one was answered. Values behind it are not the device's.
-    QString failed;
+    ReadGap gap = ReadGap::None;
+    int gapBlock = 0; // the block number with ReadGap::Block
 };
 
-// 1 read; -1 port error; -2 not a QM-07R; -3 identification reply too short.
-// failed, when given, receives the first exchange without a whole reply.
-int ReadQM07(ReadContext& ctx, SensorSession& s, QString* ident = nullptr,
-             QString* failed = nullptr);
-
-SensorReadReport ReadSensor(ReadContext& ctx, SensorSession& s);
-
-// 1, or ReadQM07's negative result.
-int ReadAll(ReadContext& ctx, SensorSession& s, QString* ident = nullptr,
-            SensorReadReport* report = nullptr);
+// Everything: the identification, DisplayDigits, N and k, the iTag query and
+// the records. 1 read; -1 the port is not open; -2 not a QM-07R; -3
+// identification reply too short.
+int ReadAll(ReadContext& ctx, SensorSession& s, SensorReadReport* report = nullptr);
 
 } // namespace qm

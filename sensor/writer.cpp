@@ -1,6 +1,5 @@
 #include "sensor/writer.h"
 
-#include "core/messages.h"
 #include "device/deviceconnection.h"
 #include "sensor/imagecheck.h"
 #include "sensor/imagecodec.h"
@@ -30,39 +29,11 @@ int ReadBackDifference(const QByteArray& written, const QByteArray& readBack) {
     return 0;
 }
 
-QString BackupSavedText(const QString& path) {
-    return QStringLiteral("The previous contents were saved to %1.").arg(path);
-}
-
-QString ReadBackText(const SaveReport& report) {
-    const QString saved = BackupSavedText(report.backupPath);
-    switch (report.readBack) {
-    case ReadBack::Differs:
-        return QStringLiteral("The sensor memory does not hold what was written (first difference "
-                              "at byte %1). ")
-                   .arg(report.firstDifference) +
-               saved;
-    case ReadBack::Missing:
-        return QStringLiteral("The sensor memory could not be read back after writing, so the "
-                              "write is not confirmed. ") +
-               saved;
-    case ReadBack::NotWritten:
-    case ReadBack::Agrees:
-        break;
-    }
-    return {};
-}
-
-QString RefusedText(const LangTable& lang, const QString& refusal) {
-    return lang.text(kTextNotStorable) + QLatin1Char('\n') + refusal + QLatin1Char('.');
-}
-
-QString NoBackupText(const QString& reason) {
-    return QStringLiteral("Nothing was written: the sensor memory could not be saved first (%1).")
-        .arg(reason);
-}
-
 namespace {
+
+void stage(const ReadContext& ctx, SensorStage st) {
+    if (ctx.onStage) ctx.onStage(st);
+}
 
 // The block as it stands after the read-back: ReadAll's image when it read
 // that group (MemoryImage was emptied before, so only bytes from the device
@@ -76,38 +47,39 @@ QByteArray readBackImage(ReadContext& ctx, const SensorSession& s, int readAll, 
 
 } // namespace
 
-int WriteBlockVerified(ReadContext& ctx, SensorSession& s, int group, const QByteArray& image,
-                       const BackupResult& backup, SaveReport& report,
-                       const WriteProgress& progress) {
-    report = SaveReport{};
+SaveReport WriteBlockVerified(ReadContext& ctx, SensorSession& s, int group,
+                              const QByteArray& image, const BackupResult& backup,
+                              const WriteProgress& progress) {
+    SaveReport report;
+    report.block = group;
+    report.imageAfter = image;
+    report.result = kSaveWriteFailed;
     if (!backup.ok) {
         report.backupError = backup.error.isEmpty() ? QStringLiteral("no backup") : backup.error;
-        return kSaveWriteFailed;
+        return report;
     }
     report.backupPath = backup.path;
+    report.imageBefore = backup.bytes;
 
-    ctx.ui.showStatus(true);
-    ctx.ui.setStatusText(ctx.lang.text(52));
+    stage(ctx, SensorStage::Writing);
     report.writeResult = ctx.link.writeBlock(image, kDeviceAddress, group, 0, progress);
-    ctx.ui.showStatus(false);
-    if (report.writeResult != 0) return kSaveWriteFailed;
+    stage(ctx, SensorStage::Written);
+    if (report.writeResult != 0) return report;
 
-    ctx.ui.setStatusText(ctx.lang.text(29));
+    stage(ctx, SensorStage::Resetting);
     ctx.link.reset();
     s.MemoryImage.clear();
     const int r = ReadAll(ctx, s);
     const QByteArray back = readBackImage(ctx, s, r, group);
+    report.result = kSaveWritten;
     report.firstDifference = back.isEmpty() ? 0 : ReadBackDifference(image, back);
     report.readBack = back.isEmpty()               ? ReadBack::Missing
                       : report.firstDifference > 0 ? ReadBack::Differs
                                                    : ReadBack::Agrees;
-    return kSaveWritten;
+    return report;
 }
 
-int SaveSensorCore(ReadContext& ctx, SensorSession& s, bool onlyIfChanged,
-                   const WriteProgress& progress, int* writeResult, SaveReport* reportOut,
-                   const QString& backupFolder) {
-    SaveReport report;
+SaveReport SaveSensorCore(ReadContext& ctx, SensorSession& s, const SaveRequest& request) {
     // The memory is the one the sensor was read from: never the iTag when
     // none was reported, whatever group a refused record holds.
     const bool toTag = s.TagPresent == 1;
@@ -116,54 +88,34 @@ int SaveSensorCore(ReadContext& ctx, SensorSession& s, bool onlyIfChanged,
     const QString storedSerial = target.SerialNo; // names the backup of what is stored
     target = s.CurrentRecord;
     target.MemGroup = group;
-
-    ctx.ui.stopLiveTimer();
     ctx.link.clock().delay(250);
-    ctx.ui.lockButtons(true);
 
+    SaveReport report;
+    report.block = group;
     // Only bytes that fit the block and read back as the record go out.
     const CheckedImage checked = CheckedEncode(target, ctx.today);
     if (!checked.refusal.isEmpty()) {
-        ctx.ui.lockButtons(false);
-        report.notice = RefusedText(ctx.lang, checked.refusal);
-        if (ctx.messages) ctx.messages->critical(report.notice);
-        if (writeResult) *writeResult = 0;
-        if (reportOut) *reportOut = report;
-        return kSaveConvertFailed;
+        report.result = kSaveConvertFailed;
+        report.refusal = checked.refusal;
+        return report;
     }
     const EncodedImage encoded = EncodeImage(target, ctx.today);
-    if (onlyIfChanged && CompareImages(encoded.image, s.MemoryImage) == 0) {
-        ctx.ui.lockButtons(false);
-        if (writeResult) *writeResult = 0;
-        if (reportOut) *reportOut = report;
-        return kSaveUnchanged;
-    }
+    if (request.onlyIfChanged && CompareImages(encoded.image, s.MemoryImage) == 0) return report;
     // MemoryImage is the last image read from this very group (the reader
     // keeps the target's), or empty when that read failed.
     const QByteArray stored = s.MemoryImage;
     s.MemoryImage = encoded.image;
 
-    const BackupResult backup = BackUpBlock(ctx, group, stored, storedSerial, backupFolder);
-    const int result = WriteBlockVerified(ctx, s, group, encoded.image, backup, report, progress);
-    if (writeResult) *writeResult = report.writeResult;
+    const BackupResult backup = BackUpBlock(ctx, group, stored, storedSerial, request.backupFolder);
+    report = WriteBlockVerified(ctx, s, group, encoded.image, backup, request.progress);
     if (!report.backupError.isEmpty()) {
-        report.notice = NoBackupText(report.backupError);
         s.MemoryImage = stored;
-        if (ctx.messages) ctx.messages->critical(report.notice);
-    } else if (result != kSaveWritten) {
+    } else if (report.result != kSaveWritten) {
         // The sensor now holds a mix of old and new bytes: forget the image so
         // that the next save writes again instead of finding it unchanged.
         s.MemoryImage.clear();
-        report.notice = withCode(ctx.lang.text(47), report.writeResult) + QLatin1Char('\n') +
-                        BackupSavedText(report.backupPath);
-        if (ctx.messages) ctx.messages->show({report.notice, MsgIcon::None, MsgOk, MsgOk});
-    } else if (report.readBack != ReadBack::Agrees) {
-        report.notice = ReadBackText(report);
-        if (ctx.messages) ctx.messages->critical(report.notice);
     }
-    ctx.ui.lockButtons(false);
-    if (reportOut) *reportOut = report;
-    return result;
+    return report;
 }
 
 } // namespace qm

@@ -6,8 +6,8 @@
 #include "support/files.h"
 #include "support/layoutimage.h"
 
+#include "app/savereport.h"
 #include "sensor/imagecodec.h"
-#include "sensor/writer.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

@@ -29,8 +29,10 @@ struct Rig : testing::SimDeviceRig {
     QStringList backupFiles() const {
         return QDir(backups.path()).entryList(QDir::Files, QDir::Name);
     }
-    int save(bool onlyIfChanged, const WriteProgress& progress = {}, int* w = nullptr) {
-        return SaveSensorCore(ctx, s, onlyIfChanged, progress, w, &saved, backups.path());
+    int save(bool onlyIfChanged, const WriteProgress& progress = {}) {
+        stages.clear();
+        saved = SaveSensorCore(ctx, s, {onlyIfChanged, backups.path(), progress});
+        return saved.result;
     }
 };
 
@@ -50,7 +52,6 @@ class TestWriter : public QObject {
         QTest::newRow("same") << img << img << 0 << 0;
         QTest::newRow("new empty") << QByteArray() << img << 999 << 0;
         QTest::newRow("old empty") << img << QByteArray() << 999 << 1;
-        QTest::newRow("description") << changedAt(img, 9) << img << 9 << 9;
         QTest::newRow("date") << changedAt(changedAt(img, 50), 55) << img << 0 << 50;
         QTest::newRow("before the date") << changedAt(img, 49) << img << 49 << 49;
         QTest::newRow("after the date") << changedAt(img, 56) << img << 56 << 56;
@@ -69,7 +70,6 @@ class TestWriter : public QObject {
     void backupSerial_data() {
         QTest::addColumn<QString>("serial");
         QTest::addColumn<bool>("kept"); // trimmed; else "unknown"
-        QTest::newRow("plain") << "26010101" << true;
         QTest::newRow("padded") << "  AB-7_x " << true;
         QTest::newRow("cleared record") << QString(8, QChar(0)) << false;
         QTest::newRow("slash") << "../../x" << false;
@@ -82,8 +82,8 @@ class TestWriter : public QObject {
     }
 
     // A change goes to the memory it was read from, after the block as it
-    // stood is on disk; the read-back agrees, so nothing is shown. Saved
-    // again unchanged, even a day later, nothing is written.
+    // stood is on disk; the report holds both images and the read-back
+    // agrees. Saved again unchanged, even a day later, nothing is written.
     void save_data() {
         QTest::addColumn<bool>("tag");
         QTest::addColumn<bool>("imageKnown"); // false: the last read of the block failed
@@ -106,6 +106,7 @@ class TestWriter : public QObject {
         const auto progress = [&](int p, int) {
             if (p == 1) atFirstByte = rig.backupFiles();
         };
+        const QDateTime start = rig.clock.now();
         QCOMPARE(rig.save(true, progress), int(kSaveWritten));
         const QByteArray written = rig.device.block(block);
         QCOMPARE(uint8_t(written[99]), uint8_t(flags));
@@ -116,47 +117,54 @@ class TestWriter : public QObject {
         QCOMPARE(rig.saved.backupPath, rig.backups.filePath(atFirstByte[0]));
         QVERIFY(atFirstByte[0].startsWith(tag ? "26010101-00-" : "00000001-80-"));
         QCOMPARE(testing::FileBytes(rig.saved.backupPath), before);
+        QCOMPARE(rig.saved.imageBefore, before);
+        QCOMPARE(rig.saved.imageAfter, written.left(rig.saved.imageAfter.size()));
+        QCOMPARE(rig.saved.block, tag ? kGroupTag : kGroupDevice);
         QCOMPARE(rig.saved.readBack, ReadBack::Agrees);
-        QVERIFY(rig.messages.isEmpty());
+        QCOMPARE(rig.stages.mid(0, 4),
+                 (QList<SensorStage>{SensorStage::Writing, SensorStage::Written,
+                                     SensorStage::Resetting, SensorStage::Connecting}));
+        QCOMPARE(rig.stages.last(), SensorStage::Done);
+        // Saved again within the same second: both earlier states are kept.
+        const SaveReport first = rig.saved;
+        rig.clock.setNow(start);
+        rig.s.CurrentRecord.Popis = QStringLiteral("Two");
+        QCOMPARE(rig.save(true), int(kSaveWritten));
+        QCOMPARE(rig.saved.backupPath, first.backupPath.chopped(4) + "-1.bin");
+        QCOMPARE(testing::FileBytes(rig.saved.backupPath), written);
         rig.ctx.today = rig.ctx.today.addDays(1);
         const int version = rig.device.stateVersion();
         QCOMPARE(rig.save(true), int(kSaveUnchanged));
         QCOMPARE(rig.device.stateVersion(), version);
     }
 
-    // Two saves within the same second keep both earlier states.
-    void secondSaveKeepsTheFirstBackup() {
-        Rig rig(true);
-        const QDateTime start = rig.clock.now();
-        const QByteArray original = rig.device.block(0x00);
-        rig.save(true);
-        const SaveReport first = rig.saved;
-        const QByteArray afterFirst = rig.device.block(0x00);
-        rig.clock.setNow(start);
-        rig.s.CurrentRecord.Popis = QStringLiteral("Two");
-        rig.save(true);
-        QCOMPARE(rig.saved.backupPath, first.backupPath.chopped(4) + "-1.bin");
-        QCOMPARE(testing::FileBytes(first.backupPath), original);
-        QCOMPARE(testing::FileBytes(rig.saved.backupPath), afterFirst);
+    // A block that can be neither taken from the last read nor read now, or
+    // that reads otherwise than it did (a reply garbled into other digits),
+    // has no backup and is not written.
+    void noBackupNoWrite_data() {
+        QTest::addColumn<bool>("unreadable");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("unreadable") << true << "block 0x00 could not be read";
+        QTest::newRow("reads disagree") << false << "block 0x00 read differently twice";
     }
-
-    // A block that can be neither taken from the last read nor read now is
-    // not written: only the block request reaches the device.
     void noBackupNoWrite() {
+        QFETCH(bool, unreadable);
         Rig rig(true);
-        rig.s.MemoryImage.clear();
-        SimFaults f;
-        f.silentAfter = 0;
-        rig.device.setFaults(f);
+        QByteArray changed = rig.device.block(0x00);
+        changed[200] = char(changed[200] ^ 0x10);
+        if (unreadable) {
+            rig.s.MemoryImage.clear();
+            rig.device.setFaults({.silentAfter = 0});
+        } else {
+            rig.device.setBlock(0x00, changed);
+        }
         const int version = rig.device.stateVersion();
         QCOMPARE(rig.save(false), int(kSaveWriteFailed));
         QCOMPARE(rig.device.stateVersion(), version);
         QVERIFY(rig.backupFiles().isEmpty());
         QVERIFY(rig.saved.backupPath.isEmpty());
-        QCOMPARE(rig.messages.texts(),
-                 QStringList{"Nothing was written: the sensor memory could not be saved first "
-                             "(block 0x00 could not be read)."});
-        QCOMPARE(rig.messages.last().icon, MsgIcon::Critical);
+        QTEST(rig.saved.backupError, "error");
+        QVERIFY(!rig.stages.contains(SensorStage::Writing));
     }
 
     // What the block cannot hold is refused before anything is sent.
@@ -174,7 +182,6 @@ class TestWriter : public QObject {
     void refusedRecord() {
         QFETCH(QString, popis);
         QFETCH(int, points);
-        QFETCH(QString, refusal);
         Rig rig(true);
         rig.s.CurrentRecord.Popis = popis;
         rig.s.CurrentRecord.PointCount = points;
@@ -182,56 +189,30 @@ class TestWriter : public QObject {
         QCOMPARE(rig.save(false), int(kSaveConvertFailed));
         QCOMPARE(rig.device.stateVersion(), version);
         QCOMPARE(rig.device.requestCount(), requests);
-        QCOMPARE(rig.messages.texts(), QStringList{"T150\n" + refusal + "."});
-        QCOMPARE(rig.ui.log.last(), QStringLiteral("unlock"));
-    }
-
-    // The backup is taken from two reads that agree: a block that reads
-    // otherwise than it did (a reply garbled into other digits) is not written.
-    void backupReadsDisagree() {
-        Rig rig(true);
-        QByteArray changed = rig.device.block(0x00);
-        changed[200] = char(changed[200] ^ 0x10);
-        rig.device.setBlock(0x00, changed);
-        const int version = rig.device.stateVersion();
-        QCOMPARE(rig.save(false), int(kSaveWriteFailed));
-        QCOMPARE(rig.device.stateVersion(), version);
-        QVERIFY(rig.backupFiles().isEmpty());
-        QCOMPARE(rig.messages.texts(),
-                 QStringList{"Nothing was written: the sensor memory could not be saved first "
-                             "(block 0x00 read differently twice)."});
+        QTEST(rig.saved.refusal, "refusal");
     }
 
     // A wrong echo, a cell that keeps another byte than it confirms, or a
-    // device gone after the write: the user is told, with the backup's path.
+    // device gone after the write: the report says which, with the backup.
     // After a failed write no reset follows, and the next save writes again
     // rather than finding the mixed image unchanged.
     void writeGoesWrong_data() {
         QTest::addColumn<int>("wrongEchoAt");
         QTest::addColumn<int>("corruptAt"); // 0 with no wrong echo: hang up after the write
         QTest::addColumn<int>("result");
-        QTest::addColumn<int>("readBack");
-        QTest::addColumn<QString>("text");
-        const QString saved = "The previous contents were saved to %1.";
-        QTest::newRow("wrong echo") << 5 << 0 << int(kSaveWriteFailed) << int(ReadBack::NotWritten)
-                                    << "T47 [-10005]\n" + saved;
-        QTest::newRow("byte 23 differs")
-            << 0 << 23 << int(kSaveWritten) << int(ReadBack::Differs)
-            << "The sensor memory does not hold what was written (first difference at byte 23). " +
-                   saved;
-        const QString missing = "The sensor memory could not be read back after writing, so "
-                                "the write is not confirmed. " +
-                                saved;
-        QTest::newRow("no read-back")
-            << 0 << 0 << int(kSaveWritten) << int(ReadBack::Missing) << missing;
+        QTest::addColumn<ReadBack>("readBack");
+        QTest::addColumn<int>("detail"); // the write's result, or the first difference
+        QTest::newRow("wrong echo")
+            << 5 << 0 << int(kSaveWriteFailed) << ReadBack::NotWritten << -10005;
+        QTest::newRow("byte 23 differs") << 0 << 23 << int(kSaveWritten) << ReadBack::Differs << 23;
+        QTest::newRow("no read-back") << 0 << 0 << int(kSaveWritten) << ReadBack::Missing << 0;
         // -1: the line drops right after the reset's identification.
         QTest::newRow("lost after identifying")
-            << 0 << -1 << int(kSaveWritten) << int(ReadBack::Missing) << missing;
+            << 0 << -1 << int(kSaveWritten) << ReadBack::Missing << 0;
     }
     void writeGoesWrong() {
         QFETCH(int, wrongEchoAt);
         QFETCH(int, corruptAt);
-        QFETCH(QString, text);
         Rig rig(false);
         const QByteArray before = rig.device.block(0x80);
         const int requests = rig.device.requestCount();
@@ -246,10 +227,11 @@ class TestWriter : public QObject {
                 rig.device.setFaults({.hangUpAfter = rig.device.requestCount() + 2});
         };
         QTEST(rig.save(false, lastByte), "result");
-        QTEST(int(rig.saved.readBack), "readBack");
-        QCOMPARE(rig.messages.texts(), QStringList{text.arg(rig.saved.backupPath)});
+        QTEST(rig.saved.readBack, "readBack");
+        QTEST(rig.saved.writeResult + rig.saved.firstDifference, "detail");
         QCOMPARE(testing::FileBytes(rig.saved.backupPath), before);
         if (!wrongEchoAt) return;
+        QVERIFY(!rig.stages.contains(SensorStage::Resetting));
         QCOMPARE(rig.device.requestCount() - requests, 1 + wrongEchoAt + 1); // one echo retried
         rig.device.setFaults({});
         QCOMPARE(rig.save(true), int(kSaveWritten));

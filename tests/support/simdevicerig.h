@@ -1,36 +1,28 @@
 #pragma once
 // A simulated QM-07R on COM1 on virtual time, opened, with what reading and
-// writing the sensor needs. Language text n reads "T<n>"; questions go to a
-// ScriptedMessages; the window's buttons are logged as "lock" and "unlock".
+// writing the sensor needs: the stages are logged, and a block that does not
+// decode is put to the scripted answers (Keep when none is left).
 #include "device/deviceconnection.h"
 #include "sensor/reader.h"
 #include "sim/simtransport.h"
-#include "support/scriptedmessages.h"
+
+#include <QList>
 
 namespace qm::testing {
-
-inline LangTable NumberedTexts() {
-    LangTable t;
-    for (int i = 1; i <= LangTable::kSize; ++i)
-        t.set(i, QStringLiteral("T%1").arg(i));
-    return t;
-}
-
-class LockLogUi final : public ReadUi {
-  public:
-    QStringList log;
-    void lockButtons(bool locked) override { log << (locked ? "lock" : "unlock"); }
-};
 
 struct SimDeviceRig {
     VirtualClock clock;
     DeviceModel device;
     SimTransportFactory factory{clock};
     DeviceConnection link{factory, clock};
-    LangTable lang = NumberedTexts();
-    LockLogUi ui;
-    ScriptedMessages messages;
-    ReadContext ctx{link, lang, ui, &messages, QDate(2026, 5, 6)};
+    QList<SensorStage> stages;
+    QList<int> asked; // the groups put to the caller
+    QList<BadImageChoice> answers;
+    ReadContext ctx{link, QDate(2026, 5, 6), [this](SensorStage st) { stages << st; },
+                    [this](int group) {
+                        asked << group;
+                        return answers.isEmpty() ? BadImageChoice::Keep : answers.takeFirst();
+                    }};
     SensorSession s;
     SensorReadReport report;
 
@@ -39,7 +31,7 @@ struct SimDeviceRig {
         factory.attach(1, device);
         link.open(1);
     }
-    int read() { return ReadAll(ctx, s, nullptr, &report); }
+    int read() { return ReadAll(ctx, s, &report); }
 };
 
 } // namespace qm::testing

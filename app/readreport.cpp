@@ -1,0 +1,70 @@
+#include "app/readreport.h"
+
+namespace qm {
+
+QString ReadStageText(const LangTable& lang, SensorStage stage) {
+    switch (stage) {
+    case SensorStage::Connecting:
+        return lang.text(30);
+    case SensorStage::LineClosed:
+        return lang.text(33);
+    case SensorStage::Identifying:
+        return lang.text(34) + QStringLiteral(" 5%");
+    case SensorStage::Identified:
+        return lang.text(34) + QStringLiteral(" 10%");
+    case SensorStage::DigitsRead:
+        return lang.text(34) + QStringLiteral("20%");
+    case SensorStage::ReadingSensor:
+        return lang.text(36);
+    case SensorStage::SensorRead:
+        return lang.text(37);
+    case SensorStage::Writing:
+        return lang.text(52);
+    case SensorStage::Resetting:
+        return lang.text(29);
+    default:
+        return {};
+    }
+}
+
+int ReadStageOverlay(SensorStage stage) {
+    switch (stage) {
+    case SensorStage::Connecting:
+    case SensorStage::ReadingSensor:
+    case SensorStage::Writing:
+        return 1;
+    case SensorStage::Unidentified:
+    case SensorStage::DeviceRead:
+    case SensorStage::SensorRead:
+    case SensorStage::Written:
+        return 0;
+    default:
+        return -1;
+    }
+}
+
+Message BadImageQuestion(const LangTable& lang, int group) {
+    return {lang.text(group == kGroupTag ? 77 : 76), MsgIcon::Exclamation,
+            MsgYes | MsgNo | MsgCancel | MsgRetry, MsgNo};
+}
+
+BadImageChoice BadImageAnswer(MsgButton answer) {
+    switch (answer) {
+    case MsgYes:
+        return BadImageChoice::LoadDefaults;
+    case MsgRetry:
+        return BadImageChoice::ReadAgain;
+    default:
+        return BadImageChoice::Keep;
+    }
+}
+
+QString ReadFailureText(const LangTable& lang, int result, int port) {
+    if (result == -1)
+        return lang.text(31) + QStringLiteral(" (COM") + QString::number(port) +
+               QStringLiteral(") ") + lang.text(32);
+    if (result == -2) return lang.text(35);
+    return {};
+}
+
+} // namespace qm
