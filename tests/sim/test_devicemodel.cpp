@@ -138,8 +138,9 @@ class TestDeviceModel : public QObject {
         QVERIFY(sameAsB && !sameAsC);
     }
 
-    // A curve written byte by byte takes effect at "X", as on the device; a
-    // faulty byte 3 is echoed wrong, or stored altered but echoed as sent.
+    // A curve written byte by byte takes effect at "X", as on the device, and
+    // every stored byte is saved with the state; a faulty byte 3 is echoed
+    // wrong, or stored altered but echoed as sent.
     void blockWrites() {
         DeviceModel m;
         m.setSignal(1.0);
@@ -151,6 +152,8 @@ class TestDeviceModel : public QObject {
         ask(m, "$00X\r");
         QCOMPARE(m.displayValue(), 1.0);
         QCOMPARE(m.block(0), image);
+        ask(m, "$00EW9600\r"); // each stored byte counts for the state file
+        QCOMPARE(m.stateVersion(), image.size() + 1);
         for (const bool corrupt : {false, true}) {
             DeviceModel f;
             f.setFaults(corrupt ? SimFaults{.corruptStoreAt = 3} : SimFaults{.wrongEchoAt = 3});
