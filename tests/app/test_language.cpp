@@ -1,7 +1,12 @@
+// The texts the user reads: language files, their code pages, and the message box.
 #include "app/language.h"
+#include "app/qtmessagesink.h"
 #include "support/files.h"
 
+#include <QApplication>
+#include <QMessageBox>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 #include <algorithm>
 
@@ -104,7 +109,51 @@ class TestLanguage : public QObject {
         QCOMPARE(LoadLanguage(m_dir.filePath(QStringLiteral("absent.lang")), table), 0);
         QCOMPARE(table.text(3), QStringLiteral("kept"));
     }
+
+    // The box as the user sees it, and what Enter and Esc answer.
+    void messageBox_data() {
+        QTest::addColumn<int>("icon"); // MsgIcon
+        QTest::addColumn<int>("buttons");
+        QTest::addColumn<int>("defaultButton");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("qtIcon");
+        QTest::addColumn<int>("answer");
+        const int yesNoCancel = MsgYes | MsgNo | MsgCancel;
+        QTest::newRow("critical, Enter")
+            << int(MsgIcon::Critical) << int(MsgOk) << int(MsgOk) << int(Qt::Key_Return)
+            << int(QMessageBox::Critical) << int(MsgOk);
+        QTest::newRow("question, Esc is No")
+            << int(MsgIcon::Question) << int(MsgYes | MsgNo) << int(MsgNo) << int(Qt::Key_Escape)
+            << int(QMessageBox::Question) << int(MsgNo);
+        QTest::newRow("three buttons, Esc is Cancel")
+            << int(MsgIcon::Exclamation) << yesNoCancel << int(MsgYes) << int(Qt::Key_Escape)
+            << int(QMessageBox::Warning) << int(MsgCancel);
+        QTest::newRow("three buttons, Enter is the default")
+            << int(MsgIcon::Exclamation) << yesNoCancel << int(MsgNo) << int(Qt::Key_Return)
+            << int(QMessageBox::Warning) << int(MsgNo);
+    }
+    void messageBox() {
+        QFETCH(int, icon);
+        QFETCH(int, buttons);
+        QFETCH(int, defaultButton);
+        QFETCH(int, key);
+        QString shown;
+        int shownIcon = -1;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            shown = box->windowTitle() + u'|' + box->text();
+            shownIcon = box->icon();
+            QTest::keyClick(box, Qt::Key(key));
+        });
+        QtMessageSink sink;
+        const Message m{QStringLiteral("Zpráva [-2]"), MsgIcon(icon), buttons,
+                        MsgButton(defaultButton)};
+        QTEST(int(sink.show(m)), "answer");
+        QCOMPARE(shown, QStringLiteral("QM-07R|Zpráva [-2]"));
+        QTEST(shownIcon, "qtIcon");
+    }
 };
 
-QTEST_GUILESS_MAIN(TestLanguage)
+QTEST_MAIN(TestLanguage)
 #include "test_language.moc"

@@ -97,22 +97,9 @@ class TestSensorPage : public QObject {
                  c.saved);
     }
 
-    // The checks themselves are the conversion's; the page shows its messages
-    // and leaves the record as it was.
-    void transferRefused() {
-        Fixture f;
-        f.show(3);
-        f.curve.Append(99, 10);
-        const SensorRecord before = f.session.CurrentRecord;
-        QVERIFY(!f.sensorPage.storeInRecord(0xD0));
-        QCOMPARE(f.messages.texts(), (QStringList{"T42 10 T43", "T38"}));
-        QCOMPARE(f.messages.last().icon, MsgIcon::Critical);
-        QCOMPARE(f.session.CurrentRecord, before);
-    }
-
-    // The record onto the page; a curve left from another sensor goes. What
-    // the page stores is the conversion's (test_recordfrompage).
-    void recordShown() {
+    // The record onto the page; a curve left from another sensor goes. A
+    // refused transfer shows the conversion's messages and keeps the record.
+    void recordShownAndRefusedTransfer() {
         Fixture f;
         for (float s : {9.f, 8.f, 7.f, 6.f})
             f.curve.Append(s, s);
@@ -122,6 +109,11 @@ class TestSensorPage : public QObject {
                               p.txtDateOfSave()->text()}),
                  (QStringList{"T80 [ID:~0000000]", f.rec.Popis, f.rec.Jednotka, "240101"}));
         QCOMPARE(f.curvePage.pointList()->count(), 3);
+        f.curve.Append(99, 10);
+        const SensorRecord before = f.session.CurrentRecord;
+        QVERIFY(!f.sensorPage.storeInRecord(0xD0));
+        QCOMPARE(f.messages.texts(), (QStringList{"T42 10 T43", "T38"}));
+        QCOMPARE(f.session.CurrentRecord, before);
     }
 
     void sensorTexts_data() {

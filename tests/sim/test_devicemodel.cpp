@@ -1,9 +1,13 @@
-// The simulated device: its replies, its curve and the fault switches other tests use.
+// The simulated device: its replies, its signal, its curve, the fault switches
+// other tests use, and its command line.
 #include "core/hex.h"
 #include "device/protocol.h"
 #include "sim/devicemodel.h"
+#include "sim/signalmodel.h"
+#include "sim/simoptions.h"
 
 #include <QtTest>
+#include <cmath>
 
 using namespace qm;
 
@@ -14,6 +18,9 @@ QByteArray ask(DeviceModel& m, const QByteArray& request, qint64 nowMs = 0) {
     for (const SimChunk& c : m.feed(request, nowMs))
         out += c.bytes;
     return out;
+}
+std::optional<Measurement> measure(DeviceModel& m, qint64 nowMs = 0) {
+    return ParseMeasurement(ask(m, "$00MK\r", nowMs));
 }
 } // namespace
 
@@ -32,19 +39,14 @@ class TestDeviceModel : public QObject {
         row("identify", "", "$00@\r", -1, "QM");
         row("lower-case id", "lower-case id", "$00@\r", -1, "qm");
         row("measure", "", "$00MK\r", 33, "800000");
-        row("tag query", "", "$00KQ\r", 3, "01");
         row("no tag query", "no tag", "$00KQ\r", 3, "00");
         row("store block", "no tag", "$00KB80\r", 513, "46534E01");
-        row("tag block", "", "$00KB00\r", 513, "46534E01");
         row("absent tag block", "no tag", "$00KB00\r", 0, "");
         row("unknown block", "", "$00KB20\r", 0, "");
-        row("digits", "", "$00ER20\r", 3, "05");
         row("memory write", "", "$00EW9600\r", 3, "00");
-        row("reset", "", "$00X\r", 0, "");
         row("other address", "", "$01@\r", 0, "");
         row("bad field", "", "$00ERZZ\r", 0, "");
         row("short field", "", "$00KW8000\r", 0, "");
-        row("bare return", "", "\r", 0, "");
         row("silent", "silent", "$00@\r", 0, "");
     }
     void replies() {
@@ -53,10 +55,8 @@ class TestDeviceModel : public QObject {
         QFETCH(int, length);
         QFETCH(QByteArray, starts);
         DeviceModel m;
-        SimFaults f;
-        f.lowerCaseId = setup == u"lower-case id";
-        f.silentAfter = setup == u"silent" ? 0 : -1;
-        m.setFaults(f);
+        m.setFaults(
+            {.lowerCaseId = setup == u"lower-case id", .silentAfter = setup == u"silent" ? 0 : -1});
         m.setTagPresent(setup != u"no tag");
         const QByteArray reply = ask(m, request);
         QVERIFY2(length < 0 ? reply.size() > 8 : reply.size() == length, reply.constData());
@@ -87,31 +87,61 @@ class TestDeviceModel : public QObject {
         DeviceModel m;
         m.setTagPresent(tag);
         m.setSignal(signal);
-        const auto parsed = ParseMeasurement(ask(m, "$00MK\r"));
+        const auto parsed = measure(m);
         QVERIFY(parsed);
         QCOMPARE(parsed->div, std::round(8388608.0 + signal / double(4.647601E-07F)));
         QCOMPARE(parsed->signal, signal);
         QTEST(parsed->display, "display");
     }
 
-    // "MK" measures the signal at the request's moment: a load set at 1 s
-    // with a 2 s time constant is at 63% at 3 s; a load set without a moment
-    // stands at once.
-    void measurementSettles() {
+    // "MK" measures at the request's moment: a load set at 1 s with a 2 s time
+    // constant is at 63% at 3 s; a second change starts from where it stood;
+    // drift adds on; a load set without a moment stands at once.
+    void signalSettlesAndDrifts() {
         DeviceModel m;
         m.setSignalOptions({0, 2.0, 0, 1});
         m.setSignal(1.0, 1000);
-        for (const auto& [t, expected] : {std::pair{1000, 0.0}, {3000, 1 - std::exp(-1.0)}}) {
-            const auto parsed = ParseMeasurement(ask(m, "$00MK\r", t));
+        const double at3 = 1 - std::exp(-1.0);
+        for (const auto& [t, expected] : {std::pair{1000, 0.0}, {3000, at3}}) {
+            const auto parsed = measure(m, t);
             QVERIFY(parsed && std::abs(parsed->signal - expected) < 1e-6);
             QCOMPARE(parsed->display, double(float(250 * expected)));
         }
+        SignalModel s({0, 2.0, 0, 1});
+        s.setLoad(1.0, 1000);
+        s.setLoad(3.0, 3000);
+        s.setLoad(3.0, 4000); // the same load again does not start over
+        QVERIFY(std::abs(s.level(5000) - (3 + (at3 - 3) * std::exp(-1.0))) < 1e-12);
+        s.setOptions({0, 2.0, 0.5, 1}); // a jump, then 0.5 mV/V a minute
+        s.setLoad(-1.0, 5000, false);
+        QCOMPARE(s.level(125000), -1.0 + 0.5 * 125000 / 60000.0);
         m.setSignal(2.0);
-        QCOMPARE(ParseMeasurement(ask(m, "$00MK\r", 3000))->signal, 2.0);
+        QCOMPARE(measure(m, 3000)->signal, 2.0);
     }
 
-    // A curve written byte by byte takes effect at "X", as on the device.
-    void resetLoadsTheWrittenCurve() {
+    // 4000 samples of sigma 0.01: the deviation within 5%, the mean within 4
+    // standard errors; one seed gives one sequence.
+    void noise() {
+        SignalModel a({0.01, 0, 0, 7}), b({0.01, 0, 0, 7}), c({0.01, 0, 0, 8});
+        double sum = 0, squares = 0;
+        bool sameAsB = true, sameAsC = true;
+        for (int i = 0; i < 4000; ++i) {
+            const double x = a.sample(i * 150);
+            sameAsB = sameAsB && x == b.sample(i * 150);
+            sameAsC = sameAsC && x == c.sample(i * 150);
+            sum += x;
+            squares += x * x;
+        }
+        const double mean = sum / 4000;
+        QVERIFY(std::abs(mean) < 4 * 0.01 / std::sqrt(4000.0));
+        QVERIFY(std::abs(std::sqrt(squares / 4000 - mean * mean) - 0.01) < 0.0005);
+        QVERIFY(sameAsB && !sameAsC);
+    }
+
+    // A curve written byte by byte takes effect at "X", as on the device, and
+    // every stored byte is saved with the state; a faulty byte 3 is echoed
+    // wrong, or stored altered but echoed as sent.
+    void blockWrites() {
         DeviceModel m;
         m.setSignal(1.0);
         const QByteArray image = DefaultDeviceImage(); // 2 mV/V shows 2
@@ -122,20 +152,64 @@ class TestDeviceModel : public QObject {
         ask(m, "$00X\r");
         QCOMPARE(m.displayValue(), 1.0);
         QCOMPARE(m.block(0), image);
-        QCOMPARE(m.stateVersion(), image.size());
+        ask(m, "$00EW9600\r"); // each stored byte counts for the state file
+        QCOMPARE(m.stateVersion(), image.size() + 1);
+        for (const bool corrupt : {false, true}) {
+            DeviceModel f;
+            f.setFaults(corrupt ? SimFaults{.corruptStoreAt = 3} : SimFaults{.wrongEchoAt = 3});
+            QCOMPARE(ask(f, "$00KW800141\r"), QByteArray("41\r"));
+            QCOMPARE(ask(f, "$00KW8002FF\r"), QByteArray(corrupt ? "FF\r" : "00\r"));
+            QCOMPARE(f.block(0x80).mid(1, 2), QByteArray(corrupt ? "\x41\xFE" : "\x41\xFF"));
+        }
     }
 
-    // Byte 3 of a block write is echoed wrong, or stored altered but echoed as sent.
-    void faultyByteWrite() {
-        for (const bool corrupt : {false, true}) {
-            DeviceModel m;
-            SimFaults f;
-            (corrupt ? f.corruptStoreAt : f.wrongEchoAt) = 3;
-            m.setFaults(f);
-            QCOMPARE(ask(m, "$00KW800141\r"), QByteArray("41\r"));
-            QCOMPARE(ask(m, "$00KW8002FF\r"), QByteArray(corrupt ? "FF\r" : "00\r"));
-            QCOMPARE(m.block(0x80).mid(1, 2), QByteArray(corrupt ? "\x41\xFE" : "\x41\xFF"));
-        }
+    // Bad values are refused with a message; every switch lands in its field.
+    void options_data() {
+        QTest::addColumn<QString>("args");
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("all") << "--no-itag --digits 6 --signal 1,25 --latency 5 --paced --split 10 "
+                                "--split-gap 3 --lower-case-id --wrong-echo 7 --corrupt-store 8 "
+                                "--silent-after 4 --hang-up-after 9 --garble 0.5 --seed 42 "
+                                "--noise 0,002 --settle 1.5 --drift -0.01"
+                             << true;
+        for (const char* bad :
+             {"--signal load", "--signal inf", "--latency -1", "--split 0", "--garble 2",
+              "--noise -0.1", "--settle slow", "--drift inf", "--fast", "extra"})
+            QTest::newRow(bad) << bad << false;
+    }
+    void options() {
+        QFETCH(QString, args);
+        QFETCH(bool, ok);
+        SimOptions o;
+        QString error, help;
+        QCOMPARE(ParseSimOptions(QStringList{"qm07r-sim"} + args.split(u' '), o, &error, &help),
+                 ok);
+        QCOMPARE(error.isEmpty(), ok);
+        if (!ok) return;
+        const SimFaults& f = o.faults;
+        QVERIFY(o.noTag && f.paced && f.lowerCaseId && o.digits == 6 && o.signal == 1.25);
+        QVERIFY(f.latencyMs == 5 && f.splitBytes == 10 && f.splitGapMs == 3);
+        QVERIFY(f.wrongEchoAt == 7 && f.corruptStoreAt == 8 && f.silentAfter == 4);
+        QVERIFY(f.hangUpAfter == 9 && f.garbleRate == 0.5 && f.seed == 42);
+        const SignalOptions& sm = o.signalModel;
+        QVERIFY(sm.noiseSigma == 0.002 && sm.settleSeconds == 1.5);
+        QVERIFY(sm.driftPerMinute == -0.01 && sm.seed == 42);
+    }
+
+    // A signal, as typed on standard input, takes "," or "." and blanks.
+    void typedSignal_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<double>("signal");
+        QTest::newRow("point") << "1.5" << 1.5;
+        QTest::newRow("blanks") << " - 0.25 " << -0.25;
+        QTest::newRow("exponent") << "2e-3" << 0.002;
+    }
+    void typedSignal() {
+        QFETCH(QString, typed);
+        SimOptions o;
+        QString error, help;
+        QVERIFY(ParseSimOptions({"qm07r-sim", "--signal", typed}, o, &error, &help));
+        QTEST(o.signal, "signal");
     }
 };
 
