@@ -36,7 +36,7 @@ void MainWindow::reportSave(int result, const SaveReport& r) {
     MessageSink& messages = m_services.messages;
     const QString saved = m_lang.text(kTextBackupSaved).arg(r.backupPath);
     if (!r.backupError.isEmpty()) {
-        messages.critical(m_lang.text(kTextNoBackup).arg(r.backupError));
+        return; // asked about when it happened (retryBackup)
     } else if (result == kSaveWriteFailed) {
         offerRestore(r);
     } else if (result == kSaveWritten && r.readBack == ReadBack::Differs) {

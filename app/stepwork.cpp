@@ -50,7 +50,7 @@ ReadContext MainWindow::readContext() {
 
 int MainWindow::readAll() {
     ReadContext ctx = readContext();
-    return ReadAll(ctx, m_session);
+    return ReadAll(ctx, m_session, &m_deviceIdent);
 }
 
 int MainWindow::SaveSensor(bool onlyIfChanged, SaveReport* report) {
@@ -64,8 +64,17 @@ int MainWindow::SaveSensor(bool onlyIfChanged, SaveReport* report) {
     ctx.messages = nullptr; // the outcome is worded below, in the user's language
     SaveReport local;
     SaveReport& r = report ? *report : local;
-    const int result = SaveSensorCore(ctx, m_session, onlyIfChanged, writeProgress(), nullptr, &r);
+    const int group = m_session.TagPresent == 1 ? kGroupTag : kGroupDevice;
+    int result = kSaveUnchanged;
+    do {
+        result = SaveSensorCore(ctx, m_session, onlyIfChanged, writeProgress(), nullptr, &r,
+                                m_backupFolder);
+    } while (!r.backupError.isEmpty() && retryBackup(r.backupError));
     if (!r.backupPath.isEmpty()) m_backups << r.backupPath;
+    // Bytes went out (the write may have stopped midway): it is recorded.
+    if (r.backupError.isEmpty() && (r.writeResult != 0 || r.readBack != ReadBack::NotWritten))
+        recordBlockWrite(onlyIfChanged ? RecordKind::BlockWrite : RecordKind::Calibration, group,
+                         r);
     reportSave(result, r);
     return result;
 }
@@ -94,6 +103,7 @@ bool MainWindow::connectAndRead() {
         !m_services.messages.confirm(m_lang.text(75)))
         return false;
     showStepPage(WizardStep::Sensor);
+    showHistoryFields();
     m_sensorPage->rangeLabel()->setText(UnitCaption(caption(66), unitText()));
     m_sensorPage->negativeRangeLabel()->setText(UnitCaption(caption(69), unitText()));
     m_sensorPage->rangeField()->setEnabled(true);
@@ -106,6 +116,7 @@ bool MainWindow::openCurvePage() {
         !m_services.messages.confirm(m_lang.text(55)))
         return false;
     if (!m_sensorPage->CheckSensorTexts()) return false;
+    if (!ensureHistory()) return false;
     SaveSensor(true); // a failure has shown its message; the curve page opens all the same
     if (m_ended) return false;
     const int left = m_serviceLevel > 1 ? kFormWidthService : kFormWidth;
@@ -129,7 +140,7 @@ bool MainWindow::openCurvePage() {
 }
 
 void MainWindow::finish() {
-    if (!m_sensorPage->storeInRecord(kOwnFlags)) return;
+    if (!m_sensorPage->storeInRecord(kOwnFlags) || !ensureHistory()) return;
     showPage(WizardPage::None, false, false, false, 68);
     SaveReport report;
     const int r = SaveSensor(false, &report);
@@ -146,7 +157,12 @@ void MainWindow::finish() {
         QStringList lines{m_lang.text(56)};
         for (const QString& path : m_backups)
             lines << BackupSavedText(path);
-        m_services.messages.information(lines.join(QLatin1Char('\n')));
+        if (m_lastRecord.id > 0) {
+            lines << recordedText();
+            offerCertificate(lines.join(QLatin1Char('\n')));
+        } else {
+            m_services.messages.information(lines.join(QLatin1Char('\n')));
+        }
     }
     EndProgram();
 }
