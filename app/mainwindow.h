@@ -153,8 +153,15 @@ class MainWindow : public QWidget, private ReadUi {
     bool ensureHistory();
     // Adds a record (m_lastRecord then); says so when it cannot.
     bool addRecord(CalibrationRecord& rec);
+    // What the curve knows beyond the record (the read-back reloads it).
+    struct CurveFacts {
+        std::vector<std::optional<double>> spreads; // per row in use
+        std::optional<double> nonLinearity;
+    };
+    CurveFacts curveFacts() const;
     // The record of a block write that sent bytes, failed ones too.
-    void recordBlockWrite(RecordKind kind, int group, const SaveReport& report);
+    void recordBlockWrite(RecordKind kind, int group, const SaveReport& report,
+                          const CurveFacts& facts);
     void recordConstantsWrite(const QByteArray& written, const QString& backupPath,
                               int firstDifference);
     // The block could not be backed up: another folder, the same again, or

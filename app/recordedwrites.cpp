@@ -75,6 +75,7 @@ bool MainWindow::ensureHistory() {
                 m_lang.text(kTextLocalHistoryFailed).arg(local, m_historyStatus.text));
         return false;
     }
+    m_history = std::make_unique<RecordStore>(); // a connection of its own
     m_historyStatus = m_history->open(local);
     if (m_historyStatus.ok()) return true;
     m_services.messages.critical(
@@ -95,7 +96,20 @@ bool MainWindow::addRecord(CalibrationRecord& rec) {
     return false;
 }
 
-void MainWindow::recordBlockWrite(RecordKind kind, int group, const SaveReport& report) {
+MainWindow::CurveFacts MainWindow::curveFacts() const {
+    CurveFacts facts;
+    for (int i = 1; i <= m_curve.pointCount(); ++i)
+        if (const double spread = m_curve.pointAt(i).spread; spread >= 0)
+            facts.spreads.push_back(spread);
+        else
+            facts.spreads.push_back(std::nullopt);
+    if (const auto lin = AnalyseLinearity(CurvePoints(m_curve)))
+        facts.nonLinearity = lin->nonLinearityPct;
+    return facts;
+}
+
+void MainWindow::recordBlockWrite(RecordKind kind, int group, const SaveReport& report,
+                                  const CurveFacts& facts) {
     CalibrationRecord rec =
         NewRecord(kind, LoadOperatorFields(m_services.settings), m_services.clock.now());
     rec.device = m_deviceIdent;
@@ -103,11 +117,10 @@ void MainWindow::recordBlockWrite(RecordKind kind, int group, const SaveReport& 
     // After a complete write the session holds the block as read back.
     FillWriteOutcome(rec, group, m_session.MemoryImage, report);
     if (kind == RecordKind::Calibration) {
-        for (int i = 0; i < static_cast<int>(rec.points.size()); ++i)
-            if (const double spread = m_curve.pointAt(i + 1).spread; spread >= 0)
-                rec.points[i].spread = spread;
-        if (const auto lin = AnalyseLinearity(CurvePoints(m_curve)))
-            rec.nonLinearity = lin->nonLinearityPct;
+        // The stored points are the curve's rows in order.
+        for (size_t i = 0; i < rec.points.size() && i < facts.spreads.size(); ++i)
+            rec.points[i].spread = facts.spreads[i];
+        rec.nonLinearity = facts.nonLinearity;
     }
     addRecord(rec);
 }

@@ -65,6 +65,7 @@ int MainWindow::SaveSensor(bool onlyIfChanged, SaveReport* report) {
     SaveReport local;
     SaveReport& r = report ? *report : local;
     const int group = m_session.TagPresent == 1 ? kGroupTag : kGroupDevice;
+    const CurveFacts facts = curveFacts();
     int result = kSaveUnchanged;
     do {
         result = SaveSensorCore(ctx, m_session, onlyIfChanged, writeProgress(), nullptr, &r,
@@ -73,8 +74,8 @@ int MainWindow::SaveSensor(bool onlyIfChanged, SaveReport* report) {
     if (!r.backupPath.isEmpty()) m_backups << r.backupPath;
     // Bytes went out (the write may have stopped midway): it is recorded.
     if (r.backupError.isEmpty() && (r.writeResult != 0 || r.readBack != ReadBack::NotWritten))
-        recordBlockWrite(onlyIfChanged ? RecordKind::BlockWrite : RecordKind::Calibration, group,
-                         r);
+        recordBlockWrite(onlyIfChanged ? RecordKind::BlockWrite : RecordKind::Calibration, group, r,
+                         facts);
     reportSave(result, r);
     return result;
 }

@@ -9,6 +9,7 @@
 #include "sim/simtransport.h"
 #include "support/recordingtransport.h"
 #include "support/referencedialog.h"
+#include "support/scriptedfiles.h"
 #include "support/scriptedmessages.h"
 
 #include <QAbstractButton>
@@ -33,6 +34,7 @@ constexpr PageState kCurvePage{false, false, true, true, true, true, true};
 struct WindowHarness {
     VirtualClock clock;
     ScriptedMessages messages;
+    ScriptedFiles files;
     MemorySettingsStore settings;
     SimTransportFactory ports{clock};
     RecordingTransportFactory sent{ports}; // what the window wrote to the ports
@@ -66,7 +68,7 @@ struct WindowHarness {
 
     MainWindow& open(const QString& commandLine = {}) {
         window = std::make_unique<MainWindow>(
-            AppServices{clock, messages, settings, sent, langPath(), commandLine});
+            AppServices{clock, messages, settings, sent, langPath(), commandLine, &files});
         window->show();
         return *window;
     }
