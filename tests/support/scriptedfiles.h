@@ -1,6 +1,6 @@
 #pragma once
-// A FileChooser for tests: answers the folder and file dialogs from a queue
-// (cancelled when it is empty) and keeps what was proposed.
+// A FileChooser for tests: answers from a queue (cancelled when it is empty)
+// and keeps what each dialog proposed.
 #include "core/filechooser.h"
 
 #include <QQueue>
