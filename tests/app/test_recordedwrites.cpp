@@ -43,7 +43,7 @@ class TestRecordedWrites : public QObject {
         h.clickNext();
         h.capture(1.5, "375");
         const QString pdf = h.dir.filePath("certificate.pdf");
-        h.files.answer(pdf);
+        h.files.answers << pdf;
         h.clickNext();
         QVERIFY(w.ended());
 
@@ -56,7 +56,7 @@ class TestRecordedWrites : public QObject {
         QCOMPARE(int(r.points.size()), w.curve().pointCount());
         QCOMPARE(r.points.at(1).reference, 375.0);
         QVERIFY(r.points.at(1).spread && !r.points.at(0).spread && r.nonLinearity);
-        QVERIFY(h.files.proposed().last().endsWith(r.certificateNo + ".pdf"));
+        QVERIFY(h.files.proposed.last().endsWith(r.certificateNo + ".pdf"));
         QVERIFY(testing::FileBytes(pdf).startsWith("%PDF"));
 
         h.openAt(2);
@@ -97,7 +97,7 @@ class TestRecordedWrites : public QObject {
         h.blockDataFolder();
         const QByteArray before = h.device.block(DeviceModel::kTagBlock);
         h.messages.answerYes();
-        h.files.answer(picked);
+        h.files.answers << picked;
         h.clickNext();
         h.unblockDataFolder();
         QCOMPARE(w.ended(), !picked.isEmpty());

@@ -1,29 +1,22 @@
 #pragma once
-// A FileChooser for tests: answers from a queue (cancelled when it is empty)
+// A FileChooser for tests: takes the answers in order (none left: cancelled)
 // and keeps what each dialog proposed.
 #include "core/filechooser.h"
 
-#include <QQueue>
 #include <QStringList>
 
 namespace qm {
 
-class ScriptedFiles final : public FileChooser {
-  public:
+struct ScriptedFiles final : FileChooser {
+    QStringList answers, proposed;
     QString chooseFolder(const QString&, const QString& start) override { return next(start); }
-    QString chooseSaveFile(const QString&, const QString& suggested, const QString&) override {
-        return next(suggested);
+    QString chooseSaveFile(const QString&, const QString& path, const QString&) override {
+        return next(path);
     }
-    void answer(const QString& path) { m_answers.enqueue(path); }
-    const QStringList& proposed() const { return m_proposed; }
-
-  private:
-    QString next(const QString& proposed) {
-        m_proposed << proposed;
-        return m_answers.isEmpty() ? QString() : m_answers.dequeue();
+    QString next(const QString& path) {
+        proposed << path;
+        return answers.isEmpty() ? QString() : answers.takeFirst();
     }
-    QQueue<QString> m_answers;
-    QStringList m_proposed;
 };
 
 } // namespace qm
