@@ -6,6 +6,7 @@
 namespace qm {
 
 class Clock;
+class FileChooser;
 class MessageSink;
 class SettingsStore;
 class TransportFactory;
@@ -15,8 +16,9 @@ struct AppServices {
     MessageSink& messages;
     SettingsStore& settings;
     TransportFactory& transports;
-    QString languagePath; // "qm07r.lang" beside the executable
-    QString commandLine;  // everything after the program name
+    QString languagePath;         // "qm07r.lang" beside the executable
+    QString commandLine;          // everything after the program name
+    FileChooser* files = nullptr; // folder and file dialogs; none: nothing is offered
 };
 
 } // namespace qm

@@ -3,6 +3,7 @@
 #include "app/closeonsignal.h"
 #include "app/datafiles.h"
 #include "app/mainwindow.h"
+#include "app/qtfilechooser.h"
 #include "app/qtmessagesink.h"
 #include "core/clock.h"
 #include "core/settings.h"
@@ -53,6 +54,7 @@ int main(int argc, char* argv[]) {
     const QStringList args = QCoreApplication::arguments().mid(1);
     qm::RealClock clock;
     qm::QtMessageSink messages;
+    qm::QtFileChooser files;
     qm::QtSettingsStore userSettings;
     PortFromEnvironment settings(userSettings);
     qm::SerialTransportFactory transports{qm::PortMap(&settings)};
@@ -61,9 +63,11 @@ int main(int argc, char* argv[]) {
                                    settings,
                                    transports,
                                    qm::FindLanguageFile(QCoreApplication::applicationDirPath()),
-                                   args.join(u' ')};
+                                   args.join(u' '),
+                                   &files};
     qm::MainWindow window(services);
     messages.setParent(&window);
+    files.setParent(&window);
     messages.setLanguage(&window.LangText());
     QObject::connect(&window, &qm::MainWindow::programEnded, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);

@@ -14,6 +14,8 @@
 #include "core/langtable.h"
 #include "device/deviceconnection.h"
 #include "device/measurement.h"
+#include "records/calibrationrecord.h"
+#include "records/recordstore.h"
 #include "sensor/reader.h"
 #include "sensor/sensorrecord.h"
 #include "sensor/writer.h"
@@ -28,6 +30,7 @@ class QComboBox;
 class QFrame;
 class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 
 namespace qm {
@@ -140,6 +143,34 @@ class MainWindow : public QWidget {
     void offerRestore(const SaveReport& report);
     bool openCurvePage();
     void finish();
+
+    // The calibration history (recordedwrites.cpp).
+    void buildHistoryControls();
+    // Opens the configured history once; false (status kept) when it cannot be.
+    bool openHistoryQuietly();
+    // Before a write: the history is open, or the technician agreed to record
+    // into the local file instead. false: nothing may be written.
+    bool ensureHistory();
+    // Adds a record (m_lastRecord then); says so when it cannot.
+    bool addRecord(CalibrationRecord& rec);
+    // What the curve knows beyond the record (the read-back reloads it).
+    struct CurveFacts {
+        std::vector<std::optional<double>> spreads; // per row in use
+        std::optional<double> nonLinearity;
+    };
+    CurveFacts curveFacts() const;
+    // The record of a block write that sent bytes, failed ones too.
+    void recordBlockWrite(RecordKind kind, const SaveReport& report, const CurveFacts& facts);
+    void recordConstantsWrite(const QByteArray& written, const QString& backupPath,
+                              int firstDifference);
+    // The block could not be backed up: another folder, the same again, or
+    // nothing. true: try again (m_backupFolder may have changed).
+    bool retryBackup(const QString& error);
+    QString recordedText() const;
+    // The last message of a calibration, offering its certificate as a PDF.
+    void offerCertificate(const QString& text);
+    // The operator fields' captions and the sensor's last calibration.
+    void showHistoryFields();
     QString unitText() const;
     void EndProgram();
     // Ends the program once the work under way is done, when a close was asked for.
@@ -174,7 +205,12 @@ class MainWindow : public QWidget {
 
     bool m_activated = false;
     bool m_ended = false;
-    QStringList m_backups; // blocks saved before this run's writes, for the final message
+    QStringList m_backups;  // blocks saved before this run's writes, for the final message
+    QString m_backupFolder; // picked when the default took no backup; empty: the default
+    std::unique_ptr<RecordStore> m_history;
+    DatabaseStatus m_historyStatus; // of the last open
+    CalibrationRecord m_lastRecord; // the last one added, for its certificate
+    QString m_deviceIdent;          // the device's identification reply
     bool m_stepRunning = false;
     bool m_closeRequested = false;            // closed while busy: ends when the work is done
     int m_navigationLocks = 0;                // DisableNavigation calls not yet undone
@@ -223,6 +259,11 @@ class MainWindow : public QWidget {
     SystemCalibrationPanel* m_systemPanel = nullptr;
     QFrame* fraSTATUS = nullptr;
     QLabel* lblStatus = nullptr;
+    QLabel* operatorLabel = nullptr;
+    QLineEdit* operatorField = nullptr;
+    QLabel* referenceLabel = nullptr;
+    QLineEdit* referenceField = nullptr;
+    QLabel* lastCalibrationLabel = nullptr;
     QPushButton* cmdBack = nullptr;
     QPushButton* cmdNext = nullptr;
     QPushButton* cmdCancel = nullptr;

@@ -24,7 +24,8 @@ WriteProgress MainWindow::writeProgress() {
 }
 
 void MainWindow::reportSave(const SaveReport& r) {
-    if (r.result == kSaveWriteFailed && r.backupError.isEmpty()) {
+    if (!r.backupError.isEmpty()) return; // asked about when it happened (retryBackup)
+    if (r.result == kSaveWriteFailed) {
         offerRestore(r);
         return;
     }

@@ -1,5 +1,6 @@
 #include "app/servicewiring.h"
 
+#include "core/hex.h"
 #include "device/protocol.h"
 #include "sensor/constantsbackup.h"
 
@@ -17,13 +18,22 @@ bool MainWindow::ServiceWiring::writeConstants(double N, double k) {
     // Both are written even when the first fails; the read-back shows what holds.
     const int n = link.eeWriteSingle(kDeviceAddress, kAddrZeroCount, N, kEETimeoutMs);
     const int m = link.eeWriteSingle(kDeviceAddress, kAddrMultiplier, k, kEETimeoutMs);
+    const QByteArray written =
+        SingleBytes(static_cast<float>(N)) + SingleBytes(static_cast<float>(k));
+    m_w.recordConstantsWrite(written, m_constantsBackup, ConstantsDifference(link, written));
     return n == 1 && m == 1;
 }
 
 QString MainWindow::ServiceWiring::backUpConstants(QString& error) {
-    const BackupResult r = BackUpConstants(m_w.m_layer);
+    // The history first: nothing is written without knowing where its record goes.
+    if (!m_w.ensureHistory()) {
+        error = m_w.m_historyStatus.text;
+        return {};
+    }
+    const BackupResult r = BackUpConstants(m_w.m_layer, m_w.m_backupFolder);
     error = r.error;
-    return r.ok ? r.path : QString();
+    m_constantsBackup = r.ok ? r.path : QString();
+    return m_constantsBackup;
 }
 
 void MainWindow::ServiceWiring::sendReset() {

@@ -60,7 +60,9 @@ int MainWindow::readAll() {
     ctx.onBadImage = [this](int group) {
         return BadImageAnswer(m_services.messages.show(BadImageQuestion(m_lang, group)));
     };
-    const int r = ReadAll(ctx, m_session);
+    SensorReadReport report;
+    const int r = ReadAll(ctx, m_session, &report);
+    m_deviceIdent = report.ident;
     const QString failure = ReadFailureText(m_lang, r, m_layer.port());
     if (!failure.isEmpty()) m_services.messages.critical(failure);
     EnableNavigation();
@@ -78,11 +80,18 @@ int MainWindow::SaveSensor(bool onlyIfChanged, SaveReport* report) {
     DisableNavigation();
     // No questions during the read-back: the outcome is worded below.
     ReadContext ctx = readContext();
-    const SaveReport r =
-        SaveSensorCore(ctx, m_session, {onlyIfChanged, QString(), writeProgress()});
+    const CurveFacts facts = curveFacts();
+    SaveReport r;
+    do {
+        r = SaveSensorCore(ctx, m_session, {onlyIfChanged, m_backupFolder, writeProgress()});
+    } while (!r.backupError.isEmpty() && retryBackup(r.backupError));
     EnableNavigation();
     if (report) *report = r;
     if (!r.backupPath.isEmpty()) m_backups << r.backupPath;
+    // Bytes went out (the write may have stopped midway): it is recorded.
+    if (r.backupError.isEmpty() && (r.writeResult != 0 || r.readBack != ReadBack::NotWritten))
+        recordBlockWrite(onlyIfChanged ? RecordKind::BlockWrite : RecordKind::Calibration, r,
+                         facts);
     reportSave(r);
     return r.result;
 }
@@ -111,6 +120,7 @@ bool MainWindow::connectAndRead() {
         !m_services.messages.confirm(m_lang.text(75)))
         return false;
     showStepPage(WizardStep::Sensor);
+    showHistoryFields();
     m_sensorPage->rangeLabel()->setText(UnitCaption(caption(66), unitText()));
     m_sensorPage->negativeRangeLabel()->setText(UnitCaption(caption(69), unitText()));
     m_sensorPage->rangeField()->setEnabled(true);
@@ -123,6 +133,7 @@ bool MainWindow::openCurvePage() {
         !m_services.messages.confirm(m_lang.text(55)))
         return false;
     if (!m_sensorPage->CheckSensorTexts()) return false;
+    if (!ensureHistory()) return false;
     SaveSensor(true); // a failure has shown its message; the curve page opens all the same
     if (m_ended) return false;
     const int left = m_serviceLevel > 1 ? kFormWidthService : kFormWidth;
@@ -146,7 +157,7 @@ bool MainWindow::openCurvePage() {
 }
 
 void MainWindow::finish() {
-    if (!m_sensorPage->storeInRecord(kOwnFlags)) return;
+    if (!m_sensorPage->storeInRecord(kOwnFlags) || !ensureHistory()) return;
     showPage(WizardPage::None, false, false, false, 68);
     SaveReport report;
     const int r = SaveSensor(false, &report);
@@ -163,7 +174,12 @@ void MainWindow::finish() {
         QStringList lines{m_lang.text(56)};
         for (const QString& path : m_backups)
             lines << BackupSavedText(path);
-        m_services.messages.information(lines.join(QLatin1Char('\n')));
+        if (m_lastRecord.id > 0) {
+            lines << recordedText();
+            offerCertificate(lines.join(QLatin1Char('\n')));
+        } else {
+            m_services.messages.information(lines.join(QLatin1Char('\n')));
+        }
     }
     EndProgram();
 }

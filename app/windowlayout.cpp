@@ -138,6 +138,7 @@ void MainWindow::buildControls() {
     cmdCancel->setText(QStringLiteral("Zrušit"));
     // Enter presses the default button through the window's key handler.
     cmdNext->setDefault(true);
+    buildHistoryControls();
 }
 
 } // namespace qm

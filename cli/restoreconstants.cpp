@@ -1,21 +1,15 @@
 #include "cli/restoreconstants.h"
 
 #include "cli/devicelink.h"
+#include "cli/historystore.h"
+#include "records/writeoutcome.h"
 #include "sensor/constantsbackup.h"
+
+#include <QFile>
 
 namespace qm::cli {
 
-int RestoreConstantsFile(Context& ctx, const QString& path) {
-    QByteArray content;
-    QString error;
-    if (!ReadInput(path, kConstantsBytes + 1, content, error))
-        return Fail(ctx, error, kExitBadInput);
-    if (content.size() != kConstantsBytes)
-        return Fail(ctx,
-                    QStringLiteral("%1: a backup of N and k holds 8 bytes, this file %2")
-                        .arg(path)
-                        .arg(content.size()),
-                    kExitBadInput);
+int RestoreConstantsBytes(Context& ctx, const QByteArray& bytes, RecordStore& store) {
     DeviceLink link;
     int exitCode = kExitOk;
     if (!link.choosePort(ctx, exitCode) || !link.connect(ctx, exitCode)) return exitCode;
@@ -27,11 +21,17 @@ int RestoreConstantsFile(Context& ctx, const QString& path) {
                         .arg(backup.error),
                     kExitNoBackup);
     ctx.out << "backup: " << backup.path << Qt::endl;
-    if (const int p = RestoreConstants(rc.link, content); p != 0)
-        return Fail(ctx, QStringLiteral("byte %1 of N and k does not hold what was written").arg(p),
+    CalibrationRecord rec = NewWriteRecord(RecordKind::Constants, link.clock().now());
+    const int p = RestoreConstants(rc.link, bytes);
+    int code = kExitOk;
+    if (p != 0)
+        code = Fail(ctx, QStringLiteral("byte %1 of N and k does not hold what was written").arg(p),
                     kExitNotConfirmed);
-    ctx.out << "written: N and k, read back and confirmed" << Qt::endl;
-    return kExitOk;
+    else
+        ctx.out << "written: N and k, read back and confirmed" << Qt::endl;
+    FillConstantsOutcome(rec, bytes, backup.path, p);
+    if (!AddWriteRecord(ctx, store, rec) && code == kExitOk) code = kExitHistory;
+    return code;
 }
 
 } // namespace qm::cli

@@ -2,18 +2,21 @@
 
 #include "cli/deferredsignals.h"
 #include "cli/devicelink.h"
+#include "cli/historystore.h"
 #include "cli/imagefile.h"
 #include "cli/recordjson.h"
 #include "cli/restoreconstants.h"
 #include "core/hex.h"
 #include "core/langtable.h"
 #include "core/messages.h"
+#include "records/writeoutcome.h"
 #include "sensor/backup.h"
 #include "sensor/constantsbackup.h"
 #include "sensor/imagecodec.h"
 #include "sensor/writer.h"
 
 #include <QFileInfo>
+#include <algorithm>
 
 namespace qm::cli {
 
@@ -76,14 +79,21 @@ QString readBackText(const SaveReport& report) {
            saved;
 }
 
-// Connect, read, back up, write, reset, read back, compare. A signal before
-// the write ends the command before the first byte goes out.
-int writeBlockOnce(Context& ctx, int group, const QByteArray& image) {
+// Where the write is recorded, opened before the device is touched.
+struct WriteRecording {
+    RecordStore& store;
+    RecordKind kind;
+};
+
+// Connect, read, back up, write, reset, read back, compare, record. A signal
+// before the write ends the command before the first byte goes out.
+int writeBlockOnce(Context& ctx, int group, const QByteArray& image, WriteRecording& recording) {
     DeviceLink link;
     int exitCode = kExitOk;
     SensorSession s;
+    QString ident;
     if (!link.choosePort(ctx, exitCode) || !link.connect(ctx, exitCode) ||
-        !link.readAll(ctx, s, exitCode))
+        !link.readAll(ctx, s, exitCode, &ident))
         return exitCode;
     if (group == kGroupTag && s.TagPresent != 1)
         return Fail(ctx,
@@ -107,23 +117,31 @@ int writeBlockOnce(Context& ctx, int group, const QByteArray& image) {
             ctx, QStringLiteral("stopped by signal %1 before writing: nothing written").arg(signal),
             DeferredSignals::exitCode(signal));
 
+    CalibrationRecord rec = NewWriteRecord(recording.kind, link.clock().now());
+    rec.device = ident;
+    FillPointsFromImage(rec, image, group);
+    if (rec.serialNo.isEmpty()) rec.serialNo = serial.trimmed();
     const SaveReport report = WriteBlockVerified(rc, s, group, image, backup);
+    int code = kExitOk;
     if (report.result != kSaveWritten)
-        return Fail(
+        code = Fail(
             ctx,
             QStringLiteral("the write of block %1 stopped: %2. %3")
                 .arg(blockName(group), writeFailure(report.writeResult), savedText(backup.path)),
             kExitWriteFailed);
-    if (report.readBack != ReadBack::Agrees)
-        return Fail(ctx, readBackText(report), kExitNotConfirmed);
-    ctx.out << "written: " << image.size() << " bytes to block " << blockName(group)
-            << ", read back and confirmed" << Qt::endl;
-    return kExitOk;
+    else if (report.readBack != ReadBack::Agrees)
+        code = Fail(ctx, readBackText(report), kExitNotConfirmed);
+    else
+        ctx.out << "written: " << image.size() << " bytes to block " << blockName(group)
+                << ", read back and confirmed" << Qt::endl;
+    FillWriteOutcome(rec, report);
+    if (!AddWriteRecord(ctx, recording.store, rec) && code == kExitOk) code = kExitHistory;
+    return code;
 }
 
-int writeBlock(Context& ctx, int group, const QByteArray& image) {
+int writeBlock(Context& ctx, int group, const QByteArray& image, WriteRecording recording) {
     const DeferredSignals held;
-    const int done = writeBlockOnce(ctx, group, image);
+    const int done = writeBlockOnce(ctx, group, image, recording);
     const int signal = DeferredSignals::pending();
     if (signal == 0 || done == DeferredSignals::exitCode(signal)) return done;
     return Fail(ctx,
@@ -135,11 +153,22 @@ int writeBlock(Context& ctx, int group, const QByteArray& image) {
 }
 
 const char* const kExitCodes =
-    "Exit 0 only when the block read back holds every byte written; 2 bad input, 3 the "
+    "Every write is recorded in the calibration history (see qm07ctl history), which is "
+    "opened before anything is written. "
+    "Exit 0 only when the block read back holds every byte written and the write is recorded; "
+    "2 bad input, 3 the "
     "image does not decode or the device has no iTag for block 0x00, 4 the device cannot be "
     "reached, 5 the block could not be backed up (nothing written), 6 the write stopped "
-    "midway, 7 the read-back differs or did not arrive; 130/143 after SIGINT/SIGTERM, which "
+    "midway, 7 the read-back differs or did not arrive, 8 the history cannot be opened "
+    "(nothing written) or the write could not be recorded, 9 restore --id names no record "
+    "with an image from before; 130/143 after SIGINT/SIGTERM, which "
     "let the block being written and its read-back finish first.";
+
+// The history of a write command, opened before the device is touched.
+bool openRecording(Context& ctx, const QCommandLineParser& parser, RecordStore& store,
+                   int& exitCode) {
+    return OpenWriteHistory(ctx, store, parser.isSet(LocalHistoryOption()), exitCode);
+}
 
 } // namespace
 
@@ -158,6 +187,7 @@ int RunWrite(Context& ctx, const QStringList& args) {
     const QCommandLineOption block(QStringLiteral("block"), QStringLiteral("0x00 or 0x80."),
                                    QStringLiteral("B"));
     parser.addOption(block);
+    parser.addOption(LocalHistoryOption());
     int exitCode = kExitOk;
     if (!ParseCommandArgs(parser, ctx, args, 1, exitCode)) return exitCode;
     int group = 0;
@@ -169,8 +199,33 @@ int RunWrite(Context& ctx, const QStringList& args) {
     if (!ReadInput(path, kMaxInputFile, content, error)) return Fail(ctx, error, kExitBadInput);
     if (!imageToWrite(content, image, error, exitCode))
         return Fail(ctx, QStringLiteral("%1: %2").arg(path, error), exitCode);
-    return writeBlock(ctx, group, image);
+    RecordStore store;
+    if (!openRecording(ctx, parser, store, exitCode)) return exitCode;
+    return writeBlock(ctx, group, image, {store, RecordKind::BlockWrite});
 }
+
+namespace {
+
+// restore --id: the image from before that record's write, through the same path.
+int restoreRecord(Context& ctx, const QString& idText, RecordStore& store) {
+    bool ok = false;
+    const qint64 id = idText.toLongLong(&ok);
+    if (!ok || id < 1)
+        return Fail(ctx, QStringLiteral("--id must be a record number (qm07ctl history)"),
+                    kExitBadInput);
+    CalibrationRecord rec;
+    if (const DatabaseStatus st = store.get(id, rec); !st.ok()) return HistoryFailure(ctx, st);
+    if (rec.block < 0 && rec.imageBefore.size() == kConstantsBytes)
+        return RestoreConstantsBytes(ctx, rec.imageBefore, store);
+    if ((rec.block != BlockNumber(kGroupTag, 0) && rec.block != BlockNumber(kGroupDevice, 0)) ||
+        rec.imageBefore.size() != kBlockBytes)
+        return Fail(ctx,
+                    QStringLiteral("record #%1 holds no block image from before its write").arg(id),
+                    kExitNoRecord);
+    return writeBlock(ctx, rec.block / 32, rec.imageBefore, {store, RecordKind::Restore});
+}
+
+} // namespace
 
 int RunRestore(Context& ctx, const QStringList& args) {
     QCommandLineParser parser;
@@ -180,19 +235,37 @@ int RunRestore(Context& ctx, const QStringList& args) {
             "ends exactly as it was saved, bytes behind the image included (about "
             "5.5 s at 20 ms a byte). The block is taken from the file's name "
             "(<serial>-<block>-<date>-<time>.bin) or --block; a backup of N and k (device-90-...) "
-            "goes back into the device memory. What the block holds "
+            "goes back into the device memory. With --id N instead of a file, the image from "
+            "before the write that history record N holds goes back. What the block holds "
             "now is backed up first, as write does. ") +
         QLatin1String(kExitCodes));
     parser.addPositionalArgument(QStringLiteral("BACKUP.bin"), QStringLiteral("The backup."));
     const QCommandLineOption block(QStringLiteral("block"),
                                    QStringLiteral("0x00 or 0x80 (default: from the file name)."),
                                    QStringLiteral("B"));
+    const QCommandLineOption id(QStringLiteral("id"),
+                                QStringLiteral("The history record whose image from before "
+                                               "its write goes back (no file then)."),
+                                QStringLiteral("N"));
     parser.addOption(block);
+    parser.addOption(id);
+    parser.addOption(LocalHistoryOption());
+    const bool byId = std::any_of(args.begin(), args.end(), [](const QString& a) {
+        return a == u"--id" || a.startsWith(QStringLiteral("--id="));
+    });
     int exitCode = kExitOk;
-    if (!ParseCommandArgs(parser, ctx, args, 1, exitCode)) return exitCode;
+    if (!ParseCommandArgs(parser, ctx, args, byId ? 0 : 1, exitCode)) return exitCode;
+    RecordStore store;
+    if (byId) {
+        if (parser.isSet(block))
+            return Fail(ctx, QStringLiteral("--id takes the block from the record; drop --block"),
+                        kExitBadInput);
+        if (!openRecording(ctx, parser, store, exitCode)) return exitCode;
+        return restoreRecord(ctx, parser.value(id), store);
+    }
     const QString path = parser.positionalArguments().at(0);
-    if (IsConstantsBackupName(QFileInfo(path).fileName()) && !parser.isSet(block))
-        return RestoreConstantsFile(ctx, path);
+    const bool constants =
+        IsConstantsBackupName(QFileInfo(path).fileName()) && !parser.isSet(block);
     const int named = BlockFromBackupName(QFileInfo(path).fileName());
     int group = named < 0 ? -1 : named / 32;
     if (parser.isSet(block)) {
@@ -206,20 +279,24 @@ int RunRestore(Context& ctx, const QStringList& args) {
                         kExitBadInput);
         group = given;
     }
-    if (group < 0)
+    if (group < 0 && !constants)
         return Fail(ctx, QStringLiteral("%1: the file name names no block; give --block").arg(path),
                     kExitBadInput);
+    const qsizetype size = constants ? kConstantsBytes : kBlockBytes;
     QByteArray content;
     QString error;
-    if (!ReadInput(path, kBlockBytes + 1, content, error)) return Fail(ctx, error, kExitBadInput);
-    if (content.size() != kBlockBytes)
+    if (!ReadInput(path, size + 1, content, error)) return Fail(ctx, error, kExitBadInput);
+    if (content.size() != size)
         return Fail(ctx,
-                    QStringLiteral("%1: a backup holds 256 bytes, this file %2%3")
-                        .arg(path)
+                    QStringLiteral("%1: a backup %2holds %3 bytes, this file %4%5")
+                        .arg(path, constants ? QStringLiteral("of N and k ") : QString())
+                        .arg(size)
                         .arg(content.size())
-                        .arg(content.size() > kBlockBytes ? QStringLiteral(" or more") : QString()),
+                        .arg(content.size() > size ? QStringLiteral(" or more") : QString()),
                     kExitBadInput);
-    return writeBlock(ctx, group, content);
+    if (!openRecording(ctx, parser, store, exitCode)) return exitCode;
+    if (constants) return RestoreConstantsBytes(ctx, content, store);
+    return writeBlock(ctx, group, content, {store, RecordKind::Restore});
 }
 
 } // namespace qm::cli

@@ -50,6 +50,23 @@ constexpr Entry kTexts[] = {
     {kTextWrongEcho, "the device answered with another value"},
     {kTextPortNotOpen, "the port was not open"},
     {kTextNotStorable, "Nothing was written: the sensor memory cannot hold this configuration."},
+    {kTextHistoryUnreachable, "The calibration history %1 cannot be opened (%2). Record this write "
+                              "into the local file %3 instead? No: nothing is written."},
+    {kTextLocalHistoryFailed,
+     "The local calibration history %1 cannot be opened either (%2). Nothing was written."},
+    {kTextNotRecorded, "The write was not recorded in the calibration history %1: %2"},
+    {kTextRecorded, "Recorded in the calibration history as no. %1, certificate %2."},
+    {kTextOfferCertificate, "Save the calibration certificate?"},
+    {kTextCertificateTitle, "Save the certificate"},
+    {kTextCertificateNotSaved, "The certificate could not be saved: %1"},
+    {kTextCertificateSaved, "The certificate was saved to %1."},
+    {kTextChooseBackupFolder, "Yes: choose another folder for the backup. Retry: try the same "
+                              "folder again. Cancel: write nothing now."},
+    {kTextBackupFolderTitle, "Folder for the backup"},
+    {kTextOperator, "Operator"},
+    {kTextReferenceStandard, "Reference standard"},
+    {kTextLastCalibration, "Last calibration: %1 (certificate %2)"},
+    {kTextNeverCalibrated, "No calibration of this sensor in the history"},
     {kTextSettling, "settling"},
     {kTextStable, "stable"},
     {kTextTakeUnsettled, "The signal has not settled: its spread over the last %1 s is %2, more "

@@ -19,6 +19,12 @@ bool fail(QString* error, const QString& url, const QString& why) {
 
 bool ParseDatabaseUrl(const QString& text, DatabaseTarget& target, QString* error) {
     const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("no database URL, and no data folder for the local history "
+                                    "(neither HOME nor XDG_DATA_HOME is set)");
+        return false;
+    }
     if (trimmed.startsWith(u'/'))
         return ParseDatabaseUrl(QStringLiteral("sqlite://") + trimmed, target, error);
     const QUrl url(trimmed, QUrl::StrictMode);

@@ -37,6 +37,10 @@ int RestoreConstants(DeviceConnection& link, const QByteArray& bytes) {
     for (int i = 0; i < kConstantsBytes; ++i)
         link.eeWrite(kDeviceAddress, kConstantsAddress + i, static_cast<uint8_t>(bytes[i]),
                      kEETimeoutMs);
+    return ConstantsDifference(link, bytes);
+}
+
+int ConstantsDifference(DeviceConnection& link, const QByteArray& bytes) {
     for (int i = 0; i < kConstantsBytes; ++i)
         if (link.eeRead(kDeviceAddress, kConstantsAddress + i, kEETimeoutMs) !=
             static_cast<uint8_t>(bytes[i]))

@@ -26,4 +26,8 @@ BackupResult BackUpConstants(DeviceConnection& link, const QString& folder = {})
 // for a file that is not 8 bytes long.
 int RestoreConstants(DeviceConnection& link, const QByteArray& bytes);
 
+// Reads the 8 bytes again: the 1-based position of the first that does not
+// hold bytes' (8 long), 0 when all do.
+int ConstantsDifference(DeviceConnection& link, const QByteArray& bytes);
+
 } // namespace qm

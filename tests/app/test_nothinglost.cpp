@@ -19,13 +19,6 @@ using namespace qm;
 
 namespace {
 
-int writesSent(const WindowHarness& h) {
-    int n = 0;
-    for (const QByteArray& r : h.sent.requests())
-        n += r.startsWith("$00KW");
-    return n;
-}
-
 // Presses Enter in the dialog of the next Edit without typing.
 void confirmUnchanged(ReferenceDialog& box) {
     QTimer::singleShot(0, &box, [&box] { QTest::keyClick(box.txtCalBod(1), Qt::Key_Return); });
@@ -45,10 +38,10 @@ class TestNothingLost : public QObject {
         h.clock.setRunsEvents(true);
         int writesAtEnd = -1;
         QString status;
-        connect(&w, &MainWindow::programEnded, [&] { writesAtEnd = writesSent(h); });
+        connect(&w, &MainWindow::programEnded, [&] { writesAtEnd = h.blockWritesSent(); });
         QTimer closer;
         connect(&closer, &QTimer::timeout, [&] {
-            if (writesSent(h) < 60 || !status.isEmpty()) return;
+            if (h.blockWritesSent() < 60 || !status.isEmpty()) return;
             status = h.text("lblStatus");
             w.close();
         });
@@ -57,7 +50,7 @@ class TestNothingLost : public QObject {
         h.clickNext();
         const int percent = status.section(u' ', -2, -2).toInt();
         QVERIFY2(status.startsWith(h.lang(52)) && percent > 0 && percent < 100, qPrintable(status));
-        QCOMPARE(writesAtEnd, writesSent(h));
+        QCOMPARE(writesAtEnd, h.blockWritesSent());
         QVERIFY(h.sent.requests().lastIndexOf("$00X") > h.sent.requests().lastIndexOf("$00KB00"));
         QCOMPARE(h.messages.texts().value(0).section(u'\n', 0, 0), h.lang(56));
         QVERIFY(w.ended() && !w.isVisible());
@@ -207,8 +200,7 @@ class TestNothingLost : public QObject {
         WindowHarness h;
         h.useShippedLanguage();
         MainWindow& w = h.openAt(3);
-        const QString blocker = testing::WriteFileBytes(h.dir.filePath("file"), "x");
-        qputenv("XDG_DATA_HOME", (blocker + "/data").toLocal8Bit());
+        h.blockDataFolder();
         const QByteArray before = h.device.block(DeviceModel::kTagBlock);
         h.messages.clear();
         h.clickNext();
@@ -217,7 +209,7 @@ class TestNothingLost : public QObject {
         QCOMPARE(h.messages.count(), 1);
         QVERIFY(h.messages.last().text.startsWith(h.lang(kTextNoBackup).section(u'(', 0, 0)));
         QCOMPARE(h.device.block(DeviceModel::kTagBlock), before);
-        qputenv("XDG_DATA_HOME", h.dir.filePath(QStringLiteral("data")).toLocal8Bit());
+        h.unblockDataFolder();
         h.clickNext();
         QVERIFY(w.ended());
     }

@@ -9,6 +9,7 @@
 #include "sim/simtransport.h"
 #include "support/recordingtransport.h"
 #include "support/referencedialog.h"
+#include "support/scriptedfiles.h"
 #include "support/scriptedmessages.h"
 
 #include <QAbstractButton>
@@ -33,6 +34,7 @@ constexpr PageState kCurvePage{false, false, true, true, true, true, true};
 struct WindowHarness {
     VirtualClock clock;
     ScriptedMessages messages;
+    ScriptedFiles files;
     MemorySettingsStore settings;
     SimTransportFactory ports{clock};
     RecordingTransportFactory sent{ports}; // what the window wrote to the ports
@@ -42,10 +44,28 @@ struct WindowHarness {
 
     explicit WindowHarness(int devicePort = 3) {
         // The backups of block writes stay in this harness's folder.
-        qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toLocal8Bit());
+        unblockDataFolder();
         ports.attach(devicePort, device);
         settings.setValue(QStringLiteral("Default"), QStringLiteral("ComPort"),
                           QStringLiteral("3"));
+    }
+
+    // How many block writes the window sent.
+    int blockWritesSent() const {
+        int n = 0;
+        for (const QByteArray& r : sent.requests())
+            n += r.startsWith("$00KW");
+        return n;
+    }
+    // The data folder cannot be made from now on (a file stands in its way).
+    void blockDataFolder() {
+        QFile f(dir.filePath(QStringLiteral("file")));
+        if (!f.open(QIODevice::WriteOnly)) qFatal("cannot write the blocker");
+        f.write("x");
+        qputenv("XDG_DATA_HOME", (f.fileName() + "/data").toLocal8Bit());
+    }
+    void unblockDataFolder() {
+        qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toLocal8Bit());
     }
 
     QString backupFolder() const { return dir.filePath(QStringLiteral("data/QM-07R/backups")); }
@@ -66,7 +86,7 @@ struct WindowHarness {
 
     MainWindow& open(const QString& commandLine = {}) {
         window = std::make_unique<MainWindow>(
-            AppServices{clock, messages, settings, sent, langPath(), commandLine});
+            AppServices{clock, messages, settings, sent, langPath(), commandLine, &files});
         window->show();
         return *window;
     }

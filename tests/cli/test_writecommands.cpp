@@ -171,7 +171,7 @@ class TestWriteCommands : public QObject {
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("message");
         QTest::newRow("no data folder")
-            << QStringList{"HOME", "XDG_DATA_HOME"} << QByteArray() << 5 << "no folder for backups";
+            << QStringList{"HOME", "XDG_DATA_HOME"} << QByteArray() << 8 << "no data folder";
         QTest::newRow("stored port") << QStringList{} << QByteArray("[Default]\nComPort=abc\n") << 2
                                      << "stored port setting ComPort=\"abc\"";
     }
