@@ -1,6 +1,7 @@
 // The curve page's evidence in the window on the virtual clock: averaged
 // captures, the question while the signal settles, and plots and the
 // linearity column that follow every change of the list.
+#include "app/liveevidence.h"
 #include "calibration/curveevidence.h"
 #include "calibration/curveplot.h"
 #include "calibration/deviationplot.h"
@@ -9,7 +10,9 @@
 #include "support/referencedialog.h"
 #include "windowharness.h"
 
+#include <QLineEdit>
 #include <QListWidget>
+#include <QTimer>
 
 using namespace qm;
 
@@ -80,6 +83,79 @@ class TestCurveEvidence : public QObject {
         QCOMPARE(h.messages.last().defaultButton, MsgNo);
         QCOMPARE(w.curve().pointCount(), before + (take ? 1 : 0));
         QCOMPARE(w.curve().FindSignal(float(w.LiveSignal())) > 0, take);
+    }
+
+    // Auto-capture opens the reference dialog once the signal has settled on a
+    // level at least 5 % of full scale from every point, and only then.
+    void autoCapture_data() {
+        QTest::addColumn<QString>("setting");
+        QTest::addColumn<double>("level"); // points at 0 and 2 mV/V, one taken at 1
+        QTest::addColumn<double>("settleSeconds");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("settled far") << "1" << 1.5 << 0.0 << true;
+        QTest::newRow("off by default") << "" << 1.5 << 0.0 << false;
+        QTest::newRow("off") << "0" << 1.5 << 0.0 << false;
+        QTest::newRow("settling") << "true" << 1.5 << 5.0 << false;
+        QTest::newRow("just far enough") << "1" << 1.11 << 0.0 << true; // full scale 2 mV/V
+        QTest::newRow("too close") << "1" << 0.91 << 0.0 << false;
+    }
+    void autoCapture() {
+        QFETCH(QString, setting);
+        QFETCH(double, level);
+        QFETCH(double, settleSeconds);
+        QFETCH(bool, opens);
+        WindowHarness h;
+        h.settings.setValue("Stability", "AutoCapture", setting);
+        h.device.setSignalOptions({0, settleSeconds, 0, 1});
+        MainWindow& w = h.openAt(3);
+        w.liveTimer().stop();
+        h.capture(1.0, QStringLiteral("10"));
+        const int before = w.curve().pointCount(); // with the device's own points
+        h.device.setSignal(level, h.clock.tickMs());
+        // Whenever the dialog is up, it is answered, and the point counted.
+        QTimer answer;
+        answer.callOnTimeout(&w.inputBox(), [&] {
+            if (!w.inputBox().isVisible()) return;
+            w.inputBox().txtCalBod(1)->setText(QStringLiteral("20"));
+            QTest::keyClick(w.inputBox().txtCalBod(1), Qt::Key_Return);
+        });
+        answer.start(5);
+        for (int i = 0; i < 24; ++i) // 3.6 s: settled for a whole window
+            h.tick();
+        QCOMPARE(w.curve().pointCount(), before + (opens ? 1 : 0));
+        QCOMPARE(w.curve().FindSignal(float(w.stability().window().meanSignal)) > 0, opens);
+    }
+
+    // Bad stability settings fall back to a 2000 ms window and 5 digits.
+    void settingsFallBack_data() {
+        QTest::addColumn<QString>("windowMs");
+        QTest::addColumn<QString>("digits");
+        QTest::addColumn<int>("expectedWindowMs");
+        QTest::addColumn<double>("expectedDigits");
+        QTest::newRow("missing") << ""
+                                 << "" << 2000 << 5.0;
+        QTest::newRow("good") << " 500 "
+                              << "2.5" << 500 << 2.5;
+        QTest::newRow("limits") << "300"
+                                << "1000" << 300 << 1000.0;
+        QTest::newRow("too small") << "299"
+                                   << "0" << 2000 << 5.0;
+        QTest::newRow("too large") << "60001"
+                                   << "1000.5" << 2000 << 5.0;
+        QTest::newRow("not numbers") << "2s"
+                                     << "five" << 2000 << 5.0;
+        QTest::newRow("negative, not finite") << "-2000"
+                                              << "inf" << 2000 << 5.0;
+    }
+    void settingsFallBack() {
+        QFETCH(QString, windowMs);
+        QFETCH(QString, digits);
+        MemorySettingsStore s;
+        s.setValue("Stability", "WindowMs", windowMs);
+        s.setValue("Stability", "Digits", digits);
+        const LiveEvidenceSettings read = ReadLiveEvidenceSettings(s);
+        QTEST(read.stability.windowMs, "expectedWindowMs");
+        QTEST(read.stability.digits, "expectedDigits");
     }
 
     // Capture, add, edit, delete and clear: the plots and the column show

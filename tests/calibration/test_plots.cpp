@@ -1,12 +1,15 @@
 // The curve, deviation and trend plots show what they were given, after every
 // change.
+#include "calibration/curveevidence.h"
 #include "calibration/curveplot.h"
 #include "calibration/deviationplot.h"
 #include "calibration/plotsupport.h"
 #include "calibration/stability.h"
 #include "calibration/trendplot.h"
+#include "calibration/workingcurve.h"
 
 #include <QLabel>
+#include <QListWidget>
 #include <QtTest>
 #include <cmath>
 #include <random>
@@ -79,16 +82,63 @@ class TestPlots : public QObject {
     void deviationPlot() {
         DeviationPlot plot;
         plot.setCaption(QStringLiteral("NL"));
-        plot.setPoints({{2, 3}, {0, 0}, {3, 6}, {1, 2}});
+        const Points points{{2, 3}, {0, 0}, {3, 6}, {1, 2}};
+        plot.show(points, AnalyseLinearity(points));
         const QList<QPointF> expected{{0, 10. / 6}, {2, 20. / 6}, {3, -70. / 6}, {6, 40. / 6}};
         const QList<QPointF> got = seriesPoints(plot.chart(), "deviation");
         QCOMPARE(got.size(), expected.size());
         for (int i = 0; i < got.size(); ++i)
             QVERIFY((got[i] - expected[i]).manhattanLength() < 1e-9);
         QCOMPARE(plot.chart()->title(), QStringLiteral("NL: 11.667 % FS"));
-        plot.setPoints({{1, 5}});
+        plot.show({{1, 5}}, AnalyseLinearity({{1, 5}}));
         QVERIFY(seriesPoints(plot.chart(), "deviation").isEmpty());
         QCOMPARE(plot.chart()->title(), QStringLiteral("NL"));
+    }
+
+    // Two points on one signal (two added with signal 0, or a zero captured a
+    // hair off 0): the curve extrapolates steeply; the value axis still spans
+    // the points and the live marker, and the curve is cut at its edges.
+    void valueAxisFollowsThePoints_data() {
+        QTest::addColumn<double>("secondZero");
+        QTest::newRow("one signal") << 0.0;
+        QTest::newRow("a hair apart") << 1e-6;
+    }
+    void valueAxisFollowsThePoints() {
+        QFETCH(double, secondZero);
+        CurvePlot plot;
+        plot.setPoints({{0, 0}, {secondZero, 60}, {1, 41}, {2, 80}});
+        plot.setLiveSignal(1.5);
+        const auto* x = qobject_cast<QValueAxis*>(plot.chart()->axes(Qt::Horizontal).value(0));
+        QVERIFY(x->min() >= -10 && x->min() < 0 && x->max() > 80 && x->max() <= 90);
+        for (const QPointF& p : seriesPoints(plot.chart(), "curve"))
+            QVERIFY2(p.x() >= x->min() - 1e-9 && p.x() <= x->max() + 1e-9,
+                     qPrintable(QString::number(p.x())));
+    }
+
+    // The column, the deviation plot and the non-linearity under both show one
+    // computation, also with two points on one signal.
+    void deviationPlotMatchesTheColumn() {
+        WorkingCurve curve;
+        for (const auto& [s, v] : {std::pair{0.f, 0.f}, {0.f, 60.f}, {1.f, 41.f}, {2.f, 80.f}})
+            curve.Append(s, v);
+        CurveEvidence evidence;
+        evidence.showCurve(curve, QStringLiteral("###0.0"));
+        QList<QPointF> expected;
+        for (int i = 1; i <= curve.pointCount(); ++i)
+            expected.append(
+                {curve.pointAt(i).value, evidence.linearityList()->item(i - 1)->text().toDouble()});
+        std::stable_sort(expected.begin(), expected.end(),
+                         [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); });
+        const QList<QPointF> got = seriesPoints(evidence.deviationPlot()->chart(), "deviation");
+        QCOMPARE(got.size(), expected.size());
+        for (int i = 0; i < got.size(); ++i)
+            QVERIFY(std::abs(got[i].x() - expected[i].x()) +
+                        std::abs(got[i].y() - expected[i].y()) <
+                    0.0006);
+        const QString label = evidence.nonLinearityLabel()->text();
+        QVERIFY(label.endsWith(" % FS"));
+        QVERIFY2(evidence.deviationPlot()->chart()->title().endsWith(label.section(':', 1)),
+                 qPrintable(label));
     }
 
     // The trend and its state as given.
