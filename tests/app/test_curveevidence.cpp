@@ -10,6 +10,8 @@
 #include "support/referencedialog.h"
 #include "windowharness.h"
 
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTimer>
@@ -112,6 +114,7 @@ class TestCurveEvidence : public QObject {
         h.capture(1.0, QStringLiteral("10"));
         const int before = w.curve().pointCount(); // with the device's own points
         h.device.setSignal(level, h.clock.tickMs());
+        h.messages.clear();
         // Whenever the dialog is up, it is answered, and the point counted.
         QTimer answer;
         answer.callOnTimeout(&w.inputBox(), [&] {
@@ -122,6 +125,7 @@ class TestCurveEvidence : public QObject {
         answer.start(5);
         for (int i = 0; i < 24; ++i) // 3.6 s: settled for a whole window
             h.tick();
+        QCOMPARE(h.messages.count(), 0); // never "take it anyway?"
         QCOMPARE(w.curve().pointCount(), before + (opens ? 1 : 0));
         QCOMPARE(w.curve().FindSignal(float(w.stability().window().meanSignal)) > 0, opens);
     }
@@ -201,6 +205,17 @@ class TestCurveEvidence : public QObject {
         expectSameAsList();
         QDir().mkpath(QStringLiteral(QM_SCREENSHOT_DIR));
         const QString path = QStringLiteral(QM_SCREENSHOT_DIR "/curve-evidence.png");
+        // The charts lay out their titles and labels in the event loop; without
+        // a pass the picture shows the state before the edit.
+        QCoreApplication::processEvents();
+        const QString figure = evidence->nonLinearityLabel()->text().section(':', 1).trimmed();
+        const QList<QGraphicsItem*> items = evidence->deviationPlot()->chart()->scene()->items();
+        QVERIFY2(std::any_of(items.begin(), items.end(),
+                             [&](const QGraphicsItem* i) {
+                                 const auto* t = dynamic_cast<const QGraphicsTextItem*>(i);
+                                 return t && t->isVisible() && t->toPlainText().endsWith(figure);
+                             }),
+                 qPrintable(figure));
         QVERIFY2(w.grab().save(path), qPrintable(path));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                           list->visualItemRect(list->item(0)).center());
