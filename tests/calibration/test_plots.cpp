@@ -1,15 +1,12 @@
 // The curve, deviation and trend plots show what they were given, after every
 // change.
-#include "calibration/curveevidence.h"
 #include "calibration/curveplot.h"
 #include "calibration/deviationplot.h"
 #include "calibration/plotsupport.h"
 #include "calibration/stability.h"
 #include "calibration/trendplot.h"
-#include "calibration/workingcurve.h"
 
 #include <QLabel>
-#include <QListWidget>
 #include <QtTest>
 #include <cmath>
 #include <random>
@@ -113,32 +110,6 @@ class TestPlots : public QObject {
         for (const QPointF& p : seriesPoints(plot.chart(), "curve"))
             QVERIFY2(p.x() >= x->min() - 1e-9 && p.x() <= x->max() + 1e-9,
                      qPrintable(QString::number(p.x())));
-    }
-
-    // The column, the deviation plot and the non-linearity under both show one
-    // computation, also with two points on one signal.
-    void deviationPlotMatchesTheColumn() {
-        WorkingCurve curve;
-        for (const auto& [s, v] : {std::pair{0.f, 0.f}, {0.f, 60.f}, {1.f, 41.f}, {2.f, 80.f}})
-            curve.Append(s, v);
-        CurveEvidence evidence;
-        evidence.showCurve(curve, QStringLiteral("###0.0"));
-        QList<QPointF> expected;
-        for (int i = 1; i <= curve.pointCount(); ++i)
-            expected.append(
-                {curve.pointAt(i).value, evidence.linearityList()->item(i - 1)->text().toDouble()});
-        std::stable_sort(expected.begin(), expected.end(),
-                         [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); });
-        const QList<QPointF> got = seriesPoints(evidence.deviationPlot()->chart(), "deviation");
-        QCOMPARE(got.size(), expected.size());
-        for (int i = 0; i < got.size(); ++i)
-            QVERIFY(std::abs(got[i].x() - expected[i].x()) +
-                        std::abs(got[i].y() - expected[i].y()) <
-                    0.0006);
-        const QString label = evidence.nonLinearityLabel()->text();
-        QVERIFY(label.endsWith(" % FS"));
-        QVERIFY2(evidence.deviationPlot()->chart()->title().endsWith(label.section(':', 1)),
-                 qPrintable(label));
     }
 
     // The trend and its state as given.
