@@ -36,6 +36,16 @@ LiveEvidenceSettings ReadLiveEvidenceSettings(const SettingsStore& settings) {
     return out;
 }
 
+void MainWindow::createEvidence() {
+    if (m_evidence) return;
+    // Placed beside the page when it opens: the trend by the live display,
+    // the plots and the linearity column by the list.
+    m_trendPlot = new TrendPlot(this);
+    m_evidence = new CurveEvidence(this);
+    m_trendPlot->show();
+    m_evidence->show();
+}
+
 void MainWindow::loadEvidenceSettings() {
     const LiveEvidenceSettings s = ReadLiveEvidenceSettings(m_services.settings);
     m_autoCapture = s.autoCapture;
@@ -55,6 +65,7 @@ void MainWindow::showLiveEvidence(const std::optional<Measurement>& m) {
         }
         m_stability.add({m_services.clock.tickMs(), m->signal, m->display, m->div});
     }
+    if (!m_evidence) return;
     m_trendPlot->showTrend(m_stability.trend(), m_stability.window(), m_stability.isStable());
     m_evidence->setLiveSignal(m ? std::optional<double>(m->signal) : std::nullopt);
     if (m) autoCaptureIfDue();

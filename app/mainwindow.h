@@ -178,6 +178,9 @@ class MainWindow : public QWidget {
     void capture();
 
     // The live evidence (liveevidence.cpp).
+    // The plots and the trend, made when the curve page first opens: they
+    // cost start-up time and memory that the other pages do not need.
+    void createEvidence();
     void loadEvidenceSettings();
     // Each tick: the detector, the trend and the live marker; nullopt for no reading.
     void showLiveEvidence(const std::optional<Measurement>& m);

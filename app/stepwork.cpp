@@ -141,6 +141,7 @@ bool MainWindow::openCurvePage() {
     // The service column stood beyond the narrow window; the wider one would show it.
     fraQORDISPLAY->setVisible(m_serviceLevel > 1);
     m_systemPanel->setVisible(m_serviceLevel > 1);
+    createEvidence();
     m_trendPlot->setGeometry(m_tw.rect(left, 120, kEvidenceWidth - 120, 1440));
     m_evidence->setGeometry(m_tw.rect(left, 1680, kEvidenceWidth - 120, 4500));
     showStepPage(WizardStep::Curve);
@@ -185,7 +186,7 @@ void MainWindow::finish() {
 }
 
 void MainWindow::showCurveEvidence() {
-    m_evidence->showCurve(m_curve, m_session.CurrentRecord.Format);
+    if (m_evidence) m_evidence->showCurve(m_curve, m_session.CurrentRecord.Format);
 }
 
 void MainWindow::capture() {

@@ -1,11 +1,9 @@
 // The controls of the main window and where they stand, in twips.
 #include "app/mainwindow.h"
 #include "app/servicewiring.h"
-#include "calibration/curveevidence.h"
 #include "calibration/curvepage.h"
 #include "calibration/referencedialog.h"
 #include "calibration/sensorpage.h"
-#include "calibration/trendplot.h"
 #include "service/systemcalibration.h"
 
 #include <QComboBox>
@@ -64,10 +62,6 @@ void MainWindow::buildControls() {
         [this] { return m_liveValid ? std::optional<double>(m_liveSignal) : std::nullopt; }, this);
     m_curvePage->setGeometry(tw.rect(300, 1680, 4515, 3840));
     m_curvePage->setCaptureWindow([this] { return captureWindow(); });
-    // Beside the page, placed when it opens: the trend by the live display,
-    // the plots and the linearity column by the list.
-    m_trendPlot = new TrendPlot(this);
-    m_evidence = new CurveEvidence(this);
     connect(m_curvePage, &CurvePage::curveChanged, this, &MainWindow::showCurveEvidence);
     fraDISPLAY = make<QFrame>(this, "fraDISPLAY", tw.rect(600, 360, 4020, 1230));
     fraDISPLAY->setFrameShape(QFrame::Panel);

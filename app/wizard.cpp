@@ -24,8 +24,10 @@ void MainWindow::showPage(WizardPage page, bool back, bool next, bool cancel, in
     fraCOMM->setVisible(page == WizardPage::Port);
     m_curvePage->setVisible(page == WizardPage::Curve);
     fraDISPLAY->setVisible(page == WizardPage::Curve);
-    m_trendPlot->setVisible(page == WizardPage::Curve);
-    m_evidence->setVisible(page == WizardPage::Curve);
+    if (m_evidence) {
+        m_trendPlot->setVisible(page == WizardPage::Curve);
+        m_evidence->setVisible(page == WizardPage::Curve);
+    }
     fraSTATUS->setVisible(false);
     m_sensorPage->setVisible(page == WizardPage::Sensor);
     cmdBack->setEnabled(back);

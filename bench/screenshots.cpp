@@ -30,6 +30,7 @@ class TestScreenshots : public QObject {
             const QString path =
                 QStringLiteral(QM_SCREENSHOT_DIR "/%1%2.png")
                     .arg(QLatin1String(page), commandLine.isEmpty() ? "" : "-service");
+            QCoreApplication::processEvents(); // the charts lay out in the event loop
             QVERIFY2(h.window->grab().save(path), qPrintable(path));
             h.clickNext();
         }

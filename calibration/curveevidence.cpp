@@ -74,12 +74,11 @@ void CurveEvidence::showCurve(const WorkingCurve& curve, const QString& format) 
             lin ? std::optional<double>(lin->deviationPct[size_t(i - 1)]) : std::nullopt;
         m_linearity->addItem(linearityLine(deviation, curve.pointAt(i).spread, format));
     }
-    m_nonLinearity->setText(lin ? QStringLiteral("%1: %2 % FS")
-                                      .arg(m_nonLinearityCaption)
-                                      .arg(lin->nonLinearityPct, 0, 'f', 3)
+    m_nonLinearity->setText(lin ? m_nonLinearityCaption + QStringLiteral(": ") +
+                                      NonLinearityFigure(lin->nonLinearityPct)
                                 : QString());
     m_curvePlot->setPoints(points);
-    m_deviationPlot->setPoints(points);
+    m_deviationPlot->show(points, lin);
 }
 
 void CurveEvidence::setLiveSignal(std::optional<double> mvPerV) {

@@ -5,6 +5,7 @@
 #include <QLineSeries>
 #include <QScatterSeries>
 #include <algorithm>
+#include <cmath>
 
 namespace qm {
 
@@ -52,6 +53,9 @@ void CurvePlot::setPoints(const std::vector<CurvePoint>& points) {
 }
 
 void CurvePlot::setLiveSignal(std::optional<double> mvPerV) {
+    // Noise below a pixel of the tallest plot is not redrawn.
+    const double pixel = (m_signalRange.second - m_signalRange.first) / 2000;
+    if (m_live && mvPerV && std::abs(*mvPerV - *m_live) < pixel) return;
     m_live = mvPerV;
     if (m_live && (*m_live < m_signalRange.first || *m_live > m_signalRange.second))
         rescale(); // the axes only grow with the live signal; the points set them anew
@@ -59,42 +63,49 @@ void CurvePlot::setLiveSignal(std::optional<double> mvPerV) {
         drawLive();
 }
 
-// Axes from the points, zero and the live signal; the curve runs to the edges.
+namespace {
+// The end of the segment from inner towards outer that stays within the
+// value range (x): two points with nearly one signal extrapolate far.
+QPointF clippedEnd(QPointF inner, QPointF outer, std::pair<double, double> values) {
+    const double bound = outer.x() < values.first ? values.first : values.second;
+    if (outer.x() >= values.first && outer.x() <= values.second) return outer;
+    return inner + (outer - inner) * ((bound - inner.x()) / (outer.x() - inner.x()));
+}
+} // namespace
+
+// Axes from the points, zero and the live signal; the curve runs to the edges
+// or to where it leaves the value range.
 void CurvePlot::rescale() {
-    double sLo = 0, sHi = 0;
+    double sLo = 0, sHi = 0, vLo = 0, vHi = 0;
     for (const CurvePoint& p : m_points) {
         sLo = std::min(sLo, p.signal);
         sHi = std::max(sHi, p.signal);
+        vLo = std::min(vLo, p.value);
+        vHi = std::max(vHi, p.value);
     }
     if (m_live) {
         sLo = std::min(sLo, *m_live);
         sHi = std::max(sHi, *m_live);
+        if (const auto v = InterpolateCurve(m_points, *m_live)) {
+            vLo = std::min(vLo, *v);
+            vHi = std::max(vHi, *v);
+        }
     }
     m_signalRange = PaddedRange(sLo, sHi, kMinSignalSpan);
     SetRange(m_axes->y, m_signalRange);
+    m_valueRange = m_points.empty() ? std::pair{0.0, 1.0} : PaddedRange(vLo, vHi, kMinValueSpan);
+    SetRange(m_axes->x, m_valueRange);
 
     QList<QPointF> curve;
     const auto lo = InterpolateCurve(m_points, m_signalRange.first);
     const auto hi = InterpolateCurve(m_points, m_signalRange.second);
     if (lo && hi) {
-        curve.append({*lo, m_signalRange.first});
         for (const CurvePoint& p : m_points)
             curve.append({p.value, p.signal});
-        curve.append({*hi, m_signalRange.second});
+        curve.prepend(clippedEnd(curve.first(), {*lo, m_signalRange.first}, m_valueRange));
+        curve.append(clippedEnd(curve.last(), {*hi, m_signalRange.second}, m_valueRange));
     }
     SeriesNamed(m_chart, QStringLiteral("curve"))->replace(curve);
-
-    double vLo = 0, vHi = 0;
-    for (const QPointF& c : curve) {
-        vLo = std::min(vLo, c.x());
-        vHi = std::max(vHi, c.x());
-    }
-    for (const CurvePoint& p : m_points) {
-        vLo = std::min(vLo, p.value);
-        vHi = std::max(vHi, p.value);
-    }
-    m_valueRange = m_points.empty() ? std::pair{0.0, 1.0} : PaddedRange(vLo, vHi, kMinValueSpan);
-    SetRange(m_axes->x, m_valueRange);
     drawLive();
 }
 

@@ -25,6 +25,7 @@ class CurvePlot : public QWidget {
     // The points in any order; an empty list clears the plot.
     void setPoints(const std::vector<CurvePoint>& points);
     // The latest live signal in mV/V; nullopt hides it (no valid reply yet).
+    // A change smaller than a pixel is not drawn.
     void setLiveSignal(std::optional<double> mvPerV);
 
     // Series "points", "curve", "live" and "live level", for inspection.

@@ -1,6 +1,5 @@
 #include "calibration/deviationplot.h"
 
-#include "calibration/linearity.h"
 #include "calibration/plotsupport.h"
 
 #include <QLineSeries>
@@ -23,7 +22,7 @@ DeviationPlot::DeviationPlot(QWidget* parent)
     deviation->setPointsVisible(true);
     deviation->setMarkerSize(6);
     deviation->setPen(QPen(QColor(0x90, 0x30, 0x90), 1.5));
-    setPoints({});
+    show({}, std::nullopt);
 }
 
 DeviationPlot::~DeviationPlot() = default;
@@ -37,19 +36,20 @@ void DeviationPlot::setCaption(const QString& caption) {
     m_chart->setTitle(m_caption + m_figure);
 }
 
-void DeviationPlot::setPoints(const std::vector<CurvePoint>& points) {
-    std::vector<CurvePoint> byValue = points;
-    std::sort(byValue.begin(), byValue.end(),
-              [](const CurvePoint& a, const CurvePoint& b) { return a.value < b.value; });
-    const std::optional<Linearity> lin = AnalyseLinearity(byValue);
+void DeviationPlot::show(const std::vector<CurvePoint>& points,
+                         const std::optional<Linearity>& linearity) {
     QList<QPointF> xy;
     double vLo = 0, vHi = 1, worst = 0;
-    if (lin) {
-        for (size_t i = 0; i < byValue.size(); ++i)
-            xy.append({byValue[i].value, lin->deviationPct[i]});
-        vLo = std::min(0.0, byValue.front().value);
-        vHi = std::max(0.0, byValue.back().value);
-        worst = lin->nonLinearityPct;
+    if (linearity && linearity->deviationPct.size() == points.size()) {
+        vLo = vHi = 0;
+        for (size_t i = 0; i < points.size(); ++i) {
+            xy.append({points[i].value, linearity->deviationPct[i]});
+            vLo = std::min(vLo, points[i].value);
+            vHi = std::max(vHi, points[i].value);
+        }
+        std::stable_sort(xy.begin(), xy.end(),
+                         [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); });
+        worst = linearity->nonLinearityPct;
     }
     SeriesNamed(m_chart, QStringLiteral("deviation"))->replace(xy);
     const auto xRange = PaddedRange(vLo, vHi, 1e-6);
@@ -58,7 +58,7 @@ void DeviationPlot::setPoints(const std::vector<CurvePoint>& points) {
     // Symmetric about zero, so that above and below read alike.
     const double span = std::max(worst * 1.25, 0.05);
     SetRange(m_axes->y, {-span, span});
-    m_figure = lin ? QStringLiteral(": %1 % FS").arg(worst, 0, 'f', 3) : QString();
+    m_figure = xy.isEmpty() ? QString() : QStringLiteral(": ") + NonLinearityFigure(worst);
     m_chart->setTitle(m_caption + m_figure);
 }
 

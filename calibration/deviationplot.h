@@ -1,10 +1,11 @@
 #pragma once
 // How far each point lies from the least-squares straight line, in % of full
 // scale, against its reference value; the title carries the non-linearity.
-#include "sensor/curveinterpolation.h"
+#include "calibration/linearity.h"
 
 #include <QWidget>
 #include <memory>
+#include <optional>
 #include <vector>
 
 QT_FORWARD_DECLARE_CLASS(QChart)
@@ -21,9 +22,10 @@ class DeviationPlot : public QWidget {
 
     // Shown before the non-linearity in the title.
     void setCaption(const QString& caption);
-    // The points in any order; without a straight line (fewer than two
-    // signals) the plot is empty.
-    void setPoints(const std::vector<CurvePoint>& points);
+    // Each point's deviation as the linearity of these points (in this order)
+    // gives it, drawn by value; without a linearity the plot is empty. The
+    // caller computes it once, for the list's column too.
+    void show(const std::vector<CurvePoint>& points, const std::optional<Linearity>& linearity);
 
     // Series "deviation" (x value, y %) and "zero", for inspection.
     QChart* chart() const;

@@ -51,6 +51,10 @@ std::optional<Linearity> AnalyseLinearity(const std::vector<CurvePoint>& points)
     return out;
 }
 
+QString NonLinearityFigure(double pct) {
+    return QStringLiteral("%1 % FS").arg(pct, 0, 'f', 3);
+}
+
 std::vector<CurvePoint> CurvePoints(const WorkingCurve& curve) {
     std::vector<CurvePoint> out;
     for (int i = 1; i <= curve.pointCount(); ++i)

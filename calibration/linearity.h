@@ -3,6 +3,7 @@
 // points and each point's distance from it in % of full scale.
 #include "sensor/curveinterpolation.h"
 
+#include <QString>
 #include <optional>
 #include <vector>
 
@@ -35,6 +36,9 @@ double FullScaleOf(const std::vector<CurvePoint>& points);
 // Deviation of each point: (value - line) / full scale * 100. nullopt when no
 // line fits or the full scale is 0.
 std::optional<Linearity> AnalyseLinearity(const std::vector<CurvePoint>& points);
+
+// "0.123 % FS": how the non-linearity is shown wherever it is shown.
+QString NonLinearityFigure(double pct);
 
 // The points in use, in row order (ascending signal).
 std::vector<CurvePoint> CurvePoints(const WorkingCurve& curve);

@@ -21,7 +21,9 @@ QChartView* NewPlotView(QWidget* layoutParent, PlotAxes& axes) {
     chart->addAxis(axes.x, Qt::AlignBottom);
     chart->addAxis(axes.y, Qt::AlignLeft);
     auto* view = new QChartView(chart);
-    view->setRenderHint(QPainter::Antialiasing);
+    // Plain lines: antialiased ones cost the live redraw several times the CPU.
+    view->setRenderHint(QPainter::Antialiasing, false);
+    chart->setAnimationOptions(QChart::NoAnimation);
     auto* layout = new QVBoxLayout(layoutParent);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view);
@@ -40,20 +42,41 @@ std::pair<double, double> PaddedRange(double lo, double hi, double minSpan) {
     return {lo - pad, hi + pad};
 }
 
-void SetRange(QValueAxis* axis, std::pair<double, double> range, const QString& suffix) {
-    axis->setRange(range.first, range.second);
-    // At most four steps of 1, 2 or 5 times a power of ten, anchored at zero.
+double TickStep(std::pair<double, double> range) {
+    // At most four steps of 1, 2 or 5 times a power of ten.
     const double rough = (range.second - range.first) / 4;
-    if (!(rough > 0) || !std::isfinite(rough)) return;
+    if (!(rough > 0) || !std::isfinite(rough)) return 0;
     const double power = std::pow(10.0, std::floor(std::log10(rough)));
     const double m = rough / power;
-    const double step = (m <= 1 ? 1 : m <= 2 ? 2 : m <= 5 ? 5 : 10) * power;
+    return (m <= 1 ? 1 : m <= 2 ? 2 : m <= 5 ? 5 : 10) * power;
+}
+
+std::pair<double, double> SnappedRange(std::pair<double, double> range) {
+    const double step = TickStep(range) / 2;
+    if (!(step > 0)) return range;
+    return {std::floor(range.first / step) * step, std::ceil(range.second / step) * step};
+}
+
+void SetRange(QValueAxis* axis, std::pair<double, double> range, const QString& suffix) {
+    // Every change lays out and re-renders the axis labels: skip repeats.
+    if (axis->min() == range.first && axis->max() == range.second) return;
+    const double step = TickStep(range);
+    if (!(step > 0)) {
+        axis->setRange(range.first, range.second);
+        return;
+    }
     const int decimals = std::max(0, static_cast<int>(-std::floor(std::log10(step) + 1e-9)));
     axis->setTickType(QValueAxis::TicksDynamic);
     axis->setTickAnchor(0);
-    axis->setTickInterval(step);
     axis->setLabelFormat(QStringLiteral("%.") + QString::number(decimals) + QStringLiteral("f") +
                          suffix);
+    // The old step over the new range (or the reverse) can mean thousands of
+    // ticks for a moment; take the order with fewer.
+    const double oldSpan = axis->max() - axis->min();
+    const bool stepFirst = (range.second - range.first) / axis->tickInterval() > oldSpan / step;
+    if (stepFirst) axis->setTickInterval(step);
+    axis->setRange(range.first, range.second);
+    if (!stepFirst) axis->setTickInterval(step);
 }
 
 } // namespace qm

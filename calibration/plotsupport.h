@@ -34,8 +34,16 @@ QXYSeries* SeriesNamed(const QChart* chart, const QString& name);
 // [lo, hi] widened by 5% on each side, at least minSpan wide.
 std::pair<double, double> PaddedRange(double lo, double hi, double minSpan);
 
-// Sets the range as given, ticks at round numbers labelled with as many
-// decimals as their step needs, and the suffix after each.
+// The tick step for a range: 1, 2 or 5 times a power of ten, at most four
+// steps across; 0 for an empty or infinite range.
+double TickStep(std::pair<double, double> range);
+
+// The range widened to the next half tick step at each end, so that a range
+// that wobbles a little stays the same.
+std::pair<double, double> SnappedRange(std::pair<double, double> range);
+
+// Sets the range as given (nothing when it stands already), ticks at round numbers labelled with as
+// many decimals as their step needs, and the suffix after each.
 void SetRange(QValueAxis* axis, std::pair<double, double> range, const QString& suffix = {});
 
 } // namespace qm

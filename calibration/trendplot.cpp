@@ -7,6 +7,7 @@
 #include <QLineSeries>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <limits>
 
 namespace qm {
 
@@ -14,6 +15,7 @@ namespace {
 const QColor kSettling(0xd0, 0x70, 0x10);
 const QColor kStable(0x20, 0x90, 0x40);
 constexpr double kMinSignalSpan = 0.001; // mV/V: a settled signal is not blown up to a band
+constexpr qint64 kRedrawMs = 600;
 } // namespace
 
 TrendPlot::TrendPlot(QWidget* parent)
@@ -58,12 +60,20 @@ void TrendPlot::setSpanSeconds(int seconds) {
 
 void TrendPlot::showTrend(const std::deque<LiveSample>& trend, const WindowSummary& window,
                           bool stable) {
+    showState(window, stable);
+    // A second of trend is a few pixels: drawing it every poll costs CPU and
+    // shows nothing more.
+    const qint64 newest = trend.empty() ? 0 : trend.back().tMs;
+    if (!trend.empty() && stable == m_drawnStable && newest >= m_drawnMs &&
+        newest - m_drawnMs < kRedrawMs)
+        return;
+    m_drawnMs = trend.empty() ? std::numeric_limits<qint64>::min() / 2 : newest;
+    m_drawnStable = stable;
     QList<QPointF> xy;
     xy.reserve(static_cast<qsizetype>(trend.size()));
     double lo = 0, hi = 0;
     if (!trend.empty()) {
         lo = hi = trend.back().signal;
-        const qint64 newest = trend.back().tMs;
         for (const LiveSample& s : trend) {
             xy.append({static_cast<double>(s.tMs - newest) / 1000.0, s.signal});
             lo = std::min(lo, s.signal);
@@ -72,17 +82,21 @@ void TrendPlot::showTrend(const std::deque<LiveSample>& trend, const WindowSumma
     }
     auto* series = SeriesNamed(m_chart, QStringLiteral("signal"));
     series->replace(xy);
-    const QColor colour = stable ? kStable : kSettling;
-    series->setPen(QPen(colour, 1.5));
+    series->setPen(QPen(stable ? kStable : kSettling, 1.5));
     SetRange(m_axes->x, {-m_spanSeconds, 0}, QStringLiteral(" s"));
-    SetRange(m_axes->y, PaddedRange(lo, hi, kMinSignalSpan));
+    // Snapped, so that noise within the range does not lay the axis out anew.
+    SetRange(m_axes->y, SnappedRange(PaddedRange(lo, hi, kMinSignalSpan)));
+}
 
+void TrendPlot::showState(const WindowSummary& window, bool stable) {
+    const QColor colour = stable ? kStable : kSettling;
     QString text =
         QStringLiteral("<b>%1</b>").arg((stable ? m_stableWord : m_settlingWord).toHtmlEscaped());
     if (window.samples > 0)
         text += QStringLiteral("&nbsp;&nbsp;&Delta; %1 %2&nbsp;&nbsp;&Delta; %3 DIV")
                     .arg(FormatMask(window.spreadDisplay, m_mask).trimmed().toHtmlEscaped(),
                          m_unit.toHtmlEscaped(), QString::number(window.spreadCount, 'f', 0));
+    if (text == m_state->text() && colour == m_state->palette().color(QPalette::Window)) return;
     m_state->setText(text);
     QPalette pal = m_state->palette();
     pal.setColor(QPalette::Window, colour);

@@ -25,6 +25,8 @@ class TrendPlot : public QWidget {
     void setSpanSeconds(int seconds);
 
     // The samples oldest first (the detector's trend), its window and state.
+    // The state shows at once; the trend is redrawn at most every 600 ms of
+    // samples unless the state changed.
     void showTrend(const std::deque<LiveSample>& trend, const WindowSummary& window, bool stable);
 
     // Series "signal" (x seconds before the newest sample, y mV/V).
@@ -32,8 +34,12 @@ class TrendPlot : public QWidget {
     QLabel* stateLabel() const { return m_state; }
 
   private:
+    void showState(const WindowSummary& window, bool stable);
+
     QString m_settlingWord, m_stableWord, m_mask, m_unit;
     int m_spanSeconds = 30;
+    qint64 m_drawnMs = 0; // newest sample of the drawn trend
+    bool m_drawnStable = false;
     QLabel* m_state;
     QChart* m_chart;
     std::unique_ptr<PlotAxes> m_axes;

@@ -79,16 +79,37 @@ class TestPlots : public QObject {
     void deviationPlot() {
         DeviationPlot plot;
         plot.setCaption(QStringLiteral("NL"));
-        plot.setPoints({{2, 3}, {0, 0}, {3, 6}, {1, 2}});
+        const Points points{{2, 3}, {0, 0}, {3, 6}, {1, 2}};
+        plot.show(points, AnalyseLinearity(points));
         const QList<QPointF> expected{{0, 10. / 6}, {2, 20. / 6}, {3, -70. / 6}, {6, 40. / 6}};
         const QList<QPointF> got = seriesPoints(plot.chart(), "deviation");
         QCOMPARE(got.size(), expected.size());
         for (int i = 0; i < got.size(); ++i)
             QVERIFY((got[i] - expected[i]).manhattanLength() < 1e-9);
         QCOMPARE(plot.chart()->title(), QStringLiteral("NL: 11.667 % FS"));
-        plot.setPoints({{1, 5}});
+        plot.show({{1, 5}}, AnalyseLinearity({{1, 5}}));
         QVERIFY(seriesPoints(plot.chart(), "deviation").isEmpty());
         QCOMPARE(plot.chart()->title(), QStringLiteral("NL"));
+    }
+
+    // Two points on one signal (two added with signal 0, or a zero captured a
+    // hair off 0): the curve extrapolates steeply; the value axis still spans
+    // the points and the live marker, and the curve is cut at its edges.
+    void valueAxisFollowsThePoints_data() {
+        QTest::addColumn<double>("secondZero");
+        QTest::newRow("one signal") << 0.0;
+        QTest::newRow("a hair apart") << 1e-6;
+    }
+    void valueAxisFollowsThePoints() {
+        QFETCH(double, secondZero);
+        CurvePlot plot;
+        plot.setPoints({{0, 0}, {secondZero, 60}, {1, 41}, {2, 80}});
+        plot.setLiveSignal(1.5);
+        const auto* x = qobject_cast<QValueAxis*>(plot.chart()->axes(Qt::Horizontal).value(0));
+        QVERIFY(x->min() >= -10 && x->min() < 0 && x->max() > 80 && x->max() <= 90);
+        for (const QPointF& p : seriesPoints(plot.chart(), "curve"))
+            QVERIFY2(p.x() >= x->min() - 1e-9 && p.x() <= x->max() + 1e-9,
+                     qPrintable(QString::number(p.x())));
     }
 
     // The trend and its state as given.
