@@ -164,7 +164,6 @@ class TestCurveEvidence : public QObject {
     // the list's points every time; the screenshot shows the page with them.
     void plotsFollowTheList() {
         WindowHarness h;
-        h.useShippedLanguage();
         h.settings.setValue("Stability", "Digits", "1000"); // stable despite the noise
         h.device.setSignalOptions({0.001, 0, 0, 3});
         MainWindow& w = h.openAt(3);

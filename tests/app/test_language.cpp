@@ -11,6 +11,7 @@
 #include <algorithm>
 
 using namespace qm;
+using namespace Qt::StringLiterals;
 
 using Entries = QMap<int, QString>; // every other entry stays empty
 
@@ -38,11 +39,10 @@ class TestLanguage : public QObject {
     }
     void grammar() {
         QFETCH(QByteArray, bytes);
-        QFETCH(int, charset);
         QFETCH(Entries, expected);
         const QString path = testing::WriteFileBytes(m_dir.filePath("qm07r.lang"), bytes);
         LangTable table;
-        QCOMPARE(LoadLanguage(path, table), charset);
+        QTEST(LoadLanguage(path, table), "charset");
         for (int n = 1; n <= LangTable::kOriginal; ++n)
             QCOMPARE(table.text(n), expected.value(n));
     }
@@ -79,28 +79,21 @@ class TestLanguage : public QObject {
     }
 
     // Language files are decoded with our own tables, whatever the platform's codecs.
-    void codePages_data() {
-        QTest::addColumn<int>("charset");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("1250") << 238 << QByteArray("Zp\xECt") << QStringLiteral("Zpět");
-        QTest::newRow("1251") << 204 << QByteArray("\xC4\xE0") << QStringLiteral("Да");
-        QTest::newRow("1252") << 0 << QByteArray("\xC9t\xE9") << QStringLiteral("Été");
-        QTest::newRow("1253") << 161 << QByteArray("\xCD\xE1\xE9") << QStringLiteral("Ναι");
-        QTest::newRow("1254") << 162 << QByteArray("\xDDptal") << QStringLiteral("İptal");
-        QTest::newRow("1255") << 177 << QByteArray("\xEB\xEF") << QStringLiteral("כן");
-        QTest::newRow("1256") << 178 << QByteArray("\xE4\xDA\xE3") << QStringLiteral("نعم");
-        QTest::newRow("1257") << 186 << QByteArray("J\xE2") << QStringLiteral("Jā");
-        QTest::newRow("874") << 222 << QByteArray("\xE3\xAA\xE8") << QStringLiteral("ใช่");
-        QTest::newRow("unknown: 1252") << 200 << QByteArray("\x80") << QStringLiteral("€");
-    }
     void codePages() {
-        QFETCH(int, charset);
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, text);
-        LangTable table;
-        FillLanguageTable(ParseLanguage("5=" + bytes + "\r\n"), charset, table);
-        QCOMPARE(table.text(5), text);
+        const struct {
+            int charset;
+            QByteArray bytes;
+            QString text;
+        } cases[] = {{238, "Zp\xECt", u"Zpět"_s},     {204, "\xC4\xE0", u"Да"_s},
+                     {0, "\xC9t\xE9", u"Été"_s},      {161, "\xCD\xE1\xE9", u"Ναι"_s},
+                     {162, "\xDDptal", u"İptal"_s},   {177, "\xEB\xEF", u"כן"_s},
+                     {178, "\xE4\xDA\xE3", u"نعم"_s}, {186, "J\xE2", u"Jā"_s},
+                     {222, "\xE3\xAA\xE8", u"ใช่"_s},  {200, "\x80", u"€"_s}}; // 200: unknown, 1252
+        for (const auto& c : cases) {
+            LangTable table;
+            FillLanguageTable(ParseLanguage("5=" + c.bytes + "\r\n"), c.charset, table);
+            QCOMPARE(table.text(5), c.text);
+        }
     }
 
     void missingFileLeavesTableAlone() {
@@ -118,19 +111,20 @@ class TestLanguage : public QObject {
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("qtIcon");
         QTest::addColumn<int>("answer");
+        auto row = [](const char* name, MsgIcon icon, int buttons, MsgButton def, Qt::Key key,
+                      QMessageBox::Icon qtIcon, MsgButton answer) {
+            QTest::newRow(name) << int(icon) << buttons << int(def) << int(key) << int(qtIcon)
+                                << int(answer);
+        };
         const int yesNoCancel = MsgYes | MsgNo | MsgCancel;
-        QTest::newRow("critical, Enter")
-            << int(MsgIcon::Critical) << int(MsgOk) << int(MsgOk) << int(Qt::Key_Return)
-            << int(QMessageBox::Critical) << int(MsgOk);
-        QTest::newRow("question, Esc is No")
-            << int(MsgIcon::Question) << int(MsgYes | MsgNo) << int(MsgNo) << int(Qt::Key_Escape)
-            << int(QMessageBox::Question) << int(MsgNo);
-        QTest::newRow("three buttons, Esc is Cancel")
-            << int(MsgIcon::Exclamation) << yesNoCancel << int(MsgYes) << int(Qt::Key_Escape)
-            << int(QMessageBox::Warning) << int(MsgCancel);
-        QTest::newRow("three buttons, Enter is the default")
-            << int(MsgIcon::Exclamation) << yesNoCancel << int(MsgNo) << int(Qt::Key_Return)
-            << int(QMessageBox::Warning) << int(MsgNo);
+        row("critical, Enter", MsgIcon::Critical, MsgOk, MsgOk, Qt::Key_Return,
+            QMessageBox::Critical, MsgOk);
+        row("question, Esc is No", MsgIcon::Question, MsgYes | MsgNo, MsgNo, Qt::Key_Escape,
+            QMessageBox::Question, MsgNo);
+        row("three buttons, Esc is Cancel", MsgIcon::Exclamation, yesNoCancel, MsgYes,
+            Qt::Key_Escape, QMessageBox::Warning, MsgCancel);
+        row("three buttons, Enter is the default", MsgIcon::Exclamation, yesNoCancel, MsgNo,
+            Qt::Key_Return, QMessageBox::Warning, MsgNo);
     }
     void messageBox() {
         QFETCH(int, icon);

@@ -17,15 +17,6 @@
 
 using namespace qm;
 
-namespace {
-
-// Presses Enter in the dialog of the next Edit without typing.
-void confirmUnchanged(ReferenceDialog& box) {
-    QTimer::singleShot(0, &box, [&box] { QTest::keyClick(box.txtCalBod(1), Qt::Key_Return); });
-}
-
-} // namespace
-
 class TestNothingLost : public QObject {
     Q_OBJECT
   private slots:
@@ -33,7 +24,6 @@ class TestNothingLost : public QObject {
     // and ends only when the block is written, reset and read back.
     void closeDuringWriteWaitsForTheBlock() {
         WindowHarness h;
-        h.useShippedLanguage();
         MainWindow& w = h.openAt(3);
         h.clock.setRunsEvents(true);
         int writesAtEnd = -1;
@@ -66,7 +56,6 @@ class TestNothingLost : public QObject {
     void noReadingIsNeverCaptured() {
         QFETCH(bool, silent);
         WindowHarness h;
-        h.useShippedLanguage();
         MainWindow& w = h.openAt(3);
         w.liveTimer().stop();
         h.showSignal(1.0);
@@ -106,7 +95,8 @@ class TestNothingLost : public QObject {
         const int row = w.curve().FindSignal(0.75);
         QCOMPARE(w.curve().pointAt(row).value, double(-0.1234567f));
         list->setCurrentRow(row - 1);
-        confirmUnchanged(w.inputBox());
+        QTimer::singleShot(0, &w,
+                           [&] { QTest::keyClick(w.inputBox().txtCalBod(1), Qt::Key_Return); });
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {},
                            list->visualItemRect(list->item(row - 1)).center());
         QCOMPARE(w.curve().pointAt(row).value, double(-0.1234567f));
@@ -117,7 +107,6 @@ class TestNothingLost : public QObject {
     // it back on Yes: the block then holds the backup, checked.
     void failedWriteOffersTheBackup() {
         WindowHarness h;
-        h.useShippedLanguage();
         MainWindow& w = h.openAt(3);
         h.device.setFaults({.wrongEchoAt = 50});
         h.messages.setOnShow([&](const Message& m) {
@@ -138,41 +127,50 @@ class TestNothingLost : public QObject {
         QCOMPARE(h.device.block(DeviceModel::kTagBlock), testing::FileBytes(path));
     }
 
-    // Esc, Cancel and Back with captured points not stored ask first, No the default.
-    void unstoredPointsAreNotDiscardedUnasked_data() {
+    // Esc, Cancel and Back with captured points not stored ask first, No the
+    // default; on the sensor page Esc and Cancel end at once and close the port.
+    void leavingAsksOnlyForUnstoredPoints_data() {
         QTest::addColumn<QString>("how");
-        QTest::newRow("Esc") << "esc";
-        QTest::newRow("Cancel") << "cmdCancel";
-        QTest::newRow("Back") << "cmdBack";
+        QTest::addColumn<bool>("points");
+        QTest::newRow("Esc") << "esc" << true;
+        QTest::newRow("Cancel") << "cmdCancel" << true;
+        QTest::newRow("Back") << "cmdBack" << true;
+        QTest::newRow("Esc, sensor page") << "esc" << false;
+        QTest::newRow("Cancel, sensor page") << "cmdCancel" << false;
     }
-    void unstoredPointsAreNotDiscardedUnasked() {
+    void leavingAsksOnlyForUnstoredPoints() {
         QFETCH(QString, how);
+        QFETCH(bool, points);
         WindowHarness h;
-        MainWindow& w = h.openAt(3);
-        w.liveTimer().stop();
-        h.capture(0.75, QStringLiteral("7"));
-        h.messages.clear();
+        MainWindow& w = h.openAt(points ? 3 : 2);
         auto leave = [&] {
-            if (how == "esc")
-                QTest::keyClick(&w, Qt::Key_Escape);
-            else
-                h.click(how.toLatin1().constData());
+            how == "esc" ? QTest::keyClick(&w, Qt::Key_Escape) : h.click(qPrintable(how));
         };
-        leave(); // answered with the default
-        QCOMPARE(h.messages.texts(), QStringList{h.lang(kTextDiscardPoints)});
-        QCOMPARE(h.messages.last().defaultButton, MsgNo);
-        QVERIFY(!w.ended());
-        h.expectPage(kCurvePage);
-        h.messages.answerYes();
+        if (points) {
+            w.liveTimer().stop();
+            h.capture(0.75, QStringLiteral("7"));
+            h.messages.clear();
+            leave(); // answered with the default
+            QCOMPARE(h.messages.texts(), QStringList{h.lang(kTextDiscardPoints)});
+            QCOMPARE(h.messages.last().defaultButton, MsgNo);
+            QVERIFY(!w.ended());
+            h.expectPage(kCurvePage);
+            h.messages.answerYes();
+        }
+        QSignalSpy ended(&w, &MainWindow::programEnded);
         leave();
-        QVERIFY(how == "cmdBack" ? w.wizardStep() == WizardStep::Sensor : w.ended());
+        if (how == "cmdBack") {
+            QCOMPARE(w.wizardStep(), WizardStep::Sensor);
+        } else {
+            QCOMPARE(ended.count(), 1);
+            QVERIFY(!w.serial().isOpen() && !w.isVisible());
+        }
     }
 
     // Zápis asks first and saves N and k as the device held them; the file
     // puts them back.
     void constantsAreBackedUpBeforeZapis() {
         WindowHarness h;
-        h.useShippedLanguage();
         MainWindow& w = h.openAt(3, QStringLiteral("savant"));
         auto* n = h.child<QLineEdit>("txtskN");
         auto* k = h.child<QLineEdit>("txtskK");
@@ -198,7 +196,6 @@ class TestNothingLost : public QObject {
     // No folder for the backup: nothing is written, the curve page stays.
     void noBackupFolderKeepsTheCurve() {
         WindowHarness h;
-        h.useShippedLanguage();
         MainWindow& w = h.openAt(3);
         h.blockDataFolder();
         const QByteArray before = h.device.block(DeviceModel::kTagBlock);

@@ -35,7 +35,6 @@ class TestRecordedWrites : public QObject {
         QFETCH(QString, backend);
         QM_SKIP_WITHOUT_SERVER(backend);
         WindowHarness h;
-        h.useShippedLanguage();
         const QString url = testing::FreshDatabaseUrl(backend, h.dir);
         h.settings.setValue("Database", "Url", url);
         MainWindow& w = h.openAt(2);

@@ -7,6 +7,7 @@
 #include "core/settings.h"
 #include "sim/devicemodel.h"
 #include "sim/simtransport.h"
+#include "support/files.h"
 #include "support/recordingtransport.h"
 #include "support/referencedialog.h"
 #include "support/scriptedfiles.h"
@@ -15,7 +16,6 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
@@ -48,6 +48,7 @@ struct WindowHarness {
         ports.attach(devicePort, device);
         settings.setValue(QStringLiteral("Default"), QStringLiteral("ComPort"),
                           QStringLiteral("3"));
+        useShippedLanguage(); // a test may write its own or remove it
     }
 
     // How many block writes the window sent.
@@ -70,18 +71,10 @@ struct WindowHarness {
 
     QString backupFolder() const { return dir.filePath(QStringLiteral("data/QM-07R/backups")); }
     QString langPath() const { return dir.filePath(QStringLiteral("qm07r.lang")); }
-
-    void writeLanguage(const QByteArray& bytes) {
-        QFile f(langPath());
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            qFatal("cannot write the language file");
-        f.write(bytes);
-    }
+    void writeLanguage(const QByteArray& bytes) { testing::WriteFileBytes(langPath(), bytes); }
     // The Czech file that the build ships.
     void useShippedLanguage() {
-        QFile src(QStringLiteral(QM_SHIPPED_LANG));
-        if (!src.open(QIODevice::ReadOnly)) qFatal("no shipped language file");
-        writeLanguage(src.readAll());
+        writeLanguage(testing::FileBytes(QStringLiteral(QM_SHIPPED_LANG)));
     }
 
     MainWindow& open(const QString& commandLine = {}) {

@@ -8,33 +8,12 @@
 namespace qm::testing {
 
 inline QByteArray LayoutImage() {
-    auto hex = [](const char* h) { return QByteArray::fromHex(h); };
-    QByteArray img = "FSN" + hex("01"
-                                 "03"
-                                 "000000");
-    img += QByteArray("Load cell 500 kg").leftJustified(32);
-    img += hex("03");
-    img += "kg    ";
-    img += hex("0A"
-               "05");
-    img += "261204"
-           "250101"
-           "AC04WSK7";
-    img += hex("A0800000"
-               "897A0000"
-               "81"
-               "00000000") +
-           QByteArray(14, '\0');
-    img += "KRI" + hex("D0"
-                       "03"
-                       "000000");
-    img += hex("00000000"
-               "00000000" // 0 mV/V, 0 kg
-               "81000000"
-               "887A0000" // 1 mV/V, 250 kg
-               "82000000"
-               "897A0000"); // 2 mV/V, 500 kg
-    return img;
+    auto hex = [](const char* h) { return QByteArray::fromHex(h); }; // blanks are skipped
+    return "FSN" + hex("01 03 000000") + QByteArray("Load cell 500 kg").leftJustified(32) +
+           hex("03") + "kg    " + hex("0A 05") + "261204250101AC04WSK7" +
+           hex("A0800000 897A0000 81 00000000") + QByteArray(14, '\0') + "KRI" +
+           hex("D0 03 000000") +
+           hex("00000000 00000000  81000000 887A0000  82000000 897A0000"); // the three points
 }
 
 // An image as a device block holds it: 256 bytes, the rest 0xFF.

@@ -6,6 +6,7 @@
 
 #include <QByteArrayList>
 #include <memory>
+#include <utility>
 
 namespace qm {
 
@@ -46,14 +47,11 @@ class RecordingTransportFactory final : public TransportFactory {
     };
 
     void note(const QByteArray& bytes) {
-        for (char c : bytes) {
-            if (c != '\r') {
+        for (char c : bytes)
+            if (c == '\r')
+                m_requests.append(std::exchange(m_line, {}));
+            else
                 m_line.append(c);
-                continue;
-            }
-            m_requests.append(m_line);
-            m_line.clear();
-        }
     }
 
     TransportFactory& m_inner;

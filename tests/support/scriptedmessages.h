@@ -15,15 +15,13 @@ class ScriptedMessages final : public MessageSink {
     MsgButton show(const Message& m) override {
         m_shown.append(m);
         if (m_onShow) m_onShow(m);
-        if (!m_answers.isEmpty()) return m_answers.dequeue();
-        return m.defaultButton;
+        return m_answers.isEmpty() ? m.defaultButton : m_answers.dequeue();
     }
 
     // Queue the answers to the next questions, in order.
     void answer(MsgButton b) { m_answers.enqueue(b); }
     void answerYes() { answer(MsgYes); }
     void answerNo() { answer(MsgNo); }
-    int pendingAnswers() const { return m_answers.size(); }
 
     // Runs inside show(), before the answer is returned (e.g. to look at a widget
     // while the message would be on screen).

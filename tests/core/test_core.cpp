@@ -1,6 +1,9 @@
+#include "core/clock.h"
 #include "core/numformat.h"
 
+#include <QElapsedTimer>
 #include <QLocale>
+#include <QTimer>
 #include <QtTest>
 #include <cmath>
 #include <limits>
@@ -9,24 +12,25 @@ using namespace qm;
 using namespace Qt::StringLiterals;
 
 namespace {
-enum Fn { Mask, Right, General };
+enum Fn { Mask, Right, General, Val }; // Val: mask is the typed text, value the result
 struct Case {
     Fn fn;
     QString mask;
     double value;
-    QString expected;
+    QString expected = {};
 };
 constexpr double kInf = std::numeric_limits<double>::infinity();
 } // namespace
 Q_DECLARE_METATYPE(Case)
 
-class TestNumFormat : public QObject {
+class TestCore : public QObject {
     Q_OBJECT
   private slots:
     void init() { QLocale::setDefault(QLocale::c()); }
     void cleanupTestCase() { QLocale::setDefault(QLocale::system()); }
 
-    // The texts the user reads: fields, list lines, the system constants.
+    // The texts the user reads (fields, list lines, the system constants) and
+    // the numbers read from typed text.
     void format_data() {
         QTest::addColumn<Case>("c");
         auto row = [](const char* name, Case c) { QTest::newRow(name) << c; };
@@ -62,13 +66,36 @@ class TestNumFormat : public QObject {
         row("small k", {General, "", 4.6476e-7, "4.6476E-07"});
         row("0.0001 plain", {General, "", 0.0001, "0.0001"});
         row("negative zero", {General, "", -0.0, "0"});
+
+        row("comma", {Val, u"2,75"_s, 2.75});
+        row("k with blanks and comma", {Val, u"4,64760 E-7"_s, 4.6476e-7});
+        row("blanks tabs and line feeds", {Val, u"\t-1 2\n.5 "_s, -12.5});
+        row("letters only", {Val, u"abc"_s, 0.0});
+        row("point only", {Val, u"."_s, 0.0});
+        row("second comma ends it", {Val, u"1,5,3"_s, 1.5});
+        row("trailing text", {Val, u"12abc"_s, 12.0});
+        row("leading point", {Val, u"-.5"_s, -0.5});
+        row("two signs", {Val, u"--5"_s, 0.0});
+        row("D exponent", {Val, u"1D2"_s, 100.0});
+        row("exponent without digits", {Val, u"1e-"_s, 1.0});
+        row("hex", {Val, u"&H1F"_s, 31.0});
+        row("octal stops at 8", {Val, u"&O78"_s, 7.0});
+        row("unknown radix", {Val, u"&X1"_s, 0.0});
+        row("underflow", {Val, u"1e-400"_s, 0.0});
+        row("many leading zeros", {Val, u"0.0000000000000000000000000000001e-300"_s, 0.0});
+        row("overflow", {Val, u"1e400"_s, kInf});
+        row("negative overflow", {Val, u"-1e400"_s, -kInf});
+        row("huge exponent", {Val, u"1e99999999999999999999"_s, kInf});
     }
     void format() {
         QFETCH(Case, c);
-        const QString got = c.fn == Mask    ? FormatMask(c.value, c.mask)
-                            : c.fn == Right ? FormatRight(c.value, c.mask)
-                                            : FormatGeneral(c.value);
-        QCOMPARE(got, c.expected);
+        if (c.fn == Val)
+            QCOMPARE(ValDot(c.mask), c.value);
+        else
+            QCOMPARE(c.fn == Mask    ? FormatMask(c.value, c.mask)
+                     : c.fn == Right ? FormatRight(c.value, c.mask)
+                                     : FormatGeneral(c.value),
+                     c.expected);
     }
 
     void localeSeparator() {
@@ -79,33 +106,16 @@ class TestNumFormat : public QObject {
         QCOMPARE(ValDot(u"1.5"), 1.5); // typed input does not depend on the locale
     }
 
-    void valDot_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<double>("expected");
-        QTest::newRow("comma") << u"2,75"_s << 2.75;
-        QTest::newRow("k with blanks and comma") << u"4,64760 E-7"_s << 4.6476e-7;
-        QTest::newRow("blanks tabs and line feeds") << u"\t-1 2\n.5 "_s << -12.5;
-        QTest::newRow("letters only") << u"abc"_s << 0.0;
-        QTest::newRow("point only") << u"."_s << 0.0;
-        QTest::newRow("second comma ends it") << u"1,5,3"_s << 1.5;
-        QTest::newRow("trailing text") << u"12abc"_s << 12.0;
-        QTest::newRow("leading point") << u"-.5"_s << -0.5;
-        QTest::newRow("two signs") << u"--5"_s << 0.0;
-        QTest::newRow("D exponent") << u"1D2"_s << 100.0;
-        QTest::newRow("exponent without digits") << u"1e-"_s << 1.0;
-        QTest::newRow("hex") << u"&H1F"_s << 31.0;
-        QTest::newRow("octal stops at 8") << u"&O78"_s << 7.0;
-        QTest::newRow("unknown radix") << u"&X1"_s << 0.0;
-        QTest::newRow("underflow") << u"1e-400"_s << 0.0;
-        QTest::newRow("many leading zeros") << u"0.0000000000000000000000000000001e-300"_s << 0.0;
-        QTest::newRow("overflow") << u"1e400"_s << kInf;
-        QTest::newRow("negative overflow") << u"-1e400"_s << -kInf;
-        QTest::newRow("huge exponent") << u"1e99999999999999999999"_s << kInf;
-    }
-    void valDot() {
-        QFETCH(QString, text);
-        QFETCH(double, expected);
-        QCOMPARE(ValDot(text), expected);
+    // A real delay lets queued events run while it waits, and does wait.
+    void realDelayRunsEventsAndWaits() {
+        RealClock clock;
+        bool fired = false;
+        QTimer::singleShot(5, [&] { fired = true; });
+        QElapsedTimer t;
+        t.start();
+        clock.delay(40);
+        QVERIFY(fired);
+        QVERIFY(t.elapsed() >= 39);
     }
 
     // Two counts of a mask's decimals that must not be mixed up: the digits the
@@ -139,5 +149,5 @@ class TestNumFormat : public QObject {
     }
 };
 
-QTEST_GUILESS_MAIN(TestNumFormat)
-#include "test_numformat.moc"
+QTEST_GUILESS_MAIN(TestCore)
+#include "test_core.moc"
