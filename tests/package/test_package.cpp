@@ -2,11 +2,10 @@
 // an unpacked tree with its own language files, and lintian's verdict.
 #include "app/datafiles.h"
 #include "app/language.h"
+#include "support/ctlrunner.h"
 #include "support/files.h"
 #include "support/layoutimage.h"
 
-#include <QDir>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -15,10 +14,7 @@ using namespace qm;
 
 namespace {
 
-struct Run {
-    int exitCode = -1;
-    QByteArray out, err;
-};
+using Run = testing::CtlRun;
 
 Run run(const QString& program, const QStringList& args, int timeoutMs = 240000) {
     QProcess p;
@@ -26,7 +22,7 @@ Run run(const QString& program, const QStringList& args, int timeoutMs = 240000)
     p.start(program, args);
     if (!p.waitForFinished(timeoutMs)) p.kill();
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-            p.readAllStandardError()};
+            p.readAllStandardError(), 0};
 }
 
 } // namespace

@@ -1,5 +1,4 @@
-// The simulated device: its replies, its signal, its curve, the fault switches
-// other tests use, and its command line.
+// The simulated device: replies, signal, curve, fault switches, command line.
 #include "core/hex.h"
 #include "device/protocol.h"
 #include "sim/devicemodel.h"
@@ -72,26 +71,20 @@ class TestDeviceModel : public QObject {
 
     // The count is N + signal/k; the display value follows the active curve,
     // extended beyond its ends.
-    void measurement_data() {
-        QTest::addColumn<bool>("tag");
-        QTest::addColumn<double>("signal");
-        QTest::addColumn<double>("display");
-        QTest::newRow("tag curve") << true << 1.0 << 250.0;
-        QTest::newRow("above the curve") << true << 3.0 << 750.0;
-        QTest::newRow("below the curve") << true << -0.5 << -125.0;
-        QTest::newRow("store curve") << false << 1.5 << 1.5;
-    }
     void measurement() {
-        QFETCH(bool, tag);
-        QFETCH(double, signal);
-        DeviceModel m;
-        m.setTagPresent(tag);
-        m.setSignal(signal);
-        const auto parsed = measure(m);
-        QVERIFY(parsed);
-        QCOMPARE(parsed->div, std::round(8388608.0 + signal / double(4.647601E-07F)));
-        QCOMPARE(parsed->signal, signal);
-        QTEST(parsed->display, "display");
+        for (const auto& [tag, signal, display] : {std::tuple{true, 1.0, 250.0},
+                                                   {true, 3.0, 750.0},
+                                                   {true, -0.5, -125.0},
+                                                   {false, 1.5, 1.5}}) {
+            DeviceModel m;
+            m.setTagPresent(tag);
+            m.setSignal(signal);
+            const auto parsed = measure(m);
+            QVERIFY(parsed);
+            QCOMPARE(parsed->div, std::round(8388608.0 + signal / double(4.647601E-07F)));
+            QCOMPARE(parsed->signal, signal);
+            QCOMPARE(parsed->display, display);
+        }
     }
 
     // "MK" measures at the request's moment: a load set at 1 s with a 2 s time
@@ -197,19 +190,14 @@ class TestDeviceModel : public QObject {
     }
 
     // A signal, as typed on standard input, takes "," or "." and blanks.
-    void typedSignal_data() {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<double>("signal");
-        QTest::newRow("point") << "1.5" << 1.5;
-        QTest::newRow("blanks") << " - 0.25 " << -0.25;
-        QTest::newRow("exponent") << "2e-3" << 0.002;
-    }
     void typedSignal() {
-        QFETCH(QString, typed);
-        SimOptions o;
-        QString error, help;
-        QVERIFY(ParseSimOptions({"qm07r-sim", "--signal", typed}, o, &error, &help));
-        QTEST(o.signal, "signal");
+        for (const auto& [typed, signal] :
+             {std::pair{"1.5", 1.5}, {" - 0.25 ", -0.25}, {"2e-3", 0.002}}) {
+            SimOptions o;
+            QString error, help;
+            QVERIFY(ParseSimOptions({"qm07r-sim", "--signal", typed}, o, &error, &help));
+            QCOMPARE(o.signal, signal);
+        }
     }
 };
 
