@@ -8,7 +8,6 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
-#include <algorithm>
 #include <functional>
 
 using namespace qm;

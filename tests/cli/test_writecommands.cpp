@@ -1,7 +1,5 @@
-// qm07ctl write and restore against qm07r-sim on a pty: the exit codes and
-// messages scripts rely on, and a backup that puts an interrupted write right
-// after a restart. Each test starts its own simulator on a state folder that
-// outlives a restart; the write logic itself is proved on virtual time.
+// qm07ctl write and restore against qm07r-sim on a pty (its state folder
+// outlives a restart): exit codes, messages, and backups that undo a write.
 #include "sim/devicemodel.h"
 #include "sim/simprocess.h"
 #include "support/ctlrunner.h"
@@ -16,13 +14,11 @@ using namespace qm;
 using Run = qm::testing::CtlRun;
 
 namespace {
-
 // The path on the "backup: " line that write and restore print first.
 QString backupPath(const Run& r) {
     const QByteArray first = r.out.left(r.out.indexOf('\n'));
     return first.startsWith("backup: ") ? QString::fromLocal8Bit(first.mid(8)) : QString();
 }
-
 } // namespace
 
 class TestWriteCommands : public QObject {
@@ -165,34 +161,27 @@ class TestWriteCommands : public QObject {
     }
 
     // The settings and the environment, judged before the device is used.
-    void setup_data() {
-        QTest::addColumn<QStringList>("unset");
-        QTest::addColumn<QByteArray>("settings");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("no data folder")
-            << QStringList{"HOME", "XDG_DATA_HOME"} << QByteArray() << 5 << "no folder for backups";
-        QTest::newRow("stored port") << QStringList{} << QByteArray("[Default]\nComPort=abc\n") << 2
-                                     << "stored port setting ComPort=\"abc\"";
-    }
     void setup() {
-        QFETCH(QStringList, unset);
-        QFETCH(QByteArray, settings);
         SimProcess sim;
         startSim(sim, {});
         const QString conf = m_dir.filePath("config/QM-07R/QM-07R.conf");
         QDir().mkpath(QFileInfo(conf).path());
-        QFile::remove(conf);
-        if (!settings.isEmpty()) testing::WriteFileBytes(conf, settings);
         const QString in = testing::WriteFileBytes(m_dir.filePath("in"), testing::LayoutImage());
-        const QStringList port = settings.isEmpty() ? QStringList{"--port", "COM5"} : QStringList{};
-        const Run r = testing::RunCtl(port + QStringList{"write", "--block", "0x00", in},
-                                      m_dir.path(), link(), 5, unset);
-        QFile::remove(conf);
-        QTEST(r.exitCode, "exitCode");
-        QFETCH(QString, message);
-        QVERIFY2(r.err.contains(message.toUtf8()), r.err.constData());
-        QCOMPARE(dump("0x00"), DefaultTagImage());
+        const std::tuple<QStringList, QByteArray, int, QByteArray> cases[] = {
+            {{"HOME", "XDG_DATA_HOME"}, {}, 5, "no folder for backups"},
+            {{}, "[Default]\nComPort=abc\n", 2, "stored port setting ComPort=\"abc\""}};
+        for (const auto& [unset, settings, exitCode, message] : cases) {
+            QFile::remove(conf);
+            if (!settings.isEmpty()) testing::WriteFileBytes(conf, settings);
+            const QStringList port =
+                settings.isEmpty() ? QStringList{"--port", "COM5"} : QStringList{};
+            const Run r = testing::RunCtl(port + QStringList{"write", "--block", "0x00", in},
+                                          m_dir.path(), link(), 5, unset);
+            QFile::remove(conf);
+            QCOMPARE(r.exitCode, exitCode);
+            QVERIFY2(r.err.contains(message), r.err.constData());
+            QCOMPARE(dump("0x00"), DefaultTagImage());
+        }
     }
 
     // SIGINT, then SIGTERM during the write: both wait for the block and its

@@ -1,11 +1,11 @@
-// The Debian package as a user gets it: what it holds, the programs run from
-// an unpacked tree with its own language files, and lintian's verdict.
+// The Debian package as a user gets it: its contents, its programs run
+// unpacked, and lintian's verdict.
 #include "app/datafiles.h"
 #include "app/language.h"
-#include "support/ctlrunner.h"
 #include "support/files.h"
 #include "support/layoutimage.h"
 
+#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -14,7 +14,10 @@ using namespace qm;
 
 namespace {
 
-using Run = testing::CtlRun;
+struct Run {
+    int exitCode = -1;
+    QByteArray out, err;
+};
 
 Run run(const QString& program, const QStringList& args, int timeoutMs = 240000) {
     QProcess p;
@@ -22,7 +25,7 @@ Run run(const QString& program, const QStringList& args, int timeoutMs = 240000)
     p.start(program, args);
     if (!p.waitForFinished(timeoutMs)) p.kill();
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-            p.readAllStandardError(), 0};
+            p.readAllStandardError()};
 }
 
 } // namespace
