@@ -121,32 +121,25 @@ class TestWriteCommands : public QObject {
 
     // A device that stops answering is named as such, with the exchange that
     // went unanswered; nothing it did not say is printed as read.
-    void silentDevice_data() {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<int>("silentAfter"); // requests answered, the connect step's two included
-        QTest::addColumn<QString>("exchange");
-        const QStringList read{"read"}, live{"live", "--count", "30"};
-        QTest::newRow("read: display digits") << read << 3 << "the display digits (ER 20)";
-        QTest::newRow("read: iTag query") << read << 12 << "the iTag query (KQ)";
-        QTest::newRow("read: store block") << read << 13 << "block 0x80 (KB)";
-        QTest::newRow("write: iTag query")
-            << QStringList{"write", "--block", "0x00", "in"} << 12 << "the iTag query (KQ)";
-        QTest::newRow("live: N") << live << 2 << "the zero count N (ER 90)";
-        QTest::newRow("live") << live << 2 + 8 << "the live measurement (MK)";
-    }
     void silentDevice() {
-        QFETCH(QStringList, args);
-        QFETCH(int, silentAfter);
-        QFETCH(QString, exchange);
-        testing::WriteFileBytes(m_dir.filePath("in"), testing::LayoutImage());
-        SimProcess sim;
-        startSim(sim, {"--silent-after", QString::number(silentAfter)});
-        for (QString& a : args)
-            if (a == "in") a = m_dir.filePath("in");
-        const Run r = ctl(args);
-        QCOMPARE(r.exitCode, 4);
-        QVERIFY2(r.err.contains(exchange.toUtf8()), r.err.constData());
-        QVERIFY(!r.out.contains("\"N\""));
+        const QString in = testing::WriteFileBytes(m_dir.filePath("in"), testing::LayoutImage());
+        const QStringList read{"read"}, live{"live", "--count", "30"};
+        // requests answered (the connect step's two included), the exchange named
+        const std::tuple<QStringList, int, QByteArray> cases[] = {
+            {read, 3, "the display digits (ER 20)"},
+            {read, 12, "the iTag query (KQ)"},
+            {read, 13, "block 0x80 (KB)"},
+            {{"write", "--block", "0x00", in}, 12, "the iTag query (KQ)"},
+            {live, 2, "the zero count N (ER 90)"},
+            {live, 2 + 8, "the live measurement (MK)"}};
+        for (const auto& [args, silentAfter, exchange] : cases) {
+            SimProcess sim;
+            startSim(sim, {"--silent-after", QString::number(silentAfter)});
+            const Run r = ctl(args);
+            QCOMPARE(r.exitCode, 4);
+            QVERIFY2(r.err.contains(exchange), r.err.constData());
+            QVERIFY(!r.out.contains("\"N\""));
+        }
     }
 
     // Only bytes from the device after the reset confirm a write: content
