@@ -17,36 +17,26 @@ Responder identifyAs(const QByteArray& ident) {
 class TestDiscovery : public QObject {
     Q_OBJECT
   private slots:
-    void scan_data() {
-        QTest::addColumn<int>("devicePort");
-        QTest::addColumn<QByteArray>("ident");
-        QTest::addColumn<QList<int>>("stalePorts"); // silent, with an old identification waiting
-        QTest::addColumn<bool>("inUse");            // the port is open before the scan
-        QTest::addColumn<int>("found");
-        QTest::addColumn<qint64>("elapsed");
-        auto row = [](const char* name, int port, const char* ident, QList<int> stale, bool inUse,
-                      int found, qint64 elapsed) {
-            QTest::newRow(name) << port << QByteArray(ident) << stale << inUse << found << elapsed;
-        };
-        row("COM4", 4, "QM-07R\r", {}, false, 4, 300);
-        row("stale replies are flushed", 4, "QM-07R\r", {1, 3}, false, 4, 900);
-        row("lower case is not found", 4, "qm-07r\r", {}, false, 0, 300);
-        row("COM20 is not scanned", 20, "QM-07R\r", {}, false, 0, 0);
-        row("port in use", 2, "QM-07R\r", {}, true, 2, 300);
-    }
+    // The device's port and identification, ports silent with an old
+    // identification waiting, whether the port is open before the scan; the
+    // port found and the time taken.
     void scan() {
-        QFETCH(int, devicePort);
-        QFETCH(QByteArray, ident);
-        QFETCH(QList<int>, stalePorts);
-        QFETCH(bool, inUse);
-        LineRig rig;
-        rig.ports.line(devicePort).respond = identifyAs(ident);
-        for (int p : stalePorts)
-            rig.ports.line(p).stale = "QM-07R\r";
-        if (inUse) rig.link.open(devicePort);
-        QTEST(FindDevice(rig.link), "found");
-        QTEST(rig.clock.tickMs(), "elapsed");
-        QVERIFY(!rig.link.isOpen());
+        const std::tuple<int, QByteArray, QList<int>, bool, int, qint64> cases[] = {
+            {4, "QM-07R\r", {}, false, 4, 300},
+            {4, "QM-07R\r", {1, 3}, false, 4, 900}, // stale replies are flushed
+            {4, "qm-07r\r", {}, false, 0, 300},     // lower case is not found
+            {20, "QM-07R\r", {}, false, 0, 0},      // COM20 is not scanned
+            {2, "QM-07R\r", {}, true, 2, 300}};
+        for (const auto& [devicePort, ident, stalePorts, inUse, found, elapsed] : cases) {
+            LineRig rig;
+            rig.ports.line(devicePort).respond = identifyAs(ident);
+            for (int p : stalePorts)
+                rig.ports.line(p).stale = "QM-07R\r";
+            if (inUse) rig.link.open(devicePort);
+            QCOMPARE(FindDevice(rig.link), found);
+            QCOMPARE(rig.clock.tickMs(), elapsed);
+            QVERIFY(!rig.link.isOpen());
+        }
     }
 
     void connect_data() {
