@@ -8,8 +8,6 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
-#include <algorithm>
-#include <functional>
 
 using namespace qm;
 using namespace qm::testing;
@@ -40,24 +38,6 @@ struct Fixture : CalibrationPages {
     }
     void click(QPushButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
 };
-
-// The real dialog as the page prepares it, shown modally while `user` acts on it.
-void runDialog(ReferenceDialog& dlg, bool signalFocus, const std::function<void()>& user) {
-    dlg.SIG = 0.25f;
-    dlg.ETH = 7;
-    dlg.ETHFormat = QStringLiteral("###0.000");
-    dlg.SignalFocus = signalFocus;
-    bool ran = false;
-    QTimer::singleShot(0, &dlg, [&] {
-        QVERIFY(QTest::qWaitForWindowActive(&dlg));
-        user();
-        ran = true;
-        if (dlg.isVisible()) // a failed check must not leave the test hanging
-            dlg.done(QDialog::Rejected);
-    });
-    dlg.showModal();
-    QVERIFY(ran);
-}
 
 enum Finish { Enter, Escape, CancelButton, RefillThenEnter };
 struct DialogCase {
@@ -228,25 +208,38 @@ class TestCurve : public QObject {
         ScriptedMessages sink;
         const LangTable lang;
         ReferenceDialog dlg(sink, lang);
-        runDialog(dlg, c.signalFocus, [&] {
-            QCOMPARE(dlg.txtCalBod(0)->text(), QStringLiteral("    0.25000"));
-            QCOMPARE(dlg.txtCalBod(1)->text(), QStringLiteral("   7.000"));
-            QLineEdit* field = dlg.txtCalBod(c.signalFocus ? 0 : 1);
-            QCOMPARE(QApplication::focusWidget(), field);
-            QTest::keyClicks(field, c.typed); // replaces the selected text
-            if (c.finish == RefillThenEnter)
-                QTest::mouseDClick(&dlg, Qt::LeftButton, {}, QPoint(2, 2));
-            if (c.finish == CancelButton)
-                QTest::mouseClick(dlg.cmdOK(1), Qt::LeftButton);
-            else
-                QTest::keyClick(field, c.finish == Escape ? Qt::Key_Escape : Qt::Key_Return);
-            if (c.refused) {
-                QVERIFY(dlg.isVisible());
-                QCOMPARE(dlg.ETH, 7.f);                   // nothing taken
-                QCOMPARE(field->selectedText(), c.typed); // ready to be typed over
-                QTest::keyClick(field, Qt::Key_Escape);
-            }
+        // The real dialog as the page prepares it, shown modally while the user acts on it.
+        dlg.SIG = 0.25f;
+        dlg.ETH = 7;
+        dlg.ETHFormat = QStringLiteral("###0.000");
+        dlg.SignalFocus = c.signalFocus;
+        bool ran = false;
+        QTimer::singleShot(0, &dlg, [&] {
+            [&] { // a failed check returns from here only: the dialog still closes
+                QVERIFY(QTest::qWaitForWindowActive(&dlg));
+                QCOMPARE(dlg.txtCalBod(0)->text(), QStringLiteral("    0.25000"));
+                QCOMPARE(dlg.txtCalBod(1)->text(), QStringLiteral("   7.000"));
+                QLineEdit* field = dlg.txtCalBod(c.signalFocus ? 0 : 1);
+                QCOMPARE(QApplication::focusWidget(), field);
+                QTest::keyClicks(field, c.typed); // replaces the selected text
+                if (c.finish == RefillThenEnter)
+                    QTest::mouseDClick(&dlg, Qt::LeftButton, {}, QPoint(2, 2));
+                if (c.finish == CancelButton)
+                    QTest::mouseClick(dlg.cmdOK(1), Qt::LeftButton);
+                else
+                    QTest::keyClick(field, c.finish == Escape ? Qt::Key_Escape : Qt::Key_Return);
+                if (c.refused) {
+                    QVERIFY(dlg.isVisible());
+                    QCOMPARE(dlg.ETH, 7.f);                   // nothing taken
+                    QCOMPARE(field->selectedText(), c.typed); // ready to be typed over
+                    QTest::keyClick(field, Qt::Key_Escape);
+                }
+            }();
+            ran = true;
+            if (dlg.isVisible()) dlg.done(QDialog::Rejected);
         });
+        dlg.showModal();
+        QVERIFY(ran);
         QCOMPARE(dlg.SIG, c.sig);
         QCOMPARE(dlg.ETH, c.eth);
         QCOMPARE(sink.count(), c.refused ? 1 : 0);

@@ -116,24 +116,19 @@ class TestSensorPage : public QObject {
         QCOMPARE(f.session.CurrentRecord, before);
     }
 
-    void sensorTexts_data() {
-        QTest::addColumn<QString>("description");
-        QTest::addColumn<QString>("unit");
-        QTest::addColumn<QStringList>("messages");
-        QTest::newRow("32 and 3") << QString(32, 'a') << "kN " << QStringList{};
-        QTest::newRow("33") << QString(33, 'a') << "kN" << QStringList{"T60"};
-        QTest::newRow("unit of 4") << "x" << QStringLiteral("mV/V") << QStringList{"T61"};
-        QTest::newRow("both blank") << "" << QStringLiteral("  ") << QStringList{"T60", "T61"};
-    }
     void sensorTexts() {
-        QFETCH(QString, description);
-        QFETCH(QString, unit);
-        QFETCH(QStringList, messages);
-        Fixture f;
-        f.sensorPage.descriptionField()->setText(description);
-        f.sensorPage.unitField()->setText(unit);
-        QCOMPARE(f.sensorPage.CheckSensorTexts(), messages.isEmpty());
-        QCOMPARE(f.messages.texts(), messages);
+        const std::tuple<QString, QString, QStringList> cases[] = {
+            {QString(32, 'a'), "kN ", {}},
+            {QString(33, 'a'), "kN", {"T60"}},
+            {"x", "mV/V", {"T61"}},
+            {"", "  ", {"T60", "T61"}}};
+        for (const auto& [description, unit, messages] : cases) {
+            Fixture f;
+            f.sensorPage.descriptionField()->setText(description);
+            f.sensorPage.unitField()->setText(unit);
+            QCOMPARE(f.sensorPage.CheckSensorTexts(), messages.isEmpty());
+            QCOMPARE(f.messages.texts(), messages);
+        }
     }
 };
 

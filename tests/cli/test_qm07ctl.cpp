@@ -1,23 +1,19 @@
-// qm07ctl run as a process, without a device: what it prints and the exit
-// codes scripts rely on.
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QtTest>
-
+// qm07ctl without a device: what it prints and the exit codes scripts rely on.
+#include "support/ctlrunner.h"
 #include "support/files.h"
 #include "support/layoutimage.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QtTest>
 
 using qm::testing::LayoutBlock;
 using qm::testing::LayoutImage;
 
 namespace {
 
-struct Run {
-    int exitCode = -1;
-    QByteArray out, err;
-};
+using Run = qm::testing::CtlRun;
 
 Run Qm07ctl(const QStringList& args, const QByteArray& input = {}) {
     QProcess p;
@@ -26,7 +22,7 @@ Run Qm07ctl(const QStringList& args, const QByteArray& input = {}) {
     p.closeWriteChannel();
     if (!p.waitForFinished(30000)) p.kill();
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-            p.readAllStandardError()};
+            p.readAllStandardError(), 0};
 }
 
 QByteArray NoValidFlag() {
@@ -82,66 +78,54 @@ class TestQm07ctl : public QObject {
         const QStringList port{"--port", "/no/such/port"};
         const QStringList write = port + QStringList{"write", "--block", "0x80", "-"};
         const QStringList restore = port + QStringList{"restore", "-"};
-        QTest::newRow("port before the command")
-            << QStringList{"--port", "COM3", "decode", "-"} << good << 0 << "";
-        QTest::newRow("port after the command")
-            << QStringList{"decode", "-", "--port", "COM3"} << good << 0 << "";
-        QTest::newRow("short image") << QStringList{"decode", "-"} << good.left(100) << 3 << "";
-        QTest::newRow("missing image")
-            << QStringList{"decode", "/no/such.img"} << QByteArray() << 2 << "/no/such.img";
-        QTest::newRow("unknown command") << QStringList{"frob"} << QByteArray() << 2 << "frob";
-        QTest::newRow("bad json") << encode << QByteArray("{\"Popis\": ") << 2 << "bad JSON";
-        QTest::newRow("gain 8") << encode << QByteArray(R"({"GainIndex": 8})") << 2 << "GainIndex";
-        QTest::newRow("bad date") << encode + QStringList{"--date", "261332"} << QByteArray("{}")
-                                  << 2 << "261332";
-        QTest::newRow("unwritable output") << encode + QStringList{"-o", "/no/dir/out.img"}
-                                           << QByteArray("{}") << 2 << "/no/dir/out.img";
+        auto row = [](const QByteArray& name, const QStringList& args, const QByteArray& input,
+                      int exitCode, const char* message) {
+            QTest::newRow(name.constData()) << args << input << exitCode << QString(message);
+        };
+        row("port before the command", {"--port", "COM3", "decode", "-"}, good, 0, "");
+        row("port after the command", {"decode", "-", "--port", "COM3"}, good, 0, "");
+        row("short image", {"decode", "-"}, good.left(100), 3, "");
+        row("missing image", {"decode", "/no/such.img"}, {}, 2, "/no/such.img");
+        row("unknown command", {"frob"}, {}, 2, "frob");
+        row("bad json", encode, "{\"Popis\": ", 2, "bad JSON");
+        row("gain 8", encode, R"({"GainIndex": 8})", 2, "GainIndex");
+        row("bad date", encode + QStringList{"--date", "261332"}, "{}", 2, "261332");
+        row("unwritable output", encode + QStringList{"-o", "/no/dir/out.img"}, "{}", 2,
+            "/no/dir/out.img");
         for (const char* block : {"0x40", "-0", "0x-0", "+80"})
-            QTest::newRow(QByteArray("write to block ").append(block))
-                << port + QStringList{"write", "--block", block, "-"} << good << 2 << "--block";
-        QTest::newRow("write a cut image")
-            << write << LayoutImage().left(120) << 2 << "neither a 256-byte block";
-        QTest::newRow("write a padded image")
-            << write << LayoutImage() + "x" << 2 << "an image of 128 bytes";
-        QTest::newRow("write an image that does not decode")
-            << write << NoValidFlag() << 3 << "does not decode (-43)";
+            row(QByteArray("write to block ") + block,
+                port + QStringList{"write", "--block", block, "-"}, good, 2, "--block");
+        row("write a cut image", write, LayoutImage().left(120), 2, "neither a 256-byte block");
+        row("write a padded image", write, LayoutImage() + "x", 2, "an image of 128 bytes");
+        row("write an image that does not decode", write, NoValidFlag(), 3,
+            "does not decode (-43)");
         // Nothing goes out that the block cannot hold or would refuse: one
         // line naming the field, before any port is opened.
         const QByteArray twenty = R"({"Signal": [)" + QByteArray("1,").repeated(19) +
                                   R"(1], "Value": [)" + QByteArray("2,").repeated(19) + "2]}";
-        const struct {
-            const char* name;
-            QByteArray json;
-            const char* message;
-        } refused[] = {
-            {"20 points", twenty, "PointCount 20: the points take 264 bytes"},
-            {"flags 0", R"({"Flags": 0})", "Flags 0 lacks bit 7"},
-            {"Cyrillic", R"({"Popis": "Сила"})", "Popis holds the character С (U+0421)"},
-            {"micro-strain", R"({"Jednotka": "µε"})", "Jednotka holds the character ε (U+03B5)"},
-            {"emoji", R"({"Popis": "ok 😀"})", "U+1F600"},
-            {"control", R"({"Popis": "a\tb"})", "Popis holds the character (U+0009)"},
-            {"slide 0", R"({"Slide": 0})", "Slide 0 would read back as 10"},
-            {"tiny value", R"({"Value": [0, 1e-39]})", "Value[1] 1e-39 would read back as 0"},
+        const std::pair<const char*, QByteArray> refused[] = {
+            {"PointCount 20: the points take 264 bytes", twenty},
+            {"Flags 0 lacks bit 7", R"({"Flags": 0})"},
+            {"Popis holds the character С (U+0421)", R"({"Popis": "Сила"})"},
+            {"Jednotka holds the character ε (U+03B5)", R"({"Jednotka": "µε"})"},
+            {"U+1F600", R"({"Popis": "ok 😀"})"},
+            {"Popis holds the character (U+0009)", R"({"Popis": "a\tb"})"},
+            {"Slide 0 would read back as 10", R"({"Slide": 0})"},
+            {"Value[1] 1e-39 would read back as 0", R"({"Value": [0, 1e-39]})"},
         };
-        for (const auto& r : refused) {
-            QTest::newRow(QByteArray("encode, ").append(r.name))
-                << encode << r.json << 2 << r.message;
-            QTest::newRow(QByteArray("write, ").append(r.name))
-                << write << r.json << 2 << r.message;
+        for (const auto& [message, json] : refused) {
+            row(QByteArray("encode: ") + message, encode, json, 2, message);
+            row(QByteArray("write: ") + message, write, json, 2, message);
         }
-        QTest::newRow("decode what encode writes")
-            << QStringList{"decode", "-"} << LayoutImage() << 0 << "";
-        QTest::newRow("decode a file over a block")
-            << QStringList{"decode", "-"} << good + "x" << 2 << "more than 256 bytes";
-        QTest::newRow("empty port")
-            << QStringList{"--port", "", "read"} << QByteArray() << 2 << "--port";
-        QTest::newRow("restore without block") << restore << good << 2 << "give --block";
-        QTest::newRow("restore a short file")
-            << restore + QStringList{"--block", "0x00"} << good.left(255) << 2
-            << "a backup holds 256 bytes, this file 255";
-        QTest::newRow("restore against its name")
-            << port + QStringList{"restore", "--block", "0x80", "/x/S-00-20260101-000000.bin"}
-            << QByteArray() << 2 << "is a backup of block 0x00, not 0x80";
+        row("decode what encode writes", {"decode", "-"}, LayoutImage(), 0, "");
+        row("decode a file over a block", {"decode", "-"}, good + "x", 2, "more than 256 bytes");
+        row("empty port", {"--port", "", "read"}, {}, 2, "--port");
+        row("restore without block", restore, good, 2, "give --block");
+        row("restore a short file", restore + QStringList{"--block", "0x00"}, good.left(255), 2,
+            "a backup holds 256 bytes, this file 255");
+        row("restore against its name",
+            port + QStringList{"restore", "--block", "0x80", "/x/S-00-20260101-000000.bin"}, {}, 2,
+            "is a backup of block 0x00, not 0x80");
     }
     // A failed write of the output is an error, not a success.
     void fullOutput() {

@@ -28,20 +28,11 @@ QJsonObject Parse(const QByteArray& json) {
 class TestRecordJson : public QObject {
     Q_OBJECT
   private slots:
-    // JSON has no NaN or infinities.
-    void floatText_data() {
-        QTest::addColumn<float>("value");
-        QTest::addColumn<QByteArray>("text");
-        QTest::newRow("NaN") << std::nanf("") << QByteArray("\"NaN\"");
-        QTest::newRow("-inf") << -HUGE_VALF << QByteArray("\"-Infinity\"");
-    }
-    void floatText() {
-        QFETCH(float, value);
-        QTEST(FloatJson(value), "text");
-    }
-
-    // Printed floats read back through a JSON double to the same float.
+    // Printed floats read back through a JSON double to the same float; JSON
+    // has no NaN or infinities.
     void floatsReadBackExactly() {
+        QCOMPARE(FloatJson(std::nanf("")), QByteArray("\"NaN\""));
+        QCOMPARE(FloatJson(-HUGE_VALF), QByteArray("\"-Infinity\""));
         QRandomGenerator rng(7);
         for (int i = 0; i < 200000; ++i) {
             const auto bits = rng.generate();

@@ -1,7 +1,5 @@
-// qm07ctl write and restore against qm07r-sim on a pty: the exit codes and
-// messages scripts rely on, and a backup that puts an interrupted write right
-// after a restart. Each test starts its own simulator on a state folder that
-// outlives a restart; the write logic itself is proved on virtual time.
+// qm07ctl write and restore against qm07r-sim on a pty (its state folder
+// outlives a restart): exit codes, messages, and backups that undo a write.
 #include "sim/devicemodel.h"
 #include "sim/simprocess.h"
 #include "support/ctlrunner.h"
@@ -16,13 +14,11 @@ using namespace qm;
 using Run = qm::testing::CtlRun;
 
 namespace {
-
 // The path on the "backup: " line that write and restore print first.
 QString backupPath(const Run& r) {
     const QByteArray first = r.out.left(r.out.indexOf('\n'));
     return first.startsWith("backup: ") ? QString::fromLocal8Bit(first.mid(8)) : QString();
 }
-
 } // namespace
 
 class TestWriteCommands : public QObject {
@@ -125,32 +121,25 @@ class TestWriteCommands : public QObject {
 
     // A device that stops answering is named as such, with the exchange that
     // went unanswered; nothing it did not say is printed as read.
-    void silentDevice_data() {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<int>("silentAfter"); // requests answered, the connect step's two included
-        QTest::addColumn<QString>("exchange");
-        const QStringList read{"read"}, live{"live", "--count", "30"};
-        QTest::newRow("read: display digits") << read << 3 << "the display digits (ER 20)";
-        QTest::newRow("read: iTag query") << read << 12 << "the iTag query (KQ)";
-        QTest::newRow("read: store block") << read << 13 << "block 0x80 (KB)";
-        QTest::newRow("write: iTag query")
-            << QStringList{"write", "--block", "0x00", "in"} << 12 << "the iTag query (KQ)";
-        QTest::newRow("live: N") << live << 2 << "the zero count N (ER 90)";
-        QTest::newRow("live") << live << 2 + 8 << "the live measurement (MK)";
-    }
     void silentDevice() {
-        QFETCH(QStringList, args);
-        QFETCH(int, silentAfter);
-        QFETCH(QString, exchange);
-        testing::WriteFileBytes(m_dir.filePath("in"), testing::LayoutImage());
-        SimProcess sim;
-        startSim(sim, {"--silent-after", QString::number(silentAfter)});
-        for (QString& a : args)
-            if (a == "in") a = m_dir.filePath("in");
-        const Run r = ctl(args);
-        QCOMPARE(r.exitCode, 4);
-        QVERIFY2(r.err.contains(exchange.toUtf8()), r.err.constData());
-        QVERIFY(!r.out.contains("\"N\""));
+        const QString in = testing::WriteFileBytes(m_dir.filePath("in"), testing::LayoutImage());
+        const QStringList read{"read"}, live{"live", "--count", "30"};
+        // requests answered (the connect step's two included), the exchange named
+        const std::tuple<QStringList, int, QByteArray> cases[] = {
+            {read, 3, "the display digits (ER 20)"},
+            {read, 12, "the iTag query (KQ)"},
+            {read, 13, "block 0x80 (KB)"},
+            {{"write", "--block", "0x00", in}, 12, "the iTag query (KQ)"},
+            {live, 2, "the zero count N (ER 90)"},
+            {live, 2 + 8, "the live measurement (MK)"}};
+        for (const auto& [args, silentAfter, exchange] : cases) {
+            SimProcess sim;
+            startSim(sim, {"--silent-after", QString::number(silentAfter)});
+            const Run r = ctl(args);
+            QCOMPARE(r.exitCode, 4);
+            QVERIFY2(r.err.contains(exchange), r.err.constData());
+            QVERIFY(!r.out.contains("\"N\""));
+        }
     }
 
     // Only bytes from the device after the reset confirm a write: content
@@ -165,34 +154,27 @@ class TestWriteCommands : public QObject {
     }
 
     // The settings and the environment, judged before the device is used.
-    void setup_data() {
-        QTest::addColumn<QStringList>("unset");
-        QTest::addColumn<QByteArray>("settings");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("no data folder")
-            << QStringList{"HOME", "XDG_DATA_HOME"} << QByteArray() << 8 << "no data folder";
-        QTest::newRow("stored port") << QStringList{} << QByteArray("[Default]\nComPort=abc\n") << 2
-                                     << "stored port setting ComPort=\"abc\"";
-    }
     void setup() {
-        QFETCH(QStringList, unset);
-        QFETCH(QByteArray, settings);
         SimProcess sim;
         startSim(sim, {});
         const QString conf = m_dir.filePath("config/QM-07R/QM-07R.conf");
         QDir().mkpath(QFileInfo(conf).path());
-        QFile::remove(conf);
-        if (!settings.isEmpty()) testing::WriteFileBytes(conf, settings);
         const QString in = testing::WriteFileBytes(m_dir.filePath("in"), testing::LayoutImage());
-        const QStringList port = settings.isEmpty() ? QStringList{"--port", "COM5"} : QStringList{};
-        const Run r = testing::RunCtl(port + QStringList{"write", "--block", "0x00", in},
-                                      m_dir.path(), link(), 5, unset);
-        QFile::remove(conf);
-        QTEST(r.exitCode, "exitCode");
-        QFETCH(QString, message);
-        QVERIFY2(r.err.contains(message.toUtf8()), r.err.constData());
-        QCOMPARE(dump("0x00"), DefaultTagImage());
+        const std::tuple<QStringList, QByteArray, int, QByteArray> cases[] = {
+            {{"HOME", "XDG_DATA_HOME"}, {}, 8, "no data folder"},
+            {{}, "[Default]\nComPort=abc\n", 2, "stored port setting ComPort=\"abc\""}};
+        for (const auto& [unset, settings, exitCode, message] : cases) {
+            QFile::remove(conf);
+            if (!settings.isEmpty()) testing::WriteFileBytes(conf, settings);
+            const QStringList port =
+                settings.isEmpty() ? QStringList{"--port", "COM5"} : QStringList{};
+            const Run r = testing::RunCtl(port + QStringList{"write", "--block", "0x00", in},
+                                          m_dir.path(), link(), 5, unset);
+            QFile::remove(conf);
+            QCOMPARE(r.exitCode, exitCode);
+            QVERIFY2(r.err.contains(message), r.err.constData());
+            QCOMPARE(dump("0x00"), DefaultTagImage());
+        }
     }
 
     // SIGINT, then SIGTERM during the write: both wait for the block and its

@@ -64,25 +64,17 @@ class TestDeviceConnection : public QObject {
 
     // A read takes every waiting byte, whatever maxLen, up to the 1024-byte
     // buffer, and never waits.
-    void readTakesWhatIsWaiting_data() {
-        QTest::addColumn<int>("waiting");
-        QTest::addColumn<int>("maxLen");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("nothing") << 0 << 256 << 0;
-        QTest::newRow("20 of 256") << 20 << 256 << 20;
-        QTest::newRow("20 of 3") << 20 << 3 << 20;
-        QTest::newRow("over the buffer") << 1500 << 256 << 1024;
-    }
     void readTakesWhatIsWaiting() {
-        QFETCH(int, waiting);
-        QFETCH(int, maxLen);
-        LineRig rig;
-        rig.ports.line(1).stale = QByteArray(waiting, 'A');
-        QCOMPARE(rig.link.open(1), 0);
-        QByteArray text = "old";
-        QTEST(rig.link.read(text, maxLen), "expected");
-        QTEST(int(text.size()), "expected");
-        QCOMPARE(rig.clock.tickMs(), 0);
+        for (auto [waiting, maxLen, expected] :
+             {std::tuple{0, 256, 0}, {20, 256, 20}, {20, 3, 20}, {1500, 256, 1024}}) {
+            LineRig rig;
+            rig.ports.line(1).stale = QByteArray(waiting, 'A');
+            QCOMPARE(rig.link.open(1), 0);
+            QByteArray text = "old";
+            QCOMPARE(rig.link.read(text, maxLen), expected);
+            QCOMPARE(int(text.size()), expected);
+            QCOMPARE(rig.clock.tickMs(), 0);
+        }
     }
 
     // A line that goes away: what had arrived is still read, then the port is closed.

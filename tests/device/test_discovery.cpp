@@ -17,36 +17,26 @@ Responder identifyAs(const QByteArray& ident) {
 class TestDiscovery : public QObject {
     Q_OBJECT
   private slots:
-    void scan_data() {
-        QTest::addColumn<int>("devicePort");
-        QTest::addColumn<QByteArray>("ident");
-        QTest::addColumn<QList<int>>("stalePorts"); // silent, with an old identification waiting
-        QTest::addColumn<bool>("inUse");            // the port is open before the scan
-        QTest::addColumn<int>("found");
-        QTest::addColumn<qint64>("elapsed");
-        const QByteArray qm("QM-07R\r");
-        QTest::newRow("COM4") << 4 << qm << QList<int>{} << false << 4 << qint64(300);
-        QTest::newRow("stale replies are flushed")
-            << 4 << qm << QList<int>{1, 3} << false << 4 << qint64(900);
-        QTest::newRow("lower case is not found")
-            << 4 << QByteArray("qm-07r\r") << QList<int>{} << false << 0 << qint64(300);
-        QTest::newRow("COM20 is not scanned")
-            << 20 << qm << QList<int>{} << false << 0 << qint64(0);
-        QTest::newRow("port in use") << 2 << qm << QList<int>{} << true << 2 << qint64(300);
-    }
+    // The device's port and identification, ports silent with an old
+    // identification waiting, whether the port is open before the scan; the
+    // port found and the time taken.
     void scan() {
-        QFETCH(int, devicePort);
-        QFETCH(QByteArray, ident);
-        QFETCH(QList<int>, stalePorts);
-        QFETCH(bool, inUse);
-        LineRig rig;
-        rig.ports.line(devicePort).respond = identifyAs(ident);
-        for (int p : stalePorts)
-            rig.ports.line(p).stale = "QM-07R\r";
-        if (inUse) rig.link.open(devicePort);
-        QTEST(FindDevice(rig.link), "found");
-        QTEST(rig.clock.tickMs(), "elapsed");
-        QVERIFY(!rig.link.isOpen());
+        const std::tuple<int, QByteArray, QList<int>, bool, int, qint64> cases[] = {
+            {4, "QM-07R\r", {}, false, 4, 300},
+            {4, "QM-07R\r", {1, 3}, false, 4, 900}, // stale replies are flushed
+            {4, "qm-07r\r", {}, false, 0, 300},     // lower case is not found
+            {20, "QM-07R\r", {}, false, 0, 0},      // COM20 is not scanned
+            {2, "QM-07R\r", {}, true, 2, 300}};
+        for (const auto& [devicePort, ident, stalePorts, inUse, found, elapsed] : cases) {
+            LineRig rig;
+            rig.ports.line(devicePort).respond = identifyAs(ident);
+            for (int p : stalePorts)
+                rig.ports.line(p).stale = "QM-07R\r";
+            if (inUse) rig.link.open(devicePort);
+            QCOMPARE(FindDevice(rig.link), found);
+            QCOMPARE(rig.clock.tickMs(), elapsed);
+            QVERIFY(!rig.link.isOpen());
+        }
     }
 
     void connect_data() {
@@ -54,13 +44,15 @@ class TestDiscovery : public QObject {
         QTest::addColumn<QByteArray>("ident");
         QTest::addColumn<ConnectResult>("result");
         QTest::addColumn<QString>("stored");
-        QTest::newRow("QM") << true << QByteArray("QM-07R V1\r") << ConnectResult::Ok << "4";
-        QTest::newRow("lower case qm")
-            << true << QByteArray("qm-07r\r") << ConnectResult::Ok << "4";
-        QTest::newRow("other device")
-            << true << QByteArray("XY-1\r") << ConnectResult::NoDevice << "";
-        QTest::newRow("silent") << true << QByteArray() << ConnectResult::NoDevice << "";
-        QTest::newRow("missing") << false << QByteArray() << ConnectResult::OpenFailed << "";
+        auto row = [](const char* name, bool present, const char* ident, ConnectResult result,
+                      const char* stored) {
+            QTest::newRow(name) << present << QByteArray(ident) << result << QString(stored);
+        };
+        row("QM", true, "QM-07R V1\r", ConnectResult::Ok, "4");
+        row("lower case qm", true, "qm-07r\r", ConnectResult::Ok, "4");
+        row("other device", true, "XY-1\r", ConnectResult::NoDevice, "");
+        row("silent", true, "", ConnectResult::NoDevice, "");
+        row("missing", false, "", ConnectResult::OpenFailed, "");
     }
     // Each connect follows a failed one with the device silent, which left
     // the port open: connecting again reopens it instead of "Port in use.".
@@ -77,12 +69,10 @@ class TestDiscovery : public QObject {
         }
         MemorySettingsStore settings;
         bool timerStopped = false;
-        ConnectOptions options;
-        options.settings = &settings;
-        options.stopLiveTimer = [&] {
-            timerStopped = true;
-            QVERIFY(!rig.link.isOpen());
-        };
+        ConnectOptions options{.settings = &settings, .stopLiveTimer = [&] {
+                                   timerStopped = true;
+                                   QVERIFY(!rig.link.isOpen());
+                               }};
         const qint64 start = rig.clock.tickMs();
         QCOMPARE(ConnectDevice(rig.link, 4, options), result);
         QVERIFY(timerStopped);

@@ -1,6 +1,4 @@
-// Serial ports by their real names: the path of a COM number, the stable by-id
-// name of a device on a fake device folder, the port that follows a moved
-// adapter, and telling a refused open from a busy or missing device.
+// Serial ports by real names: COM paths, stable by-id names, a moved adapter, refused opens.
 #include "core/settings.h"
 #include "device/portaccess.h"
 #include "device/portlist.h"
@@ -93,18 +91,19 @@ class TestPortList : public QObject {
         QTest::addColumn<QString>("remembered");
         QTest::addColumn<QString>("com5");
         QTest::addColumn<QString>("expected");
+        auto row = [](const char* name, const char* comPort, const QString& remembered,
+                      const QString& com5, const char* expected) {
+            QTest::newRow(name) << comPort << remembered << com5 << expected;
+        };
         const QString usb0 = dev("ttyUSB0"), ftdi = byId("usb-FTDI_A");
-        QTest::newRow("adapter moved to COM6") << "5" << ftdi << usb0 << "6";
-        QTest::newRow("adapter where it was") << "6" << ftdi << usb0 << "6";
-        QTest::newRow("stored port leads there too") << "5" << ftdi << dev("ttyUSB1") << "5";
-        QTest::newRow("nothing remembered") << "5"
-                                            << "" << usb0 << "5";
-        QTest::newRow("adapter unplugged") << "5" << byId("usb-GONE") << usb0 << "5";
-        QTest::newRow("not a by-id name") << "5" << dev("ttyUSB1") << usb0 << "5";
-        QTest::newRow("no port leads to it") << "5" << byId("usb-PL_B") << ""
-                                             << "5";
-        QTest::newRow("nothing stored") << ""
-                                        << "" << usb0 << "1";
+        row("adapter moved to COM6", "5", ftdi, usb0, "6");
+        row("adapter where it was", "6", ftdi, usb0, "6");
+        row("stored port leads there too", "5", ftdi, dev("ttyUSB1"), "5");
+        row("nothing remembered", "5", "", usb0, "5");
+        row("adapter unplugged", "5", byId("usb-GONE"), usb0, "5");
+        row("not a by-id name", "5", dev("ttyUSB1"), usb0, "5");
+        row("no port leads to it", "5", byId("usb-PL_B"), "", "5");
+        row("nothing stored", "", "", usb0, "1");
     }
     void storedPort() {
         QFETCH(QString, comPort);
@@ -137,17 +136,18 @@ class TestPortList : public QObject {
         QTest::addColumn<bool>("readable");
         QTest::addColumn<bool>("writable");
         QTest::addColumn<OpenFailure>("expected");
+        auto row = [](const char* name, int error, bool exists, bool readable, bool writable,
+                      OpenFailure expected) {
+            QTest::newRow(name) << error << exists << readable << writable << expected;
+        };
         const int denied = QSerialPort::PermissionError;
-        QTest::newRow("mode denies")
-            << denied << true << false << false << OpenFailure::NoPermission;
-        QTest::newRow("read only") << denied << true << true << false << OpenFailure::NoPermission;
-        QTest::newRow("locked by another") << denied << true << true << true << OpenFailure::Busy;
-        QTest::newRow("gone meanwhile")
-            << denied << false << false << false << OpenFailure::Missing;
-        QTest::newRow("not found") << int(QSerialPort::DeviceNotFoundError) << false << false
-                                   << false << OpenFailure::Missing;
-        QTest::newRow("other") << int(QSerialPort::OpenError) << true << false << false
-                               << OpenFailure::Other;
+        row("mode denies", denied, true, false, false, OpenFailure::NoPermission);
+        row("read only", denied, true, true, false, OpenFailure::NoPermission);
+        row("locked by another", denied, true, true, true, OpenFailure::Busy);
+        row("gone meanwhile", denied, false, false, false, OpenFailure::Missing);
+        row("not found", QSerialPort::DeviceNotFoundError, false, false, false,
+            OpenFailure::Missing);
+        row("other", QSerialPort::OpenError, true, false, false, OpenFailure::Other);
     }
     void classify() {
         QFETCH(int, error);
@@ -163,15 +163,13 @@ class TestPortList : public QObject {
         QTest::addColumn<QString>("group");
         QTest::addColumn<QString>("fromFile");
         QTest::addColumn<QString>("builtIn");
+        const QString admin = "Ask the administrator", join = "usermod -aG dialout eva), then log";
         QTest::newRow("dialout") << "dialout"
-                                 << "J|/dev/ttyS0|dialout|eva"
-                                 << "usermod -aG dialout eva), then log out and log in again.";
+                                 << "J|/dev/ttyS0|dialout|eva" << join;
         QTest::newRow("root") << "root"
-                              << "N|/dev/ttyS0|root|eva"
-                              << "Ask the administrator";
+                              << "N|/dev/ttyS0|root|eva" << admin;
         QTest::newRow("none") << ""
-                              << "N|/dev/ttyS0||eva"
-                              << "Ask the administrator";
+                              << "N|/dev/ttyS0||eva" << admin;
     }
     void permissionMessage() {
         QFETCH(QString, group);

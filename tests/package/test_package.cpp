@@ -1,11 +1,10 @@
-// The Debian package as a user gets it: what it holds, the programs run from
-// an unpacked tree with its own language files, and lintian's verdict.
+// The Debian package as a user gets it: its contents, its programs run
+// unpacked, and lintian's verdict.
 #include "app/datafiles.h"
 #include "app/language.h"
 #include "support/files.h"
 #include "support/layoutimage.h"
 
-#include <QDir>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>

@@ -1,5 +1,4 @@
-// The simulated device: its replies, its signal, its curve, the fault switches
-// other tests use, and its command line.
+// The simulated device: replies, signal, curve, fault switches, command line.
 #include "core/hex.h"
 #include "device/protocol.h"
 #include "sim/devicemodel.h"
@@ -27,41 +26,31 @@ std::optional<Measurement> measure(DeviceModel& m, qint64 nowMs = 0) {
 class TestDeviceModel : public QObject {
     Q_OBJECT
   private slots:
-    void replies_data() {
-        QTest::addColumn<QString>("setup");
-        QTest::addColumn<QByteArray>("request");
-        QTest::addColumn<int>("length"); // -1: any length above 8
-        QTest::addColumn<QByteArray>("starts");
-        auto row = [](const char* name, const char* setup, const char* request, int length,
-                      const char* starts) {
-            QTest::newRow(name) << setup << QByteArray(request) << length << QByteArray(starts);
-        };
-        row("identify", "", "$00@\r", -1, "QM");
-        row("lower-case id", "lower-case id", "$00@\r", -1, "qm");
-        row("measure", "", "$00MK\r", 33, "800000");
-        row("no tag query", "no tag", "$00KQ\r", 3, "00");
-        row("store block", "no tag", "$00KB80\r", 513, "46534E01");
-        row("absent tag block", "no tag", "$00KB00\r", 0, "");
-        row("unknown block", "", "$00KB20\r", 0, "");
-        row("memory write", "", "$00EW9600\r", 3, "00");
-        row("other address", "", "$01@\r", 0, "");
-        row("bad field", "", "$00ERZZ\r", 0, "");
-        row("short field", "", "$00KW8000\r", 0, "");
-        row("silent", "silent", "$00@\r", 0, "");
-    }
+    // Each reply's length (-1: any above 8) and start, for a model set up as named.
     void replies() {
-        QFETCH(QString, setup);
-        QFETCH(QByteArray, request);
-        QFETCH(int, length);
-        QFETCH(QByteArray, starts);
-        DeviceModel m;
-        m.setFaults(
-            {.lowerCaseId = setup == u"lower-case id", .silentAfter = setup == u"silent" ? 0 : -1});
-        m.setTagPresent(setup != u"no tag");
-        const QByteArray reply = ask(m, request);
-        QVERIFY2(length < 0 ? reply.size() > 8 : reply.size() == length, reply.constData());
-        QVERIFY(reply.startsWith(starts));
-        QVERIFY(reply.isEmpty() || reply.endsWith('\r'));
+        const std::tuple<const char*, QByteArray, int, QByteArray> cases[] = {
+            {"", "$00@\r", -1, "QM"},
+            {"lower-case id", "$00@\r", -1, "qm"},
+            {"", "$00MK\r", 33, "800000"},
+            {"no tag", "$00KQ\r", 3, "00"},
+            {"no tag", "$00KB80\r", 513, "46534E01"},
+            {"no tag", "$00KB00\r", 0, ""}, // the absent tag's block
+            {"", "$00KB20\r", 0, ""},       // an unknown block
+            {"", "$00EW9600\r", 3, "00"},
+            {"", "$01@\r", 0, ""}, // another address
+            {"", "$00ERZZ\r", 0, ""},
+            {"", "$00KW8000\r", 0, ""}, // a field short
+            {"silent", "$00@\r", 0, ""}};
+        for (const auto& [setup, request, length, starts] : cases) {
+            DeviceModel m;
+            m.setFaults({.lowerCaseId = setup == QLatin1String("lower-case id"),
+                         .silentAfter = setup == QLatin1String("silent") ? 0 : -1});
+            m.setTagPresent(setup != QLatin1String("no tag"));
+            const QByteArray reply = ask(m, request);
+            QVERIFY2(length < 0 ? reply.size() > 8 : reply.size() == length, request + reply);
+            QVERIFY2(reply.startsWith(starts), request + reply);
+            QVERIFY(reply.isEmpty() || reply.endsWith('\r'));
+        }
     }
 
     void requestsMayArriveInPieces() {
@@ -72,26 +61,20 @@ class TestDeviceModel : public QObject {
 
     // The count is N + signal/k; the display value follows the active curve,
     // extended beyond its ends.
-    void measurement_data() {
-        QTest::addColumn<bool>("tag");
-        QTest::addColumn<double>("signal");
-        QTest::addColumn<double>("display");
-        QTest::newRow("tag curve") << true << 1.0 << 250.0;
-        QTest::newRow("above the curve") << true << 3.0 << 750.0;
-        QTest::newRow("below the curve") << true << -0.5 << -125.0;
-        QTest::newRow("store curve") << false << 1.5 << 1.5;
-    }
     void measurement() {
-        QFETCH(bool, tag);
-        QFETCH(double, signal);
-        DeviceModel m;
-        m.setTagPresent(tag);
-        m.setSignal(signal);
-        const auto parsed = measure(m);
-        QVERIFY(parsed);
-        QCOMPARE(parsed->div, std::round(8388608.0 + signal / double(4.647601E-07F)));
-        QCOMPARE(parsed->signal, signal);
-        QTEST(parsed->display, "display");
+        for (const auto& [tag, signal, display] : {std::tuple{true, 1.0, 250.0},
+                                                   {true, 3.0, 750.0},
+                                                   {true, -0.5, -125.0},
+                                                   {false, 1.5, 1.5}}) {
+            DeviceModel m;
+            m.setTagPresent(tag);
+            m.setSignal(signal);
+            const auto parsed = measure(m);
+            QVERIFY(parsed);
+            QCOMPARE(parsed->div, std::round(8388608.0 + signal / double(4.647601E-07F)));
+            QCOMPARE(parsed->signal, signal);
+            QCOMPARE(parsed->display, display);
+        }
     }
 
     // "MK" measures at the request's moment: a load set at 1 s with a 2 s time
@@ -197,19 +180,14 @@ class TestDeviceModel : public QObject {
     }
 
     // A signal, as typed on standard input, takes "," or "." and blanks.
-    void typedSignal_data() {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<double>("signal");
-        QTest::newRow("point") << "1.5" << 1.5;
-        QTest::newRow("blanks") << " - 0.25 " << -0.25;
-        QTest::newRow("exponent") << "2e-3" << 0.002;
-    }
     void typedSignal() {
-        QFETCH(QString, typed);
-        SimOptions o;
-        QString error, help;
-        QVERIFY(ParseSimOptions({"qm07r-sim", "--signal", typed}, o, &error, &help));
-        QTEST(o.signal, "signal");
+        for (const auto& [typed, signal] :
+             {std::pair{"1.5", 1.5}, {" - 0.25 ", -0.25}, {"2e-3", 0.002}}) {
+            SimOptions o;
+            QString error, help;
+            QVERIFY(ParseSimOptions({"qm07r-sim", "--signal", typed}, o, &error, &help));
+            QCOMPARE(o.signal, signal);
+        }
     }
 };
 

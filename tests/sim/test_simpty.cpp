@@ -1,6 +1,5 @@
-// QSerialPort on the simulator's pty and the in-process device keep one
-// contract for the device connection. What only the process shows: the port
-// lock. (Memories kept across a restart: the write commands' test.)
+// The simulator's pty and the in-process device keep one contract for the
+// device connection; only the process shows the port lock.
 #include "device/protocol.h"
 #include "device/serialtransport.h"
 #include "sim/simprocess.h"
@@ -78,9 +77,7 @@ class TestSimPty : public QObject {
         QCOMPARE(link.writeBlock("FSN", 0, 0, 0), 0);
 
         // The device goes away: the exchange fails, the port ends closed, nothing hangs.
-        SimFaults hangUp;
-        hangUp.hangUpAfter = line.device.requestCount();
-        line.device.setFaults(hangUp);
+        line.device.setFaults({.hangUpAfter = line.device.requestCount()});
         line.sim.stop();
         timer.restart();
         const int r = link.readBlock(image, 0, 4, 0);
