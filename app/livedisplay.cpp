@@ -10,7 +10,7 @@
 namespace qm {
 
 void MainWindow::onLiveTick() {
-    const LiveTick tick = PollLive(m_layer, m_deviceConstants);
+    const LiveTick tick = PollLive(m_link, m_deviceConstants);
     if (!tick.portOpen) return;
     const std::optional<Measurement>& m = tick.reading;
     m_liveValid = m.has_value();
@@ -18,12 +18,12 @@ void MainWindow::onLiveTick() {
         m_liveDiv = m->div;
         m_liveSignal = m->signal;
         m_liveDisplay = m->display;
-        lblSignal->setText(FormatRight(m_liveSignal, QStringLiteral("###0.0000")));
-        lblSignalDIV->setText(FormatRight(m_liveDiv, QStringLiteral("#######0")));
-        lblSignalDISP->setText(FormatMask(m_liveDisplay, m_session.CurrentRecord.Format));
+        m_liveValue->setText(FormatRight(m_liveSignal, QStringLiteral("###0.0000")));
+        m_deviceDisplayDivision->setText(FormatRight(m_liveDiv, QStringLiteral("#######0")));
+        m_deviceDisplayValue->setText(FormatMask(m_liveDisplay, m_session.CurrentRecord.Format));
     } else {
         // Missing or garbled: no label goes on showing a value the device no longer sends.
-        for (QLabel* l : {lblSignal, lblSignalDIV, lblSignalDISP})
+        for (QLabel* l : {m_liveValue, m_deviceDisplayDivision, m_deviceDisplayValue})
             l->setText(QStringLiteral("-----"));
     }
     showLiveEvidence(m);

@@ -97,7 +97,7 @@ void MainWindow::autoCaptureIfDue() {
     if (!AutoCaptureDue(m_stability.isStable(), level, captured, fullScale)) return;
     m_autoCaptureArmed = false;
     m_autoCapturing = true;
-    m_curvePage->Capture();
+    m_curvePage->capture();
     m_autoCapturing = false;
 }
 

@@ -69,20 +69,20 @@ constexpr CaptionEntry kCaptions[] = {
 
 MainWindow::MainWindow(const AppServices& services, QWidget* parent)
     : QWidget(parent), m_services(services), m_tw(screenDpi()),
-      m_layer(services.transports, services.clock, &services.messages), m_calib{m_session, m_curve,
-                                                                                m_lang,
-                                                                                services.messages,
-                                                                                services.clock},
-      m_inputBox(std::make_unique<ReferenceDialog>(services.messages, m_lang)),
+      m_link(services.transports, services.clock, &services.messages), m_calib{m_session, m_curve,
+                                                                               m_lang,
+                                                                               services.messages,
+                                                                               services.clock},
+      m_referenceDialog(std::make_unique<ReferenceDialog>(services.messages, m_lang)),
       m_serviceWiring(std::make_unique<ServiceWiring>(*this)) {
     setObjectName(QStringLiteral("frmQORCalibration"));
     buildControls();
     m_timer.setInterval(kLiveIntervalMs);
     connect(&m_timer, &QTimer::timeout, this, &MainWindow::onLiveTick);
-    connect(cmdNext, &QPushButton::clicked, this, &MainWindow::onNext);
-    connect(cmdBack, &QPushButton::clicked, this, &MainWindow::onBack);
-    connect(cmdCancel, &QPushButton::clicked, this, &MainWindow::onCancel);
-    connect(cmdSCANQM07, &QPushButton::clicked, this, &MainWindow::searchForDevice);
+    connect(m_nextButton, &QPushButton::clicked, this, &MainWindow::onNext);
+    connect(m_backButton, &QPushButton::clicked, this, &MainWindow::onBack);
+    connect(m_cancelButton, &QPushButton::clicked, this, &MainWindow::onCancel);
+    connect(m_searchButton, &QPushButton::clicked, this, &MainWindow::searchForDevice);
     for (QWidget* w : findChildren<QWidget*>(QStringLiteral("Label2")))
         w->installEventFilter(this);
     buildWindow();
@@ -103,13 +103,13 @@ void MainWindow::buildWindow() {
     }
     setWindowTitle(WindowTitle(QM_VERSION_MAJOR, QM_VERSION_MINOR, QM_VERSION_PATCH));
     const int charset = LoadLanguage(m_services.languagePath, m_lang, &m_langFile);
-    if (charset > 0) SetAllFontsCharset(charset);
-    ApplyLanguage();
+    if (charset > 0) applyFontCharset(charset);
+    applyLanguageTexts();
     CenterForm();
-    FillPortList(*cmbPort, m_services.transports, kPortListSize);
-    m_inputBox->cmdOK(1)->setText(caption(5));
-    m_inputBox->setWindowTitle(m_lang.text(kTextDialogTitle));
-    m_sensorPage->descriptionField()->setText(m_session.CurrentRecord.Popis);
+    FillPortList(*m_portList, m_services.transports, kPortListSize);
+    m_referenceDialog->cmdOK(1)->setText(caption(5));
+    m_referenceDialog->setWindowTitle(m_lang.text(kTextDialogTitle));
+    m_sensorPage->descriptionField()->setText(m_session.CurrentRecord.Description);
     // The averaging and range lists fill themselves with the sensor page.
     m_curvePage->pointList()->clear();
 }
@@ -118,8 +118,8 @@ void MainWindow::activateOnce() {
     if (m_activated) return;
     m_activated = true;
     m_sensorPage->move(m_tw(120), m_tw(240));
-    fraCOMM->move(m_tw(120), m_tw(240));
-    fraSTATUS->move(0, 0);
+    m_portGroup->move(m_tw(120), m_tw(240));
+    m_statusFrame->move(0, 0);
     m_charsetTrial = kFirstCharsetTrial;
     performAction(WizardAction::ShowPortPage);
 }
@@ -136,7 +136,7 @@ void MainWindow::setFormSize(int widthTwips) {
     setFixedSize(m_tw(widthTwips), m_tw(kFormHeight));
 }
 
-void MainWindow::ApplyLanguage() {
+void MainWindow::applyLanguageTexts() {
     for (const CaptionEntry& c : kCaptions) {
         const QString name = QLatin1String(c.control);
         if (objectName() == name) continue;
@@ -145,11 +145,11 @@ void MainWindow::ApplyLanguage() {
     }
 }
 
-void MainWindow::SetAllFontsCharset(int cp) {
+void MainWindow::applyFontCharset(int cp) {
     m_fontCharset = cp;
     m_captions.clear();
     FillLanguageTable(m_langFile, cp, m_captions);
-    ApplyLanguage();
+    applyLanguageTexts();
     // The wizard's buttons follow the same set.
     if (m_activated) applyButtonCaptions();
 }
@@ -165,7 +165,7 @@ void MainWindow::closeEvent(QCloseEvent* e) {
     if (!m_ended && busy()) {
         e->ignore();
         m_closeRequested = true;
-        lblStatus->setText(m_lang.text(kTextClosesAfterWrite));
+        m_statusText->setText(m_lang.text(kTextClosesAfterWrite));
         showStatus(true);
         return;
     }
@@ -183,11 +183,11 @@ void MainWindow::keyPressEvent(QKeyEvent* e) {
     case Qt::Key_Enter: {
         // Enter presses the focused button, else the default one.
         auto* focused = qobject_cast<QAbstractButton*>(focusWidget());
-        (focused ? focused : cmdNext)->click();
+        (focused ? focused : m_nextButton)->click();
         return;
     }
     case Qt::Key_Escape:
-        cmdCancel->click();
+        m_cancelButton->click();
         return;
     default:
         QWidget::keyPressEvent(e);
@@ -200,7 +200,7 @@ void MainWindow::mouseDoubleClickEvent(QMouseEvent* e) {
         QWidget::mouseDoubleClickEvent(e);
         return;
     }
-    SetAllFontsCharset(m_charsetTrial);
+    applyFontCharset(m_charsetTrial);
     ++m_charsetTrial;
 }
 

@@ -77,17 +77,17 @@ class MainWindow : public QWidget {
     const LangTable& LangText() const { return m_lang; }
     const SensorSession& session() const { return m_session; }
     const WorkingCurve& curve() const { return m_curve; }
-    ReferenceDialog& inputBox() { return *m_inputBox; }
-    DeviceConnection& serial() { return m_layer; }
+    ReferenceDialog& referenceDialog() { return *m_referenceDialog; }
+    DeviceConnection& serial() { return m_link; }
     bool ended() const { return m_ended; }
     // A step, a read, a write or a reset is under way: closing waits for it.
     bool busy() const { return m_stepRunning || m_navigationLocks > 0; }
     QTimer& liveTimer() { return m_timer; }
 
     // Captions of the caption table from the language table.
-    void ApplyLanguage();
+    void applyLanguageTexts();
     // Shows the captions as a font of character set cp shows the file's bytes.
-    void SetAllFontsCharset(int cp);
+    void applyFontCharset(int cp);
 
     void DisableNavigation();
     void EnableNavigation();
@@ -235,41 +235,41 @@ class MainWindow : public QWidget {
     bool m_autoCapturing = false;
 
     QTimer m_timer;
-    DeviceConnection m_layer; // the connection to the device
-    SensorSession m_session;  // the records read from the device and the sensor
+    DeviceConnection m_link; // the connection to the device
+    SensorSession m_session; // the records read from the device and the sensor
     WorkingCurve m_curve;
     CalibrationContext m_calib;
-    std::unique_ptr<ReferenceDialog> m_inputBox; // loaded once, shown by the curve page
+    std::unique_ptr<ReferenceDialog> m_referenceDialog; // loaded once, shown by the curve page
     std::unique_ptr<ServiceWiring> m_serviceWiring;
 
     // Controls, named as in the window layout.
-    QGroupBox* fraCOMM = nullptr;
-    QLabel* lblPortPopis = nullptr;
-    QComboBox* cmbPort = nullptr;
-    QPushButton* cmdSCANQM07 = nullptr;
+    QGroupBox* m_portGroup = nullptr;
+    QLabel* m_portCaption = nullptr;
+    QComboBox* m_portList = nullptr;
+    QPushButton* m_searchButton = nullptr;
     SensorPage* m_sensorPage = nullptr;
     CurvePage* m_curvePage = nullptr;
     CurveEvidence* m_evidence = nullptr;
     TrendPlot* m_trendPlot = nullptr;
-    QFrame* fraDISPLAY = nullptr;
-    QLabel* lblSignal = nullptr;
-    QLabel* lblIUnit = nullptr;
-    QLabel* lblIIntExt = nullptr;
-    QFrame* fraQORDISPLAY = nullptr;
-    QLabel* lblSignalDISP = nullptr;
-    QLabel* lblSignalDIV = nullptr;
-    QLabel* displayUnitLabel = nullptr;
+    QFrame* m_liveFrame = nullptr;
+    QLabel* m_liveValue = nullptr;
+    QLabel* m_liveUnit = nullptr;
+    QLabel* m_curveRangeMark = nullptr;
+    QFrame* m_deviceDisplayFrame = nullptr;
+    QLabel* m_deviceDisplayValue = nullptr;
+    QLabel* m_deviceDisplayDivision = nullptr;
+    QLabel* m_deviceDisplayUnit = nullptr;
     SystemCalibrationPanel* m_systemPanel = nullptr;
-    QFrame* fraSTATUS = nullptr;
-    QLabel* lblStatus = nullptr;
+    QFrame* m_statusFrame = nullptr;
+    QLabel* m_statusText = nullptr;
     QLabel* operatorLabel = nullptr;
     QLineEdit* operatorField = nullptr;
     QLabel* referenceLabel = nullptr;
     QLineEdit* referenceField = nullptr;
     QLabel* lastCalibrationLabel = nullptr;
-    QPushButton* cmdBack = nullptr;
-    QPushButton* cmdNext = nullptr;
-    QPushButton* cmdCancel = nullptr;
+    QPushButton* m_backButton = nullptr;
+    QPushButton* m_nextButton = nullptr;
+    QPushButton* m_cancelButton = nullptr;
 };
 
 } // namespace qm

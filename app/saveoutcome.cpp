@@ -19,7 +19,7 @@ WriteProgress MainWindow::writeProgress() {
         last = percent;
         QString text = m_lang.text(52) + QStringLiteral(" %1 %").arg(percent);
         if (m_closeRequested) text += u'\n' + m_lang.text(kTextClosesAfterWrite);
-        lblStatus->setText(text);
+        m_statusText->setText(text);
     };
 }
 
@@ -46,7 +46,7 @@ void MainWindow::offerRestore(const SaveReport& r) {
     showStatus(true);
     const RestoreResult back = block < 0
                                    ? RestoreResult{kRestoreNotABlock}
-                                   : RestoreBlock(m_layer, block / 32, backup, writeProgress());
+                                   : RestoreBlock(m_link, block / 32, backup, writeProgress());
     showStatus(false);
     EnableNavigation();
     if (back.ok()) {

@@ -14,10 +14,6 @@ int stoppedAt(int w) {
 
 } // namespace
 
-QString BackupSavedText(const QString& path) {
-    return BuiltInText(kTextBackupSaved).arg(path);
-}
-
 QString SaveProblemText(const LangTable& lang, const SaveReport& r) {
     const QString saved = lang.text(kTextBackupSaved).arg(r.backupPath);
     if (r.result == kSaveConvertFailed && !r.refusal.isEmpty())

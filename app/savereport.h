@@ -5,9 +5,6 @@
 
 namespace qm {
 
-// "The previous contents were saved to <path>." in English, as the final message lists it.
-QString BackupSavedText(const QString& path);
-
 // The message for a save that went wrong short of a write that stopped
 // midway (see WriteStoppedText); empty when there is nothing to say.
 QString SaveProblemText(const LangTable& lang, const SaveReport& report);

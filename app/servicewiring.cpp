@@ -10,11 +10,11 @@ namespace qm {
 
 void MainWindow::ServiceWiring::showStatus(const std::optional<QString>& text) {
     m_w.showStatus(true);
-    if (text) m_w.lblStatus->setText(*text);
+    if (text) m_w.m_statusText->setText(*text);
 }
 
 bool MainWindow::ServiceWiring::writeConstants(double N, double k) {
-    DeviceConnection& link = m_w.m_layer;
+    DeviceConnection& link = m_w.m_link;
     // Both are written even when the first fails; the read-back shows what holds.
     const int n = link.eeWriteSingle(kDeviceAddress, kAddrZeroCount, N, kEETimeoutMs);
     const int m = link.eeWriteSingle(kDeviceAddress, kAddrMultiplier, k, kEETimeoutMs);
@@ -30,14 +30,14 @@ QString MainWindow::ServiceWiring::backUpConstants(QString& error) {
         error = m_w.m_historyStatus.text;
         return {};
     }
-    const BackupResult r = BackUpConstants(m_w.m_layer, m_w.m_backupFolder);
+    const BackupResult r = BackUpConstants(m_w.m_link, m_w.m_backupFolder);
     error = r.error;
     m_constantsBackup = r.ok ? r.path : QString();
     return m_constantsBackup;
 }
 
 void MainWindow::ServiceWiring::sendReset() {
-    m_w.m_layer.write(kRequestReset);
+    m_w.m_link.write(kRequestReset);
 }
 
 } // namespace qm

@@ -32,12 +32,12 @@ namespace qm {
 
 void MainWindow::searchForDevice() {
     DisableNavigation();
-    const int p = FindDevice(m_layer);
+    const int p = FindDevice(m_link);
     if (p < 1) {
         m_services.messages.exclamation(m_lang.text(51));
     } else {
         m_services.messages.information(m_lang.text(50) + u' ' + QString::number(p));
-        cmbPort->setCurrentIndex(p - 1);
+        m_portList->setCurrentIndex(p - 1);
     }
     EnableNavigation();
 }
@@ -47,7 +47,7 @@ QString MainWindow::unitText() const {
 }
 
 ReadContext MainWindow::readContext() {
-    return ReadContext{m_layer,
+    return ReadContext{m_link,
                        m_services.clock.now().date(),
                        [this](SensorStage stage) { onSensorStage(stage); },
                        {}};
@@ -63,7 +63,7 @@ int MainWindow::readAll() {
     SensorReadReport report;
     const int r = ReadAll(ctx, m_session, &report);
     m_deviceIdent = report.ident;
-    const QString failure = ReadFailureText(m_lang, r, m_layer.port());
+    const QString failure = ReadFailureText(m_lang, r, m_link.port());
     if (!failure.isEmpty()) m_services.messages.critical(failure);
     EnableNavigation();
     return r;
@@ -71,7 +71,7 @@ int MainWindow::readAll() {
 
 int MainWindow::SaveSensor(bool onlyIfChanged, SaveReport* report) {
     uint8_t flags = kOwnFlags;
-    if (m_curvePage->chk24bit()->isChecked()) flags |= kFlag24Bit;
+    if (m_curvePage->bit24Box()->isChecked()) flags |= kFlag24Bit;
     if (!m_sensorPage->storeInRecord(flags)) {
         m_services.messages.critical(m_lang.text(49));
         return kSaveConvertFailed;
@@ -101,13 +101,13 @@ bool MainWindow::connectAndRead() {
     ConnectOptions options;
     options.settings = &m_services.settings;
     options.stopLiveTimer = [this] { m_timer.stop(); };
-    const ConnectResult connected = ConnectDevice(m_layer, cmbPort->currentIndex() + 1, options);
+    const ConnectResult connected = ConnectDevice(m_link, m_portList->currentIndex() + 1, options);
     if (m_ended) // Cancel was pressed while the step waited
         return false;
     switch (connected) {
     case ConnectResult::OpenFailed:
-        m_services.messages.critical(OpenFailedText(
-            m_lang, m_layer.lastError().code, m_services.transports.describe(m_layer.port())));
+        m_services.messages.critical(OpenFailedText(m_lang, m_link.lastError().code,
+                                                    m_services.transports.describe(m_link.port())));
         return false;
     case ConnectResult::NoDevice:
         m_services.messages.critical(m_lang.text(53));
@@ -129,7 +129,7 @@ bool MainWindow::connectAndRead() {
 }
 
 bool MainWindow::openCurvePage() {
-    if (m_sensorPage->cmbGain()->currentIndex() != m_session.CurrentRecord.GainIndex &&
+    if (m_sensorPage->gainList()->currentIndex() != m_session.CurrentRecord.GainIndex &&
         !m_services.messages.confirm(m_lang.text(55)))
         return false;
     if (!m_sensorPage->CheckSensorTexts()) return false;
@@ -139,7 +139,7 @@ bool MainWindow::openCurvePage() {
     const int left = m_serviceLevel > 1 ? kFormWidthService : kFormWidth;
     setFormSize(left + kEvidenceWidth);
     // The service column stood beyond the narrow window; the wider one would show it.
-    fraQORDISPLAY->setVisible(m_serviceLevel > 1);
+    m_deviceDisplayFrame->setVisible(m_serviceLevel > 1);
     m_systemPanel->setVisible(m_serviceLevel > 1);
     createEvidence();
     m_trendPlot->setGeometry(m_tw.rect(left, 120, kEvidenceWidth - 120, 1440));
@@ -148,7 +148,7 @@ bool MainWindow::openCurvePage() {
     m_curvePage->setEthUnit(unitText());
     const SensorRecord& rec = m_session.CurrentRecord;
     m_trendPlot->setStateWords(m_lang.text(kTextSettling), m_lang.text(kTextStable));
-    m_trendPlot->setDisplayFormat(rec.Format, rec.Jednotka);
+    m_trendPlot->setDisplayFormat(rec.Format, rec.Unit);
     m_evidence->setTexts(m_lang, unitText());
     showCurveEvidence();
     loadEvidenceSettings();
@@ -174,7 +174,7 @@ void MainWindow::finish() {
     if (r == kSaveWritten && report.readBack == ReadBack::Agrees) {
         QStringList lines{m_lang.text(56)};
         for (const QString& path : m_backups)
-            lines << BackupSavedText(path);
+            lines << m_lang.text(kTextBackupSaved).arg(path);
         if (m_lastRecord.id > 0) {
             lines << recordedText();
             offerCertificate(lines.join(QLatin1Char('\n')));
@@ -190,14 +190,14 @@ void MainWindow::showCurveEvidence() {
 }
 
 void MainWindow::capture() {
-    m_curvePage->Capture();
+    m_curvePage->capture();
 }
 
 void MainWindow::onSensorStage(SensorStage stage) {
     const int overlay = ReadStageOverlay(stage);
     if (overlay == 1) showStatus(true);
     const QString text = ReadStageText(m_lang, stage);
-    if (!text.isEmpty()) lblStatus->setText(text);
+    if (!text.isEmpty()) m_statusText->setText(text);
     switch (stage) {
     case SensorStage::DigitsRead:
         m_sensorPage->setFormatList(m_session.DisplayDigits);
@@ -224,12 +224,12 @@ void MainWindow::onSensorStage(SensorStage stage) {
 }
 
 void MainWindow::updateCalibration() {
-    UpdateCalibration(m_calib, *m_sensorPage, *m_curvePage);
-    displayUnitLabel->setText(m_session.CurrentRecord.Jednotka);
+    showRecordOnPages(m_calib, *m_sensorPage, *m_curvePage);
+    m_deviceDisplayUnit->setText(m_session.CurrentRecord.Unit);
     const IntExtMark mark = IntExtFor(m_session.TagPresent);
-    lblIIntExt->setText(mark.text);
-    lblIIntExt->setStyleSheet(QStringLiteral("color: %1;").arg(mark.color.name()));
-    lblIIntExt->setVisible(true);
+    m_curveRangeMark->setText(mark.text);
+    m_curveRangeMark->setStyleSheet(QStringLiteral("color: %1;").arg(mark.color.name()));
+    m_curveRangeMark->setVisible(true);
 }
 
 } // namespace qm

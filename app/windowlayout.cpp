@@ -42,15 +42,15 @@ void MainWindow::buildControls() {
     const Twips& tw = m_tw;
 
     // Port page.
-    fraCOMM = make<QGroupBox>(this, "fraCOMM", tw.rect(120, 240, 4875, 5355));
-    lblPortPopis = label(fraCOMM, "lblPortPopis", tw.rect(240, 480, 4395, 1455),
-                         QStringLiteral("Vyberte sériový port, kde je připojeno zařízení Tarvo "
-                                        "R-40 a stiskněte tlačítko /Další/"));
-    lblPortPopis->setWordWrap(true);
-    lblPortPopis->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    cmbPort = make<QComboBox>(fraCOMM, "cmbPort", tw.rect(240, 2160, 4395, 375));
-    cmdSCANQM07 = make<QPushButton>(fraCOMM, "cmdSCANQM07", tw.rect(240, 2760, 1575, 420));
-    cmdSCANQM07->setText(QStringLiteral("Vyhledat"));
+    m_portGroup = make<QGroupBox>(this, "fraCOMM", tw.rect(120, 240, 4875, 5355));
+    m_portCaption = label(m_portGroup, "lblPortPopis", tw.rect(240, 480, 4395, 1455),
+                          QStringLiteral("Vyberte sériový port, kde je připojeno zařízení Tarvo "
+                                         "R-40 a stiskněte tlačítko /Další/"));
+    m_portCaption->setWordWrap(true);
+    m_portCaption->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_portList = make<QComboBox>(m_portGroup, "cmbPort", tw.rect(240, 2160, 4395, 375));
+    m_searchButton = make<QPushButton>(m_portGroup, "cmdSCANQM07", tw.rect(240, 2760, 1575, 420));
+    m_searchButton->setText(QStringLiteral("Vyhledat"));
 
     // Sensor page, laid out beyond the right edge until the first activation.
     m_sensorPage = new SensorPage(m_calib, this);
@@ -58,80 +58,82 @@ void MainWindow::buildControls() {
 
     // Curve page and its live signal panel.
     m_curvePage = new CurvePage(
-        m_calib, *m_inputBox,
+        m_calib, *m_referenceDialog,
         [this] { return m_liveValid ? std::optional<double>(m_liveSignal) : std::nullopt; }, this);
     m_curvePage->setGeometry(tw.rect(300, 1680, 4515, 3840));
     m_curvePage->setCaptureWindow([this] { return captureWindow(); });
     connect(m_curvePage, &CurvePage::curveChanged, this, &MainWindow::showCurveEvidence);
-    fraDISPLAY = make<QFrame>(this, "fraDISPLAY", tw.rect(600, 360, 4020, 1230));
-    fraDISPLAY->setFrameShape(QFrame::Panel);
-    fraDISPLAY->setFrameShadow(QFrame::Sunken);
-    fraDISPLAY->setAutoFillBackground(true);
-    fraDISPLAY->setStyleSheet(QStringLiteral("QFrame#fraDISPLAY { background: black; }"
-                                             "QLabel { color: #00ff00; }"));
-    lblSignal =
-        label(fraDISPLAY, "lblSignal", tw.rect(60, 240, 2940, 735), QStringLiteral("-----"));
-    lblSignal->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_liveFrame = make<QFrame>(this, "fraDISPLAY", tw.rect(600, 360, 4020, 1230));
+    m_liveFrame->setFrameShape(QFrame::Panel);
+    m_liveFrame->setFrameShadow(QFrame::Sunken);
+    m_liveFrame->setAutoFillBackground(true);
+    m_liveFrame->setStyleSheet(QStringLiteral("QFrame#fraDISPLAY { background: black; }"
+                                              "QLabel { color: #00ff00; }"));
+    m_liveValue =
+        label(m_liveFrame, "lblSignal", tw.rect(60, 240, 2940, 735), QStringLiteral("-----"));
+    m_liveValue->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     {
         QFont f(QStringLiteral("Courier New"));
         f.setStyleHint(QFont::Monospace);
         f.setPointSize(24);
         f.setBold(true);
-        lblSignal->setFont(f);
+        m_liveValue->setFont(f);
     }
-    lblIUnit = label(fraDISPLAY, "lblIUnit", tw.rect(3120, 600, 840, 315), QStringLiteral("mV/V"));
-    setPointSize(lblIUnit, 10, true);
-    lblIIntExt =
-        label(fraDISPLAY, "lblIIntExt", tw.rect(3120, 240, 840, 315), QStringLiteral("INT"));
-    setPointSize(lblIIntExt, 10, true);
-    lblIIntExt->setVisible(false);
+    m_liveUnit =
+        label(m_liveFrame, "lblIUnit", tw.rect(3120, 600, 840, 315), QStringLiteral("mV/V"));
+    setPointSize(m_liveUnit, 10, true);
+    m_curveRangeMark =
+        label(m_liveFrame, "lblIIntExt", tw.rect(3120, 240, 840, 315), QStringLiteral("INT"));
+    setPointSize(m_curveRangeMark, 10, true);
+    m_curveRangeMark->setVisible(false);
     // The panel's limit and battery lamps; nothing lights them.
     for (const char* name : {"lblILimLO", "lblILimHI", "lblIDef", "lblIBatt"})
-        label(fraDISPLAY, name, tw.rect(0, 0, 0, 0), QString())->setVisible(false);
+        label(m_liveFrame, name, tw.rect(0, 0, 0, 0), QString())->setVisible(false);
 
     // Right-hand column: the replica of the device's display and the system calibration.
-    fraQORDISPLAY = make<QFrame>(this, "fraQORDISPLAY", tw.rect(5520, 120, 3900, 1395));
-    fraQORDISPLAY->setFrameShape(QFrame::Box);
-    fraQORDISPLAY->setStyleSheet(QStringLiteral("QFrame#fraQORDISPLAY { background: #203020; }"
-                                                "QLabel { color: #b0ffb0; }"));
-    label(fraQORDISPLAY, "lblDisplayCaption", tw.rect(120, 60, 1200, 255),
+    m_deviceDisplayFrame = make<QFrame>(this, "fraQORDISPLAY", tw.rect(5520, 120, 3900, 1395));
+    m_deviceDisplayFrame->setFrameShape(QFrame::Box);
+    m_deviceDisplayFrame->setStyleSheet(
+        QStringLiteral("QFrame#fraQORDISPLAY { background: #203020; }"
+                       "QLabel { color: #b0ffb0; }"));
+    label(m_deviceDisplayFrame, "lblDisplayCaption", tw.rect(120, 60, 1200, 255),
           QStringLiteral("Display"));
-    lblSignalDISP = label(fraQORDISPLAY, "lblSignalDISP", tw.rect(120, 330, 2700, 555),
-                          QStringLiteral("-0.000000"));
-    lblSignalDISP->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    setPointSize(lblSignalDISP, 18, true);
-    displayUnitLabel =
-        label(fraQORDISPLAY, "lblJednotkaDISP", tw.rect(2940, 450, 840, 315), QString());
-    setPointSize(displayUnitLabel, 10, true);
-    lblSignalDIV = label(fraQORDISPLAY, "lblSignalDIV", tw.rect(120, 975, 1500, 315),
-                         QStringLiteral("12345678"));
-    lblSignalDIV->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    label(fraQORDISPLAY, "lblDilky", tw.rect(1740, 975, 840, 315), QStringLiteral("Dílky"));
-    label(fraQORDISPLAY, "lblBAT", tw.rect(2940, 975, 420, 315), QStringLiteral("div"));
-    label(fraQORDISPLAY, "lblDiv", tw.rect(3360, 975, 420, 315), QStringLiteral("div"));
+    m_deviceDisplayValue = label(m_deviceDisplayFrame, "lblSignalDISP",
+                                 tw.rect(120, 330, 2700, 555), QStringLiteral("-0.000000"));
+    m_deviceDisplayValue->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    setPointSize(m_deviceDisplayValue, 18, true);
+    m_deviceDisplayUnit =
+        label(m_deviceDisplayFrame, "lblJednotkaDISP", tw.rect(2940, 450, 840, 315), QString());
+    setPointSize(m_deviceDisplayUnit, 10, true);
+    m_deviceDisplayDivision = label(m_deviceDisplayFrame, "lblSignalDIV",
+                                    tw.rect(120, 975, 1500, 315), QStringLiteral("12345678"));
+    m_deviceDisplayDivision->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label(m_deviceDisplayFrame, "lblDilky", tw.rect(1740, 975, 840, 315), QStringLiteral("Dílky"));
+    label(m_deviceDisplayFrame, "lblBAT", tw.rect(2940, 975, 420, 315), QStringLiteral("div"));
+    label(m_deviceDisplayFrame, "lblDiv", tw.rect(3360, 975, 420, 315), QStringLiteral("div"));
     m_systemPanel = new SystemCalibrationPanel(m_session, *m_serviceWiring, m_services.messages,
                                                m_services.clock, m_lang, this);
     m_systemPanel->setGeometry(tw.rect(5520, 1560, 3915, 4515));
 
     // Status overlay, laid out below the window until the first activation.
-    fraSTATUS = make<QFrame>(this, "fraSTATUS", tw.rect(120, 7200, 5175, 5535));
-    fraSTATUS->setFrameShape(QFrame::Panel);
-    fraSTATUS->setFrameShadow(QFrame::Raised);
-    fraSTATUS->setAutoFillBackground(true);
-    lblStatus = label(fraSTATUS, "lblStatus", tw.rect(240, 2220, 4695, 735), QString());
-    lblStatus->setAlignment(Qt::AlignCenter);
-    lblStatus->setWordWrap(true);
-    setPointSize(lblStatus, 12, true);
+    m_statusFrame = make<QFrame>(this, "fraSTATUS", tw.rect(120, 7200, 5175, 5535));
+    m_statusFrame->setFrameShape(QFrame::Panel);
+    m_statusFrame->setFrameShadow(QFrame::Raised);
+    m_statusFrame->setAutoFillBackground(true);
+    m_statusText = label(m_statusFrame, "lblStatus", tw.rect(240, 2220, 4695, 735), QString());
+    m_statusText->setAlignment(Qt::AlignCenter);
+    m_statusText->setWordWrap(true);
+    setPointSize(m_statusText, 12, true);
 
     // The wizard's buttons along the bottom.
-    cmdBack = make<QPushButton>(this, "cmdBack", tw.rect(1590, 5760, 1095, 420));
-    cmdNext = make<QPushButton>(this, "cmdNext", tw.rect(2685, 5760, 1095, 420));
-    cmdCancel = make<QPushButton>(this, "cmdCancel", tw.rect(3900, 5760, 1095, 420));
-    cmdBack->setText(QStringLiteral("Zpět"));
-    cmdNext->setText(QStringLiteral("Další"));
-    cmdCancel->setText(QStringLiteral("Zrušit"));
+    m_backButton = make<QPushButton>(this, "cmdBack", tw.rect(1590, 5760, 1095, 420));
+    m_nextButton = make<QPushButton>(this, "cmdNext", tw.rect(2685, 5760, 1095, 420));
+    m_cancelButton = make<QPushButton>(this, "cmdCancel", tw.rect(3900, 5760, 1095, 420));
+    m_backButton->setText(QStringLiteral("Zpět"));
+    m_nextButton->setText(QStringLiteral("Další"));
+    m_cancelButton->setText(QStringLiteral("Zrušit"));
     // Enter presses the default button through the window's key handler.
-    cmdNext->setDefault(true);
+    m_nextButton->setDefault(true);
     buildHistoryControls();
 }
 

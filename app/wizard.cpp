@@ -21,26 +21,26 @@
 namespace qm {
 
 void MainWindow::showPage(WizardPage page, bool back, bool next, bool cancel, int cancelCaption) {
-    fraCOMM->setVisible(page == WizardPage::Port);
+    m_portGroup->setVisible(page == WizardPage::Port);
     m_curvePage->setVisible(page == WizardPage::Curve);
-    fraDISPLAY->setVisible(page == WizardPage::Curve);
+    m_liveFrame->setVisible(page == WizardPage::Curve);
     if (m_evidence) {
         m_trendPlot->setVisible(page == WizardPage::Curve);
         m_evidence->setVisible(page == WizardPage::Curve);
     }
-    fraSTATUS->setVisible(false);
+    m_statusFrame->setVisible(false);
     m_sensorPage->setVisible(page == WizardPage::Sensor);
-    cmdBack->setEnabled(back);
-    cmdNext->setEnabled(next);
-    cmdCancel->setEnabled(cancel);
+    m_backButton->setEnabled(back);
+    m_nextButton->setEnabled(next);
+    m_cancelButton->setEnabled(cancel);
     m_cancelCaption = cancelCaption;
     applyButtonCaptions();
 }
 
 void MainWindow::applyButtonCaptions() {
-    cmdBack->setText(caption(3));
-    cmdNext->setText(caption(4));
-    cmdCancel->setText(caption(m_cancelCaption));
+    m_backButton->setText(caption(3));
+    m_nextButton->setText(caption(4));
+    m_cancelButton->setText(caption(m_cancelCaption));
 }
 
 void MainWindow::showStepPage(WizardStep step) {
@@ -51,7 +51,7 @@ void MainWindow::showStepPage(WizardStep step) {
 void MainWindow::showPortPage() {
     setFormSize(kFormWidth);
     showStepPage(WizardStep::Port);
-    cmbPort->setCurrentIndex(
+    m_portList->setCurrentIndex(
         StoredPortIndex(m_services.settings, m_services.transports, kPortListSize));
 }
 
@@ -101,9 +101,9 @@ void MainWindow::runStep(WizardAction action) {
     if (m_stepRunning || m_ended) return;
     m_stepRunning = true;
     showStatus(true);
-    lblStatus->setText(m_lang.text(29));
+    m_statusText->setText(m_lang.text(29));
     performAction(action);
-    fraSTATUS->setVisible(false);
+    m_statusFrame->setVisible(false);
     m_stepRunning = false;
     closeWhenIdle();
 }
@@ -118,7 +118,7 @@ void MainWindow::closeWhenIdle() {
 
 void MainWindow::onCancel() {
     if (!mayDiscardCurve()) return;
-    m_layer.close();
+    m_link.close();
     EndProgram();
 }
 
@@ -126,7 +126,8 @@ void MainWindow::onCancel() {
 // disabled, so that a step that fails leaves them as they were (Back stays
 // off on the port page).
 void MainWindow::DisableNavigation() {
-    const std::array<QPushButton*, 4> buttons{cmdBack, cmdNext, cmdCancel, cmdSCANQM07};
+    const std::array<QPushButton*, 4> buttons{m_backButton, m_nextButton, m_cancelButton,
+                                              m_searchButton};
     if (m_navigationLocks++ == 0)
         for (size_t i = 0; i < buttons.size(); ++i)
             m_navigationStates[i] = buttons[i]->isEnabled();
@@ -135,7 +136,8 @@ void MainWindow::DisableNavigation() {
 }
 
 void MainWindow::EnableNavigation() {
-    const std::array<QPushButton*, 4> buttons{cmdBack, cmdNext, cmdCancel, cmdSCANQM07};
+    const std::array<QPushButton*, 4> buttons{m_backButton, m_nextButton, m_cancelButton,
+                                              m_searchButton};
     if (m_navigationLocks > 1) {
         --m_navigationLocks;
         return;
@@ -148,8 +150,8 @@ void MainWindow::EnableNavigation() {
 }
 
 void MainWindow::showStatus(bool visible) {
-    fraSTATUS->setVisible(visible);
-    if (visible) fraSTATUS->raise();
+    m_statusFrame->setVisible(visible);
+    if (visible) m_statusFrame->raise();
 }
 
 void MainWindow::EndProgram() {

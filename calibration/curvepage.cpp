@@ -58,40 +58,40 @@ CurvePage::CurvePage(const CalibrationContext& ctx, ReferenceInput& dialog,
     m_pointList->setFont(FixedPitchFont());
     m_pointList->setSelectionMode(QAbstractItemView::SingleSelection);
 
-    m_lblCSig = new QLabel(QStringLiteral("Signal [mV/V]"));
-    m_lblCSig->setObjectName(QStringLiteral("lblCSig"));
-    m_lblCEth = new QLabel(QStringLiteral("Etalon []"));
-    m_lblCEth->setObjectName(QStringLiteral("lblCEth"));
+    m_signalCaption = new QLabel(QStringLiteral("Signal [mV/V]"));
+    m_signalCaption->setObjectName(QStringLiteral("lblCSig"));
+    m_referenceCaption = new QLabel(QStringLiteral("Etalon []"));
+    m_referenceCaption->setObjectName(QStringLiteral("lblCEth"));
 
-    m_cmdSCAN = new QPushButton(QStringLiteral("Zachytit"));
-    m_cmdSCAN->setObjectName(QStringLiteral("cmdSCAN"));
+    m_captureButton = new QPushButton(QStringLiteral("Zachytit"));
+    m_captureButton->setObjectName(QStringLiteral("cmdSCAN"));
     const char* captions[3] = {"Přidat bod", "Smazat bod", "Smazat bod"};
     for (int i = 0; i < 3; ++i) {
-        m_cmdListAction[i] = new QPushButton(QString::fromUtf8(captions[i]));
-        m_cmdListAction[i]->setObjectName(QStringLiteral("cmdListAction%1").arg(i));
-        m_cmdListAction[i]->setAutoDefault(false);
+        m_listButtons[i] = new QPushButton(QString::fromUtf8(captions[i]));
+        m_listButtons[i]->setObjectName(QStringLiteral("cmdListAction%1").arg(i));
+        m_listButtons[i]->setAutoDefault(false);
     }
-    m_cmdSCAN->setAutoDefault(false);
-    m_chk24bit = new QCheckBox(QStringLiteral("24 bit"));
-    m_chk24bit->setObjectName(QStringLiteral("chk24bit"));
-    m_chk24bit->hide();
+    m_captureButton->setAutoDefault(false);
+    m_bit24Box = new QCheckBox(QStringLiteral("24 bit"));
+    m_bit24Box->setObjectName(QStringLiteral("chk24bit"));
+    m_bit24Box->hide();
 
-    connect(m_cmdSCAN, &QPushButton::clicked, this, &CurvePage::Capture);
-    connect(m_cmdListAction[0], &QPushButton::clicked, this, &CurvePage::Add);
-    connect(m_cmdListAction[1], &QPushButton::clicked, this, &CurvePage::Delete);
-    connect(m_cmdListAction[2], &QPushButton::clicked, this, &CurvePage::Clear);
+    connect(m_captureButton, &QPushButton::clicked, this, &CurvePage::capture);
+    connect(m_listButtons[0], &QPushButton::clicked, this, &CurvePage::Add);
+    connect(m_listButtons[1], &QPushButton::clicked, this, &CurvePage::Delete);
+    connect(m_listButtons[2], &QPushButton::clicked, this, &CurvePage::Clear);
 
     auto* headers = new QHBoxLayout;
     // The value header follows the signal header closely so that a long unit
     // still fits above the narrow list.
-    headers->addWidget(m_lblCSig);
+    headers->addWidget(m_signalCaption);
     headers->addSpacing(8);
-    headers->addWidget(m_lblCEth, 1);
+    headers->addWidget(m_referenceCaption, 1);
     auto* buttons = new QVBoxLayout;
-    buttons->addWidget(m_cmdSCAN);
-    for (QPushButton* b : m_cmdListAction)
+    buttons->addWidget(m_captureButton);
+    for (QPushButton* b : m_listButtons)
         buttons->addWidget(b);
-    buttons->addWidget(m_chk24bit);
+    buttons->addWidget(m_bit24Box);
     buttons->addStretch();
 
     auto* grid = new QGridLayout(this);
@@ -103,7 +103,7 @@ CurvePage::CurvePage(const CalibrationContext& ctx, ReferenceInput& dialog,
 }
 
 void CurvePage::setEthUnit(const QString& unit) {
-    m_lblCEth->setText(UnitCaption(QStringLiteral("Etalon"), unit));
+    m_referenceCaption->setText(UnitCaption(QStringLiteral("Etalon"), unit));
 }
 
 int CurvePage::selectedLine() const {
@@ -113,7 +113,7 @@ int CurvePage::selectedLine() const {
 }
 
 void CurvePage::updateDeleteButton() {
-    m_cmdListAction[1]->setEnabled(selectedLine() >= 0);
+    m_listButtons[1]->setEnabled(selectedLine() >= 0);
 }
 
 void CurvePage::fillPointList() {
@@ -123,7 +123,7 @@ void CurvePage::fillPointList() {
     for (int i = 1; i <= curve.pointCount(); ++i)
         m_pointList->addItem(pointLine(curve.pointAt(i).signal, curve.pointAt(i).value, format));
     updateDeleteButton();
-    m_cmdListAction[2]->setEnabled(curve.pointCount() > 0);
+    m_listButtons[2]->setEnabled(curve.pointCount() > 0);
     emit curveChanged();
 }
 
@@ -144,7 +144,7 @@ void CurvePage::appendFromDialog(double spread) {
     m_pointList->setCurrentRow(curve.FindSignal(m_dialog.SIG) - 1);
 }
 
-void CurvePage::Capture() {
+void CurvePage::capture() {
     // A device that stopped answering must not leave its last value to be captured.
     const std::optional<double> live = m_liveSignal ? m_liveSignal() : std::nullopt;
     if (!live) {
@@ -212,7 +212,7 @@ void CurvePage::Delete() {
     const SensorRecord& rec = m_ctx.session.CurrentRecord;
     const QString question = m_ctx.lang.text(63) + QStringLiteral(" ") +
                              FormatMask(m_ctx.curve.pointAt(line + 1).value, rec.Format) +
-                             QStringLiteral(" ") + rec.Jednotka + QStringLiteral(" ?");
+                             QStringLiteral(" ") + rec.Unit + QStringLiteral(" ?");
     if (!m_ctx.messages.confirm(question)) return;
     m_ctx.curve.DeletePoint(line + 1);
     fillPointList();

@@ -39,13 +39,13 @@ class CurvePage : public QGroupBox {
               QWidget* parent = nullptr);
 
     QListWidget* pointList() const { return m_pointList; }
-    QLabel* lblCSig() const { return m_lblCSig; }
-    QLabel* lblCEth() const { return m_lblCEth; }
-    QPushButton* cmdSCAN() const { return m_cmdSCAN; }
+    QLabel* signalCaption() const { return m_signalCaption; }
+    QLabel* referenceCaption() const { return m_referenceCaption; }
+    QPushButton* captureButton() const { return m_captureButton; }
     // 0 add, 1 delete, 2 clear.
-    QPushButton* cmdListAction(int i) const { return m_cmdListAction[i < 0 || i > 2 ? 0 : i]; }
+    QPushButton* listButton(int i) const { return m_listButtons[i < 0 || i > 2 ? 0 : i]; }
     // Hidden; carries bit 0x08 of Flags.
-    QCheckBox* chk24bit() const { return m_chk24bit; }
+    QCheckBox* bit24Box() const { return m_bit24Box; }
 
     // lblCEth := "Etalon [unit]", blanks around the unit trimmed.
     void setEthUnit(const QString& unit);
@@ -59,7 +59,7 @@ class CurvePage : public QGroupBox {
     void curveChanged();
 
   public slots:
-    void Capture(); // cmdSCAN, F5
+    void capture(); // cmdSCAN, F5
     void Add();     // cmdListAction(0)
     void Edit();    // double-click in the list
     void Delete();  // cmdListAction(1)
@@ -78,11 +78,11 @@ class CurvePage : public QGroupBox {
     LiveSignalSource m_liveSignal;
     CaptureWindowSource m_window;
     QListWidget* m_pointList;
-    QLabel* m_lblCSig;
-    QLabel* m_lblCEth;
-    QPushButton* m_cmdSCAN;
-    QPushButton* m_cmdListAction[3];
-    QCheckBox* m_chk24bit;
+    QLabel* m_signalCaption;
+    QLabel* m_referenceCaption;
+    QPushButton* m_captureButton;
+    QPushButton* m_listButtons[3];
+    QCheckBox* m_bit24Box;
 };
 
 } // namespace qm

@@ -28,14 +28,14 @@ PageRecord recordFromPage(const SensorPageValues& page, const WorkingCurve& curv
     rec = current;
     const QString mask = FormatMaskFor(page.formatIndex, displayDigits);
     if (!mask.isEmpty()) rec.Format = mask;
-    rec.Popis = PadField(description, SensorRecord::kPopisLen);
-    rec.Jednotka = PadField(TrimBlanks(page.unit), SensorRecord::kJednotkaLen);
+    rec.Description = PadField(description, SensorRecord::kDescriptionLen);
+    rec.Unit = PadField(TrimBlanks(page.unit), SensorRecord::kUnitLen);
     if (page.gainIndex >= 0) rec.GainIndex = page.gainIndex;
     rec.DateSaved = DateYYMMDD(now.date());
     rec.SerialNo = CheckSerial(rec.SerialNo, now, random);
     rec.Flags = flags;
-    rec.Slide = SlideFromEntry(page.averaging);
-    rec.SlideRychl = SlideFromEntry(page.fastAveraging);
+    rec.Averaging = SlideFromEntry(page.averaging);
+    rec.AveragingSpeed = SlideFromEntry(page.fastAveraging);
     curve.CopyToRecord(rec);
     rec.SpareSingle = 0;
     return out;

@@ -72,7 +72,7 @@ ReferenceDialog::ReferenceDialog(MessageSink& messages, const LangTable& lang, Q
     SignalFocus = true;
 }
 
-QLineEdit* ReferenceDialog::txtCalBod(int i) const {
+QLineEdit* ReferenceDialog::pointField(int i) const {
     return m_fields[i == 0 ? 0 : 1];
 }
 QPushButton* ReferenceDialog::cmdOK(int i) const {

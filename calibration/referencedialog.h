@@ -23,7 +23,7 @@ class ReferenceDialog : public QDialog, public ReferenceInput {
     ReferenceDialog(MessageSink& messages, const LangTable& lang, QWidget* parent = nullptr);
 
     // 0: signal field, 1: reference value field.
-    QLineEdit* txtCalBod(int i) const;
+    QLineEdit* pointField(int i) const;
     // 0: OK (default button), 1: cancel (Esc).
     QPushButton* cmdOK(int i) const;
     QLabel* lblSigEth(int i) const;

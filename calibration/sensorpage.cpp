@@ -32,42 +32,42 @@ SensorPage::SensorPage(const CalibrationContext& ctx, QWidget* parent)
     : QGroupBox(QStringLiteral("Snímač (Interní křivka)"), parent), m_ctx(ctx) {
     setObjectName(QStringLiteral("fraSNIMAC"));
 
-    m_lblSnimacPopis = named(
+    m_sensorCaption = named(
         new QLabel(QStringLiteral("Zadejte parametry připojeného snímače : popis, formát "
                                   "zobrazení, jednotku, maximální signál snímače, průměrování a "
                                   "stiskněte tlačítko /Další/")),
         "lblSnimacPopis");
-    m_lblSnimacPopis->setWordWrap(true);
-    m_Label2 = named(new QLabel(QStringLiteral("Popis")), "Label2");
-    m_txtPopis = named(new QLineEdit, "txtPopis");
-    m_Label6 = named(new QLabel(QStringLiteral("Formát")), "Label6");
-    m_cmbFormat = named(new QComboBox, "cmbFormat");
-    m_Label11[2] = named(new QLabel(QStringLiteral("Jedn.")), "Label112");
-    m_txtJednotka = named(new QLineEdit, "txtJednotka");
-    m_Label11[1] = named(new QLabel(QStringLiteral("Maximální signál snímače")), "Label111");
-    m_cmbGain = named(new QComboBox, "cmbGain");
-    m_Label11[0] = named(new QLabel(QStringLiteral("Slide")), "Label110");
-    m_cmbSlide = named(new QComboBox, "cmbSlide");
+    m_sensorCaption->setWordWrap(true);
+    m_descriptionLabel = named(new QLabel(QStringLiteral("Popis")), "Label2");
+    m_descriptionField = named(new QLineEdit, "txtPopis");
+    m_formatLabel = named(new QLabel(QStringLiteral("Formát")), "Label6");
+    m_formatList = named(new QComboBox, "cmbFormat");
+    m_unitLabel = named(new QLabel(QStringLiteral("Jedn.")), "Label112");
+    m_unitField = named(new QLineEdit, "txtJednotka");
+    m_maxSignalLabel = named(new QLabel(QStringLiteral("Maximální signál snímače")), "Label111");
+    m_gainList = named(new QComboBox, "cmbGain");
+    m_averagingLabel = named(new QLabel(QStringLiteral("Slide")), "Label110");
+    m_averagingList = named(new QComboBox, "cmbSlide");
 
     // Fields that the layout keeps below the page's visible area: they carry
     // record fields (or nothing) but are never in view.
-    m_Label11[3] = named(new QLabel(QStringLiteral("SlideRychl")), "Label113");
-    m_cmbSlideRychl = named(new QComboBox, "cmbSlideRychl");
+    m_averagingSpeedLabel = named(new QLabel(QStringLiteral("SlideRychl")), "Label113");
+    m_averagingSpeedList = named(new QComboBox, "cmbSlideRychl");
     auto* dateLabel = new QLabel(QStringLiteral("Poslední uložení"));
-    m_txtDateOfSave = named(new QLineEdit, "txtDateOfSave");
-    m_lblRozsahPopis = named(new QLabel, "lblRozsahPopis");
-    m_txtRozsah = named(new QLineEdit, "txtRozsah");
-    m_lblRozsahNegPopis = named(new QLabel, "lblRozsahNegPopis");
-    m_txtRozsahNeg = named(new QLineEdit, "txtRozsahNeg");
-    m_Label9 = named(new QLabel(QStringLiteral("Přetížení [%]")), "Label9");
-    m_lblLimitWarning =
+    m_dateSavedField = named(new QLineEdit, "txtDateOfSave");
+    m_rangeLabel = named(new QLabel, "lblRozsahPopis");
+    m_rangeField = named(new QLineEdit, "txtRozsah");
+    m_negativeRangeLabel = named(new QLabel, "lblRozsahNegPopis");
+    m_negativeRangeField = named(new QLineEdit, "txtRozsahNeg");
+    m_overloadLabel = named(new QLabel(QStringLiteral("Přetížení [%]")), "Label9");
+    m_limitWarning =
         named(new QLabel(QStringLiteral("Překročen limit snímače !!!")), "lblLimitWarning");
 
     // Fixed-pitch so that the range texts line up.
-    m_cmbGain->setFont(FixedPitchFont());
-    m_cmbGain->addItems(GainEntries());
-    m_cmbSlide->addItems(SlideEntries());
-    m_cmbSlideRychl->addItems(SlideRychlEntries());
+    m_gainList->setFont(FixedPitchFont());
+    m_gainList->addItems(GainEntries());
+    m_averagingList->addItems(SlideEntries());
+    m_averagingSpeedList->addItems(SlideRychlEntries());
 
     auto* grid = new QGridLayout;
     int row = 0;
@@ -75,12 +75,12 @@ SensorPage::SensorPage(const CalibrationContext& ctx, QWidget* parent)
         grid->addWidget(label, row, 0);
         grid->addWidget(field, row++, 1);
     };
-    addRow(m_Label2, m_txtPopis);
-    addRow(m_Label6, m_cmbFormat);
-    addRow(m_Label11[2], m_txtJednotka);
-    grid->addWidget(m_Label11[1], row++, 0, 1, 2);
-    grid->addWidget(m_cmbGain, row++, 0, 1, 2);
-    addRow(m_Label11[0], m_cmbSlide);
+    addRow(m_descriptionLabel, m_descriptionField);
+    addRow(m_formatLabel, m_formatList);
+    addRow(m_unitLabel, m_unitField);
+    grid->addWidget(m_maxSignalLabel, row++, 0, 1, 2);
+    grid->addWidget(m_gainList, row++, 0, 1, 2);
+    addRow(m_averagingLabel, m_averagingList);
 
     auto* fold = new QWidget(this);
     fold->setObjectName(QStringLiteral("belowVisibleArea"));
@@ -90,57 +90,58 @@ SensorPage::SensorPage(const CalibrationContext& ctx, QWidget* parent)
         foldGrid->addWidget(label, frow, 0);
         foldGrid->addWidget(field, frow++, 1);
     };
-    addFold(m_Label11[3], m_cmbSlideRychl);
-    addFold(dateLabel, m_txtDateOfSave);
-    addFold(m_lblRozsahPopis, m_txtRozsah);
-    addFold(m_lblRozsahNegPopis, m_txtRozsahNeg);
-    addFold(m_Label9, m_lblLimitWarning);
+    addFold(m_averagingSpeedLabel, m_averagingSpeedList);
+    addFold(dateLabel, m_dateSavedField);
+    addFold(m_rangeLabel, m_rangeField);
+    addFold(m_negativeRangeLabel, m_negativeRangeField);
+    addFold(m_overloadLabel, m_limitWarning);
     fold->hide();
-    m_Label11[3]->hide();
-    m_cmbSlideRychl->hide();
+    m_averagingSpeedLabel->hide();
+    m_averagingSpeedList->hide();
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_lblSnimacPopis);
+    layout->addWidget(m_sensorCaption);
     layout->addLayout(grid);
     layout->addStretch();
     layout->addWidget(fold);
 
-    m_txtJednotka->installEventFilter(this);
+    m_unitField->installEventFilter(this);
 }
 
 void SensorPage::setFormatList(int displayDigits) {
-    m_cmbFormat->clear();
-    m_cmbFormat->addItems(FormatListFor(displayDigits));
+    m_formatList->clear();
+    m_formatList->addItems(FormatListFor(displayDigits));
 }
 
 void SensorPage::setServiceControlsVisible() {
-    m_Label11[3]->setVisible(true);
-    m_cmbSlide->setVisible(true);
-    m_cmbSlideRychl->setVisible(true);
+    m_averagingSpeedLabel->setVisible(true);
+    m_averagingList->setVisible(true);
+    m_averagingSpeedList->setVisible(true);
 }
 
 void SensorPage::ShowRecord() {
     const SensorRecord& rec = m_ctx.session.CurrentRecord;
-    m_txtJednotka->setText(rec.Jednotka);
-    m_txtPopis->setText(rec.Popis);
+    m_unitField->setText(rec.Unit);
+    m_descriptionField->setText(rec.Description);
     const int caption = (m_ctx.session.TagPresent & 1) ? 81 : 80;
     setTitle(m_ctx.lang.text(caption) + QStringLiteral(" [ID:") + rec.SerialNo +
              QStringLiteral("]"));
-    if (m_cmbFormat->count() > 0)
-        m_cmbFormat->setCurrentIndex(FormatIndex(rec.Format, m_cmbFormat->count()));
-    m_cmbGain->setCurrentIndex(GainListIndex(rec.GainIndex));
-    m_txtDateOfSave->setText(rec.DateSaved);
-    m_cmbSlide->setCurrentIndex(SlideIndex(rec.Slide));
-    m_cmbSlideRychl->setCurrentIndex(SlideRychlIndex(rec.SlideRychl));
+    if (m_formatList->count() > 0)
+        m_formatList->setCurrentIndex(FormatIndex(rec.Format, m_formatList->count()));
+    m_gainList->setCurrentIndex(GainListIndex(rec.GainIndex));
+    m_dateSavedField->setText(rec.DateSaved);
+    m_averagingList->setCurrentIndex(SlideIndex(rec.Averaging));
+    m_averagingSpeedList->setCurrentIndex(SlideRychlIndex(rec.AveragingSpeed));
 }
 
 bool SensorPage::storeInRecord(uint8_t cOptions) {
     WorkingCurve& curve = m_ctx.curve;
     curve.sortBySignal();
     curve.CountPoints();
-    const SensorPageValues page{m_txtPopis->text(),          m_txtJednotka->text(),
-                                m_cmbFormat->currentIndex(), m_cmbGain->currentIndex(),
-                                m_cmbSlide->currentText(),   m_cmbSlideRychl->currentText()};
+    const SensorPageValues page{
+        m_descriptionField->text(),     m_unitField->text(),
+        m_formatList->currentIndex(),   m_gainList->currentIndex(),
+        m_averagingList->currentText(), m_averagingSpeedList->currentText()};
     const PageRecord result =
         recordFromPage(page, curve, m_ctx.session.CurrentRecord, m_ctx.session.DisplayDigits,
                        cOptions, m_ctx.clock.now());
@@ -152,8 +153,8 @@ bool SensorPage::storeInRecord(uint8_t cOptions) {
 }
 
 bool SensorPage::CheckSensorTexts() {
-    const auto popisLen = TrimBlanks(m_txtPopis->text()).size();
-    const auto unitLen = TrimBlanks(m_txtJednotka->text()).size();
+    const auto popisLen = TrimBlanks(m_descriptionField->text()).size();
+    const auto unitLen = TrimBlanks(m_unitField->text()).size();
     bool ok = true;
     if (popisLen < 1 || popisLen > 32) {
         m_ctx.messages.critical(m_ctx.lang.text(60));
@@ -167,13 +168,13 @@ bool SensorPage::CheckSensorTexts() {
 }
 
 void SensorPage::UpdateRangeLabels() {
-    const QString unit = m_txtJednotka->text();
-    m_lblRozsahPopis->setText(UnitCaption(m_ctx.lang.text(66), unit));
-    m_lblRozsahNegPopis->setText(UnitCaption(m_ctx.lang.text(69), unit));
+    const QString unit = m_unitField->text();
+    m_rangeLabel->setText(UnitCaption(m_ctx.lang.text(66), unit));
+    m_negativeRangeLabel->setText(UnitCaption(m_ctx.lang.text(69), unit));
 }
 
 bool SensorPage::eventFilter(QObject* watched, QEvent* e) {
-    if (watched == m_txtJednotka && e->type() == QEvent::KeyRelease) UpdateRangeLabels();
+    if (watched == m_unitField && e->type() == QEvent::KeyRelease) UpdateRangeLabels();
     return QGroupBox::eventFilter(watched, e);
 }
 

@@ -17,33 +17,33 @@ class SensorPage : public QGroupBox {
   public:
     explicit SensorPage(const CalibrationContext& ctx, QWidget* parent = nullptr);
 
-    QLineEdit* descriptionField() const { return m_txtPopis; }
-    QComboBox* cmbFormat() const { return m_cmbFormat; }
-    QLineEdit* unitField() const { return m_txtJednotka; }
-    QComboBox* cmbGain() const { return m_cmbGain; }
-    QComboBox* cmbSlide() const { return m_cmbSlide; }
-    QComboBox* cmbSlideRychl() const { return m_cmbSlideRychl; }
-    QLineEdit* txtDateOfSave() const { return m_txtDateOfSave; }
-    QLineEdit* rangeField() const { return m_txtRozsah; }
-    QLineEdit* negativeRangeField() const { return m_txtRozsahNeg; }
-    // "Popis"; the window watches it for the Ctrl+right-click gesture.
-    QLabel* descriptionLabel() const { return m_Label2; }
-    QLabel* formatLabel() const { return m_Label6; }
-    QLabel* averagingLabel() const { return m_Label11[0]; }
-    QLabel* overloadLabel() const { return m_Label9; }
-    QLabel* lblLimitWarning() const { return m_lblLimitWarning; }
-    QLabel* lblSnimacPopis() const { return m_lblSnimacPopis; }
-    QLabel* rangeLabel() const { return m_lblRozsahPopis; }
-    QLabel* negativeRangeLabel() const { return m_lblRozsahNegPopis; }
+    QLineEdit* descriptionField() const { return m_descriptionField; }
+    QComboBox* formatList() const { return m_formatList; }
+    QLineEdit* unitField() const { return m_unitField; }
+    QComboBox* gainList() const { return m_gainList; }
+    QComboBox* averagingList() const { return m_averagingList; }
+    QComboBox* averagingSpeedList() const { return m_averagingSpeedList; }
+    QLineEdit* dateSavedField() const { return m_dateSavedField; }
+    QLineEdit* rangeField() const { return m_rangeField; }
+    QLineEdit* negativeRangeField() const { return m_negativeRangeField; }
+    // "Description"; the window watches it for the Ctrl+right-click gesture.
+    QLabel* descriptionLabel() const { return m_descriptionLabel; }
+    QLabel* formatLabel() const { return m_formatLabel; }
+    QLabel* averagingLabel() const { return m_averagingLabel; }
+    QLabel* overloadLabel() const { return m_overloadLabel; }
+    QLabel* limitWarning() const { return m_limitWarning; }
+    QLabel* sensorCaption() const { return m_sensorCaption; }
+    QLabel* rangeLabel() const { return m_rangeLabel; }
+    QLabel* negativeRangeLabel() const { return m_negativeRangeLabel; }
 
     // Refills cmbFormat for the display's digit count.
     void setFormatList(int displayDigits);
     // Service mode: the fast averaging label, cmbSlide and cmbSlideRychl set visible. The
-    // SlideRychl pair lies below the page's visible area, so it stays out of sight.
+    // AveragingSpeed pair lies below the page's visible area, so it stays out of sight.
     void setServiceControlsVisible();
 
     // CurrentRecord onto the page's fields and caption (the page's part of
-    // UpdateCalibration).
+    // showRecordOnPages).
     void ShowRecord();
     // Page and working curve into CurrentRecord; false after a message, the
     // record unchanged. Flags := cOptions.
@@ -58,23 +58,26 @@ class SensorPage : public QGroupBox {
 
   private:
     CalibrationContext m_ctx;
-    QLineEdit* m_txtPopis;
-    QComboBox* m_cmbFormat;
-    QLineEdit* m_txtJednotka;
-    QComboBox* m_cmbGain;
-    QComboBox* m_cmbSlide;
-    QComboBox* m_cmbSlideRychl;
-    QLineEdit* m_txtDateOfSave;
-    QLineEdit* m_txtRozsah;
-    QLineEdit* m_txtRozsahNeg;
-    QLabel* m_Label2;
-    QLabel* m_Label6;
-    QLabel* m_Label11[4];
-    QLabel* m_Label9;
-    QLabel* m_lblLimitWarning;
-    QLabel* m_lblSnimacPopis;
-    QLabel* m_lblRozsahPopis;
-    QLabel* m_lblRozsahNegPopis;
+    QLineEdit* m_descriptionField;
+    QComboBox* m_formatList;
+    QLineEdit* m_unitField;
+    QComboBox* m_gainList;
+    QComboBox* m_averagingList;
+    QComboBox* m_averagingSpeedList;
+    QLineEdit* m_dateSavedField;
+    QLineEdit* m_rangeField;
+    QLineEdit* m_negativeRangeField;
+    QLabel* m_descriptionLabel;
+    QLabel* m_formatLabel;
+    QLabel* m_averagingLabel;
+    QLabel* m_maxSignalLabel;
+    QLabel* m_unitLabel;
+    QLabel* m_averagingSpeedLabel;
+    QLabel* m_overloadLabel;
+    QLabel* m_limitWarning;
+    QLabel* m_sensorCaption;
+    QLabel* m_rangeLabel;
+    QLabel* m_negativeRangeLabel;
 };
 
 } // namespace qm

@@ -9,12 +9,12 @@
 
 namespace qm {
 
-void UpdateCalibration(const CalibrationContext& ctx, SensorPage& sensorPage,
+void showRecordOnPages(const CalibrationContext& ctx, SensorPage& sensorPage,
                        CurvePage& curvePage) {
     const SensorRecord& rec = ctx.session.CurrentRecord;
     ctx.curve.FillFromRecord(rec);
     sensorPage.ShowRecord();
-    curvePage.chk24bit()->setChecked((rec.Flags & kFlag24Bit) != 0);
+    curvePage.bit24Box()->setChecked((rec.Flags & kFlag24Bit) != 0);
     curvePage.fillPointList();
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// UpdateCalibration: CurrentRecord onto the sensor page, the working curve and
+// showRecordOnPages: CurrentRecord onto the sensor page, the working curve and
 // the curve page. The window shows the unit and INT/EXT on its own labels
 // (IntExtFor in sensorfields.h).
 #include "calibration/calibrationcontext.h"
@@ -9,6 +9,6 @@ namespace qm {
 class CurvePage;
 class SensorPage;
 
-void UpdateCalibration(const CalibrationContext& ctx, SensorPage& sensorPage, CurvePage& curvePage);
+void showRecordOnPages(const CalibrationContext& ctx, SensorPage& sensorPage, CurvePage& curvePage);
 
 } // namespace qm

@@ -53,13 +53,13 @@ QByteArray RecordToJson(const SensorRecord& rec, int indent) {
         {"Signal", CurveJson(rec.Signal, rec.PointCount)},
         {"Value", CurveJson(rec.Value, rec.PointCount)},
         {"PointCount", QByteArray::number(rec.PointCount)},
-        {"Slide", QByteArray::number(rec.Slide)},
-        {"SlideRychl", QByteArray::number(rec.SlideRychl)},
+        {"Slide", QByteArray::number(rec.Averaging)},
+        {"SlideRychl", QByteArray::number(rec.AveragingSpeed)},
         {"Flags", QByteArray::number(rec.Flags)},
         {"FullScale", FloatJson(rec.FullScale)},
         {"GainIndex", QByteArray::number(rec.GainIndex)},
-        {"Popis", StringJson(TrimBlanks(rec.Popis))},
-        {"Jednotka", StringJson(TrimBlanks(rec.Jednotka))},
+        {"Popis", StringJson(TrimBlanks(rec.Description))},
+        {"Jednotka", StringJson(TrimBlanks(rec.Unit))},
         {"Format", StringJson(TrimBlanks(rec.Format))},
         {"DateSaved", StringJson(TrimBlanks(rec.DateSaved))},
         {"DateCreated", StringJson(TrimBlanks(rec.DateCreated))},
@@ -176,11 +176,12 @@ bool RecordFromJson(const QJsonObject& obj, SensorRecord& rec, QString* error) {
     const bool ok =
         in.text("SerialNo", r.SerialNo, SensorRecord::kSerialLen) &&
         in.number("SpareSingle", r.SpareSingle) && in.curve("Signal", r.Signal, r.PointCount) &&
-        in.curve("Value", r.Value, r.PointCount) && in.integer("Slide", r.Slide, 0, 255) &&
-        in.integer("SlideRychl", r.SlideRychl, 0, 255) && in.integer("Flags", r.Flags, 0, 255) &&
-        in.number("FullScale", r.FullScale) && in.integer("GainIndex", r.GainIndex, 0, 7) &&
-        in.text("Popis", r.Popis, SensorRecord::kPopisLen) &&
-        in.text("Jednotka", r.Jednotka, SensorRecord::kJednotkaLen) &&
+        in.curve("Value", r.Value, r.PointCount) && in.integer("Slide", r.Averaging, 0, 255) &&
+        in.integer("SlideRychl", r.AveragingSpeed, 0, 255) &&
+        in.integer("Flags", r.Flags, 0, 255) && in.number("FullScale", r.FullScale) &&
+        in.integer("GainIndex", r.GainIndex, 0, 7) &&
+        in.text("Popis", r.Description, SensorRecord::kDescriptionLen) &&
+        in.text("Jednotka", r.Unit, SensorRecord::kUnitLen) &&
         in.text("Format", r.Format, SensorRecord::kFormatLen) &&
         in.text("DateSaved", r.DateSaved, SensorRecord::kDateLen) &&
         in.text("DateCreated", r.DateCreated, SensorRecord::kDateLen) &&

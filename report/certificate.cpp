@@ -151,10 +151,10 @@ bool WriteCertificate(const CalibrationRecord& rec, const CertificateTexts& t, c
     page.skip(page.line());
 
     const SensorRecord& s = f.stored;
-    const QString unit = f.storedDecoded ? s.Jednotka.trimmed() : QString();
+    const QString unit = f.storedDecoded ? s.Unit.trimmed() : QString();
     page.text(t.sensor, 12, true);
     page.fields(
-        {{t.description, f.storedDecoded ? s.Popis.trimmed() : QString()},
+        {{t.description, f.storedDecoded ? s.Description.trimmed() : QString()},
          {t.serialNo, rec.serialNo},
          {t.unit, unit},
          {t.format, f.storedDecoded ? s.Format.trimmed() : QString()},

@@ -83,8 +83,8 @@ std::optional<char32_t> FirstUnstorable(QStringView text) {
 
 CheckedImage CheckedEncode(const SensorRecord& rec, const QDate& today) {
     CheckedImage out;
-    const std::pair<const char*, const QString*> texts[] = {{"Popis", &rec.Popis},
-                                                            {"Jednotka", &rec.Jednotka},
+    const std::pair<const char*, const QString*> texts[] = {{"Popis", &rec.Description},
+                                                            {"Jednotka", &rec.Unit},
                                                             {"SerialNo", &rec.SerialNo},
                                                             {"DateCreated", &rec.DateCreated}};
     for (const auto& [field, text] : texts) {
@@ -113,16 +113,16 @@ CheckedImage CheckedEncode(const SensorRecord& rec, const QDate& today) {
         return out;
     }
     Comparison c;
-    c.text("Popis", rec.Popis, back.Popis, SensorRecord::kPopisLen);
-    c.text("Jednotka", rec.Jednotka, back.Jednotka, SensorRecord::kJednotkaLen);
+    c.text("Popis", rec.Description, back.Description, SensorRecord::kDescriptionLen);
+    c.text("Jednotka", rec.Unit, back.Unit, SensorRecord::kUnitLen);
     c.text("SerialNo", rec.SerialNo, back.SerialNo, SensorRecord::kSerialLen);
     c.text("DateCreated", rec.DateCreated, back.DateCreated, SensorRecord::kDateLen);
     if (FormatDecimals(rec.Format) != FormatDecimals(back.Format))
         c.differs(QStringLiteral("Format"), quoted(TrimBlanks(rec.Format)),
                   quoted(TrimBlanks(back.Format)));
     c.value("GainIndex", rec.GainIndex, back.GainIndex);
-    c.value("Slide", rec.Slide, back.Slide);
-    c.value("SlideRychl", rec.SlideRychl, back.SlideRychl);
+    c.value("Slide", rec.Averaging, back.Averaging);
+    c.value("SlideRychl", rec.AveragingSpeed, back.AveragingSpeed);
     c.value("Flags", encoded.Flags, back.Flags);
     c.value("PointCount", rec.PointCount, back.PointCount);
     c.value("FullScale", rec.FullScale, back.FullScale);

@@ -110,15 +110,15 @@ EncodedImage EncodeImage(SensorRecord& rec, const QDate& today) {
     out += QByteArray(3, '\0');
 
     // The record keeps the texts as the image holds them.
-    const QByteArray popis = FieldBytes(rec.Popis, SensorRecord::kPopisLen);
-    rec.Popis = FromWindows1250(popis);
+    const QByteArray popis = FieldBytes(rec.Description, SensorRecord::kDescriptionLen);
+    rec.Description = FromWindows1250(popis);
     out += popis;
     out += static_cast<char>(FormatDecimals(rec.Format));
-    const QByteArray unit = FieldBytes(rec.Jednotka, SensorRecord::kJednotkaLen);
-    rec.Jednotka = FromWindows1250(unit);
+    const QByteArray unit = FieldBytes(rec.Unit, SensorRecord::kUnitLen);
+    rec.Unit = FromWindows1250(unit);
     out += unit;
-    out += static_cast<char>(rec.SlideRychl);
-    out += static_cast<char>(rec.Slide);
+    out += static_cast<char>(rec.AveragingSpeed);
+    out += static_cast<char>(rec.Averaging);
 
     out += DateYYMMDD(today).toLatin1();
     out += ToWindows1250(PadField(rec.DateCreated, SensorRecord::kDateLen));
@@ -150,13 +150,14 @@ int DecodeImage(const QByteArray& image, SensorRecord& rec, int group, int sub) 
     if (!image.startsWith("FSN")) return kDecodeNoFsn;
 
     rec.GainIndex = Byte(image, kOffGain) & 7;
-    rec.Popis = PadField(TrimBlanks(Text(image, kOffPopis, 32)), SensorRecord::kPopisLen);
+    rec.Description =
+        PadField(TrimBlanks(Text(image, kOffPopis, 32)), SensorRecord::kDescriptionLen);
     rec.Format = PadField(MaskOfDecimals(Byte(image, kOffDecimals)), SensorRecord::kFormatLen);
-    rec.Jednotka = PadField(TrimBlanks(Text(image, kOffJednotka, 6)), SensorRecord::kJednotkaLen);
-    rec.SlideRychl = Byte(image, kOffSlideRychl);
-    if (rec.SlideRychl == 0) rec.SlideRychl = 10;
-    rec.Slide = Byte(image, kOffSlide);
-    if (rec.Slide == 0) rec.Slide = 10;
+    rec.Unit = PadField(TrimBlanks(Text(image, kOffJednotka, 6)), SensorRecord::kUnitLen);
+    rec.AveragingSpeed = Byte(image, kOffSlideRychl);
+    if (rec.AveragingSpeed == 0) rec.AveragingSpeed = 10;
+    rec.Averaging = Byte(image, kOffSlide);
+    if (rec.Averaging == 0) rec.Averaging = 10;
     rec.DateSaved = Text(image, kOffDateSaved, SensorRecord::kDateLen);
     rec.DateCreated = Text(image, kOffDateCreated, SensorRecord::kDateLen);
     rec.SerialNo = Text(image, kOffSerial, SensorRecord::kSerialLen);

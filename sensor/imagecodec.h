@@ -31,7 +31,7 @@ struct EncodedImage {
     int result = 0; // 72 + 8 x PointCount
 };
 
-// Stores the trimmed Popis and Jednotka back into rec, clears bit 5 of Flags
+// Stores the trimmed Description and Unit back into rec, clears bit 5 of Flags
 // and sets bit 6 (the numbers are written with 4 bytes, whatever was read).
 EncodedImage EncodeImage(SensorRecord& rec, const QDate& today);
 

@@ -18,11 +18,11 @@ void MakeDefaultRecord(SensorRecord& rec, const QString& description, float sign
                        float signal1, float value1, int slide, const QString& format,
                        const QString& unit, int slideRychl, int group, int sub, uint8_t flags,
                        const QDate& today) {
-    rec.Popis = PadField(description, SensorRecord::kPopisLen);
+    rec.Description = PadField(description, SensorRecord::kDescriptionLen);
     rec.Format = PadField(format, SensorRecord::kFormatLen);
-    rec.Jednotka = PadField(unit, SensorRecord::kJednotkaLen);
-    rec.Slide = slide;
-    rec.SlideRychl = slideRychl;
+    rec.Unit = PadField(unit, SensorRecord::kUnitLen);
+    rec.Averaging = slide;
+    rec.AveragingSpeed = slideRychl;
     rec.Flags = flags;
     rec.MemGroup = group;
     rec.MemSub = sub;

@@ -10,7 +10,7 @@ namespace qm {
 
 struct SensorRecord {
     static constexpr int kMaxPoints = 40;
-    static constexpr int kPopisLen = 32, kJednotkaLen = 6, kFormatLen = 8, kDateLen = 6,
+    static constexpr int kDescriptionLen = 32, kUnitLen = 6, kFormatLen = 8, kDateLen = 6,
                          kSerialLen = 8;
 
     QString SerialNo; // 8 characters
@@ -18,13 +18,13 @@ struct SensorRecord {
     std::array<float, kMaxPoints + 1> Signal{}; // mV/V, points 0..PointCount-1
     std::array<float, kMaxPoints + 1> Value{};  // reference values in the user's unit
     int32_t PointCount = 0;
-    int32_t Slide = 0;
-    int32_t SlideRychl = 0;
+    int32_t Averaging = 0;
+    int32_t AveragingSpeed = 0;
     uint8_t Flags = 0;
     float FullScale = 0;
     int32_t GainIndex = 0;
-    QString Popis;        // 32 characters, space padded
-    QString Jednotka;     // 6
+    QString Description;  // 32 characters, space padded
+    QString Unit;         // 6
     QString Format;       // 8, a display mask
     QString DateSaved;    // YYMMDD
     QString DateCreated;  // YYMMDD

@@ -40,67 +40,70 @@ SystemCalibrationPanel::SystemCalibrationPanel(SensorSession& session, ServiceAc
       m_actions(actions), m_messages(messages), m_clock(clock), m_lang(lang) {
     setObjectName(QStringLiteral("fraQORSETUP"));
 
-    m_txtskN = new QLineEdit(QStringLiteral("8388500"));
-    m_txtskN->setObjectName(QStringLiteral("txtskN"));
-    m_txtskN->setToolTip(QStringLiteral("Počet dílků převodníku odpovídající zkratovanému vstupu"));
-    m_txtskK = new QLineEdit(QStringLiteral("0,001544225"));
-    m_txtskK->setObjectName(QStringLiteral("txtskK"));
-    m_txtskK->setToolTip(QStringLiteral("Násobící konstanta v uživatelských jednotkách/dílek"));
-    m_lblGx = new QLabel(QStringLiteral("G0(128x)"));
-    m_lblGx->setObjectName(QStringLiteral("lblGx"));
+    m_zeroCountField = new QLineEdit(QStringLiteral("8388500"));
+    m_zeroCountField->setObjectName(QStringLiteral("txtskN"));
+    m_zeroCountField->setToolTip(
+        QStringLiteral("Počet dílků převodníku odpovídající zkratovanému vstupu"));
+    m_multiplierField = new QLineEdit(QStringLiteral("0,001544225"));
+    m_multiplierField->setObjectName(QStringLiteral("txtskK"));
+    m_multiplierField->setToolTip(
+        QStringLiteral("Násobící konstanta v uživatelských jednotkách/dílek"));
+    m_gainCaption = new QLabel(QStringLiteral("G0(128x)"));
+    m_gainCaption->setObjectName(QStringLiteral("lblGx"));
 
-    m_cmdSKSetNula = button("cmdSKSetNula", "SetNula");
-    m_cmdSKSetGain = button("cmdSKSetGain", "Set 2mVV");
-    m_cmdLoadDef = button("cmdLoadDef", "DEF!");
-    m_cmdSKSave = button("cmdSKSave", "Zápis");
-    m_cmdReset = button("cmdReset", "RESET");
+    m_setZeroButton = button("cmdSKSetNula", "SetNula");
+    m_setGainButton = button("cmdSKSetGain", "Set 2mVV");
+    m_loadDefaultsButton = button("cmdLoadDef", "DEF!");
+    m_saveConstantsButton = button("cmdSKSave", "Zápis");
+    m_resetButton = button("cmdReset", "RESET");
 
     // Fields on top, buttons below: the narrow column has no room for a
     // whole constant and a button side by side.
     auto* grid = new QGridLayout(this);
     grid->addWidget(new QLabel(QStringLiteral("Nula [div]")), 0, 0);
-    grid->addWidget(m_txtskN, 0, 1);
+    grid->addWidget(m_zeroCountField, 0, 1);
     grid->addWidget(new QLabel(QStringLiteral("k [mVV/div*x]")), 1, 0);
-    grid->addWidget(m_txtskK, 1, 1);
-    grid->addWidget(m_lblGx, 2, 0);
+    grid->addWidget(m_multiplierField, 1, 1);
+    grid->addWidget(m_gainCaption, 2, 0);
     auto* capture = new QHBoxLayout;
-    for (QPushButton* b : {m_cmdSKSetNula, m_cmdSKSetGain, m_cmdLoadDef})
+    for (QPushButton* b : {m_setZeroButton, m_setGainButton, m_loadDefaultsButton})
         capture->addWidget(b);
     auto* store = new QHBoxLayout;
     store->addStretch();
-    store->addWidget(m_cmdSKSave);
-    store->addWidget(m_cmdReset);
+    store->addWidget(m_saveConstantsButton);
+    store->addWidget(m_resetButton);
     grid->addLayout(capture, 3, 0, 1, 2);
     grid->addLayout(store, 4, 0, 1, 2);
     grid->setRowStretch(5, 1);
     grid->setColumnStretch(1, 1);
 
-    connect(m_cmdSKSetNula, &QPushButton::clicked, this, &SystemCalibrationPanel::SetNula);
-    connect(m_cmdSKSetGain, &QPushButton::clicked, this, &SystemCalibrationPanel::Set2mVV);
-    connect(m_cmdLoadDef, &QPushButton::clicked, this, &SystemCalibrationPanel::LoadDef);
-    connect(m_cmdSKSave, &QPushButton::clicked, this, &SystemCalibrationPanel::Save);
-    connect(m_cmdReset, &QPushButton::clicked, this, &SystemCalibrationPanel::Reset);
+    connect(m_setZeroButton, &QPushButton::clicked, this, &SystemCalibrationPanel::setZeroFromLive);
+    connect(m_setGainButton, &QPushButton::clicked, this, &SystemCalibrationPanel::setGainFrom2mVV);
+    connect(m_loadDefaultsButton, &QPushButton::clicked, this,
+            &SystemCalibrationPanel::loadDefaultConstants);
+    connect(m_saveConstantsButton, &QPushButton::clicked, this, &SystemCalibrationPanel::Save);
+    connect(m_resetButton, &QPushButton::clicked, this, &SystemCalibrationPanel::Reset);
 }
 
 void SystemCalibrationPanel::constantsRead() {
-    for (QLineEdit* f : {m_txtskN, m_txtskK}) {
+    for (QLineEdit* f : {m_zeroCountField, m_multiplierField}) {
         QPalette p = f->palette();
         p.setColor(QPalette::Base, Qt::white);
         f->setPalette(p);
     }
 }
 
-void SystemCalibrationPanel::SetNula() {
+void SystemCalibrationPanel::setZeroFromLive() {
     const double raw = m_actions.liveDiv();
     if (std::isnan(raw)) {
         m_messages.exclamation(m_lang.text(kTextNoCountYet));
         return;
     }
     m_session.N = raw;
-    m_txtskN->setText(FormatMask(m_session.N, QStringLiteral("####0")));
+    m_zeroCountField->setText(FormatMask(m_session.N, QStringLiteral("####0")));
 }
 
-void SystemCalibrationPanel::Set2mVV() {
+void SystemCalibrationPanel::setGainFrom2mVV() {
     const double raw = m_actions.liveDiv();
     if (std::isnan(raw)) {
         m_messages.exclamation(m_lang.text(kTextNoCountYet) + u' ' + m_lang.text(kTextKLeftAlone));
@@ -115,19 +118,19 @@ void SystemCalibrationPanel::Set2mVV() {
         return;
     }
     m_session.k = k;
-    m_txtskK->setText(FormatMask(k, QStringLiteral("0.000000 E-00")));
+    m_multiplierField->setText(FormatMask(k, QStringLiteral("0.000000 E-00")));
 }
 
-void SystemCalibrationPanel::LoadDef() {
-    m_txtskN->setText(QString::number(kDefaultZeroCount, 'f', 0));
-    m_txtskK->setText(FormatMask(kDefaultMultiplier, QStringLiteral("0.00000 E-0")));
+void SystemCalibrationPanel::loadDefaultConstants() {
+    m_zeroCountField->setText(QString::number(kDefaultZeroCount, 'f', 0));
+    m_multiplierField->setText(FormatMask(kDefaultMultiplier, QStringLiteral("0.00000 E-0")));
 }
 
 void SystemCalibrationPanel::Save() {
     // Text that is no number is refused, not written as 0; a value a single
     // cannot hold would land in the device as infinity.
     double values[2] = {};
-    QLineEdit* const fields[2] = {m_txtskN, m_txtskK};
+    QLineEdit* const fields[2] = {m_zeroCountField, m_multiplierField};
     for (int i = 0; i < 2; ++i) {
         const QString text = fields[i]->text().trimmed();
         const std::optional<double> v = ReadTypedNumber(text);
@@ -139,8 +142,9 @@ void SystemCalibrationPanel::Save() {
         values[i] = *v;
     }
     const auto [N, k] = values;
-    if (!m_messages.confirm(m_lang.text(kTextAskWriteConstants)
-                                .arg(m_txtskN->text().trimmed(), m_txtskK->text().trimmed())))
+    if (!m_messages.confirm(
+            m_lang.text(kTextAskWriteConstants)
+                .arg(m_zeroCountField->text().trimmed(), m_multiplierField->text().trimmed())))
         return;
     // Navigation off for the whole of it: a close waits until the device is read back.
     m_actions.disableNavigation();

@@ -22,24 +22,24 @@ class SystemCalibrationPanel : public QGroupBox {
     SystemCalibrationPanel(SensorSession& session, ServiceActions& actions, MessageSink& messages,
                            Clock& clock, const LangTable& lang, QWidget* parent = nullptr);
 
-    QLineEdit* constantNField() const { return m_txtskN; }
-    QLineEdit* constantKField() const { return m_txtskK; }
-    QLabel* lblGx() const { return m_lblGx; }
-    QPushButton* cmdSKSetNula() const { return m_cmdSKSetNula; }
-    QPushButton* cmdSKSetGain() const { return m_cmdSKSetGain; }
-    QPushButton* cmdLoadDef() const { return m_cmdLoadDef; }
-    QPushButton* cmdSKSave() const { return m_cmdSKSave; }
-    QPushButton* cmdReset() const { return m_cmdReset; }
+    QLineEdit* constantNField() const { return m_zeroCountField; }
+    QLineEdit* constantKField() const { return m_multiplierField; }
+    QLabel* gainCaption() const { return m_gainCaption; }
+    QPushButton* setZeroButton() const { return m_setZeroButton; }
+    QPushButton* setGainButton() const { return m_setGainButton; }
+    QPushButton* loadDefaultsButton() const { return m_loadDefaultsButton; }
+    QPushButton* saveConstantsButton() const { return m_saveConstantsButton; }
+    QPushButton* resetButton() const { return m_resetButton; }
 
     // After a read: both fields on a white background.
     void constantsRead();
 
   public slots:
-    void SetNula(); // N := the live raw count
-    void Set2mVV(); // k := 2 / (raw count - N)
-    void LoadDef(); // default texts into the fields only
-    void Save();    // Zápis: write both, reset, read back, live on again
-    void Reset();   // RESET
+    void setZeroFromLive();      // N := the live raw count
+    void setGainFrom2mVV();      // k := 2 / (raw count - N)
+    void loadDefaultConstants(); // default texts into the fields only
+    void Save();                 // Zápis: write both, reset, read back, live on again
+    void Reset();                // RESET
 
   private:
     SensorSession& m_session;
@@ -47,14 +47,14 @@ class SystemCalibrationPanel : public QGroupBox {
     MessageSink& m_messages;
     Clock& m_clock;
     const LangTable& m_lang;
-    QLineEdit* m_txtskN;
-    QLineEdit* m_txtskK;
-    QLabel* m_lblGx;
-    QPushButton* m_cmdSKSetNula;
-    QPushButton* m_cmdSKSetGain;
-    QPushButton* m_cmdLoadDef;
-    QPushButton* m_cmdSKSave;
-    QPushButton* m_cmdReset;
+    QLineEdit* m_zeroCountField;
+    QLineEdit* m_multiplierField;
+    QLabel* m_gainCaption;
+    QPushButton* m_setZeroButton;
+    QPushButton* m_setGainButton;
+    QPushButton* m_loadDefaultsButton;
+    QPushButton* m_saveConstantsButton;
+    QPushButton* m_resetButton;
 };
 
 } // namespace qm

@@ -27,11 +27,11 @@ QByteArray defaultImage(const char* description, const char* unit, float fullSig
                         float fullValue, const char* serial) {
     SensorRecord rec;
     rec.SerialNo = QString::fromLatin1(serial);
-    rec.Popis = QString::fromLatin1(description);
-    rec.Jednotka = QString::fromLatin1(unit);
+    rec.Description = QString::fromLatin1(description);
+    rec.Unit = QString::fromLatin1(unit);
     rec.Format = QStringLiteral("###0.00");
-    rec.Slide = 10;
-    rec.SlideRychl = 10;
+    rec.Averaging = 10;
+    rec.AveragingSpeed = 10;
     rec.Flags = kOwnFlags;
     rec.FullScale = fullValue;
     rec.PointCount = 2;

@@ -45,7 +45,7 @@ class TestCurveEvidence : public QObject {
             sum += seen[i];
         const float mean = float(sum / 14);
         QVERIFY(mean != float(seen.last()));
-        testing::AnswerReferenceDialog(w.inputBox(), QStringLiteral("10"));
+        testing::AnswerReferenceDialog(w.referenceDialog(), QStringLiteral("10"));
         QTest::keyClick(&w, Qt::Key_F5);
         QVERIFY(h.messages.isEmpty());
         const int row = w.curve().FindSignal(mean);
@@ -76,7 +76,7 @@ class TestCurveEvidence : public QObject {
         h.messages.clear();
         if (take) {
             h.messages.answerYes();
-            testing::AnswerReferenceDialog(w.inputBox(), QStringLiteral("50"));
+            testing::AnswerReferenceDialog(w.referenceDialog(), QStringLiteral("50"));
         }
         h.click("cmdSCAN");
         QCOMPARE(h.messages.count(), 1);
@@ -115,10 +115,10 @@ class TestCurveEvidence : public QObject {
         h.messages.clear();
         // Whenever the dialog is up, it is answered, and the point counted.
         QTimer answer;
-        answer.callOnTimeout(&w.inputBox(), [&] {
-            if (!w.inputBox().isVisible()) return;
-            w.inputBox().txtCalBod(1)->setText(QStringLiteral("20"));
-            QTest::keyClick(w.inputBox().txtCalBod(1), Qt::Key_Return);
+        answer.callOnTimeout(&w.referenceDialog(), [&] {
+            if (!w.referenceDialog().isVisible()) return;
+            w.referenceDialog().pointField(1)->setText(QStringLiteral("20"));
+            QTest::keyClick(w.referenceDialog().pointField(1), Qt::Key_Return);
         });
         answer.start(5);
         for (int i = 0; i < 24; ++i) // 3.6 s: settled for a whole window
@@ -200,15 +200,15 @@ class TestCurveEvidence : public QObject {
             h.device.setSignal(signal);
             for (int i = 0; i < 16; ++i)
                 h.tick();
-            testing::AnswerReferenceDialog(w.inputBox(), QLatin1String(value));
+            testing::AnswerReferenceDialog(w.referenceDialog(), QLatin1String(value));
             h.click("cmdSCAN");
             expectSameAsList();
         }
-        testing::AnswerReferenceDialog(w.inputBox(), QStringLiteral("60"));
+        testing::AnswerReferenceDialog(w.referenceDialog(), QStringLiteral("60"));
         h.click("cmdListAction0"); // add: the value at signal 0
         expectSameAsList();
         list->setCurrentRow(1);
-        testing::AnswerReferenceDialog(w.inputBox(), QStringLiteral("19"));
+        testing::AnswerReferenceDialog(w.referenceDialog(), QStringLiteral("19"));
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {},
                            list->visualItemRect(list->item(1)).center());
         expectSameAsList();

@@ -72,9 +72,9 @@ class TestNothingLost : public QObject {
         for (const char* label : {"lblSignal", "lblSignalDIV", "lblSignalDISP"})
             QCOMPARE(h.text(label), QStringLiteral("-----"));
         bool dialogShown = false;
-        QTimer::singleShot(0, &w.inputBox(), [&] {
-            dialogShown = w.inputBox().isVisible();
-            if (dialogShown) w.inputBox().reject();
+        QTimer::singleShot(0, &w.referenceDialog(), [&] {
+            dialogShown = w.referenceDialog().isVisible();
+            if (dialogShown) w.referenceDialog().reject();
         });
         const int points = w.curve().pointCount();
         h.messages.clear();
@@ -95,8 +95,8 @@ class TestNothingLost : public QObject {
         const int row = w.curve().FindSignal(0.75);
         QCOMPARE(w.curve().pointAt(row).value, double(-0.1234567f));
         list->setCurrentRow(row - 1);
-        QTimer::singleShot(0, &w,
-                           [&] { QTest::keyClick(w.inputBox().txtCalBod(1), Qt::Key_Return); });
+        QTimer::singleShot(
+            0, &w, [&] { QTest::keyClick(w.referenceDialog().pointField(1), Qt::Key_Return); });
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {},
                            list->visualItemRect(list->item(row - 1)).center());
         QCOMPARE(w.curve().pointAt(row).value, double(-0.1234567f));

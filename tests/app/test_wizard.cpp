@@ -6,7 +6,7 @@
 #include "support/files.h"
 #include "support/layoutimage.h"
 
-#include "app/savereport.h"
+#include "core/langtable.h"
 #include "sensor/imagecodec.h"
 
 #include <QCheckBox>
@@ -137,10 +137,10 @@ class TestWizard : public QObject {
         h.showSignal(0.75);
         QWidget* target = focus.isEmpty() ? static_cast<QWidget*>(&w) : h.child(focus.toLatin1());
         const int before = w.curve().pointCount();
-        QTimer::singleShot(0, &w.inputBox(), [&] {
-            if (!w.inputBox().isVisible()) return;
-            w.inputBox().txtCalBod(1)->setText(QStringLiteral("12,5"));
-            w.inputBox().accept();
+        QTimer::singleShot(0, &w.referenceDialog(), [&] {
+            if (!w.referenceDialog().isVisible()) return;
+            w.referenceDialog().pointField(1)->setText(QStringLiteral("12,5"));
+            w.referenceDialog().accept();
         });
         if (step == 3) h.messages.answerYes(); // not settled yet: take it anyway
         QTest::keyClick(target, Qt::Key_F5);
@@ -170,7 +170,7 @@ class TestWizard : public QObject {
         QCOMPARE(w.wizardStep(), WizardStep(step));
         SensorRecord stored;
         QVERIFY(DecodeImage(h.device.block(DeviceModel::kTagBlock), stored, kGroupTag, 0) > 0);
-        QCOMPARE(stored.Popis.trimmed() == QStringLiteral("Load cell"), step == 3);
+        QCOMPARE(stored.Description.trimmed() == QStringLiteral("Load cell"), step == 3);
     }
 
     // A whole calibration from the port page to the end, and the bytes that
@@ -233,7 +233,7 @@ class TestWizard : public QObject {
         const QStringList names = backups.entryList({"*.bin"}, QDir::Files, QDir::Name);
         QCOMPARE(names.size(), 2);
         for (const QString& name : names)
-            QVERIFY(lines.contains(BackupSavedText(backups.filePath(name))));
+            QVERIFY(lines.contains(h.lang(kTextBackupSaved).arg(backups.filePath(name))));
         QVERIFY(testing::FileBytes(backups.filePath(names[0])) == image ||
                 testing::FileBytes(backups.filePath(names[1])) == image);
 

@@ -106,7 +106,7 @@ struct WindowHarness {
     // Captured with the button, the reference dialog answered with value.
     void capture(double signal, const QString& value) {
         showSignal(signal);
-        testing::AnswerReferenceDialog(window->inputBox(), value);
+        testing::AnswerReferenceDialog(window->referenceDialog(), value);
         messages.answerYes(); // two ticks never settle: take the point anyway
         click("cmdSCAN");
     }

@@ -16,15 +16,15 @@ namespace {
 // The curve page with its list and buttons at hand.
 struct Fixture : CalibrationPages {
     QListWidget* list = curvePage.pointList();
-    QPushButton* addButton = curvePage.cmdListAction(0);
-    QPushButton* deleteButton = curvePage.cmdListAction(1);
-    QPushButton* clearButton = curvePage.cmdListAction(2);
+    QPushButton* addButton = curvePage.listButton(0);
+    QPushButton* deleteButton = curvePage.listButton(1);
+    QPushButton* clearButton = curvePage.listButton(2);
 
     Fixture() { curvePage.show(); }
     void capture(double signal, float value) {
         live = signal;
         dialog.confirm(value);
-        curvePage.Capture();
+        curvePage.capture();
     }
     QStringList lines() const {
         QStringList l;
@@ -119,7 +119,7 @@ class TestCurve : public QObject {
         QCOMPARE(f.dialog.shown.last(), "0 0 ###0.000 signal");
         QCOMPARE(f.lines()[1], QStringLiteral("   0.25000     7.000"));
         f.dialog.cancel(); // a cancelled dialog adds nothing
-        f.curvePage.Capture();
+        f.curvePage.capture();
         QCOMPARE(f.lines().size(), 3);
         f.capture(3, 99); // the older line of a signal twin is selected
         QCOMPARE(f.list->currentRow(), 2);
@@ -136,7 +136,7 @@ class TestCurve : public QObject {
         f.click(f.addButton);
         QCOMPARE(f.dialog.shown.size(), 0);
         f.dialog.confirm(50);
-        f.click(f.curvePage.cmdSCAN());
+        f.click(f.curvePage.captureButton());
         QCOMPARE(f.dialog.shown.size(), 1);
         QCOMPARE(f.messages.texts(), (QStringList{"T67", "T67"}));
         QCOMPARE(f.lines().size(), 40);
@@ -217,9 +217,9 @@ class TestCurve : public QObject {
         QTimer::singleShot(0, &dlg, [&] {
             [&] { // a failed check returns from here only: the dialog still closes
                 QVERIFY(QTest::qWaitForWindowActive(&dlg));
-                QCOMPARE(dlg.txtCalBod(0)->text(), QStringLiteral("    0.25000"));
-                QCOMPARE(dlg.txtCalBod(1)->text(), QStringLiteral("   7.000"));
-                QLineEdit* field = dlg.txtCalBod(c.signalFocus ? 0 : 1);
+                QCOMPARE(dlg.pointField(0)->text(), QStringLiteral("    0.25000"));
+                QCOMPARE(dlg.pointField(1)->text(), QStringLiteral("   7.000"));
+                QLineEdit* field = dlg.pointField(c.signalFocus ? 0 : 1);
                 QCOMPARE(QApplication::focusWidget(), field);
                 QTest::keyClicks(field, c.typed); // replaces the selected text
                 if (c.finish == RefillThenEnter)

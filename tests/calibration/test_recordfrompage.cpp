@@ -15,7 +15,7 @@ struct Case {
     int digits = 5;
     PageFault fault = PageFault::None;
     QStringList messages;
-    // Popis|Jednotka|Format|GainIndex|Slide|SlideRychl|Flags|serial's first 6|DateSaved|
+    // Description|Unit|Format|GainIndex|Averaging|AveragingSpeed|Flags|serial's first 6|DateSaved|
     // PointCount|first signal|last value|SpareSingle
     QString saved;
 };
@@ -78,7 +78,7 @@ class TestRecordFromPage : public QObject {
             curve.Append(float(p.x()), float(p.y()));
         SensorRecord current;
         current.SerialNo = c.serial;
-        current.Popis = QStringLiteral("Load cell");
+        current.Description = QStringLiteral("Load cell");
         current.Format = QStringLiteral("##0.000 ");
         current.GainIndex = 7;
         current.Flags = 0x01;
@@ -92,13 +92,13 @@ class TestRecordFromPage : public QObject {
         const SensorRecord& s = r.record;
         const auto n = [](double v) { return QString::number(v); };
         const int last = s.PointCount - 1;
-        QCOMPARE((QStringList{s.Popis.trimmed(), s.Jednotka, s.Format, n(s.GainIndex), n(s.Slide),
-                              n(s.SlideRychl), QString::number(s.Flags, 16), s.SerialNo.left(6),
-                              s.DateSaved, n(s.PointCount), n(s.Signal[0]), n(s.Value[last]),
-                              n(s.SpareSingle)})
+        QCOMPARE((QStringList{s.Description.trimmed(), s.Unit, s.Format, n(s.GainIndex),
+                              n(s.Averaging), n(s.AveragingSpeed), QString::number(s.Flags, 16),
+                              s.SerialNo.left(6), s.DateSaved, n(s.PointCount), n(s.Signal[0]),
+                              n(s.Value[last]), n(s.SpareSingle)})
                      .join(u'|'),
                  c.saved);
-        QCOMPARE(s.Popis.size(), SensorRecord::kPopisLen);
+        QCOMPARE(s.Description.size(), SensorRecord::kDescriptionLen);
     }
 };
 

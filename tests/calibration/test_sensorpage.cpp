@@ -21,10 +21,10 @@ struct Fixture : CalibrationPages {
     SensorRecord rec = [] {
         SensorRecord r;
         r.SerialNo = QStringLiteral("~0000000"); // a blank sensor's placeholder
-        r.Popis = QStringLiteral("Load cell");
-        r.Jednotka = QStringLiteral("kg    ");
+        r.Description = QStringLiteral("Load cell");
+        r.Unit = QStringLiteral("kg    ");
         r.Format = QStringLiteral("##0.000 ");
-        r.Slide = r.SlideRychl = 10;
+        r.Averaging = r.AveragingSpeed = 10;
         r.GainIndex = 7;
         r.DateSaved = QStringLiteral("240101");
         return r;
@@ -38,7 +38,7 @@ struct Fixture : CalibrationPages {
             rec.Value[i] = float(10 * (points - i));
         }
         session.CurrentRecord = rec;
-        UpdateCalibration(ctx, sensorPage, curvePage);
+        showRecordOnPages(ctx, sensorPage, curvePage);
     }
 };
 
@@ -56,8 +56,8 @@ class TestSensorPage : public QObject {
   private slots:
     void initTestCase() { QLocale::setDefault(QLocale::c()); }
 
-    // The record as the page shows it (title, format, Slide, SlideRychl, gain), then
-    // as saved again (format, Slide, SlideRychl, GainIndex, Flags through chk24bit).
+    // The record as the page shows it (title, format, Averaging, AveragingSpeed, gain), then
+    // as saved again (format, Averaging, AveragingSpeed, GainIndex, Flags through chk24bit).
     void shownThenSaved_data() {
         QTest::addColumn<ListCase>("c");
         auto row = [](const char* name, ListCase c) { QTest::newRow(name) << c; };
@@ -78,21 +78,21 @@ class TestSensorPage : public QObject {
         QFETCH(ListCase, c);
         Fixture f(c.digits);
         f.rec.Format = c.format;
-        f.rec.Slide = c.slideRychlGainTagFlags[0];
-        f.rec.SlideRychl = c.slideRychlGainTagFlags[1];
+        f.rec.Averaging = c.slideRychlGainTagFlags[0];
+        f.rec.AveragingSpeed = c.slideRychlGainTagFlags[1];
         f.rec.GainIndex = c.slideRychlGainTagFlags[2];
         f.session.TagPresent = uint8_t(c.slideRychlGainTagFlags[3]);
         f.rec.Flags = uint8_t(c.slideRychlGainTagFlags[4]);
         f.show();
         const SensorPage& p = f.sensorPage;
         const QString five = QStringLiteral("%1 %2 %3 %4 %5");
-        QCOMPARE(five.arg(p.title().left(3), p.cmbFormat()->currentText(),
-                          p.cmbSlide()->currentText(), p.cmbSlideRychl()->currentText(),
-                          n(p.cmbGain()->currentIndex())),
+        QCOMPARE(five.arg(p.title().left(3), p.formatList()->currentText(),
+                          p.averagingList()->currentText(), p.averagingSpeedList()->currentText(),
+                          n(p.gainList()->currentIndex())),
                  c.shown);
-        QVERIFY(f.sensorPage.storeInRecord(f.curvePage.chk24bit()->isChecked() ? 0xD8 : 0xD0));
+        QVERIFY(f.sensorPage.storeInRecord(f.curvePage.bit24Box()->isChecked() ? 0xD8 : 0xD0));
         const SensorRecord& r = f.session.CurrentRecord;
-        QCOMPARE(five.arg(r.Format, n(r.Slide), n(r.SlideRychl), n(r.GainIndex),
+        QCOMPARE(five.arg(r.Format, n(r.Averaging), n(r.AveragingSpeed), n(r.GainIndex),
                           QString::number(r.Flags, 16)),
                  c.saved);
     }
@@ -106,8 +106,8 @@ class TestSensorPage : public QObject {
         f.show(3);
         const SensorPage& p = f.sensorPage;
         QCOMPARE((QStringList{p.title(), p.descriptionField()->text(), p.unitField()->text(),
-                              p.txtDateOfSave()->text()}),
-                 (QStringList{"T80 [ID:~0000000]", f.rec.Popis, f.rec.Jednotka, "240101"}));
+                              p.dateSavedField()->text()}),
+                 (QStringList{"T80 [ID:~0000000]", f.rec.Description, f.rec.Unit, "240101"}));
         QCOMPARE(f.curvePage.pointList()->count(), 3);
         f.curve.Append(99, 10);
         const SensorRecord before = f.session.CurrentRecord;

@@ -15,7 +15,7 @@ SensorRecord Sample() {
     LoadDefaultRecord(s, 1, QDate(2026, 12, 4));
     SensorRecord r = s.TagRecord;
     r.SerialNo = "AC04WSK7";
-    r.Popis = PadField("Snímač \"A\"\t\\", 32);
+    r.Description = PadField("Snímač \"A\"\t\\", 32);
     return r;
 }
 

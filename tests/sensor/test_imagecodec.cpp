@@ -110,11 +110,11 @@ class TestImageCodec : public QObject {
         QCOMPARE(enc.image.toHex(' '), expected.toHex(' '));
         QCOMPARE(ToWindows1250(u"Šžč€中\U0001F600"), Hex("8A9EE880") + "??"); // '?' a character
         QCOMPARE(enc.result, 88);
-        QCOMPARE(r.Popis, QString("Snímač tlaku").leftJustified(32));
+        QCOMPARE(r.Description, QString("Snímač tlaku").leftJustified(32));
         QCOMPARE(r.Flags, uint8_t(0xD0));
         SensorRecord back; // the texts read back from windows-1250
         QCOMPARE(DecodeImage(ToBlock(enc.image), back, 0, 0), 2);
-        QCOMPARE(back.Popis, r.Popis);
+        QCOMPARE(back.Description, r.Description);
     }
 
     void results_data() {
@@ -148,7 +148,7 @@ class TestImageCodec : public QObject {
         SensorRecord r;
         r.PointCount = 7;
         QCOMPARE(DecodeImage(image, r, 4, 0), result);
-        QTEST(r.Popis, "popisAfter");
+        QTEST(r.Description, "popisAfter");
         QCOMPARE(r.PointCount, result > 0 ? result : result == kDecodeTooShort ? 7 : 0);
         QCOMPARE(r.MemGroup, result > 0 ? 4 : 0);
     }
@@ -167,8 +167,8 @@ class TestImageCodec : public QObject {
         QFETCH(QByteArray, bytes);
         SensorRecord r;
         QCOMPARE(DecodeImage(LayoutBlock().replace(47, 2, bytes), r, 0, 0), 3);
-        QTEST(r.SlideRychl, "slideSpeed");
-        QTEST(r.Slide, "slide");
+        QTEST(r.AveragingSpeed, "slideSpeed");
+        QTEST(r.Averaging, "slide");
     }
 
     void threeByteNumbers_data() {

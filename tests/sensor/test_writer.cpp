@@ -24,7 +24,7 @@ struct Rig : testing::SimDeviceRig {
     SaveReport saved;
     explicit Rig(bool tag) : SimDeviceRig(tag) {
         read();
-        s.CurrentRecord.Popis = QStringLiteral("Changed");
+        s.CurrentRecord.Description = QStringLiteral("Changed");
     }
     QStringList backupFiles() const {
         return QDir(backups.path()).entryList(QDir::Files, QDir::Name);
@@ -111,7 +111,7 @@ class TestWriter : public QObject {
         const QByteArray written = rig.device.block(block);
         QCOMPARE(uint8_t(written[99]), uint8_t(flags));
         QCOMPARE(rig.device.block(other), otherBefore);
-        QCOMPARE(rig.s.CurrentRecord.Popis.trimmed(), QStringLiteral("Changed"));
+        QCOMPARE(rig.s.CurrentRecord.Description.trimmed(), QStringLiteral("Changed"));
         QCOMPARE(rig.s.MemoryImage, written);
         QCOMPARE(atFirstByte.size(), 1);
         QCOMPARE(rig.saved.backupPath, rig.backups.filePath(atFirstByte[0]));
@@ -128,7 +128,7 @@ class TestWriter : public QObject {
         // Saved again within the same second: both earlier states are kept.
         const SaveReport first = rig.saved;
         rig.clock.setNow(start);
-        rig.s.CurrentRecord.Popis = QStringLiteral("Two");
+        rig.s.CurrentRecord.Description = QStringLiteral("Two");
         QCOMPARE(rig.save(true), int(kSaveWritten));
         QCOMPARE(rig.saved.backupPath, first.backupPath.chopped(4) + "-1.bin");
         QCOMPARE(testing::FileBytes(rig.saved.backupPath), written);
@@ -183,7 +183,7 @@ class TestWriter : public QObject {
         QFETCH(QString, popis);
         QFETCH(int, points);
         Rig rig(true);
-        rig.s.CurrentRecord.Popis = popis;
+        rig.s.CurrentRecord.Description = popis;
         rig.s.CurrentRecord.PointCount = points;
         const int version = rig.device.stateVersion(), requests = rig.device.requestCount();
         QCOMPARE(rig.save(false), int(kSaveConvertFailed));

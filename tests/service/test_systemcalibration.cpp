@@ -96,9 +96,9 @@ class TestSystemCalibration : public QObject {
         Fixture f;
         f.session.k = 1e-6;
         f.device.raw = zero;
-        f.click(f.panel.cmdSKSetNula());
+        f.click(f.panel.setZeroButton());
         f.device.raw = raw;
-        f.click(f.panel.cmdSKSetGain());
+        f.click(f.panel.setGainButton());
         QTEST(f.panel.constantNField()->text() + ' ' + f.panel.constantKField()->text(), "fields");
         QCOMPARE(f.session.N, std::isnan(zero) ? 0.0 : zero); // no reading: N kept
         QCOMPARE(f.session.k, k);
@@ -138,7 +138,7 @@ class TestSystemCalibration : public QObject {
         f.messages.answerYes(); // write them?
         f.session.k = 6;
         if (nText.isNull()) {
-            f.click(f.panel.cmdLoadDef());
+            f.click(f.panel.loadDefaultsButton());
             QCOMPARE(f.session.k, 6.0); // only the fields change
             QCOMPARE(f.panel.constantNField()->text() + ' ' + f.panel.constantKField()->text(),
                      QStringLiteral("8388608 4.64760 E-7"));
@@ -147,7 +147,7 @@ class TestSystemCalibration : public QObject {
             f.panel.constantKField()->setText(kText);
         }
         QVERIFY(f.device.log.isEmpty());
-        f.click(f.panel.cmdSKSave());
+        f.click(f.panel.saveConstantsButton());
         QCOMPARE(f.device.written, written);
         if (!backupError.isEmpty()) {
             QCOMPARE(f.device.log,
@@ -175,7 +175,7 @@ class TestSystemCalibration : public QObject {
 
     void resetLeavesLiveStopped() {
         Fixture f;
-        f.click(f.panel.cmdReset());
+        f.click(f.panel.resetButton());
         QCOMPARE(f.device.log, kResetSequence);
     }
 };

@@ -63,7 +63,7 @@ struct CalibrationPages {
         session.DisplayDigits = displayDigits;
         sensorPage.setFormatList(displayDigits);
         session.CurrentRecord.Format = QStringLiteral("###0.000");
-        session.CurrentRecord.Jednotka = QStringLiteral("kg    ");
+        session.CurrentRecord.Unit = QStringLiteral("kg    ");
     }
 };
 

@@ -12,8 +12,8 @@ namespace qm::testing {
 inline void AnswerReferenceDialog(ReferenceDialog& box, const QString& value) {
     QTimer::singleShot(0, &box, [&box, value] {
         QVERIFY(box.isVisible());
-        box.txtCalBod(1)->setText(value);
-        QTest::keyClick(box.txtCalBod(1), Qt::Key_Return);
+        box.pointField(1)->setText(value);
+        QTest::keyClick(box.pointField(1), Qt::Key_Return);
     });
 }
 
