@@ -36,6 +36,7 @@ class QPushButton;
 namespace qm {
 
 class CurveEvidence;
+struct RestoreResult;
 class SystemCalibrationPanel;
 class TrendPlot;
 class SensorPage;
@@ -161,6 +162,9 @@ class MainWindow : public QWidget {
     CurveFacts curveFacts() const;
     // The record of a block write that sent bytes, failed ones too.
     void recordBlockWrite(RecordKind kind, const SaveReport& report, const CurveFacts& facts);
+    // The backup put back after a write that stopped midway.
+    void recordRestore(int group, const QByteArray& backup, const QString& backupPath,
+                       const RestoreResult& back);
     void recordConstantsWrite(const QByteArray& written, const QString& backupPath,
                               int firstDifference);
     // The block could not be backed up: another folder, the same again, or

@@ -15,6 +15,7 @@
 #include "records/recordstore.h"
 #include "records/writeoutcome.h"
 #include "report/certificate.h"
+#include "sensor/restoreblock.h"
 
 #include <QDir>
 #include <QGridLayout>
@@ -121,6 +122,26 @@ void MainWindow::recordBlockWrite(RecordKind kind, const SaveReport& report,
             rec.points[i].spread = facts.spreads[i];
         rec.nonLinearity = facts.nonLinearity;
     }
+    addRecord(rec);
+}
+
+void MainWindow::recordRestore(int group, const QByteArray& backup, const QString& backupPath,
+                               const RestoreResult& back) {
+    SaveReport r;
+    r.block = group;
+    r.backupPath = backupPath; // what was put back; the broken block before it is not known
+    r.imageAfter = backup.left(kBlockBytes);
+    r.writeResult = back.writeResult;
+    r.firstDifference = back.firstDifference;
+    if (back.writeResult == 0)
+        r.readBack = !back.readBack             ? ReadBack::Missing
+                     : back.firstDifference > 0 ? ReadBack::Differs
+                                                : ReadBack::Agrees;
+    CalibrationRecord rec = NewRecord(RecordKind::Restore, LoadOperatorFields(m_services.settings),
+                                      m_services.clock.now());
+    rec.device = m_deviceIdent;
+    FillPointsFromImage(rec, r.imageAfter, group);
+    FillWriteOutcome(rec, r);
     addRecord(rec);
 }
 

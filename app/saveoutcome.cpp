@@ -49,6 +49,7 @@ void MainWindow::offerRestore(const SaveReport& r) {
                                    : RestoreBlock(m_link, block / 32, backup, writeProgress());
     showStatus(false);
     EnableNavigation();
+    if (block >= 0) recordRestore(block / 32, backup, r.backupPath, back);
     if (back.ok()) {
         messages.information(m_lang.text(kTextRestored));
         return;

@@ -7,6 +7,8 @@
 #include "calibration/referencedialog.h"
 #include "core/hex.h"
 #include "core/numformat.h"
+#include "records/databaseurl.h"
+#include "records/recordstore.h"
 #include "sensor/constantsbackup.h"
 #include "support/files.h"
 
@@ -125,6 +127,15 @@ class TestNothingLost : public QObject {
         QCOMPARE(asked.defaultButton, MsgYes);
         QCOMPARE(h.messages.last().text, h.lang(kTextRestored));
         QCOMPARE(h.device.block(DeviceModel::kTagBlock), testing::FileBytes(path));
+        // Both writes are in the history, the restore newest and confirmed.
+        RecordStore store;
+        std::vector<CalibrationRecord> history;
+        QVERIFY(store.open(LocalDatabaseUrl()).ok() && store.history(history).ok());
+        QCOMPARE(history.size(), size_t(2));
+        QCOMPARE(history[0].kind, RecordKind::Restore);
+        QCOMPARE(history[0].result, 1);
+        QCOMPARE(history[0].imageAfter, testing::FileBytes(path).left(kBlockBytes));
+        QVERIFY(history[1].result < 0);
     }
 
     // Esc, Cancel and Back with captured points not stored ask first, No the
