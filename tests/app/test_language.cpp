@@ -1,6 +1,9 @@
-// The texts the user reads: language files, their code pages, and the message box.
+// The texts the user reads: language files, their code pages, the message
+// box, and what the window says for a read's stages and a save's outcome.
 #include "app/language.h"
 #include "app/qtmessagesink.h"
+#include "app/readreport.h"
+#include "app/savereport.h"
 #include "support/files.h"
 
 #include <QApplication>
@@ -15,67 +18,59 @@ using namespace Qt::StringLiterals;
 
 using Entries = QMap<int, QString>; // every other entry stays empty
 
+namespace {
+LangTable numbered() { // text n reads "T<n>"
+    LangTable t;
+    for (int i = 1; i <= LangTable::kSize; ++i)
+        t.set(i, QStringLiteral("T%1").arg(i));
+    return t;
+}
+} // namespace
+
 class TestLanguage : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
 
   private slots:
-    void grammar_data() {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<int>("charset");
-        QTest::addColumn<Entries>("expected");
-        QTest::newRow("windows-1250 Czech") << QByteArray("charset=238\r\n3=Zp\xEC"
-                                                          "t\r\n005= Dal\x9A\xED\r\n")
-                                            << 238 << Entries{{3, "Zpět"}, {5, " Další"}};
-        QTest::newRow("upper-case charset is not an entry")
-            << QByteArray("CHARSET=204\r\n1=\xCF\xF0\xE8\r\n") << 204 << Entries{{1, "При"}};
-        QTest::newRow("no charset line")
-            << QByteArray("1=Vyberte port\r\n") << 238 << Entries{{1, "Vyberte port"}};
-        QTest::newRow("numbers and further =")
-            << QByteArray("12=A=B\r\n1000=x\r\n0=x\r\n007=x\r\n250=y\r\n") << 238
-            << Entries{{12, "A=B"}, {7, "x"}, {250, "y"}};
-        QTest::newRow("later line wins")
-            << QByteArray("4=one\r\n4=two\r\n") << 238 << Entries{{4, "two"}};
-    }
     void grammar() {
-        QFETCH(QByteArray, bytes);
-        QFETCH(Entries, expected);
-        const QString path = testing::WriteFileBytes(m_dir.filePath("qm07r.lang"), bytes);
-        LangTable table;
-        QTEST(LoadLanguage(path, table), "charset");
-        for (int n = 1; n <= LangTable::kOriginal; ++n)
-            QCOMPARE(table.text(n), expected.value(n));
+        const struct {
+            QByteArray bytes;
+            int charset;
+            Entries expected;
+        } cases[] = {
+            {"charset=238\r\n3=Zp\xECt\r\n005= Dal\x9A\xED\r\n", 238, {{3, "Zpět"}, {5, " Další"}}},
+            {"CHARSET=204\r\n1=\xCF\xF0\xE8\r\n", 204, {{1, "При"}}}, // not an entry
+            {"1=Vyberte port\r\n", 238, {{1, "Vyberte port"}}},
+            {"12=A=B\r\n1000=x\r\n0=x\r\n007=x\r\n250=y\r\n",
+             238,
+             {{12, "A=B"}, {7, "x"}, {250, "y"}}},
+            {"4=one\r\n4=two\r\n", 238, {{4, "two"}}}};
+        for (const auto& c : cases) {
+            const QString path = testing::WriteFileBytes(m_dir.filePath("qm07r.lang"), c.bytes);
+            LangTable table;
+            QCOMPARE(LoadLanguage(path, table), c.charset);
+            for (int n = 1; n <= LangTable::kOriginal; ++n)
+                QCOMPARE(table.text(n), c.expected.value(n));
+        }
     }
 
-    // The files the build ships: every text the program shows is there.
-    void shippedFiles_data() {
-        QTest::addColumn<QString>("file");
-        QTest::newRow("Czech") << "qm07r.lang";
-        QTest::newRow("English") << "en.lang";
-    }
+    // The files the build ships hold the texts added since (not the English
+    // fallback), with the placeholders of the built-in text.
     void shippedFiles() {
-        QFETCH(QString, file);
-        LangTable table;
-        QCOMPARE(LoadLanguage(QStringLiteral(QM_LANG_DIR "/") + file, table), 238);
-        for (int n :
-             {1,  2,  3,  4,  5,  9,  10, 11, 12, 13, 14, 15, 16, 19, 22, 23, 24, 25, 29, 30,
-              31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 47, 49, 50, 51, 52, 53,
-              54, 55, 56, 60, 61, 62, 63, 66, 67, 68, 69, 71, 72, 75, 76, 77, 80, 81, 150})
-            QVERIFY2(!table.text(n).trimmed().isEmpty(), qPrintable(QString::number(n)));
-        // The texts added since are in the file (not the English fallback), with
-        // the placeholders of the built-in text.
-        LanguageFile raw;
-        LoadLanguage(QStringLiteral(QM_LANG_DIR "/") + file, table, &raw);
-        for (int n = kTextClosesAfterWrite; n <= kTextPortNotOpen; ++n) {
-            if (BuiltInText(n).isEmpty()) continue;
-            QVERIFY2(std::any_of(raw.entries.begin(), raw.entries.end(),
-                                 [n](const auto& e) { return e.first == n; }),
-                     qPrintable(QString::number(n)));
-            for (const char* p : {"%1", "%2"})
-                QCOMPARE(table.text(n).contains(QLatin1String(p)),
-                         BuiltInText(n).contains(QLatin1String(p)));
+        for (const char* file : {QM_LANG_DIR "/qm07r.lang", QM_LANG_DIR "/en.lang"}) {
+            LangTable table;
+            LanguageFile raw;
+            QCOMPARE(LoadLanguage(QString::fromLatin1(file), table, &raw), 238);
+            for (int n = kTextClosesAfterWrite; n <= kTextPortNotOpen; ++n) {
+                if (BuiltInText(n).isEmpty()) continue;
+                QVERIFY2(std::any_of(raw.entries.begin(), raw.entries.end(),
+                                     [n](const auto& e) { return e.first == n; }),
+                         qPrintable(QString::number(n)));
+                for (const char* p : {"%1", "%2"})
+                    QCOMPARE(table.text(n).contains(QLatin1String(p)),
+                             BuiltInText(n).contains(QLatin1String(p)));
+            }
         }
-        if (file == "qm07r.lang") QCOMPARE(table.text(kTextYes), QStringLiteral("Ano"));
     }
 
     // Language files are decoded with our own tables, whatever the platform's codecs.
@@ -87,8 +82,7 @@ class TestLanguage : public QObject {
         } cases[] = {{238, "Zp\xECt", u"Zpět"_s},     {204, "\xC4\xE0", u"Да"_s},
                      {0, "\xC9t\xE9", u"Été"_s},      {161, "\xCD\xE1\xE9", u"Ναι"_s},
                      {162, "\xDDptal", u"İptal"_s},   {177, "\xEB\xEF", u"כן"_s},
-                     {178, "\xE4\xDA\xE3", u"نعم"_s}, {186, "J\xE2", u"Jā"_s},
-                     {222, "\xE3\xAA\xE8", u"ใช่"_s},  {200, "\x80", u"€"_s}}; // 200: unknown, 1252
+                     {178, "\xE4\xDA\xE3", u"نعم"_s}, {200, "\x80", u"€"_s}}; // 200: unknown, 1252
         for (const auto& c : cases) {
             LangTable table;
             FillLanguageTable(ParseLanguage("5=" + c.bytes + "\r\n"), c.charset, table);
@@ -96,56 +90,73 @@ class TestLanguage : public QObject {
         }
     }
 
-    void missingFileLeavesTableAlone() {
-        LangTable table;
-        table.set(3, QStringLiteral("kept"));
-        QCOMPARE(LoadLanguage(m_dir.filePath(QStringLiteral("absent.lang")), table), 0);
-        QCOMPARE(table.text(3), QStringLiteral("kept"));
+    // The box as the user sees it, and what Enter and Esc answer.
+    void messageBox() {
+        const int yesNoCancel = MsgYes | MsgNo | MsgCancel;
+        const struct {
+            MsgIcon icon;
+            int buttons;
+            MsgButton defaultButton;
+            Qt::Key key;
+            QMessageBox::Icon qtIcon;
+            MsgButton answer;
+        } cases[] = {{MsgIcon::Question, MsgYes | MsgNo, MsgNo, Qt::Key_Escape,
+                      QMessageBox::Question, MsgNo},
+                     {MsgIcon::Exclamation, yesNoCancel, MsgYes, Qt::Key_Escape,
+                      QMessageBox::Warning, MsgCancel}, // Esc is Cancel
+                     {MsgIcon::Exclamation, yesNoCancel, MsgNo, Qt::Key_Return,
+                      QMessageBox::Warning, MsgNo}};
+        for (const auto& c : cases) {
+            QString shown;
+            int shownIcon = -1;
+            QTimer::singleShot(0, [&] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                shown = box->windowTitle() + u'|' + box->text();
+                shownIcon = box->icon();
+                QTest::keyClick(box, c.key);
+            });
+            QtMessageSink sink;
+            const Message m{QStringLiteral("Zpráva [-2]"), c.icon, c.buttons, c.defaultButton};
+            QCOMPARE(sink.show(m), c.answer);
+            QCOMPARE(shown, QStringLiteral("QM-07R|Zpráva [-2]"));
+            QCOMPARE(shownIcon, c.qtIcon);
+        }
     }
 
-    // The box as the user sees it, and what Enter and Esc answer.
-    void messageBox_data() {
-        QTest::addColumn<int>("icon"); // MsgIcon
-        QTest::addColumn<int>("buttons");
-        QTest::addColumn<int>("defaultButton");
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("qtIcon");
-        QTest::addColumn<int>("answer");
-        auto row = [](const char* name, MsgIcon icon, int buttons, MsgButton def, Qt::Key key,
-                      QMessageBox::Icon qtIcon, MsgButton answer) {
-            QTest::newRow(name) << int(icon) << buttons << int(def) << int(key) << int(qtIcon)
-                                << int(answer);
-        };
-        const int yesNoCancel = MsgYes | MsgNo | MsgCancel;
-        row("critical, Enter", MsgIcon::Critical, MsgOk, MsgOk, Qt::Key_Return,
-            QMessageBox::Critical, MsgOk);
-        row("question, Esc is No", MsgIcon::Question, MsgYes | MsgNo, MsgNo, Qt::Key_Escape,
-            QMessageBox::Question, MsgNo);
-        row("three buttons, Esc is Cancel", MsgIcon::Exclamation, yesNoCancel, MsgYes,
-            Qt::Key_Escape, QMessageBox::Warning, MsgCancel);
-        row("three buttons, Enter is the default", MsgIcon::Exclamation, yesNoCancel, MsgNo,
-            Qt::Key_Return, QMessageBox::Warning, MsgNo);
+    void saveProblem() {
+        const struct {
+            int result;
+            ReadBack readBack;
+            const char *error, *text; // backupError, or the refusal
+        } cases[] = {{kSaveConvertFailed, ReadBack::NotWritten, "no room", "T150\nno room."},
+                     {kSaveWriteFailed, ReadBack::NotWritten, "gone", "T117"},
+                     {kSaveWritten, ReadBack::Differs, "", "T118\nT116"},
+                     {kSaveWritten, ReadBack::Missing, "", "T119\nT116"},
+                     {kSaveWritten, ReadBack::Agrees, "", ""},
+                     {kSaveUnchanged, ReadBack::NotWritten, "", ""}};
+        for (const auto& c : cases) {
+            SaveReport r;
+            r.result = c.result;
+            r.readBack = c.readBack;
+            (c.result == kSaveConvertFailed ? r.refusal : r.backupError) = c.error;
+            QCOMPARE(SaveProblemText(numbered(), r), QString::fromUtf8(c.text));
+        }
     }
-    void messageBox() {
-        QFETCH(int, icon);
-        QFETCH(int, buttons);
-        QFETCH(int, defaultButton);
-        QFETCH(int, key);
-        QString shown;
-        int shownIcon = -1;
-        QTimer::singleShot(0, [&] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            QVERIFY(box);
-            shown = box->windowTitle() + u'|' + box->text();
-            shownIcon = box->icon();
-            QTest::keyClick(box, Qt::Key(key));
-        });
-        QtMessageSink sink;
-        const Message m{QStringLiteral("Zpráva [-2]"), MsgIcon(icon), buttons,
-                        MsgButton(defaultButton)};
-        QTEST(int(sink.show(m)), "answer");
-        QCOMPARE(shown, QStringLiteral("QM-07R|Zpráva [-2]"));
-        QTEST(shownIcon, "qtIcon");
+
+    // Yes loads the defaults, Retry reads again, anything else (No is the
+    // default button) keeps the sensor's data; the iTag has its own text.
+    void badImageQuestion() {
+        const Message m = BadImageQuestion(numbered(), kGroupTag);
+        QCOMPARE(m.text, QStringLiteral("T77"));
+        QCOMPARE(m.defaultButton, MsgNo);
+        QCOMPARE(BadImageQuestion(numbered(), kGroupDevice).text, QStringLiteral("T76"));
+        QCOMPARE(BadImageAnswer(MsgYes), BadImageChoice::LoadDefaults);
+        QCOMPARE(BadImageAnswer(MsgRetry), BadImageChoice::ReadAgain);
+        QCOMPARE(BadImageAnswer(MsgCancel), BadImageChoice::Keep);
+        QCOMPARE(ReadFailureText(numbered(), -1, 3), QStringLiteral("T31 (COM3) T32"));
+        QCOMPARE(ReadFailureText(numbered(), -2, 3), QStringLiteral("T35"));
+        QVERIFY(ReadFailureText(numbered(), -3, 3).isEmpty());
     }
 };
 

@@ -4,7 +4,6 @@
 // "calibrator" is a stand-in that reads the device through COM3 with qm07ctl.
 #include "support/files.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -19,34 +18,15 @@ class TestRunScript : public QObject {
     QTemporaryDir m_dir;
 
     QString path(const QString& name) const { return m_dir.filePath(name); }
-
     void writeExecutable(const QString& name, const QByteArray& text) {
         QFile f(qm::testing::WriteFileBytes(path(name), text));
         QVERIFY(f.setPermissions(f.permissions() | QFileDevice::ExeOwner));
     }
 
-    // run.sh with the stand-ins first on PATH and its caches in the test's folder.
-    QProcess* runScript(const QStringList& args, bool display) {
-        auto* p = new QProcess(this);
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("PATH", path("stubs") + u':' + env.value("PATH"));
-        env.insert("QM_BUILD_DIR", path("build"));
-        env.insert("XDG_CACHE_HOME", path("cache"));
-        env.insert("XDG_CONFIG_HOME", path("config"));
-        for (const char* name : {"QM07_PORT_COM3", "WAYLAND_DISPLAY", "DISPLAY"})
-            env.remove(name);
-        if (display) env.insert("DISPLAY", ":99");
-        p->setProcessEnvironment(env);
-        p->start("bash", QStringList{QM_SOURCE_DIR "/scripts/run.sh"} + args);
-        if (!p->waitForFinished(20000)) p->kill();
-        return p;
-    }
-
   private slots:
-    void initTestCase() {
-        QVERIFY(m_dir.isValid());
+    // With the stand-ins first on PATH and the caches in the test's folder.
+    void simulatorOnCom3() {
         QVERIFY(QDir().mkpath(path("stubs")) && QDir().mkpath(path("build/bin")));
-        // The packages are there and the build is done.
         writeExecutable("stubs/dpkg-query", "#!/bin/sh\nprintf 'install ok installed'\n");
         writeExecutable("stubs/cmake", "#!/bin/sh\nexit 0\n");
         qm::testing::WriteFileBytes(path("build/CMakeCache.txt"), {});
@@ -57,14 +37,21 @@ class TestRunScript : public QObject {
                             out + "/port'\nprintf '%s\\n' \"$*\" > '" + out +
                             "/args'\nexec '" QM07CTL_PATH "' --port COM3 read > '" + out +
                             "/read.json'\n");
-    }
-
-    void simulatorOnCom3() {
-        QProcess* p = runScript({"--", "savant"}, true);
-        QVERIFY2(p->exitStatus() == QProcess::NormalExit && p->exitCode() == 0,
-                 p->readAllStandardError().constData());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("PATH", path("stubs") + u':' + env.value("PATH"));
+        env.insert("QM_BUILD_DIR", path("build"));
+        env.insert("XDG_CACHE_HOME", path("cache"));
+        env.insert("XDG_CONFIG_HOME", path("config"));
+        for (const char* name : {"QM07_PORT_COM3", "WAYLAND_DISPLAY"})
+            env.remove(name);
+        env.insert("DISPLAY", ":99");
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start("bash", {QM_SOURCE_DIR "/scripts/run.sh", "--", "savant"});
+        QVERIFY2(p.waitForFinished(20000) && p.exitCode() == 0,
+                 p.readAllStandardError().constData());
         const QString link = path("cache/qm07-calibrator/qm07r-pty");
-        QVERIFY(p->readAllStandardOutput().contains(
+        QVERIFY(p.readAllStandardOutput().contains(
             QStringLiteral("the simulated QM-07R is on COM3 (%1)").arg(link).toLocal8Bit()));
         QCOMPARE(FileBytes(path("port")).trimmed(), "3 " + QFile::encodeName(link)); // mapped
         QCOMPARE(FileBytes(path("args")).trimmed(), QByteArray("savant"));
@@ -74,13 +61,6 @@ class TestRunScript : public QObject {
         // The calibrator has ended, so the simulator has been stopped and has
         // taken its link away.
         QVERIFY(!QFileInfo(link).isSymLink());
-    }
-
-    void noDisplaySaysHow() {
-        QProcess* p = runScript({}, false);
-        QCOMPARE(p->exitCode(), 1);
-        QVERIFY(p->readAllStandardError().contains("scripts/run.sh --xvfb"));
-        QVERIFY(p->readAllStandardOutput().isEmpty());
     }
 };
 

@@ -1,16 +1,15 @@
 #pragma once
-// A main window on the virtual clock with scripted messages, in-memory
-// settings and the in-process simulated device.
+// A main window on the virtual clock with scripted messages and file dialogs,
+// in-memory settings and the in-process simulated device.
 #include "app/mainwindow.h"
-#include "app/twips.h"
 #include "core/clock.h"
+#include "core/filechooser.h"
 #include "core/settings.h"
 #include "sim/devicemodel.h"
 #include "sim/simtransport.h"
 #include "support/files.h"
 #include "support/recordingtransport.h"
 #include "support/referencedialog.h"
-#include "support/scriptedfiles.h"
 #include "support/scriptedmessages.h"
 
 #include <QAbstractButton>
@@ -22,6 +21,16 @@
 #include <memory>
 
 namespace qm {
+
+// Takes the answers in order; none left: cancelled.
+struct ScriptedFiles final : FileChooser {
+    QStringList answers;
+    QString chooseFolder(const QString&, const QString&) override { return next(); }
+    QString chooseSaveFile(const QString&, const QString&, const QString&) override {
+        return next();
+    }
+    QString next() { return answers.isEmpty() ? QString() : answers.takeFirst(); }
+};
 
 // Which frames show and which of Back, Next, Cancel are enabled.
 struct PageState {
@@ -43,15 +52,13 @@ struct WindowHarness {
     std::unique_ptr<MainWindow> window;
 
     explicit WindowHarness(int devicePort = 3) {
-        // The backups of block writes stay in this harness's folder.
-        unblockDataFolder();
+        unblockDataFolder(); // the backups stay in this harness's folder
         ports.attach(devicePort, device);
         settings.setValue(QStringLiteral("Default"), QStringLiteral("ComPort"),
                           QStringLiteral("3"));
         useShippedLanguage(); // a test may write its own or remove it
     }
 
-    // How many block writes the window sent.
     int blockWritesSent() const {
         int n = 0;
         for (const QByteArray& r : sent.requests())
@@ -60,44 +67,33 @@ struct WindowHarness {
     }
     // The data folder cannot be made from now on (a file stands in its way).
     void blockDataFolder() {
-        QFile f(dir.filePath(QStringLiteral("file")));
-        if (!f.open(QIODevice::WriteOnly)) qFatal("cannot write the blocker");
-        f.write("x");
-        qputenv("XDG_DATA_HOME", (f.fileName() + "/data").toLocal8Bit());
+        const QString file = testing::WriteFileBytes(dir.filePath(QStringLiteral("file")), "x");
+        qputenv("XDG_DATA_HOME", (file + "/data").toLocal8Bit());
     }
     void unblockDataFolder() {
         qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toLocal8Bit());
     }
-
     QString backupFolder() const { return dir.filePath(QStringLiteral("data/QM-07R/backups")); }
     QString langPath() const { return dir.filePath(QStringLiteral("qm07r.lang")); }
     void writeLanguage(const QByteArray& bytes) { testing::WriteFileBytes(langPath(), bytes); }
-    // The Czech file that the build ships.
-    void useShippedLanguage() {
-        writeLanguage(testing::FileBytes(QStringLiteral(QM_SHIPPED_LANG)));
-    }
+    void useShippedLanguage() { writeLanguage(testing::FileBytes(QM_SHIPPED_LANG)); }
 
-    MainWindow& open(const QString& commandLine = {}) {
+    // Opened and moved on with Next to the given step.
+    MainWindow& openAt(int step, const QString& commandLine = {}) {
         window = std::make_unique<MainWindow>(
             AppServices{clock, messages, settings, sent, langPath(), commandLine, &files});
         window->show();
-        return *window;
-    }
-    // Opened and moved on with Next to the given step.
-    MainWindow& openAt(int step, const QString& commandLine = {}) {
-        open(commandLine);
         for (int i = 1; i < step; ++i)
-            clickNext();
+            click("cmdNext");
         return *window;
     }
+    MainWindow& open(const QString& commandLine = {}) { return openAt(1, commandLine); }
     // One tick of the live display after the given time on the virtual clock.
     void tick(int ms = kLiveIntervalMs) {
         clock.advance(ms);
         window->onLiveTick();
     }
-
-    // The live display shows signal: one tick collects the reply asked before
-    // the change, the next the new one.
+    // One tick collects the reply asked before the change, the next the new one.
     void showSignal(double signal) {
         device.setSignal(signal);
         tick();
@@ -114,20 +110,12 @@ struct WindowHarness {
     template <typename T = QWidget> T* child(const char* name) const {
         return window->findChild<T*>(QLatin1String(name));
     }
-    QString text(const char* name) const {
-        if (auto* l = child<QLabel>(name)) return l->text();
-        if (auto* b = child<QAbstractButton>(name)) return b->text();
-        return {};
-    }
+    QString text(const char* name) const { return child<QLabel>(name)->text(); }
     QString lang(int n) const { return window->LangText().text(n); }
-    int twips(int width) const { return Twips(window->logicalDpiX())(width); }
     void click(const char* name) {
         QTest::mouseClick(child<QAbstractButton>(name), Qt::LeftButton);
     }
     void clickNext() { click("cmdNext"); }
-    void clickBack() { click("cmdBack"); }
-    void selectPort(int port) { child<QComboBox>("cmbPort")->setCurrentIndex(port - 1); }
-
     bool visible(const char* name) const { return child(name) && child(name)->isVisible(); }
     bool enabled(const char* name) const { return child(name) && child(name)->isEnabled(); }
 

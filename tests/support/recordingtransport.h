@@ -1,7 +1,6 @@
 #pragma once
-// A transport factory that passes everything through to another one and keeps
-// the request lines written to any port, so that a test sees which commands
-// reached the device and in what order.
+// Passes everything through to another transport factory and keeps the request
+// lines written to any port: which commands reached the device, in what order.
 #include "device/transport.h"
 
 #include <QByteArrayList>
@@ -15,19 +14,22 @@ class RecordingTransportFactory final : public TransportFactory {
     explicit RecordingTransportFactory(TransportFactory& inner) : m_inner(inner) {}
 
     std::unique_ptr<ByteTransport> make(int port) override {
-        return std::make_unique<Recording>(m_inner.make(port), *this);
+        return std::make_unique<Recording>(m_inner.make(port), m_sent);
     }
     QString describe(int port) const override { return m_inner.describe(port); }
 
     // Complete request lines, carriage return removed, oldest first.
-    const QByteArrayList& requests() const { return m_requests; }
-    void clear() { m_requests.clear(); }
+    QByteArrayList requests() const {
+        QByteArrayList lines = m_sent.split('\r');
+        lines.removeLast(); // the unfinished rest
+        return lines;
+    }
+    void clear() { m_sent.clear(); }
 
   private:
-    class Recording final : public ByteTransport {
-      public:
-        Recording(std::unique_ptr<ByteTransport> inner, RecordingTransportFactory& log)
-            : m_inner(std::move(inner)), m_log(log) {}
+    struct Recording final : ByteTransport {
+        Recording(std::unique_ptr<ByteTransport> inner, QByteArray& sent)
+            : m_inner(std::move(inner)), m_sent(sent) {}
         TransportError open() override { return m_inner->open(); }
         TransportError close() override { return m_inner->close(); }
         bool isOpen() const override { return m_inner->isOpen(); }
@@ -37,26 +39,15 @@ class RecordingTransportFactory final : public TransportFactory {
         }
         qint64 write(const QByteArray& data, TransportError* err) override {
             const qint64 n = m_inner->write(data, err);
-            if (n > 0) m_log.note(data.left(n));
+            if (n > 0) m_sent.append(data.left(n));
             return n;
         }
-
-      private:
         std::unique_ptr<ByteTransport> m_inner;
-        RecordingTransportFactory& m_log;
+        QByteArray& m_sent;
     };
 
-    void note(const QByteArray& bytes) {
-        for (char c : bytes)
-            if (c == '\r')
-                m_requests.append(std::exchange(m_line, {}));
-            else
-                m_line.append(c);
-    }
-
     TransportFactory& m_inner;
-    QByteArrayList m_requests;
-    QByteArray m_line;
+    QByteArray m_sent;
 };
 
 } // namespace qm

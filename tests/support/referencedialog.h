@@ -1,6 +1,5 @@
 #pragma once
-// Answers the reference value dialog of the next capture: once it is up,
-// types the value and presses Enter.
+// Once the reference value dialog is up, types the value and presses Enter.
 #include "calibration/referencedialog.h"
 
 #include <QLineEdit>
