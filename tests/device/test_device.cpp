@@ -104,6 +104,7 @@ class TestDevice : public QObject {
         line.stale = "QM\r";
         rig.link.open(1);
         line.lost = true;
+        QVERIFY(rig.link.isOpen());
         QByteArray text;
         QCOMPARE(rig.link.read(text, 256), 3);
         QVERIFY(!rig.link.isOpen());
