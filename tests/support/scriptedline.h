@@ -1,7 +1,6 @@
 #pragma once
-// A scripted device line on a virtual clock for the device connection and the
-// exchanges: per request line, the test says which reply pieces arrive and
-// when. Ports without a line are missing.
+// A scripted device line on a virtual clock: per request line, the test says
+// which reply pieces arrive and when. Ports without a line are missing.
 #include "core/clock.h"
 #include "device/deviceconnection.h"
 
