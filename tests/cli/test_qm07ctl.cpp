@@ -11,6 +11,7 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <bit>
 #include <cmath>
 
 using namespace qm;
@@ -18,28 +19,15 @@ using qm::testing::LayoutBlock;
 using qm::testing::LayoutImage;
 using Run = qm::testing::CtlRun;
 
-namespace {
-
-SensorRecord Sample() {
-    SensorSession s;
-    LoadDefaultRecord(s, 1, QDate(2026, 12, 4));
-    SensorRecord r = s.TagRecord;
-    r.SerialNo = "AC04WSK7";
-    r.Description = PadField("Snímač \"A\"\t\\", 32);
-    return r;
-}
-
-QByteArray NoValidFlag() {
-    QByteArray img = LayoutBlock();
-    img[99] = 0x50;
-    return img;
-}
-
-} // namespace
-
 class TestQm07ctl : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
+
+    static QByteArray noValidFlag() {
+        QByteArray img = LayoutBlock();
+        img[99] = 0x50;
+        return img;
+    }
 
     Run qm07ctl(const QStringList& args, const QByteArray& input = {}) {
         return testing::RunCtl(args, m_dir.path(), QString(), input);
@@ -49,22 +37,23 @@ class TestQm07ctl : public QObject {
     // Printed floats read back through a JSON double to the same float; JSON
     // has no NaN or infinities.
     void floatsReadBackExactly() {
-        QCOMPARE(FloatJson(std::nanf("")), QByteArray("\"NaN\""));
-        QCOMPARE(FloatJson(-HUGE_VALF), QByteArray("\"-Infinity\""));
+        QCOMPARE(FloatJson(std::nanf("")) + FloatJson(-HUGE_VALF),
+                 QByteArray(R"("NaN""-Infinity")"));
         QRandomGenerator rng(7);
         for (int i = 0; i < 200000; ++i) {
-            const auto bits = rng.generate();
-            float f;
-            std::memcpy(&f, &bits, 4);
-            if (!std::isfinite(f)) continue;
+            const auto f = std::bit_cast<float>(rng.generate());
             const QJsonDocument d = QJsonDocument::fromJson("[" + FloatJson(f) + "]");
-            QVERIFY2(float(d.array().at(0).toDouble()) == f, FloatJson(f).constData());
+            QVERIFY2(!std::isfinite(f) || float(d.array().at(0).toDouble()) == f, d.toJson());
         }
     }
 
     // Quotes, tab and backslash in a text; floats that print long.
     void recordRoundTrip() {
-        SensorRecord r = Sample();
+        SensorSession s;
+        LoadDefaultRecord(s, 1, QDate(2026, 12, 4));
+        SensorRecord r = s.TagRecord;
+        r.SerialNo = "AC04WSK7";
+        r.Description = PadField("Snímač \"A\"\t\\", 32);
         r.PointCount = 4;
         for (int i = 0; i < 4; ++i) {
             r.Signal[i] = 0.1f * i;
@@ -77,30 +66,9 @@ class TestQm07ctl : public QObject {
         QCOMPARE(back, r);
     }
 
-    // One line naming the key, and the record untouched.
-    void recordRefusals() {
-        const std::pair<QByteArray, QString> cases[] = {
-            {R"({"PointCount": 41})", "PointCount"},
-            {R"({"Signal": [1], "Value": [1]})", "PointCount"},
-            {R"({"Signal": [0, 1, 2], "Value": [0, 1]})", "Value"},
-            {R"({"GainIndex": 2.5})", "GainIndex"},
-            {R"({"Slide": 256})", "Slide"},
-            {R"({"FullScale": 1e39})", "FullScale"},
-            {R"({"SerialNo": "123456789"})", "SerialNo"},
-            {R"({"popis": "x"})", "popis"},
-            {R"({"Signal": 1})", "Signal"}};
-        for (const auto& [json, key] : cases) {
-            SensorRecord r = Sample();
-            QString error;
-            QVERIFY(!RecordFromJson(QJsonDocument::fromJson(json).object(), r, &error));
-            QVERIFY2(error.contains(key) && !error.contains('\n'), qPrintable(error));
-            QCOMPARE(r, Sample());
-        }
-    }
-
     // A refused image still shows what was read before the refusal.
     void refusedImageShowsWhatWasRead() {
-        const Run r = qm07ctl({"decode", "-"}, NoValidFlag());
+        const Run r = qm07ctl({"decode", "-"}, noValidFlag());
         QCOMPARE(r.exitCode, 3);
         const QJsonObject o = QJsonDocument::fromJson(r.out).object();
         QCOMPARE(o["result"].toInt(), -43);
@@ -158,7 +126,6 @@ class TestQm07ctl : public QObject {
         row("missing image", {"decode", "/no/such.img"}, {}, 2, "/no/such.img");
         row("unknown command", {"frob"}, {}, 2, "frob");
         row("bad json", encode, "{\"Popis\": ", 2, "bad JSON");
-        row("gain 8", encode, R"({"GainIndex": 8})", 2, "GainIndex");
         row("bad date", encode + QStringList{"--date", "261332"}, "{}", 2, "261332");
         row("unwritable output", encode + QStringList{"-o", "/no/dir/out.img"}, "{}", 2,
             "/no/dir/out.img");
@@ -167,24 +134,30 @@ class TestQm07ctl : public QObject {
                 port + QStringList{"write", "--block", block, "-"}, good, 2, "--block");
         row("write a cut image", write, LayoutImage().left(120), 2, "neither a 256-byte block");
         row("write a padded image", write, LayoutImage() + "x", 2, "an image of 128 bytes");
-        row("write an image that does not decode", write, NoValidFlag(), 3,
+        row("write an image that does not decode", write, noValidFlag(), 3,
             "does not decode (-43)");
-        // Nothing goes out that the block cannot hold or would refuse: one
+        // Nothing goes out that JSON cannot say, the block cannot hold or would refuse: one
         // line naming the field, before any port is opened.
-        const QByteArray twenty = R"({"Signal": [)" + QByteArray("1,").repeated(19) +
-                                  R"(1], "Value": [)" + QByteArray("2,").repeated(19) + "2]}";
         const std::pair<const char*, QByteArray> refused[] = {
-            {"PointCount 20: the points take 264 bytes", twenty},
+            {"PointCount", R"({"PointCount": 41})"},
+            {"PointCount", R"({"Signal": [1], "Value": [1]})"},
+            {"Value", R"({"Signal": [0, 1, 2], "Value": [0, 1]})"},
+            {"GainIndex", R"({"GainIndex": 2.5})"},
+            {"GainIndex", R"({"GainIndex": 8})"},
+            {"Slide", R"({"Slide": 256})"},
+            {"FullScale", R"({"FullScale": 1e39})"},
+            {"SerialNo", R"({"SerialNo": "123456789"})"},
+            {"popis", R"({"popis": "x"})"},
+            {"Signal", R"({"Signal": 1})"},
             {"Flags 0 lacks bit 7", R"({"Flags": 0})"},
-            {"Popis holds the character С (U+0421)", R"({"Popis": "Сила"})"},
             {"U+1F600", R"({"Popis": "ok 😀"})"},
             {"Popis holds the character (U+0009)", R"({"Popis": "a\tb"})"},
             {"Slide 0 would read back as 10", R"({"Slide": 0})"},
             {"Value[1] 1e-39 would read back as 0", R"({"Value": [0, 1e-39]})"},
         };
         for (const auto& [message, json] : refused) {
-            row(QByteArray("encode: ") + message, encode, json, 2, message);
-            row(QByteArray("write: ") + message, write, json, 2, message);
+            row("encode " + json, encode, json, 2, message);
+            row("write " + json, write, json, 2, message);
         }
         row("decode what encode writes", {"decode", "-"}, LayoutImage(), 0, "");
         row("decode a file over a block", {"decode", "-"}, good + "x", 2, "more than 256 bytes");

@@ -6,7 +6,6 @@
 #include <QTimer>
 #include <QtTest>
 #include <cmath>
-#include <limits>
 
 using namespace qm;
 using namespace Qt::StringLiterals;
@@ -19,7 +18,6 @@ struct Case {
     double value;
     QString expected = {};
 };
-constexpr double kInf = std::numeric_limits<double>::infinity();
 } // namespace
 Q_DECLARE_METATYPE(Case)
 
@@ -27,7 +25,6 @@ class TestCore : public QObject {
     Q_OBJECT
   private slots:
     void init() { QLocale::setDefault(QLocale::c()); }
-    void cleanupTestCase() { QLocale::setDefault(QLocale::system()); }
 
     // The texts the user reads (fields, list lines, the system constants) and
     // the numbers read from typed text.
@@ -76,8 +73,8 @@ class TestCore : public QObject {
         row("unknown radix", {Val, u"&X1"_s, 0.0});
         row("underflow", {Val, u"1e-400"_s, 0.0});
         row("many leading zeros", {Val, u"0.0000000000000000000000000000001e-300"_s, 0.0});
-        row("overflow", {Val, u"1e400"_s, kInf});
-        row("huge exponent", {Val, u"1e99999999999999999999"_s, kInf});
+        row("overflow", {Val, u"1e400"_s, HUGE_VAL});
+        row("huge exponent", {Val, u"1e99999999999999999999"_s, HUGE_VAL});
     }
     void format() {
         QFETCH(Case, c);
@@ -117,7 +114,6 @@ class TestCore : public QObject {
         QTest::addColumn<int>("shown");
         QTest::addColumn<bool>("scientific");
         QTest::addColumn<int>("stored");
-        QTest::newRow("page, none") << u"#######0"_s << 0 << false << 0;
         QTest::newRow("page, six") << u"0.000000"_s << 6 << false << 6;
         QTest::newRow("padded field") << u" ##0.0#  "_s << 2 << false << 2;
         QTest::newRow("constants k") << u"0.000000 E-00"_s << 6 << true << 11;

@@ -46,10 +46,9 @@ class TestPackage : public QObject {
         QCOMPARE(run("dpkg-deb", {"-x", m_deb, root()}).exitCode, 0);
     }
 
-    // What it holds, and each program in it runs and tells its version.
+    // What it holds; each program in it runs and tells its version.
     void contents() {
         const Run r = run("dpkg-deb", {"-c", m_deb});
-        QCOMPARE(r.exitCode, 0);
         // The programs are run and qm07r.lang is loaded below; lintian calls a missing
         // copyright or changelog an error.
         for (const char* file :
@@ -66,10 +65,7 @@ class TestPackage : public QObject {
             QCOMPARE(v.exitCode, 0);
             QCOMPARE(QString::fromUtf8(v.out), program + " " QM_VERSION_TEXT "\n");
         }
-    }
-
-    // The calibrator there finds the language file installed beside it in share/.
-    void languageFileUnpacked() {
+        // The calibrator finds the language file installed beside it in share/.
         const QString lang = FindLanguageFile(root() + "/usr/bin");
         QCOMPARE(lang, root() + "/usr/share/qm07-calibrator/qm07r.lang");
         LangTable table;
