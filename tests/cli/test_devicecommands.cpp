@@ -1,0 +1,209 @@
+// qm07ctl against qm07r-sim on a pty (its state folder outlives a restart):
+// exit codes and messages, backups that undo a write, and
+// the calibration history, opened before anything is written.
+#include "sim/devicemodel.h"
+#include "sim/simprocess.h"
+#include "support/ctlrunner.h"
+#include "support/files.h"
+#include "support/layoutimage.h"
+#include "support/testdatabases.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QtTest>
+#include <csignal>
+
+using namespace qm;
+using Run = qm::testing::CtlRun;
+
+class TestDeviceCommands : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+    // The path on the "backup: " line that write and restore print first.
+    static QString backupPath(const Run& r) {
+        const QByteArray first = r.out.left(r.out.indexOf('\n'));
+        return first.startsWith("backup: ") ? QString::fromLocal8Bit(first.mid(8)) : QString();
+    }
+
+    QString link() const { return m_dir.filePath(QStringLiteral("qm07r")); }
+    QString backups() const { return m_dir.filePath(QStringLiteral("data/QM-07R/backups")); }
+    QString in() { return testing::WriteFileBytes(m_dir.filePath("in"), testing::LayoutImage()); }
+
+    Run ctl(const QStringList& args) {
+        return testing::RunCtl(QStringList{"--port", "COM5"} + args, m_dir.path(), link());
+    }
+    Run writeLayout(const QStringList& options = {}) {
+        return ctl(QStringList{"write", "--block", "0x00"} + options + QStringList{in()});
+    }
+    QByteArray dump() {
+        const QString out = m_dir.filePath(QStringLiteral("dump.bin"));
+        return ctl({"dump", "--block", "0x00", "-o", out}).exitCode == 0 ? testing::FileBytes(out)
+                                                                         : QByteArray();
+    }
+    QJsonObject newest() {
+        return QJsonDocument::fromJson(ctl({"history", "--json"}).out).array().at(0).toObject();
+    }
+    void startSim(SimProcess& sim, const QStringList& args = {}) {
+        QString error;
+        const QString state = m_dir.filePath(QStringLiteral("state"));
+        QVERIFY2(sim.start(link(), QStringList{"--state", state} + args, &error),
+                 qPrintable(error));
+    }
+
+  private slots:
+    void init() {
+        QDir(m_dir.filePath("state")).removeRecursively();
+        QDir(m_dir.filePath("data")).removeRecursively();
+    }
+    void cleanup() { qunsetenv(kDatabaseEnv); }
+
+    // Root may open anything, so the refusal is seen by a user without rights:
+    // the simulator's pty, its mode cut to its owner, opened as "nobody".
+    void permissionDenied() {
+        if (QProcess::execute("runuser", {"-u", "nobody", "--", "true"}) != 0)
+            QSKIP("needs root and runuser to act as a user without rights");
+        SimProcess sim;
+        startSim(sim);
+        QVERIFY(QFile::setPermissions(sim.slavePath(), QFile::ReadOwner | QFile::WriteOwner));
+        QCOMPARE(QProcess::execute("chgrp", {"dialout", sim.slavePath()}), 0);
+        QProcess p;
+        p.start(QStringLiteral("runuser"), {"-u", "nobody", "--", QStringLiteral(QM07CTL_PATH),
+                                            "--port", sim.slavePath(), "read"});
+        QVERIFY(p.waitForFinished(30000));
+        const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+        QCOMPARE(p.exitCode(), 4);
+        QVERIFY2(err.contains(sim.slavePath()) && err.contains("group \"dialout\"") &&
+                     err.contains("usermod -aG dialout nobody") && err.contains("log in again"),
+                 qPrintable(err));
+    }
+
+    // A failed write says so in one line with the backup's path and an exit
+    // code of its own; the block as it stood is in the backup, and restore
+    // puts it back byte for byte once the device works again.
+    void write_data() {
+        QTest::addColumn<QStringList>("simArgs");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message"); // the end of stderr; %1: the backup's path
+        QTest::newRow("wrong echo")
+            << QStringList{"--wrong-echo", "7"} << 6
+            << "qm07ctl: the write of block 0x00 stopped: byte 7 was echoed with another value "
+               "[-10007]. The previous contents were saved to %1.\n";
+        QTest::newRow("cell keeps another byte")
+            << QStringList{"--corrupt-store", "23"} << 7
+            << "qm07ctl: The sensor memory does not hold what was written (first difference at "
+               "byte 23). The previous contents were saved to %1.\n";
+        QTest::newRow("no iTag") << QStringList{"--no-itag"} << 3
+                                 << "reports no iTag: block 0x00 is not written\n";
+    }
+    void write() {
+        QFETCH(QStringList, simArgs);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        SimProcess sim;
+        startSim(sim, simArgs);
+        const QByteArray before = dump();
+        const Run r = writeLayout();
+        QCOMPARE(r.exitCode, exitCode);
+        message.replace("%1", backupPath(r));
+        QCOMPARE(QString::fromUtf8(r.err).right(message.size()), message);
+        QCOMPARE(r.err.count('\n'), 1);
+        const QStringList files = QDir(backups()).entryList(QDir::Files);
+        QCOMPARE(files.size(), exitCode == 3 ? 0 : 1);
+        if (files.isEmpty()) return;
+        QVERIFY(files[0].startsWith("26010101-00-") && backupPath(r).endsWith(files[0]));
+        QCOMPARE(testing::FileBytes(backupPath(r)), before);
+        sim.stop();
+        startSim(sim);
+        QCOMPARE(ctl({"restore", backupPath(r)}).exitCode, 0);
+        QCOMPARE(dump(), before);
+    }
+
+    // A device that stops answering is named as such, with the exchange that
+    // went unanswered; nothing it did not say is printed as read.
+    void silentDevice() {
+        const QStringList read{"read"}, live{"live", "--count", "30"};
+        // requests answered (the connect step's two included), the exchange named
+        const std::tuple<QStringList, int, QByteArray> cases[] = {
+            {read, 3, "the display digits (ER 20)"},
+            {read, 13, "block 0x80 (KB)"},
+            {live, 2, "the zero count N (ER 90)"},
+            {{"write", "--block", "0x00", in()}, 12, "the iTag query (KQ)"},
+            {live, 2 + 8, "the live measurement (MK)"}};
+        for (const auto& [args, silentAfter, exchange] : cases) {
+            SimProcess sim;
+            startSim(sim, {"--silent-after", QString::number(silentAfter)});
+            const Run r = ctl(args);
+            QCOMPARE(r.exitCode, 4);
+            QVERIFY2(r.err.contains(exchange), r.err.constData());
+            QVERIFY(!r.out.contains("\"N\""));
+        }
+    }
+
+    // SIGINT, then SIGTERM during the write: both wait for the block and its
+    // read-back; the first decides the exit code. The bytes behind the short
+    // image keep what they held.
+    void signalsDuringWrite() {
+        SimProcess sim;
+        startSim(sim);
+        const QByteArray before = dump();
+        QProcess p;
+        p.setProcessEnvironment(testing::CtlEnvironment(m_dir.path(), link()));
+        p.start(QStringLiteral(QM07CTL_PATH), {"--port", "COM5", "write", "--block", "0x00", in()});
+        QByteArray out;
+        while (!out.contains('\n') && p.waitForReadyRead(10000))
+            out += p.readAllStandardOutput();
+        QVERIFY(out.startsWith("backup: "));
+        for (const int signal : {SIGINT, SIGTERM}) {
+            QThread::msleep(300); // into the write, which takes seconds
+            ::kill(pid_t(p.processId()), signal);
+        }
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 128 + SIGINT);
+        QVERIFY(p.readAllStandardOutput().contains("read back and confirmed"));
+        const QByteArray image = testing::LayoutImage();
+        QCOMPARE(dump(), image + before.mid(image.size()));
+    }
+
+    void writeAndRestoreAreRecorded_data() { testing::AddBackendRows(); }
+    void writeAndRestoreAreRecorded() {
+        QFETCH(QString, backend);
+        QM_SKIP_WITHOUT_SERVER(backend);
+        qputenv(kDatabaseEnv, testing::FreshDatabaseUrl(backend, m_dir).toUtf8());
+        SimProcess sim;
+        startSim(sim);
+        const QByteArray before = dump();
+        QCOMPARE(writeLayout().exitCode, 0);
+        const QJsonObject w = newest();
+        QCOMPARE(w["kind"].toString(), "write");
+        QCOMPARE(testing::FileBytes(w["backupPath"].toString()), before);
+        QCOMPARE(w["points"].toArray().at(2).toObject()["reference"].toDouble(), 500.0);
+        QCOMPARE(ctl({"restore", "--id", QString::number(w["id"].toInteger())}).exitCode, 0);
+        QCOMPARE(dump(), before);
+        QCOMPARE(newest()["kind"].toString(), "restore");
+    }
+
+    // Nothing reaches the device while the history is away (no data folder for
+    // the local file, a server that does not answer), unless the local file is asked for.
+    void unreachableHistoryWritesNothing() {
+        SimProcess sim;
+        startSim(sim);
+        const QByteArray before = dump();
+        const Run r = testing::RunCtl({"--port", "COM5", "write", "--block", "0x00", in()},
+                                      m_dir.path(), link(), {}, {"HOME", "XDG_DATA_HOME"});
+        QVERIFY2(r.exitCode == 8 && r.err.contains("no data folder"), r.err.constData());
+        qputenv(kDatabaseEnv, "postgresql://nobody@/qm07?host=" + m_dir.filePath("none").toUtf8());
+        QCOMPARE(writeLayout().exitCode, 8);
+        QCOMPARE(ctl({"restore", "--id", "1"}).exitCode, 8);
+        QCOMPARE(dump(), before);
+        QVERIFY(!QDir(backups()).exists());
+        QCOMPARE(writeLayout({"--local-history"}).exitCode, 0);
+        qunsetenv(kDatabaseEnv);
+        QCOMPARE(newest()["kind"].toString(), "write");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDeviceCommands)
+#include "test_devicecommands.moc"
