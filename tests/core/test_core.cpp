@@ -1,3 +1,4 @@
+#include "core/blanks.h"
 #include "core/clock.h"
 #include "core/numformat.h"
 
@@ -131,6 +132,12 @@ class TestCore : public QObject {
         QTEST(MaskDecimals(mask, &told), "shown");
         QCOMPARE(told, scientific);
         QTEST(FormatDecimals(mask), "stored");
+    }
+
+    // Only spaces are blanks: a tab stays text, for the image checks to refuse.
+    void trimBlanksTrimsOnlySpaces() {
+        QCOMPARE(TrimBlanks(u"  \tA B\t "_s), u"\tA B\t"_s);
+        QCOMPARE(TrimBlanks(QByteArray(" \t1=x ")), QByteArray("\t1=x"));
     }
 };
 
