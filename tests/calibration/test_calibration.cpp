@@ -1,6 +1,6 @@
 // The calibration pages around one session, the reference value dialog, the
-// record built from the pages, and the curve's evidence: linearity, stability
-// and the plots. Language text n reads "Tn"; numbers worked out by hand.
+// record built from the pages, the curve's evidence (linearity, stability,
+// plots) and the system calibration panel. Language text n reads "Tn"; numbers worked out by hand.
 #include "calibration/curvepage.h"
 #include "calibration/curveplot.h"
 #include "calibration/linearity.h"
@@ -14,6 +14,8 @@
 #include "calibration/workingcurve.h"
 #include "core/clock.h"
 #include "core/langtable.h"
+#include "service/serviceactions.h"
+#include "service/systemcalibration.h"
 #include "support/scriptedmessages.h"
 
 #include <QCheckBox>
@@ -38,6 +40,10 @@ LangTable numberedTexts() {
     for (int n = 1; n <= LangTable::kSize; ++n)
         lang.set(n, u"T%1"_s.arg(n));
     return lang;
+}
+
+void click(QPushButton* b) {
+    QTest::mouseClick(b, Qt::LeftButton);
 }
 
 // A load cell's record as the device holds it, its serial a blank sensor's placeholder.
@@ -119,7 +125,6 @@ struct Pages {
     void clickLine(int line) {
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, linePos(line));
     }
-    void click(QPushButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
     QPushButton* button(int i) const { return curvePage.listButton(i); } // add, delete, clear
 };
 
@@ -173,6 +178,58 @@ QList<QPointF> seriesPoints(const QChart* chart, const char* name) {
     const QXYSeries* s = SeriesNamed(chart, QString::fromLatin1(name));
     return s ? s->points() : QList<QPointF>{{qQNaN(), qQNaN()}};
 }
+// The window's side and the clock written down as one log, so the waits show
+// in their place.
+class Recorder final : public ServiceActions, public Clock {
+  public:
+    QStringList log;
+    double raw = 0;
+    QList<double> written; // N, k
+    QString backupError;   // set: the backup fails
+
+    double liveDiv() const override { return raw; }
+    void stopLive() override { log << "stopLive"; }
+    void startLive() override { log << "startLive"; }
+    void disableNavigation() override { log << "disableNavigation"; }
+    void enableNavigation() override { log << "enableNavigation"; }
+    void showStatus(const std::optional<QString>& text) override {
+        log << "status " + text.value_or(QString());
+    }
+    void hideStatus() override { log << "hideStatus"; }
+    bool writeConstants(double N, double k) override {
+        written << N << k;
+        log << "write";
+        return true;
+    }
+    QString backUpConstants(QString& error) override {
+        log << "backup";
+        error = backupError;
+        return backupError.isEmpty() ? QStringLiteral("/backups/device-90.bin") : QString();
+    }
+    void sendReset() override { log << "$00X"; }
+    void readAll() override { log << "readAll"; }
+
+    qint64 tickMs() const override { return 0; }
+    QDateTime now() const override { return {}; }
+    void delay(int ms) override { log << QStringLiteral("delay %1").arg(ms); }
+    void processEvents() override {}
+};
+
+struct Panel {
+    SensorSession session;
+    Recorder device;
+    ScriptedMessages messages;
+    LangTable lang;
+    SystemCalibrationPanel panel{session, device, messages, device, lang};
+    Panel() { lang.set(29, QStringLiteral("Wait")); }
+    QString fields() const {
+        return panel.constantNField()->text() + ' ' + panel.constantKField()->text();
+    }
+};
+
+const QStringList kResetSequence{"disableNavigation", "status Wait", "stopLive",
+                                 "delay 200",         "$00X",        "delay 1000",
+                                 "enableNavigation",  "hideStatus"};
 } // namespace
 Q_DECLARE_METATYPE(ListCase)
 Q_DECLARE_METATYPE(PageCase)
@@ -216,7 +273,7 @@ class TestCalibration : public QObject {
         QVERIFY(!f.button(1)->isEnabled()); // until the user presses in the list
         QCOMPARE(f.dialog.shown.last(), "0.1 0 ###0.000 value");
         f.dialog.confirm(7, 0.25f);
-        f.click(f.button(0));
+        click(f.button(0));
         QCOMPARE(f.dialog.shown.last(), "0 0 ###0.000 signal");
         QCOMPARE(f.lines()[1], u"   0.25000     7.000"_s);
         f.dialog.cancel(); // a cancelled dialog adds nothing
@@ -240,16 +297,16 @@ class TestCalibration : public QObject {
         for (int i = 40; i >= 1; --i)
             f.curve.Append(float(i), float(i));
         f.curvePage.fillPointList();
-        f.click(f.button(0));
+        click(f.button(0));
         QCOMPARE(f.dialog.shown.size(), 0);
         f.dialog.confirm(50);
-        f.click(f.curvePage.captureButton());
+        click(f.curvePage.captureButton());
         QCOMPARE(f.dialog.shown.size(), 1);
         QCOMPARE(f.messages.texts(), (QStringList{"T67", "T67"}));
         QCOMPARE(f.lines().size(), 40);
         f.clickLine(0);
         f.messages.answerYes();
-        f.click(f.button(1));
+        click(f.button(1));
         f.curve.CountPoints(); // as a save does: the freed top row is no point
         QCOMPARE(f.curve.pointCount(), 39);
         QCOMPARE(f.lines().first(), u"   2.00000     2.000"_s);
@@ -265,18 +322,18 @@ class TestCalibration : public QObject {
         f.capture(2, 12.5f);
         f.messages.clear();
         f.clickLine(1);
-        f.click(f.button(1));
+        click(f.button(1));
         QCOMPARE(f.messages.texts(), QStringList{"T63 12.500 kg     ?"});
         QCOMPARE(f.messages.last().defaultButton, MsgNo);
         QCOMPARE(f.lines().size(), 2);
         f.messages.answerYes();
-        f.click(f.button(1));
+        click(f.button(1));
         QCOMPARE(f.lines(), QStringList{"   1.00000    10.000"});
-        f.click(f.button(2));
+        click(f.button(2));
         QCOMPARE(f.messages.texts().last(), u"T71"_s);
         QCOMPARE(f.lines().size(), 1);
         f.messages.answerYes();
-        f.click(f.button(2));
+        click(f.button(2));
         QCOMPARE(f.lines().size(), 0);
         QVERIFY(!f.button(2)->isEnabled());
         f.curve.CountPoints(); // as a save does: the numbers stay, but no point
@@ -632,6 +689,105 @@ class TestCalibration : public QObject {
         QCOMPARE(xy.last(), QPointF(0, 0.3));
         const QString text = trend.stateLabel()->text();
         QVERIFY2(text.startsWith("<b>stable</b>") && text.contains(" kg&"), qPrintable(text));
+    }
+
+    // Both capture buttons change the fields and the held N and k, never the device.
+    void setNulaThenSet2mVV_data() {
+        QTest::addColumn<double>("zero");
+        QTest::addColumn<double>("raw");
+        QTest::addColumn<QString>("fields");
+        QTest::addColumn<double>("k");
+        QTest::addColumn<QString>("warning");
+        auto row = [](const char* name, double zero, double raw, const char* fields, double k,
+                      const char* warning) {
+            QTest::newRow(name) << zero << raw << QString(fields) << k << QString(warning);
+        };
+        row("mid-scale", 8388608, 12691908, "8388608 4.647596 E-07", 2.0 / 4303300, "");
+        row("below N", 8388608, 8388508, "8388608 -2.000000 E-02", -0.02, "");
+        // No quotient: k stays as it stands and the user is told why.
+        row("raw equals N", 8388608, 8388608, "8388608 0,001544225", 1e-6, "equals the zero count");
+        row("no reading yet", std::nan(""), std::nan(""), "8388500 0,001544225", 1e-6,
+            "no valid raw count");
+    }
+    void setNulaThenSet2mVV() {
+        QFETCH(double, zero);
+        QFETCH(double, raw);
+        QFETCH(QString, warning);
+        Panel f;
+        f.session.k = 1e-6;
+        f.device.raw = zero;
+        click(f.panel.setZeroButton());
+        f.device.raw = raw;
+        click(f.panel.setGainButton());
+        QTEST(f.fields(), "fields");
+        QCOMPARE(f.session.N, std::isnan(zero) ? 0.0 : zero); // no reading: N kept
+        QTEST(f.session.k, "k");
+        QVERIFY(f.device.log.isEmpty());
+        QCOMPARE(f.messages.isEmpty(), warning.isEmpty());
+        if (!warning.isEmpty()) QVERIFY(f.messages.last().text.contains(warning));
+        click(f.panel.resetButton()); // a reset alone leaves live stopped
+        QCOMPARE(f.device.log, kResetSequence);
+    }
+
+    // Zápis asks, backs the constants up, writes both, resets, reads back and
+    // goes live again; text that is no number or that a 4-byte number cannot
+    // hold is refused, and so is a write without a backup. No text: DEF! first.
+    void save_data() {
+        QTest::addColumn<QString>("nText");
+        QTest::addColumn<QString>("kText");
+        QTest::addColumn<QList<double>>("written");
+        QTest::addColumn<QString>("named"); // by the last message
+        QTest::addColumn<QString>("backupError");
+        auto row = [](const char* name, const char* n, const char* k, QList<double> written,
+                      const char* named, const char* backupError = "") {
+            QTest::newRow(name) << QString(n) << QString(k) << written << QString(named)
+                                << QString(backupError);
+        };
+        const char* backup = "/backups/device-90.bin";
+        row("DEF!", nullptr, nullptr, {8388608, 4.6476e-07}, backup);
+        row("comma", "8388500", "0,001544225", {8388500, 0.001544225}, backup);
+        row("point, blanks around", " 8388500 ", "0.001544225", {8388500, 0.001544225}, backup);
+        row("blank before the exponent", "8388500", "4,64760 E-7", {8388500, 4.6476e-7}, backup);
+        row("blanks inside: refused", "8 388 500", "4,64760 E-7", {}, "8 388 500");
+        row("not a number: refused", "8388500", "abc", {}, "abc");
+        row("beyond a single: nothing", "8388500", "1E39", {}, "1E39");
+        row("no backup: nothing", "8388500", "0.001", {}, "the disk is full", "the disk is full");
+    }
+    void save() {
+        QFETCH(QString, nText);
+        QFETCH(QString, kText);
+        QFETCH(QList<double>, written);
+        QFETCH(QString, backupError);
+        Panel f;
+        f.device.backupError = backupError;
+        f.messages.answerYes(); // write them?
+        f.session.k = 6;
+        if (nText.isNull()) {
+            click(f.panel.loadDefaultsButton());
+            QCOMPARE(f.session.k, 6.0); // only the fields change
+            QCOMPARE(f.fields(), QStringLiteral("8388608 4.64760 E-7"));
+        } else {
+            f.panel.constantNField()->setText(nText);
+            f.panel.constantKField()->setText(kText);
+        }
+        QVERIFY(f.device.log.isEmpty());
+        click(f.panel.saveConstantsButton());
+        QCOMPARE(f.device.written, written);
+        QFETCH(QString, named);
+        QVERIFY(f.messages.last().text.contains(named));
+        QStringList log;
+        if (!written.isEmpty()) {
+            QCOMPARE(f.messages.texts().first(),
+                     f.lang.text(kTextAskWriteConstants)
+                         .arg(f.panel.constantNField()->text().trimmed(),
+                              f.panel.constantKField()->text().trimmed()));
+            log = QStringList{"disableNavigation", "backup", "stopLive",  "delay 200",
+                              "status ",           "write",  "delay 100", "hideStatus"} +
+                  kResetSequence + QStringList{"readAll", "startLive", "enableNavigation"};
+        } else if (!backupError.isEmpty()) {
+            log = {"disableNavigation", "backup", "enableNavigation"};
+        }
+        QCOMPARE(f.device.log, log);
     }
 };
 
