@@ -41,10 +41,6 @@ LangTable numberedTexts() {
     return lang;
 }
 
-void click(QPushButton* b) {
-    QTest::mouseClick(b, Qt::LeftButton);
-}
-
 // A load cell's record as the device holds it, its serial a blank sensor's placeholder.
 SensorRecord loadCell() {
     SensorRecord r;
@@ -155,12 +151,7 @@ QList<QPointF> line(int n) {
     return points;
 }
 
-const SensorPageValues kPage{u"x"_s, u"kg"_s, -1, -1, u"10"_s, u"10"_s};
-SensorPageValues described(const QString& description) {
-    SensorPageValues p = kPage;
-    p.description = description;
-    return p;
-}
+const SensorPageValues kBlank{u"  "_s, u"kg"_s, -1, -1, u"10"_s, u"10"_s};
 
 constexpr qint64 kPollMs = 150;
 
@@ -173,9 +164,6 @@ double displayAt(const QString& kind, int k) {
     return 0;
 }
 
-QList<QPointF> seriesPoints(const QChart* chart, const char* name) {
-    return SeriesNamed(chart, QString::fromLatin1(name))->points();
-}
 // The window's side and the clock as one log, so the waits show in their place.
 class Recorder final : public ServiceActions, public Clock {
   public:
@@ -270,7 +258,7 @@ class TestCalibration : public QObject {
         QVERIFY(!f.button(1)->isEnabled()); // until the user presses in the list
         QCOMPARE(f.dialog.shown.last(), "0.1 0 ###0.000 value");
         f.dialog.confirm(7, 0.25f);
-        click(f.button(0));
+        QTest::mouseClick(f.button(0), Qt::LeftButton);
         QCOMPARE(f.dialog.shown.last(), "0 0 ###0.000 signal");
         QCOMPARE(f.lines()[1], u"   0.25000     7.000"_s);
         f.dialog.cancel(); // a cancelled dialog adds nothing
@@ -293,16 +281,16 @@ class TestCalibration : public QObject {
         for (int i = 40; i >= 1; --i)
             f.curve.Append(float(i), float(i));
         f.curvePage.fillPointList();
-        click(f.button(0));
+        QTest::mouseClick(f.button(0), Qt::LeftButton);
         QCOMPARE(f.dialog.shown.size(), 0);
         f.dialog.confirm(50);
-        click(f.curvePage.captureButton());
+        QTest::mouseClick(f.curvePage.captureButton(), Qt::LeftButton);
         QCOMPARE(f.dialog.shown.size(), 1);
         QCOMPARE(f.messages.texts(), (QStringList{"T67", "T67"}));
         QCOMPARE(f.lines().size(), 40);
         f.clickLine(0);
         f.messages.answerYes();
-        click(f.button(1));
+        QTest::mouseClick(f.button(1), Qt::LeftButton);
         f.curve.CountPoints(); // as a save does: the freed top row is no point
         QCOMPARE(f.curve.pointCount(), 39);
         QCOMPARE(f.lines().first(), u"   2.00000     2.000"_s);
@@ -318,18 +306,18 @@ class TestCalibration : public QObject {
         f.capture(2, 12.5f);
         f.messages.clear();
         f.clickLine(1);
-        click(f.button(1));
+        QTest::mouseClick(f.button(1), Qt::LeftButton);
         QCOMPARE(f.messages.texts(), QStringList{"T63 12.500 kg     ?"});
         QCOMPARE(f.messages.last().defaultButton, MsgNo);
         QCOMPARE(f.lines().size(), 2);
         f.messages.answerYes();
-        click(f.button(1));
+        QTest::mouseClick(f.button(1), Qt::LeftButton);
         QCOMPARE(f.lines(), QStringList{"   1.00000    10.000"});
-        click(f.button(2));
+        QTest::mouseClick(f.button(2), Qt::LeftButton);
         QCOMPARE(f.messages.texts().last(), u"T71"_s);
         QCOMPARE(f.lines().size(), 1);
         f.messages.answerYes();
-        click(f.button(2));
+        QTest::mouseClick(f.button(2), Qt::LeftButton);
         QCOMPARE(f.lines().size(), 0);
         QVERIFY(!f.button(2)->isEnabled());
         f.curve.CountPoints(); // as a save does: the numbers stay, but no point
@@ -430,6 +418,7 @@ class TestCalibration : public QObject {
 
     // The record onto the page; a curve left from another sensor goes. A
     // refused transfer shows the conversion's messages and keeps the record.
+    // The description and the unit are checked each on its own.
     void recordShownAndRefusedTransfer() {
         Pages f;
         for (float s : {9.f, 8.f, 7.f, 6.f})
@@ -445,16 +434,13 @@ class TestCalibration : public QObject {
         QVERIFY(!f.sensorPage.storeInRecord(0xD0));
         QCOMPARE(f.messages.texts(), (QStringList{"T42 10 T43", "T38"}));
         QCOMPARE(f.session.CurrentRecord, before);
-    }
-
-    void sensorTexts() {
         const std::tuple<QString, QString, QStringList> cases[] = {
             {QString(32, 'a'), "kN ", {}},
             {QString(33, 'a'), "kN", {"T60"}},
             {"x", "mV/V", {"T61"}},
             {"", "  ", {"T60", "T61"}}};
         for (const auto& [description, unit, messages] : cases) {
-            Pages f;
+            f.messages.clear();
             f.sensorPage.descriptionField()->setText(description);
             f.sensorPage.unitField()->setText(unit);
             QCOMPARE(f.sensorPage.CheckSensorTexts(), messages.isEmpty());
@@ -467,26 +453,25 @@ class TestCalibration : public QObject {
     // value twin before a signal twin of the same point.
     void recordFromPage_data() {
         QTest::addColumn<PageCase>("c");
-        auto refused = [](const char* name, QList<QPointF> points, SensorPageValues page,
-                          PageFault fault, QStringList messages) {
-            QTest::newRow(name) << PageCase{points, page, "1234ABCD", 5, fault, messages, {}};
+        auto refused = [](const char* name, QList<QPointF> points, PageFault fault,
+                          QStringList messages) {
+            QTest::newRow(name) << PageCase{points, kBlank, "1234ABCD", 5, fault, messages, {}};
         };
         auto stored = [](const char* name, QList<QPointF> points, SensorPageValues page,
                          const char* serial, int digits, const char* saved) {
             QTest::newRow(name) << PageCase{points,          page, serial, digits,
                                             PageFault::None, {},   saved};
         };
-        refused("twin point, blank description", {{1, 0.1}, {1, 0.1}}, described(""),
-                PageFault::DuplicatePoint, {"T42 0.100000001490116 T43", "T38"});
-        refused("first point's twin first", {{2, 6}, {1, 5}, {1, 6}}, kPage,
-                PageFault::DuplicatePoint, {"T44 1 T43", "T38"});
-        refused("one point, blank description", line(1), described("  "), PageFault::TooFewPoints,
-                {"T39"});
-        refused("eleven points", line(11), kPage, PageFault::TooManyPoints, {"T40"});
-        refused("blank description", line(2), described("   "), PageFault::NoDescription, {"T41"});
+        refused("twin point, blank description", {{1, 0.1}, {1, 0.1}}, PageFault::DuplicatePoint,
+                {"T42 0.100000001490116 T43", "T38"});
+        refused("first point's twin first", {{2, 6}, {1, 5}, {1, 6}}, PageFault::DuplicatePoint,
+                {"T44 1 T43", "T38"});
+        refused("one point, blank description", line(1), PageFault::TooFewPoints, {"T39"});
+        refused("eleven points", line(11), PageFault::TooManyPoints, {"T40"});
+        refused("blank description", line(2), PageFault::NoDescription, {"T41"});
         // Nothing chosen in the lists keeps the record's format and gain.
-        stored("ten points, lists unchosen", line(10), kPage, "1234ABCD", 5,
-               "x|kg    |##0.000 |7|10|10|d8|1234AB|261204|10|1|100|0");
+        stored("ten points, lists unchosen", line(10), {"x", "kg", -1, -1, "10", "10"}, "1234ABCD",
+               5, "x|kg    |##0.000 |7|10|10|d8|1234AB|261204|10|1|100|0");
         stored("fields trimmed and padded, placeholder serial replaced", line(2),
                {"  Force 5 kN  ", " kN ", 2, 2, "OFF", "20"}, "~0000000", 5,
                "Force 5 kN|kN    |####0.00|2|1|20|d8|AC04WS|261204|2|1|20|0");
@@ -551,15 +536,7 @@ class TestCalibration : public QObject {
         QCOMPARE(lin->nonLinearityPct, std::abs(lin->deviationPct[size_t(lin->worstPoint)]));
     }
 
-    // Straight between neighbours, the end segments carried on beyond the ends.
-    void interpolation() {
-        const Points curve{{0, 0}, {1, 250}, {2, 400}};
-        for (const auto& [signal, value] : {std::pair{0.5, 125.0}, {-1.0, -250.0}, {3.0, 550.0}})
-            QCOMPARE(InterpolateCurve(curve, signal).value_or(qQNaN()), value);
-        QCOMPARE(InterpolateCurve({{1, 5}, {1, 7}}, 3.0).value_or(qQNaN()), 5.0);
-    }
-
-    // Digit 0.01, 5 digits allowed, a 2 s window of 150 ms polls. The step's
+    // Digit 0.01 (two decimals), 5 digits allowed, a 2 s window of 150 ms polls. The step's
     // spread over the window falls to 100 (e^-7.5 - e^-9.45) = 0.0474 at
     // 9450 ms; at 9300 ms it is still 0.0551.
     void stability_data() {
@@ -578,7 +555,7 @@ class TestCalibration : public QObject {
         QFETCH(int, samples);
         QFETCH(double, spread);
         QFETCH(double, mean);
-        StabilityDetector d({2000, 5, 0.01, 30000});
+        StabilityDetector d({2000, 5, DisplayDigit(u"###0.00"_s), 30000});
         qint64 firstStable = -1;
         for (int k = 0; k < samples; ++k) {
             const double v = displayAt(kind, k);
@@ -617,7 +594,7 @@ class TestCalibration : public QObject {
         trend.setStateWords(u"settling"_s, u"stable"_s);
         trend.setDisplayFormat(u"###0.0"_s, u"kg    "_s);
         trend.showTrend(d.trend(), d.window(), true);
-        const QList<QPointF> xy = seriesPoints(trend.chart(), "signal");
+        const QList<QPointF> xy = SeriesNamed(trend.chart(), u"signal"_s)->points();
         QCOMPARE(xy.size(), qsizetype(d.trend().size()));
         QCOMPARE(xy.first(), QPointF(-30, 1));
         QCOMPARE(xy.last(), QPointF(0, 1));
@@ -625,31 +602,30 @@ class TestCalibration : public QObject {
         QVERIFY2(text.startsWith("<b>stable</b>") && text.contains(" kg&"), qPrintable(text));
         d.clear();
         QVERIFY(!d.isStable() && d.trend().empty() && d.window().samples == 0);
-    }
-
-    void displayDigit() {
-        QCOMPARE(DisplayDigit(u"###0.00"_s), 0.01);
-        QCOMPARE(DisplayDigit(u"#######0"_s), 1.0);
-        QCOMPARE(DisplayDigit(u"##0.0#  "_s), 0.01);
-        QCOMPARE(DisplayDigit(u"0\\.00"_s), 1.0);
+        // A scientific mask's digit is a step of the level's leading decimal.
         QCOMPARE(DisplayDigit(u"0.000 E-00"_s, 0.0015), 1e-6);
         QVERIFY(!AutoCaptureDue(true, 125, {0}, 0)); // no full scale yet: no auto-capture
     }
 
     // The points drawn sorted, the curve through them on to the edges, the
-    // live marker on it.
+    // live marker on it. The curve is straight between neighbours, the end
+    // segments carried on beyond the ends.
     void curvePlot() {
+        const Points curve{{0, 0}, {1, 250}, {2, 400}};
+        for (const auto& [signal, value] : {std::pair{0.5, 125.0}, {-1.0, -250.0}, {3.0, 550.0}})
+            QCOMPARE(InterpolateCurve(curve, signal).value_or(qQNaN()), value);
+        QCOMPARE(InterpolateCurve({{1, 5}, {1, 7}}, 3.0).value_or(qQNaN()), 5.0);
         CurvePlot plot;
         plot.setLiveSignal(1.5);
         plot.setPoints({{1, 250}, {0, 0}, {2, 400}});
         const QList<QPointF> sorted{{0, 0}, {250, 1}, {400, 2}};
-        QCOMPARE(seriesPoints(plot.chart(), "points"), sorted);
-        QCOMPARE(seriesPoints(plot.chart(), "curve").size(), 5);
-        QCOMPARE(seriesPoints(plot.chart(), "curve").mid(1, 3), sorted);
-        QCOMPARE(seriesPoints(plot.chart(), "live"), (QList<QPointF>{{325, 1.5}}));
+        QCOMPARE(SeriesNamed(plot.chart(), u"points"_s)->points(), sorted);
+        QCOMPARE(SeriesNamed(plot.chart(), u"curve"_s)->points().size(), 5);
+        QCOMPARE(SeriesNamed(plot.chart(), u"curve"_s)->points().mid(1, 3), sorted);
+        QCOMPARE(SeriesNamed(plot.chart(), u"live"_s)->points(), (QList<QPointF>{{325, 1.5}}));
         plot.setPoints({{2, 500}});
-        QVERIFY(seriesPoints(plot.chart(), "curve").isEmpty());
-        QVERIFY(seriesPoints(plot.chart(), "live").isEmpty());
+        QVERIFY(SeriesNamed(plot.chart(), u"curve"_s)->points().isEmpty());
+        QVERIFY(SeriesNamed(plot.chart(), u"live"_s)->points().isEmpty());
     }
 
     // Two points on one signal (two added with signal 0, or a zero captured a
@@ -662,7 +638,7 @@ class TestCalibration : public QObject {
             plot.setLiveSignal(1.5);
             const auto* x = qobject_cast<QValueAxis*>(plot.chart()->axes(Qt::Horizontal)[0]);
             QVERIFY(x->min() >= -10 && x->min() < 0 && x->max() > 80 && x->max() <= 90);
-            for (const QPointF& p : seriesPoints(plot.chart(), "curve"))
+            for (const QPointF& p : SeriesNamed(plot.chart(), u"curve"_s)->points())
                 QVERIFY2(p.x() >= x->min() - 1e-9 && p.x() <= x->max() + 1e-9,
                          qPrintable(QString::number(p.x())));
         }
@@ -692,16 +668,17 @@ class TestCalibration : public QObject {
         Panel f;
         f.session.k = 1e-6;
         f.device.raw = zero;
-        click(f.panel.setZeroButton());
+        QTest::mouseClick(f.panel.setZeroButton(), Qt::LeftButton);
         f.device.raw = raw;
-        click(f.panel.setGainButton());
+        QTest::mouseClick(f.panel.setGainButton(), Qt::LeftButton);
         QTEST(f.fields(), "fields");
         QCOMPARE(f.session.N, std::isnan(zero) ? 0.0 : zero); // no reading: N kept
         QTEST(f.session.k, "k");
         QVERIFY(f.device.log.isEmpty());
         QCOMPARE(f.messages.isEmpty(), warning.isEmpty());
         if (!warning.isEmpty()) QVERIFY(f.messages.last().text.contains(warning));
-        click(f.panel.resetButton()); // a reset alone leaves live stopped
+        QTest::mouseClick(f.panel.resetButton(),
+                          Qt::LeftButton); // a reset alone leaves live stopped
         QCOMPARE(f.device.log, kResetSequence);
     }
 
@@ -738,7 +715,7 @@ class TestCalibration : public QObject {
         f.messages.answerYes(); // write them?
         f.session.k = 6;
         if (nText.isNull()) {
-            click(f.panel.loadDefaultsButton());
+            QTest::mouseClick(f.panel.loadDefaultsButton(), Qt::LeftButton);
             QCOMPARE(f.session.k, 6.0); // only the fields change
             QCOMPARE(f.fields(), QStringLiteral("8388608 4.64760 E-7"));
         } else {
@@ -746,7 +723,7 @@ class TestCalibration : public QObject {
             f.panel.constantKField()->setText(kText);
         }
         QVERIFY(f.device.log.isEmpty());
-        click(f.panel.saveConstantsButton());
+        QTest::mouseClick(f.panel.saveConstantsButton(), Qt::LeftButton);
         QCOMPARE(f.device.written, written);
         QFETCH(QString, named);
         QVERIFY(f.messages.last().text.contains(named));
