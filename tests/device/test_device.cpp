@@ -238,9 +238,8 @@ class TestDevice : public QObject {
         QCOMPARE(ParseByteReply("7f\n"), std::nullopt);
     }
 
-    // The device's port and identification, ports silent with an old
-    // identification waiting, whether the port is open before the scan; the
-    // port found and the time taken.
+    // The device's port and identification, silent ports with an old one
+    // waiting, the port open before the scan; the port found, the time taken.
     void scan() {
         const std::tuple<int, QByteArray, QList<int>, bool, int, qint64> cases[] = {
             {4, "QM-07R\r", {}, false, 4, 300},
