@@ -107,7 +107,6 @@ class ScriptedPorts final : public TransportFactory {
     std::map<int, ScriptedLine> m_lines;
 };
 
-// A connection on scripted ports and a virtual clock.
 struct LineRig {
     VirtualClock clock;
     ScriptedPorts ports{clock};
