@@ -58,8 +58,7 @@ class TestRunScript : public QObject {
         const QByteArray read = FileBytes(path("read.json"));
         QVERIFY2(QJsonDocument::fromJson(read).object().value("ident").toString().startsWith(u"QM"),
                  read.constData());
-        // The calibrator has ended, so the simulator has been stopped and has
-        // taken its link away.
+        // The calibrator has ended: the simulator has stopped and taken its link away.
         QVERIFY(!QFileInfo(link).isSymLink());
     }
 };
