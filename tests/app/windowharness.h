@@ -47,16 +47,16 @@ struct WindowHarness {
     MemorySettingsStore settings;
     SimTransportFactory ports{clock};
     RecordingTransportFactory sent{ports}; // what the window wrote to the ports
-    DeviceModel device;                    // on COM3 unless the test says otherwise
+    DeviceModel device;                    // on COM3
     QTemporaryDir dir;
     std::unique_ptr<MainWindow> window;
 
-    explicit WindowHarness(int devicePort = 3) {
+    WindowHarness() {
         unblockDataFolder(); // the backups stay in this harness's folder
-        ports.attach(devicePort, device);
+        ports.attach(3, device);
         settings.setValue(QStringLiteral("Default"), QStringLiteral("ComPort"),
                           QStringLiteral("3"));
-        useShippedLanguage(); // a test may write its own or remove it
+        testing::WriteFileBytes(langPath(), testing::FileBytes(QM_SHIPPED_LANG));
     }
 
     int blockWritesSent() const {
@@ -75,11 +75,9 @@ struct WindowHarness {
     }
     QString backupFolder() const { return dir.filePath(QStringLiteral("data/QM-07R/backups")); }
     QString langPath() const { return dir.filePath(QStringLiteral("qm07r.lang")); }
-    void writeLanguage(const QByteArray& bytes) { testing::WriteFileBytes(langPath(), bytes); }
-    void useShippedLanguage() { writeLanguage(testing::FileBytes(QM_SHIPPED_LANG)); }
 
     // Opened and moved on with Next to the given step.
-    MainWindow& openAt(int step, const QString& commandLine = {}) {
+    MainWindow& open(int step = 1, const QString& commandLine = {}) {
         window = std::make_unique<MainWindow>(
             AppServices{clock, messages, settings, sent, langPath(), commandLine, &files});
         window->show();
@@ -87,7 +85,6 @@ struct WindowHarness {
             click("cmdNext");
         return *window;
     }
-    MainWindow& open(const QString& commandLine = {}) { return openAt(1, commandLine); }
     // One tick of the live display after the given time on the virtual clock.
     void tick(int ms = kLiveIntervalMs) {
         clock.advance(ms);
@@ -115,7 +112,6 @@ struct WindowHarness {
     void click(const char* name) {
         QTest::mouseClick(child<QAbstractButton>(name), Qt::LeftButton);
     }
-    void clickNext() { click("cmdNext"); }
     bool visible(const char* name) const { return child(name) && child(name)->isVisible(); }
     bool enabled(const char* name) const { return child(name) && child(name)->isEnabled(); }
 
