@@ -24,7 +24,6 @@ class TestRunScript : public QObject {
     }
 
   private slots:
-    // With the stand-ins first on PATH and the caches in the test's folder.
     void simulatorOnCom3() {
         QVERIFY(QDir().mkpath(path("stubs")) && QDir().mkpath(path("build/bin")));
         writeExecutable("stubs/dpkg-query", "#!/bin/sh\nprintf 'install ok installed'\n");

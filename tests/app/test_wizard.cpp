@@ -1,9 +1,8 @@
-// The window and its wizard against the in-process simulated QM-07R on the
-// virtual clock. The curve page's evidence: averaged captures, the question
-// while the signal settles, plots and the linearity column that follow every
-// change of the list. Nothing lost: a close waits for the write, no reading
-// is captured, backups come before writes, a stopped write offers the backup
-// back, and every write is in the history (or the local file agreed to).
+// The window and its wizard on the in-process simulated QM-07R and the virtual
+// clock; the curve page's evidence (averaged captures, the settling question,
+// plots and linearity column after every change of the list); nothing lost (a
+// close waits for the write, no reading is captured, backups before writes, a
+// stopped write offers the backup back, every write in the history).
 #include "windowharness.h"
 
 #include "calibration/curveevidence.h"
@@ -50,13 +49,13 @@ class TestWizard : public QObject {
         h.tick();
         QCOMPARE(h.device.requestCount(), 0);
         QCOMPARE(h.text("lblSignal"), QStringLiteral("-----"));
-        h.click("cmdNext");
+        h.clickNext();
         h.expectPage(kSensorPage);
         const int points = w.curve().pointCount();
         QTimer::singleShot(0, &w.referenceDialog(), &ReferenceDialog::reject);
         QTest::keyClick(h.child("txtPopis"), Qt::Key_F5);
         QVERIFY(w.curve().pointCount() == points && h.messages.isEmpty());
-        h.click("cmdNext");
+        h.clickNext();
         h.expectPage(kCurvePage);
         const int requests = h.device.requestCount();
         h.click("cmdBack");
@@ -73,7 +72,7 @@ class TestWizard : public QObject {
     void failedConnect() {
         for (const auto& [step, port, text] : {std::tuple{1, 1, 54}, {1, 3, 53}, {3, 1, 54}}) {
             WindowHarness h;
-            MainWindow& w = h.open(step);
+            MainWindow& w = h.openAt(step);
             h.device.setFaults({.silentAfter = 0});
             h.child<QComboBox>("cmbPort")->setCurrentIndex(port - 1);
             bool overlaid = false;
@@ -86,7 +85,7 @@ class TestWizard : public QObject {
             QVERIFY(!w.liveTimer().isActive());
             h.device = DeviceModel();
             h.child<QComboBox>("cmbPort")->setCurrentIndex(2);
-            h.click("cmdNext");
+            h.clickNext();
             QCOMPARE(w.wizardStep(), WizardStep::Sensor);
         }
     }
@@ -101,7 +100,7 @@ class TestWizard : public QObject {
             h.device.setBlock(DeviceModel::kTagBlock, testing::ToBlock(image));
             MainWindow& w = h.open();
             h.messages.answer(answer);
-            h.click("cmdNext");
+            h.clickNext();
             QCOMPARE(h.messages.texts(), QStringList{h.lang(75)});
             QCOMPARE(h.messages.last().defaultButton, MsgNo);
             QCOMPARE(w.wizardStep(), answer == MsgYes ? WizardStep::Sensor : WizardStep::Port);
@@ -113,10 +112,10 @@ class TestWizard : public QObject {
     // Leaving the sensor page asks about a changed gain (55); No stays.
     void changedGainAsksFirst() {
         WindowHarness h;
-        MainWindow& w = h.open(2);
+        MainWindow& w = h.openAt(2);
         auto* gain = h.child<QComboBox>("cmbGain");
         gain->setCurrentIndex((gain->currentIndex() + 1) % gain->count());
-        h.click("cmdNext");
+        h.clickNext();
         QCOMPARE(h.messages.texts(), QStringList{h.lang(55)});
         QCOMPARE(w.wizardStep(), WizardStep::Sensor);
     }
@@ -149,18 +148,18 @@ class TestWizard : public QObject {
         image.replace(120, image.size() - 120, QByteArray(image.size() - 120, '\x5A'));
         h.device.setBlock(block, image);
         h.device.reload();
-        MainWindow& w = h.open(2);
+        MainWindow& w = h.openAt(2);
         QCOMPARE(h.child<QCheckBox>("chk24bit")->isChecked(), (storedFlags & kFlag24Bit) != 0);
         h.child<QLineEdit>("txtPopis")->setText(QStringLiteral("  Load cell 2  "));
         h.child<QLineEdit>("txtJednotka")->setText(QStringLiteral(" kN"));
-        h.click("cmdNext");
+        h.clickNext();
         QCOMPARE(h.device.block(block).mid(8, 12), QByteArray("Load cell 2 ")); // stored now
         w.liveTimer().stop(); // ticked by hand on the virtual clock
         if (tick24bit) h.child<QCheckBox>("chk24bit")->setChecked(true);
         h.messages.answerYes();
         h.click("cmdListAction2"); // start from an empty curve: it cannot be stored
         const int sentBefore = h.blockWritesSent();
-        h.click("cmdNext");
+        h.clickNext();
         QCOMPARE(h.messages.last().text.section(u'\n', 0, 0), h.lang(39));
         QVERIFY(!w.ended() && h.blockWritesSent() == sentBefore);
         h.expectPage(kCurvePage);
@@ -169,7 +168,7 @@ class TestWizard : public QObject {
         h.capture(0.25, QStringLiteral("50"));
         h.messages.clear();
         h.sent.clear();
-        h.click("cmdNext");
+        h.clickNext();
         QVERIFY(w.ended());
         QCOMPARE(h.messages.texts().value(0).section(u'\n', 0, 0), h.lang(56));
         // 104 + 8 x 3 bytes, each once, in order, then the reset.
@@ -196,7 +195,7 @@ class TestWizard : public QObject {
     // Replies of 32 and 34 characters show "-----" and keep the last good values.
     void liveDisplayTakesOnlyWholeReplies() {
         WindowHarness h;
-        MainWindow& w = h.open(3);
+        MainWindow& w = h.openAt(3);
         w.liveTimer().stop(); // the test ticks by hand on the virtual clock
         h.tick(0);            // nothing asked yet
         QCOMPARE(h.text("lblSignal"), QStringLiteral("-----"));
@@ -229,7 +228,7 @@ class TestWizard : public QObject {
               {"", right, ctrl | Qt::ShiftModifier, false},
               {"", int(Qt::LeftButton), ctrl, false}}) {
             WindowHarness h;
-            MainWindow& w = h.open(2, QString::fromLatin1(commandLine));
+            MainWindow& w = h.openAt(2, QString::fromLatin1(commandLine));
             if (button)
                 QTest::mousePress(h.child("Label2"), Qt::MouseButton(button),
                                   Qt::KeyboardModifiers(modifiers));
@@ -244,7 +243,7 @@ class TestWizard : public QObject {
         h.settings.setValue("Stability", "Digits", "1000"); // stable despite the noise
         h.device.setSignalOptions({0.002, 0, 0, 7});
         h.device.setSignal(1.0);
-        MainWindow& w = h.open(3);
+        MainWindow& w = h.openAt(3);
         w.liveTimer().stop();
         QList<double> seen;
         for (int i = 0; i < 30; ++i) {
@@ -267,7 +266,7 @@ class TestWizard : public QObject {
         WindowHarness h;
         h.settings.setValue("Stability", "Digits", "-3"); // bad: 5 digits
         h.device.setSignalOptions({0, 5, 0, 1});
-        MainWindow& w = h.open(3);
+        MainWindow& w = h.openAt(3);
         w.liveTimer().stop();
         h.tick();
         h.device.setSignal(1.5, h.clock.tickMs());
@@ -295,7 +294,7 @@ class TestWizard : public QObject {
             WindowHarness h;
             h.settings.setValue("Stability", "AutoCapture", setting);
             h.device.setSignalOptions({0, settleSeconds, 0, 1});
-            MainWindow& w = h.open(3);
+            MainWindow& w = h.openAt(3);
             w.liveTimer().stop();
             h.capture(1.0, QStringLiteral("10"));
             const int before = w.curve().pointCount(); // with the device's own points
@@ -323,7 +322,7 @@ class TestWizard : public QObject {
         WindowHarness h;
         h.settings.setValue("Stability", "Digits", "1000"); // stable despite the noise
         h.device.setSignalOptions({0.001, 0, 0, 3});
-        MainWindow& w = h.open(3);
+        MainWindow& w = h.openAt(3);
         w.liveTimer().stop();
         auto* evidence = h.child<CurveEvidence>("fraEVIDENCE");
         QVERIFY(w.rect().contains(evidence->geometry()));
@@ -377,7 +376,7 @@ class TestWizard : public QObject {
     // and ends only when the block is written, reset and read back.
     void closeDuringWriteWaitsForTheBlock() {
         WindowHarness h;
-        MainWindow& w = h.open(3);
+        MainWindow& w = h.openAt(3);
         h.clock.setRunsEvents(true);
         int writesAtEnd = -1;
         QString status;
@@ -390,7 +389,7 @@ class TestWizard : public QObject {
         });
         closer.start(0);
         h.sent.clear();
-        h.click("cmdNext");
+        h.clickNext();
         const int percent = status.section(u' ', -2, -2).toInt();
         QVERIFY2(status.startsWith(h.lang(52)) && percent > 0 && percent < 100, qPrintable(status));
         QCOMPARE(writesAtEnd, h.blockWritesSent());
@@ -404,7 +403,7 @@ class TestWizard : public QObject {
     void noReadingIsNeverCaptured() {
         for (const bool silent : {true, false}) {
             WindowHarness h;
-            MainWindow& w = h.open(3);
+            MainWindow& w = h.openAt(3);
             w.liveTimer().stop();
             h.showSignal(1.0);
             QCOMPARE(h.text("lblSignal"), QStringLiteral("   1.0000"));
@@ -433,7 +432,7 @@ class TestWizard : public QObject {
     // fewer digits.
     void valuesKeepSignDigitsAndBits() {
         WindowHarness h;
-        MainWindow& w = h.open(3);
+        MainWindow& w = h.openAt(3);
         w.liveTimer().stop();
         h.capture(0.75, QStringLiteral("-0,1234567"));
         auto* list = h.child<QListWidget>("lstKrivka");
@@ -453,13 +452,13 @@ class TestWizard : public QObject {
     // writes are in the history, the restore newest and confirmed.
     void failedWriteOffersTheBackup() {
         WindowHarness h;
-        MainWindow& w = h.open(3);
+        MainWindow& w = h.openAt(3);
         h.device.setFaults({.wrongEchoAt = 50});
         h.messages.setOnShow([&](const Message& m) {
             if (m.buttons & MsgYes) h.device.setFaults(SimFaults()); // the line is good again
         });
         h.messages.clear();
-        h.click("cmdNext");
+        h.clickNext();
         QVERIFY(w.ended());
         QCOMPARE(h.messages.count(), 2);
         const Message& asked = h.messages.shown().first();
@@ -488,7 +487,7 @@ class TestWizard : public QObject {
                                           {"esc", false},
                                           {"cmdCancel", false}}) {
             WindowHarness h;
-            MainWindow& w = h.open(points ? 3 : 2);
+            MainWindow& w = h.openAt(points ? 3 : 2);
             const bool esc = qstrcmp(how, "esc") == 0;
             auto leave = [&] { esc ? QTest::keyClick(&w, Qt::Key_Escape) : h.click(how); };
             if (points) {
@@ -514,7 +513,7 @@ class TestWizard : public QObject {
     // puts them back.
     void constantsAreBackedUpBeforeZapis() {
         WindowHarness h;
-        MainWindow& w = h.open(3, QStringLiteral("savant"));
+        MainWindow& w = h.openAt(3, QStringLiteral("savant"));
         const QByteArray before = h.device.memory().mid(0x90, 8);
         h.child<QLineEdit>("txtskK")->setText(QStringLiteral("0,002"));
         h.child<QLineEdit>("txtskN")->setText(QStringLiteral("100"));
@@ -539,7 +538,7 @@ class TestWizard : public QObject {
     void noBackupFolder() {
         for (const QString& picked : {QString(), QDir::tempPath()}) {
             WindowHarness h;
-            MainWindow& w = h.open(3);
+            MainWindow& w = h.openAt(3);
             h.blockDataFolder();
             const QByteArray before = h.device.block(DeviceModel::kTagBlock);
             h.messages.clear();
@@ -547,7 +546,7 @@ class TestWizard : public QObject {
                 h.messages.answerYes();
                 h.files.answers << picked;
             }
-            h.click("cmdNext");
+            h.clickNext();
             h.unblockDataFolder();
             QCOMPARE(w.ended(), !picked.isEmpty());
             QVERIFY(h.messages.shown().first().text.startsWith(
@@ -565,7 +564,6 @@ class TestWizard : public QObject {
         }
     }
 
-    // With its points, spread, backup and operator fields.
     void calibrationIsRecorded_data() { testing::AddBackendRows(); }
     void calibrationIsRecorded() {
         QFETCH(QString, backend);
@@ -573,11 +571,11 @@ class TestWizard : public QObject {
         WindowHarness h;
         const QString url = testing::FreshDatabaseUrl(backend, h.dir);
         h.settings.setValue("Database", "Url", url);
-        MainWindow& w = h.open(2);
+        MainWindow& w = h.openAt(2);
         h.child<QLineEdit>("txtOperator")->setText("J. Novák");
-        h.click("cmdNext");
+        h.clickNext();
         h.capture(1.5, "375");
-        h.click("cmdNext");
+        h.clickNext();
         QVERIFY(w.ended());
         const std::vector<CalibrationRecord> all = historyAt(url);
         QCOMPARE(all.size(), size_t(1));
@@ -594,11 +592,11 @@ class TestWizard : public QObject {
         for (const bool recordLocally : {false, true}) {
             WindowHarness h;
             h.settings.setValue("Database", "Url", "postgresql://x@/qm07?host=" + h.dir.path());
-            MainWindow& w = h.open(2);
+            MainWindow& w = h.openAt(2);
             if (recordLocally) h.messages.answerYes();
-            h.click("cmdNext");
+            h.clickNext();
             QVERIFY(h.messages.texts().join(u'\n').contains(LocalDatabaseUrl()));
-            if (recordLocally) h.click("cmdNext");
+            if (recordLocally) h.clickNext();
             QCOMPARE(w.ended(), recordLocally);
             QCOMPARE(h.blockWritesSent() > 0, recordLocally);
             QCOMPARE(historyAt().size(), size_t(recordLocally));

@@ -47,16 +47,16 @@ struct WindowHarness {
     MemorySettingsStore settings;
     SimTransportFactory ports{clock};
     RecordingTransportFactory sent{ports}; // what the window wrote to the ports
-    DeviceModel device;                    // on COM3
+    DeviceModel device;                    // on COM3 unless the test says otherwise
     QTemporaryDir dir;
     std::unique_ptr<MainWindow> window;
 
-    WindowHarness() {
+    explicit WindowHarness(int devicePort = 3) {
         unblockDataFolder(); // the backups stay in this harness's folder
-        ports.attach(3, device);
+        ports.attach(devicePort, device);
         settings.setValue(QStringLiteral("Default"), QStringLiteral("ComPort"),
                           QStringLiteral("3"));
-        testing::WriteFileBytes(langPath(), testing::FileBytes(QM_SHIPPED_LANG));
+        useShippedLanguage(); // a test may write its own or remove it
     }
 
     int blockWritesSent() const {
@@ -75,9 +75,11 @@ struct WindowHarness {
     }
     QString backupFolder() const { return dir.filePath(QStringLiteral("data/QM-07R/backups")); }
     QString langPath() const { return dir.filePath(QStringLiteral("qm07r.lang")); }
+    void writeLanguage(const QByteArray& bytes) { testing::WriteFileBytes(langPath(), bytes); }
+    void useShippedLanguage() { writeLanguage(testing::FileBytes(QM_SHIPPED_LANG)); }
 
     // Opened and moved on with Next to the given step.
-    MainWindow& open(int step = 1, const QString& commandLine = {}) {
+    MainWindow& openAt(int step, const QString& commandLine = {}) {
         window = std::make_unique<MainWindow>(
             AppServices{clock, messages, settings, sent, langPath(), commandLine, &files});
         window->show();
@@ -85,6 +87,7 @@ struct WindowHarness {
             click("cmdNext");
         return *window;
     }
+    MainWindow& open(const QString& commandLine = {}) { return openAt(1, commandLine); }
     // One tick of the live display after the given time on the virtual clock.
     void tick(int ms = kLiveIntervalMs) {
         clock.advance(ms);
@@ -112,6 +115,7 @@ struct WindowHarness {
     void click(const char* name) {
         QTest::mouseClick(child<QAbstractButton>(name), Qt::LeftButton);
     }
+    void clickNext() { click("cmdNext"); }
     bool visible(const char* name) const { return child(name) && child(name)->isVisible(); }
     bool enabled(const char* name) const { return child(name) && child(name)->isEnabled(); }
 
