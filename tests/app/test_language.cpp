@@ -16,16 +16,12 @@
 using namespace qm;
 using namespace Qt::StringLiterals;
 
-using Entries = QMap<int, QString>; // every other entry stays empty
-
-namespace {
-LangTable numbered() { // text n reads "T<n>"
+static LangTable numbered() { // text n reads "T<n>"
     LangTable t;
     for (int i = 1; i <= LangTable::kSize; ++i)
         t.set(i, QStringLiteral("T%1").arg(i));
     return t;
 }
-} // namespace
 
 class TestLanguage : public QObject {
     Q_OBJECT
@@ -36,7 +32,7 @@ class TestLanguage : public QObject {
         const struct {
             QByteArray bytes;
             int charset;
-            Entries expected;
+            QMap<int, QString> expected; // every other entry stays empty
         } cases[] = {
             {"charset=238\r\n3=Zp\xECt\r\n005= Dal\x9A\xED\r\n", 238, {{3, "Zpět"}, {5, " Další"}}},
             {"CHARSET=204\r\n1=\xCF\xF0\xE8\r\n", 204, {{1, "При"}}}, // not an entry

@@ -24,7 +24,6 @@ class TestRunScript : public QObject {
     }
 
   private slots:
-    // With the stand-ins first on PATH and the caches in the test's folder.
     void simulatorOnCom3() {
         QVERIFY(QDir().mkpath(path("stubs")) && QDir().mkpath(path("build/bin")));
         writeExecutable("stubs/dpkg-query", "#!/bin/sh\nprintf 'install ok installed'\n");
@@ -58,8 +57,7 @@ class TestRunScript : public QObject {
         const QByteArray read = FileBytes(path("read.json"));
         QVERIFY2(QJsonDocument::fromJson(read).object().value("ident").toString().startsWith(u"QM"),
                  read.constData());
-        // The calibrator has ended, so the simulator has been stopped and has
-        // taken its link away.
+        // The calibrator has ended: the simulator has stopped and taken its link away.
         QVERIFY(!QFileInfo(link).isSymLink());
     }
 };
