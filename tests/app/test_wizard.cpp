@@ -229,6 +229,27 @@ class TestWizard : public QObject {
         QCOMPARE(h.messages.texts().value(0).section(u'\n', 0, 0), h.lang(56));
     }
 
+    // A character the sensor's memory cannot store is refused when the
+    // sensor page is left, in the window's words, its field focused.
+    void unstorableTextRefusedOnTheSensorPage() {
+        for (const char* field : {"txtPopis", "txtJednotka"}) {
+            WindowHarness h;
+            MainWindow& w = h.openAt(2);
+            h.child<QLineEdit>(field)->setText(QString::fromUtf8("Сила").left(3));
+            const int writes = h.blockWritesSent();
+            h.messages.clear();
+            h.press(Qt::Key_Return);
+            QCOMPARE(w.wizardStep(), WizardStep::Sensor);
+            QCOMPARE(h.focused(), field);
+            QCOMPARE(h.messages.count(), 1);
+            QVERIFY(h.messages.last().text.startsWith(
+                h.lang(kTextUnstorableCharacter).section(u':', 0, 0).arg(h.text(
+                    qstrcmp(field, "txtPopis") == 0 ? "Label2" : "Label112"))));
+            QVERIFY(h.messages.last().text.contains(u"(U+0421)"));
+            QCOMPARE(h.blockWritesSent(), writes);
+        }
+    }
+
     // Tab walks only over controls in view on every page, the service
     // column's only where the wide window shows it.
     void tabReachesOnlyWhatIsSeen_data() {
