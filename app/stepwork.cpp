@@ -41,7 +41,6 @@ void MainWindow::searchForDevice() {
         m_portList->setCurrentIndex(p - 1);
     }
     EnableNavigation();
-    focusPage();
 }
 
 QString MainWindow::unitText() const {

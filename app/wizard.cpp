@@ -43,7 +43,6 @@ void MainWindow::showPage(WizardPage page, bool back, bool next, bool cancel, in
     m_cancelButton->setEnabled(cancel);
     m_cancelCaption = cancelCaption;
     applyButtonCaptions();
-    focusPage();
 }
 
 QWidget* MainWindow::pageFocus() const {

@@ -8,7 +8,6 @@
 #include "sensor/recordrules.h"
 
 #include <charconv>
-#include <cstring>
 
 namespace qm {
 
