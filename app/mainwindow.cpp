@@ -8,6 +8,7 @@
 #include "core/numformat.h"
 #include "core/settings.h"
 #include "device/transport.h"
+#include "service/systemcalibration.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -58,11 +59,32 @@ struct CaptionEntry {
     int text;
 };
 constexpr CaptionEntry kCaptions[] = {
-    {"lblLimitWarning", 15}, {"lblPortPopis", 1},    {"lblSnimacPopis", 13}, {"cmdSCANQM07", 2},
-    {"cmdBack", 3},          {"cmdNext", 4},         {"cmdCancel", 5},       {"Label2", 9},
-    {"Label6", 10},          {"Label112", 11},       {"Label110", 12},       {"Label9", 14},
-    {"lblLimitWarning", 15}, {"Label111", 16},       {"fraCURVE", 19},       {"cmdListAction0", 24},
-    {"cmdListAction1", 23},  {"cmdListAction2", 25}, {"cmdSCAN", 22},
+    {"lblLimitWarning", 15},
+    {"lblPortPopis", 1},
+    {"lblSnimacPopis", 13},
+    {"cmdSCANQM07", 2},
+    {"cmdBack", 3},
+    {"cmdNext", 4},
+    {"cmdCancel", 5},
+    {"Label2", 9},
+    {"Label6", 10},
+    {"Label112", 11},
+    {"Label110", 12},
+    {"Label9", 14},
+    {"lblLimitWarning", 15},
+    {"Label111", 16},
+    {"fraCURVE", 19},
+    {"cmdListAction0", 24},
+    {"cmdListAction1", 23},
+    {"cmdListAction2", 25},
+    {"cmdSCAN", 22},
+    // The service column.
+    {"fraQORSETUP", kTextSystemCalibration},
+    {"lblSKNula", kTextZeroCount},
+    {"cmdSKSave", kTextWriteConstants},
+    {"cmdSKSetNula", kTextSetZero},
+    {"lblDisplayCaption", kTextDisplay},
+    {"lblDilky", kTextDivisions},
 };
 
 } // namespace
@@ -83,6 +105,7 @@ MainWindow::MainWindow(const AppServices& services, QWidget* parent)
     connect(m_backButton, &QPushButton::clicked, this, &MainWindow::onBack);
     connect(m_cancelButton, &QPushButton::clicked, this, &MainWindow::onCancel);
     connect(m_searchButton, &QPushButton::clicked, this, &MainWindow::searchForDevice);
+    connect(m_curvePage, &CurvePage::pointCaptured, this, [this] { m_pointCaptured = true; });
     for (QWidget* w : findChildren<QWidget*>(QStringLiteral("Label2")))
         w->installEventFilter(this);
     buildWindow();
@@ -109,6 +132,7 @@ void MainWindow::buildWindow() {
     FillPortList(*m_portList, m_services.transports, kPortListSize);
     m_referenceDialog->cmdOK(1)->setText(caption(5));
     m_referenceDialog->setWindowTitle(m_lang.text(kTextDialogTitle));
+    m_systemPanel->showTexts();
     m_sensorPage->descriptionField()->setText(m_session.CurrentRecord.Description);
     // The averaging and range lists fill themselves with the sensor page.
     m_curvePage->pointList()->clear();
@@ -134,6 +158,30 @@ void MainWindow::CenterForm() {
 void MainWindow::setFormSize(int widthTwips) {
     m_formWidth = widthTwips;
     setFixedSize(m_tw(widthTwips), m_tw(kFormHeight));
+    keepOnScreen();
+}
+
+int MainWindow::setCurvePageSize(int pagesTwips) {
+    int plots = m_tw(kEvidenceWidth);
+    if (const QScreen* s = screen()) {
+        const int decorations = frameGeometry().width() - width();
+        plots =
+            std::clamp(s->availableGeometry().width() - decorations - m_tw(pagesTwips), 0, plots);
+    }
+    m_formWidth = pagesTwips + kEvidenceWidth;
+    setFixedSize(m_tw(pagesTwips) + plots, m_tw(kFormHeight));
+    keepOnScreen();
+    return plots;
+}
+
+void MainWindow::keepOnScreen() {
+    const QScreen* s = screen();
+    if (!s) return;
+    const QRect room = s->availableGeometry();
+    const QRect frame = frameGeometry();
+    const int x = std::max(room.left(), std::min(frame.left(), room.right() + 1 - frame.width()));
+    const int y = std::max(room.top(), std::min(frame.top(), room.bottom() + 1 - frame.height()));
+    if (x != frame.left() || y != frame.top()) move(x, y);
 }
 
 void MainWindow::applyLanguageTexts() {
@@ -160,6 +208,11 @@ void MainWindow::showEvent(QShowEvent* e) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* e) {
+    // The close box asks as Esc does before captured points are lost.
+    if (!m_ended && !busy() && !mayDiscardCurve()) {
+        e->ignore();
+        return;
+    }
     // Ending the program ends every wait of an exchange at once, and the rest
     // of a write would run without them: a busy window closes when it is done.
     if (!m_ended && busy()) {
@@ -170,14 +223,15 @@ void MainWindow::closeEvent(QCloseEvent* e) {
         return;
     }
     QWidget::closeEvent(e);
+    m_link.close();
     EndProgram();
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* e) {
     switch (e->key()) {
     case Qt::Key_F5:
-        // Only where the captured point can be seen.
-        if (m_curvePage->isVisible()) capture();
+        // Only where the captured point can be seen, and not while a step runs.
+        if (m_curvePage->isVisible() && !busy()) capture();
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter: {

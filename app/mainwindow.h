@@ -46,6 +46,7 @@ class ReferenceDialog;
 inline constexpr int kFormWidth = 5190;
 inline constexpr int kFormWidthService = 10225;
 inline constexpr int kFormHeight = 6630;
+inline constexpr int kStatusHeight = 5535; // the overlay, above the wizard's buttons
 // The curve page widens the window by this column of plots.
 inline constexpr int kEvidenceWidth = 7200;
 inline constexpr int kLoadWidth = 5325;
@@ -114,6 +115,15 @@ class MainWindow : public QWidget {
     void buildControls();
     void CenterForm();
     void setFormSize(int widthTwips);
+    // The curve page's width: the pages, then as much of the plots' column as
+    // the screen has room for. Returns the plots' width in pixels.
+    int setCurvePageSize(int pagesTwips);
+    // Moves the window back within the screen's available area.
+    void keepOnScreen();
+    // The control of the page in view where the technician works: Enter there
+    // presses Next.
+    QWidget* pageFocus() const;
+    void focusPage();
     QString caption(int n) const { return m_captions.text(n); }
 
     // The wizard.
@@ -219,7 +229,10 @@ class MainWindow : public QWidget {
     CalibrationRecord m_lastRecord; // the last one added, for its certificate
     QString m_deviceIdent;          // the device's identification reply
     bool m_stepRunning = false;
-    bool m_closeRequested = false;            // closed while busy: ends when the work is done
+    bool m_closeRequested = false; // closed while busy: ends when the work is done
+    bool m_pointCaptured = false;  // on this visit of the curve page: its write is a calibration
+    bool m_unsavedCurve = false;   // the last step's write failed: the points are not stored
+    QWidget* m_refusedField = nullptr;        // focused after a step that refused what it holds
     int m_navigationLocks = 0;                // DisableNavigation calls not yet undone
     std::array<bool, 4> m_navigationStates{}; // Back, Next, Cancel, search before the first
     int m_serviceLevel = 0;

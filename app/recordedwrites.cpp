@@ -206,10 +206,10 @@ void MainWindow::showHistoryFields() {
     if (!serial.isEmpty() && openHistoryQuietly()) {
         const DatabaseStatus st = m_history->latest(serial, last);
         if (st.ok())
-            text = m_lang.text(kTextLastCalibration)
-                       .arg(QLocale::system().toString(last.timeUtc.toLocalTime().date(),
-                                                       QLocale::ShortFormat),
-                            last.certificateNo);
+            text =
+                m_lang.text(kTextLastCalibration)
+                    .arg(last.timeUtc.toLocalTime().date().toString(m_lang.text(kTextDateFormat)),
+                         last.certificateNo);
         else if (st.code == kDbNotFound)
             text = m_lang.text(kTextNeverCalibrated);
     }

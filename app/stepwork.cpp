@@ -8,6 +8,7 @@
 #include "app/servicewiring.h"
 #include "calibration/curveevidence.h"
 #include "calibration/curvepage.h"
+#include "calibration/referencedialog.h"
 #include "calibration/sensorfields.h"
 #include "calibration/sensorpage.h"
 #include "calibration/trendplot.h"
@@ -88,10 +89,11 @@ int MainWindow::SaveSensor(bool onlyIfChanged, SaveReport* report) {
     EnableNavigation();
     if (report) *report = r;
     if (!r.backupPath.isEmpty()) m_backups << r.backupPath;
-    // Bytes went out (the write may have stopped midway): it is recorded.
+    // Bytes went out (the write may have stopped midway): it is recorded. It
+    // is a calibration only when points were captured for it.
+    const bool calibration = !onlyIfChanged && m_pointCaptured;
     if (r.backupError.isEmpty() && (r.writeResult != 0 || r.readBack != ReadBack::NotWritten))
-        recordBlockWrite(onlyIfChanged ? RecordKind::BlockWrite : RecordKind::Calibration, r,
-                         facts);
+        recordBlockWrite(calibration ? RecordKind::Calibration : RecordKind::BlockWrite, r, facts);
     reportSave(r);
     return r.result;
 }
@@ -116,6 +118,7 @@ bool MainWindow::connectAndRead() {
         break;
     }
     if (readAll() <= -1 || m_ended) return false;
+    m_unsavedCurve = false; // the pages show what the sensor holds
     if (!(m_session.CurrentRecord.Flags & kFlagOwn) &&
         !m_services.messages.confirm(m_lang.text(75)))
         return false;
@@ -132,20 +135,22 @@ bool MainWindow::openCurvePage() {
     if (m_sensorPage->gainList()->currentIndex() != m_session.CurrentRecord.GainIndex &&
         !m_services.messages.confirm(m_lang.text(55)))
         return false;
-    if (!m_sensorPage->CheckSensorTexts()) return false;
+    if (!m_sensorPage->CheckSensorTexts()) {
+        m_refusedField = m_sensorPage->faultField();
+        return false;
+    }
     if (!ensureHistory()) return false;
     SaveSensor(true); // a failure has shown its message; the curve page opens all the same
     if (m_ended) return false;
     const int left = m_serviceLevel > 1 ? kFormWidthService : kFormWidth;
-    setFormSize(left + kEvidenceWidth);
-    // The service column stood beyond the narrow window; the wider one would show it.
-    m_deviceDisplayFrame->setVisible(m_serviceLevel > 1);
-    m_systemPanel->setVisible(m_serviceLevel > 1);
+    const int plots = setCurvePageSize(left) - m_tw(120);
     createEvidence();
-    m_trendPlot->setGeometry(m_tw.rect(left, 120, kEvidenceWidth - 120, 1440));
-    m_evidence->setGeometry(m_tw.rect(left, 1680, kEvidenceWidth - 120, 4500));
+    m_trendPlot->setGeometry(m_tw(left), m_tw(120), plots, m_tw(1440));
+    m_evidence->setGeometry(m_tw(left), m_tw(1680), plots, m_tw(4500));
+    m_pointCaptured = false;
     showStepPage(WizardStep::Curve);
     m_curvePage->setEthUnit(unitText());
+    m_referenceDialog->lblSigEth(1)->setText(m_curvePage->referenceCaption()->text());
     const SensorRecord& rec = m_session.CurrentRecord;
     m_trendPlot->setStateWords(m_lang.text(kTextSettling), m_lang.text(kTextStable));
     m_trendPlot->setDisplayFormat(rec.Format, rec.Unit);
@@ -162,26 +167,24 @@ void MainWindow::finish() {
     showPage(WizardPage::None, false, false, false, 68);
     SaveReport report;
     const int r = SaveSensor(false, &report);
-    if (!report.backupError.isEmpty()) {
-        // Nothing was written: the curve stays, and Next tries again.
+    if (r != kSaveWritten || report.readBack != ReadBack::Agrees) {
+        // Nothing is lost: the save has said what went wrong, the points stay,
+        // Next tries again and Cancel asks before it lets them go.
+        m_unsavedCurve = true;
         showStepPage(WizardStep::Curve);
         m_timer.start();
         return;
     }
     ResetDevice(*m_serviceWiring, m_services.clock, m_lang);
-    // Success only when the read-back holds what was written; the save has
-    // already said so in plain words otherwise.
-    if (r == kSaveWritten && report.readBack == ReadBack::Agrees) {
-        QStringList lines{m_lang.text(56)};
-        for (const QString& path : m_backups)
-            lines << m_lang.text(kTextBackupSaved).arg(path);
-        if (m_lastRecord.id > 0) {
-            lines << recordedText();
-            offerCertificate(lines.join(QLatin1Char('\n')));
-        } else {
-            m_services.messages.information(lines.join(QLatin1Char('\n')));
-        }
-    }
+    QStringList lines{m_lang.text(56)};
+    for (const QString& path : m_backups)
+        lines << m_lang.text(kTextBackupSaved).arg(path);
+    if (m_lastRecord.id > 0) lines << recordedText();
+    // A certificate only for points captured on this visit.
+    if (m_lastRecord.id > 0 && m_lastRecord.kind == RecordKind::Calibration)
+        offerCertificate(lines.join(QLatin1Char('\n')));
+    else
+        m_services.messages.information(lines.join(QLatin1Char('\n')));
     EndProgram();
 }
 

@@ -116,7 +116,7 @@ void MainWindow::buildControls() {
     m_systemPanel->setGeometry(tw.rect(5520, 1560, 3915, 4515));
 
     // Status overlay, laid out below the window until the first activation.
-    m_statusFrame = make<QFrame>(this, "fraSTATUS", tw.rect(120, 7200, 5175, 5535));
+    m_statusFrame = make<QFrame>(this, "fraSTATUS", tw.rect(120, 7200, 5175, kStatusHeight));
     m_statusFrame->setFrameShape(QFrame::Panel);
     m_statusFrame->setFrameShadow(QFrame::Raised);
     m_statusFrame->setAutoFillBackground(true);

@@ -8,11 +8,14 @@
 #include "calibration/trendplot.h"
 #include "core/messages.h"
 #include "core/settings.h"
+#include "service/systemcalibration.h"
 
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
 
@@ -30,11 +33,27 @@ void MainWindow::showPage(WizardPage page, bool back, bool next, bool cancel, in
     }
     m_statusFrame->setVisible(false);
     m_sensorPage->setVisible(page == WizardPage::Sensor);
+    // The service column is in view only beside the wide curve page; elsewhere
+    // it lies beyond the window's edge, where Tab must not reach it.
+    const bool column = page == WizardPage::Curve && m_serviceLevel > 1;
+    m_deviceDisplayFrame->setVisible(column);
+    m_systemPanel->setVisible(column);
     m_backButton->setEnabled(back);
     m_nextButton->setEnabled(next);
     m_cancelButton->setEnabled(cancel);
     m_cancelCaption = cancelCaption;
     applyButtonCaptions();
+}
+
+QWidget* MainWindow::pageFocus() const {
+    if (m_portGroup->isVisible()) return m_portList;
+    if (m_sensorPage->isVisible()) return m_sensorPage->descriptionField();
+    if (m_curvePage->isVisible()) return m_curvePage->pointList();
+    return nullptr;
+}
+
+void MainWindow::focusPage() {
+    if (QWidget* w = pageFocus()) w->setFocus(Qt::OtherFocusReason);
 }
 
 void MainWindow::applyButtonCaptions() {
@@ -91,8 +110,11 @@ bool MainWindow::mayDiscardCurve() {
     if (m_wizardStep != WizardStep::Curve || !m_curvePage->isVisible()) return true;
     SensorRecord onPage = m_session.CurrentRecord;
     m_curve.CopyToRecord(onPage);
-    if (onPage == m_session.CurrentRecord) return true;
-    return m_services.messages.confirm(m_lang.text(kTextDiscardPoints));
+    // After a failed last write the record holds the points, the sensor does not.
+    if (onPage == m_session.CurrentRecord && !m_unsavedCurve) return true;
+    if (m_services.messages.confirm(m_lang.text(kTextDiscardPoints))) return true;
+    focusPage(); // the work goes on where it stood, not on the button that asked
+    return false;
 }
 
 void MainWindow::runStep(WizardAction action) {
@@ -102,9 +124,15 @@ void MainWindow::runStep(WizardAction action) {
     m_stepRunning = true;
     showStatus(true);
     m_statusText->setText(m_lang.text(29));
+    m_refusedField = nullptr;
     performAction(action);
     m_statusFrame->setVisible(false);
     m_stepRunning = false;
+    // Wherever the click came from, Enter goes on from the page's own control.
+    if (m_refusedField && m_refusedField->isVisible())
+        m_refusedField->setFocus(Qt::OtherFocusReason);
+    else
+        focusPage();
     closeWhenIdle();
 }
 
@@ -133,6 +161,7 @@ void MainWindow::DisableNavigation() {
             m_navigationStates[i] = buttons[i]->isEnabled();
     for (QPushButton* b : buttons)
         b->setEnabled(false);
+    m_systemPanel->setEnabled(false); // no second write while one runs
 }
 
 void MainWindow::EnableNavigation() {
@@ -144,14 +173,23 @@ void MainWindow::EnableNavigation() {
     }
     const bool restore = m_navigationLocks == 1;
     m_navigationLocks = 0;
+    m_systemPanel->setEnabled(true);
     for (size_t i = 0; i < buttons.size(); ++i)
         buttons[i]->setEnabled(restore ? m_navigationStates[i] : true);
     closeWhenIdle();
 }
 
 void MainWindow::showStatus(bool visible) {
+    if (visible) {
+        // Over the whole width, however wide the page made the window; the
+        // buttons below it stay in view.
+        m_statusFrame->setGeometry(0, 0, width(), m_tw(kStatusHeight));
+        const int margin = m_tw(240), height = m_tw(735);
+        m_statusText->setGeometry(margin, (m_statusFrame->height() - height) / 2,
+                                  m_statusFrame->width() - 2 * margin, height);
+        m_statusFrame->raise();
+    }
     m_statusFrame->setVisible(visible);
-    if (visible) m_statusFrame->raise();
 }
 
 void MainWindow::EndProgram() {

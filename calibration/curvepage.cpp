@@ -4,6 +4,7 @@
 #include "calibration/referenceinput.h"
 #include "calibration/sensorfields.h"
 #include "calibration/workingcurve.h"
+#include "core/blanks.h"
 #include "core/langtable.h"
 #include "core/messages.h"
 #include "core/numformat.h"
@@ -41,6 +42,20 @@ class CurveList final : public QListWidget {
         QListWidget::mouseDoubleClickEvent(e);
         if (onDoubleClicked) onDoubleClicked();
     }
+};
+// Gives the list the focus back when an action ends, so that Enter after a
+// dialog or a message presses Next, not the button that opened it.
+class ListFocus {
+  public:
+    explicit ListFocus(QListWidget* list) : m_list(list) {}
+    ~ListFocus() {
+        if (m_list->isVisible()) m_list->setFocus(Qt::OtherFocusReason);
+    }
+    ListFocus(const ListFocus&) = delete;
+    ListFocus& operator=(const ListFocus&) = delete;
+
+  private:
+    QListWidget* m_list;
 };
 } // namespace
 
@@ -103,7 +118,7 @@ CurvePage::CurvePage(const CalibrationContext& ctx, ReferenceInput& dialog,
 }
 
 void CurvePage::setEthUnit(const QString& unit) {
-    m_referenceCaption->setText(UnitCaption(QStringLiteral("Etalon"), unit));
+    m_referenceCaption->setText(UnitCaption(m_ctx.lang.text(kTextReferenceAxis), unit));
 }
 
 int CurvePage::selectedLine() const {
@@ -127,24 +142,26 @@ void CurvePage::fillPointList() {
     emit curveChanged();
 }
 
-void CurvePage::appendFromDialog(double spread) {
+bool CurvePage::appendFromDialog(double spread) {
     const float captured = m_dialog.SIG;
     m_dialog.showModal();
-    if (m_dialog.ETH == ReferenceInput::kCancelled) return;
+    if (m_dialog.ETH == ReferenceInput::kCancelled) return false;
     // A signal typed over the captured one has no spread of its own.
     if (m_dialog.SIG != captured) spread = -1;
     WorkingCurve& curve = m_ctx.curve;
     if (!curve.Append(m_dialog.SIG, m_dialog.ETH, spread)) {
         m_ctx.messages.critical(m_ctx.lang.text(67));
-        return;
+        return false;
     }
     curve.CheckDuplicates(m_ctx.messages, m_ctx.lang); // reported, the point stays
     fillPointList();
     // The new point's line (the older one when its signal is a duplicate).
     m_pointList->setCurrentRow(curve.FindSignal(m_dialog.SIG) - 1);
+    return true;
 }
 
 void CurvePage::capture() {
+    const ListFocus focus(m_pointList);
     // A device that stopped answering must not leave its last value to be captured.
     const std::optional<double> live = m_liveSignal ? m_liveSignal() : std::nullopt;
     if (!live) {
@@ -159,13 +176,16 @@ void CurvePage::capture() {
         // Settling: the latest reading, and only when the technician wants it now.
         if (w && w->stable) {
             signal = w->meanSignal;
-        } else if (!m_ctx.messages.confirm(
-                       m_ctx.lang.text(kTextTakeUnsettled)
-                           .arg(w ? w->windowMs / 1000.0 : 0.0)
-                           .arg(w ? FormatMask(w->spread, format).trimmed() : QStringLiteral("-"))
-                           .arg(w ? FormatMask(w->allowed, format).trimmed()
-                                  : QStringLiteral("-")))) {
-            return;
+        } else {
+            const QString unit = u' ' + TrimBlanks(m_ctx.session.CurrentRecord.Unit);
+            const auto amount = [&](double v) {
+                return w ? FormatMask(v, format).trimmed() + unit : QStringLiteral("-");
+            };
+            if (!m_ctx.messages.confirm(
+                    m_ctx.lang.text(kTextTakeUnsettled)
+                        .arg(w ? w->windowMs / 1000.0 : 0.0)
+                        .arg(amount(w ? w->spread : 0), amount(w ? w->allowed : 0))))
+                return;
         }
         if (w) spread = w->spread;
     }
@@ -173,10 +193,11 @@ void CurvePage::capture() {
     m_dialog.ETH = 0;
     m_dialog.ETHFormat = format;
     m_dialog.SignalFocus = false;
-    appendFromDialog(spread);
+    if (appendFromDialog(spread)) emit pointCaptured();
 }
 
 void CurvePage::Add() {
+    const ListFocus focus(m_pointList);
     if (m_ctx.curve.isFull()) {
         m_ctx.messages.critical(m_ctx.lang.text(67));
         return;
@@ -189,6 +210,7 @@ void CurvePage::Add() {
 }
 
 void CurvePage::Edit() {
+    const ListFocus focus(m_pointList);
     const int line = selectedLine();
     if (line < 0) return;
     const int row = line + 1;
@@ -204,6 +226,7 @@ void CurvePage::Edit() {
 }
 
 void CurvePage::Delete() {
+    const ListFocus focus(m_pointList);
     const int line = selectedLine();
     if (line < 0) {
         m_ctx.messages.critical(m_ctx.lang.text(62));
@@ -219,6 +242,7 @@ void CurvePage::Delete() {
 }
 
 void CurvePage::Clear() {
+    const ListFocus focus(m_pointList);
     if (m_pointList->count() == 0) {
         m_ctx.messages.exclamation(m_ctx.lang.text(72));
         return;

@@ -47,7 +47,7 @@ class CurvePage : public QGroupBox {
     // Hidden; carries bit 0x08 of Flags.
     QCheckBox* bit24Box() const { return m_bit24Box; }
 
-    // lblCEth := "Etalon [unit]", blanks around the unit trimmed.
+    // lblCEth := "<reference> [unit]", blanks around the unit trimmed.
     void setEthUnit(const QString& unit);
     // With a window, Capture takes its mean and keeps its spread, and asks
     // before it takes a point while the signal settles.
@@ -57,6 +57,8 @@ class CurvePage : public QGroupBox {
     // The list was refilled: a point captured, added, edited or deleted, the
     // list cleared or filled from a record.
     void curveChanged();
+    // A point was taken from the live signal (not typed).
+    void pointCaptured();
 
   public slots:
     void capture(); // cmdSCAN, F5
@@ -70,8 +72,9 @@ class CurvePage : public QGroupBox {
   private:
     int selectedLine() const; // 0-based, -1 when none
     void updateDeleteButton();
-    // Shows the dialog prepared by the caller and appends its point (Capture, Add).
-    void appendFromDialog(double spread = -1);
+    // Shows the dialog prepared by the caller and appends its point (Capture,
+    // Add); true when it was appended.
+    bool appendFromDialog(double spread = -1);
 
     CalibrationContext m_ctx;
     ReferenceInput& m_dialog;

@@ -17,6 +17,9 @@ QChartView* NewPlotView(QWidget* layoutParent, PlotAxes& axes) {
         f.setPointSizeF(f.pointSizeF() * 0.8);
         a->setLabelsFont(f);
         a->setTitleFont(f);
+        // A short plot leaves a label less room than its text: a number cut
+        // to "…" says nothing.
+        a->setTruncateLabels(false);
     }
     chart->addAxis(axes.x, Qt::AlignBottom);
     chart->addAxis(axes.y, Qt::AlignLeft);

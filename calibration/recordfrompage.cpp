@@ -4,6 +4,8 @@
 #include "calibration/workingcurve.h"
 #include "core/blanks.h"
 #include "core/langtable.h"
+#include "core/numformat.h"
+#include "sensor/reader.h"
 
 namespace qm {
 
@@ -26,8 +28,12 @@ PageRecord recordFromPage(const SensorPageValues& page, const WorkingCurve& curv
 
     SensorRecord& rec = out.record;
     rec = current;
+    // A format the list cannot show (6 decimals on a 5-digit display) stays
+    // while the last entry, which stands for it, is chosen: a save never cuts it.
+    const int entries = int(FormatListFor(displayDigits).size());
+    const bool unlisted = FormatDecimals(current.Format) >= entries;
     const QString mask = FormatMaskFor(page.formatIndex, displayDigits);
-    if (!mask.isEmpty()) rec.Format = mask;
+    if (!mask.isEmpty() && !(unlisted && page.formatIndex == entries - 1)) rec.Format = mask;
     rec.Description = PadField(description, SensorRecord::kDescriptionLen);
     rec.Unit = PadField(TrimBlanks(page.unit), SensorRecord::kUnitLen);
     if (page.gainIndex >= 0) rec.GainIndex = page.gainIndex;

@@ -8,6 +8,7 @@
 #include "core/clock.h"
 #include "core/langtable.h"
 #include "core/messages.h"
+#include "sensor/imagecheck.h"
 #include "sensor/reader.h"
 #include "sensor/recordrules.h"
 #include "sensor/sensorrecord.h"
@@ -155,16 +156,20 @@ bool SensorPage::storeInRecord(uint8_t cOptions) {
 bool SensorPage::CheckSensorTexts() {
     const auto popisLen = TrimBlanks(m_descriptionField->text()).size();
     const auto unitLen = TrimBlanks(m_unitField->text()).size();
-    bool ok = true;
-    if (popisLen < 1 || popisLen > 32) {
-        m_ctx.messages.critical(m_ctx.lang.text(60));
-        ok = false;
-    }
-    if (unitLen < 1 || unitLen > 3) {
-        m_ctx.messages.critical(m_ctx.lang.text(61));
-        ok = false;
-    }
-    return ok;
+    m_faultField = nullptr;
+    const auto fault = [this](QLineEdit* field, const QString& message) {
+        m_ctx.messages.critical(message);
+        if (!m_faultField) m_faultField = field;
+    };
+    if (popisLen < 1 || popisLen > 32) fault(m_descriptionField, m_ctx.lang.text(60));
+    if (unitLen < 1 || unitLen > 3) fault(m_unitField, m_ctx.lang.text(61));
+    // Refused here, where it can be mended, not when the curve is written.
+    for (const auto& [field, label] :
+         {std::pair{m_descriptionField, m_descriptionLabel}, {m_unitField, m_unitLabel}})
+        if (const std::optional<char32_t> c = FirstUnstorable(field->text()))
+            fault(field, m_ctx.lang.text(kTextUnstorableCharacter)
+                             .arg(label->text(), DescribeCharacter(*c)));
+    return m_faultField == nullptr;
 }
 
 void SensorPage::UpdateRangeLabels() {

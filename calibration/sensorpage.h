@@ -48,8 +48,11 @@ class SensorPage : public QGroupBox {
     // Page and working curve into CurrentRecord; false after a message, the
     // record unchanged. Flags := cOptions.
     bool storeInRecord(uint8_t cOptions);
-    // Description 1..32 and unit 1..3 characters (blanks at the ends ignored).
+    // Description 1..32 and unit 1..3 characters (blanks at the ends ignored),
+    // each character one the sensor's memory can store.
     bool CheckSensorTexts();
+    // The field the last CheckSensorTexts found wanting; nullptr when none.
+    QLineEdit* faultField() const { return m_faultField; }
     // The two range labels from the unit typed in unitField.
     void UpdateRangeLabels();
 
@@ -78,6 +81,7 @@ class SensorPage : public QGroupBox {
     QLabel* m_sensorCaption;
     QLabel* m_rangeLabel;
     QLabel* m_negativeRangeLabel;
+    QLineEdit* m_faultField = nullptr;
 };
 
 } // namespace qm

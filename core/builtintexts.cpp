@@ -74,6 +74,17 @@ constexpr Entry kTexts[] = {
     {kTextReferenceAxis, "Reference"},
     {kTextNonLinearity, "Non-linearity"},
     {kTextLinearityHeader, "Dev. % FS  Spread"},
+    {kTextSystemCalibration, "System calibration"},
+    {kTextZeroCount, "Zero [div]"},
+    {kTextDivisions, "Divisions"},
+    {kTextWriteConstants, "Write"},
+    {kTextDisplay, "Display"},
+    {kTextSetZero, "Set zero"},
+    {kTextZeroCountTip, "The converter's count for a short-circuited input"},
+    {kTextMultiplierTip, "The multiplier in user units per count"},
+    {kTextDateFormat, "yyyy-MM-dd"},
+    {kTextUnstorableCharacter, "%1: the character %2 cannot be stored in the sensor's memory. "
+                               "Please replace it."},
 };
 } // namespace
 

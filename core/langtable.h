@@ -60,6 +60,16 @@ enum AddedText : int {
     kTextReferenceAxis = 303,
     kTextNonLinearity = 304,
     kTextLinearityHeader = 305,
+    kTextSystemCalibration = 400,
+    kTextZeroCount = 401,
+    kTextDivisions = 402,
+    kTextWriteConstants = 403,
+    kTextDisplay = 404,
+    kTextSetZero = 405,
+    kTextZeroCountTip = 406,
+    kTextMultiplierTip = 407,
+    kTextDateFormat = 408,
+    kTextUnstorableCharacter = 409,
 };
 
 class LangTable {

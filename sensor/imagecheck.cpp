@@ -8,7 +8,6 @@
 #include "sensor/recordrules.h"
 
 #include <charconv>
-#include <cstring>
 
 namespace qm {
 
@@ -25,12 +24,6 @@ QString quoted(const QString& text) {
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
-// Names a character so that it can be found again: the glyph and its code point.
-QString describe(char32_t c) {
-    const QString glyph = c < 0x20 || c == 0x7F ? QString() : QString::fromUcs4(&c, 1) + u' ';
-    return glyph + QStringLiteral("(U+%1)").arg(uint(c), 4, 16, QLatin1Char('0')).toUpper();
-}
-
 // Compares what a record says with what its block reads back as.
 class Comparison {
   public:
@@ -44,8 +37,9 @@ class Comparison {
         else if (w != TrimBlanks(back))
             differs(field, quoted(w), quoted(TrimBlanks(back)));
     }
+    // By meaning: -0 and 0 are the same number; NaN is no number the block can hold.
     template <typename T> void value(const QString& field, T wrote, T back) {
-        if (std::memcmp(&wrote, &back, sizeof(T)) != 0) differs(field, number(wrote), number(back));
+        if (!(wrote == back)) differs(field, number(wrote), number(back));
     }
     void differs(const QString& field, const QString& wrote, const QString& back) {
         if (m_refusal.isEmpty())
@@ -56,6 +50,16 @@ class Comparison {
   private:
     QString m_refusal;
 };
+
+// What a stored 0 stands for when the block is read.
+int averagingMeant(int stored) {
+    return stored == 0 ? 10 : stored;
+}
+float fullScaleMeant(const SensorRecord& rec) {
+    const int last = rec.PointCount - 1;
+    return rec.FullScale == 0 && last >= 0 && last < SensorRecord::kMaxPoints ? rec.Value[last]
+                                                                              : rec.FullScale;
+}
 
 QString decodeRefusal(int result, const SensorRecord& rec) {
     switch (result) {
@@ -72,6 +76,11 @@ QString decodeRefusal(int result, const SensorRecord& rec) {
 
 } // namespace
 
+QString DescribeCharacter(char32_t c) {
+    const QString glyph = c < 0x20 || c == 0x7F ? QString() : QString::fromUcs4(&c, 1) + u' ';
+    return glyph + QStringLiteral("(U+%1)").arg(uint(c), 4, 16, QLatin1Char('0')).toUpper();
+}
+
 std::optional<char32_t> FirstUnstorable(QStringView text) {
     for (const char32_t c : text.toUcs4()) {
         const QString one = QString::fromUcs4(&c, 1);
@@ -83,15 +92,15 @@ std::optional<char32_t> FirstUnstorable(QStringView text) {
 
 CheckedImage CheckedEncode(const SensorRecord& rec, const QDate& today) {
     CheckedImage out;
+    // The typed texts are shown on the display: no control characters there.
+    // The others are the sensor's own bytes and need only come back the same.
     const std::pair<const char*, const QString*> texts[] = {{"Popis", &rec.Description},
-                                                            {"Jednotka", &rec.Unit},
-                                                            {"SerialNo", &rec.SerialNo},
-                                                            {"DateCreated", &rec.DateCreated}};
+                                                            {"Jednotka", &rec.Unit}};
     for (const auto& [field, text] : texts) {
         if (const std::optional<char32_t> c = FirstUnstorable(*text)) {
             out.refusal = QStringLiteral("%1 holds the character %2, which the sensor memory "
                                          "cannot store")
-                              .arg(QLatin1String(field), describe(*c));
+                              .arg(QLatin1String(field), DescribeCharacter(*c));
             return out;
         }
     }
@@ -121,11 +130,11 @@ CheckedImage CheckedEncode(const SensorRecord& rec, const QDate& today) {
         c.differs(QStringLiteral("Format"), quoted(TrimBlanks(rec.Format)),
                   quoted(TrimBlanks(back.Format)));
     c.value("GainIndex", rec.GainIndex, back.GainIndex);
-    c.value("Slide", rec.Averaging, back.Averaging);
-    c.value("SlideRychl", rec.AveragingSpeed, back.AveragingSpeed);
+    c.value("Slide", averagingMeant(rec.Averaging), back.Averaging);
+    c.value("SlideRychl", averagingMeant(rec.AveragingSpeed), back.AveragingSpeed);
     c.value("Flags", encoded.Flags, back.Flags);
     c.value("PointCount", rec.PointCount, back.PointCount);
-    c.value("FullScale", rec.FullScale, back.FullScale);
+    c.value("FullScale", fullScaleMeant(rec), back.FullScale);
     c.value("SpareSingle", rec.SpareSingle, back.SpareSingle);
     for (int i = 0; i < rec.PointCount; ++i) {
         c.value(QStringLiteral("Signal[%1]").arg(i), rec.Signal[i], back.Signal[i]);

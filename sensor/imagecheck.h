@@ -14,6 +14,8 @@ namespace qm {
 // The first character of text that a stored text cannot hold: one outside
 // windows-1250 (it would become "?") or a control character.
 std::optional<char32_t> FirstUnstorable(QStringView text);
+// A character so that it can be found again: its glyph and its code point.
+QString DescribeCharacter(char32_t c);
 
 struct CheckedImage {
     QByteArray image; // EncodeImage's bytes, when refusal is empty

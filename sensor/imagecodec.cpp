@@ -45,6 +45,8 @@ QString MaskOfDecimals(int decimals) {
         return QStringLiteral("#0.0000");
     case 5:
         return QStringLiteral("0.00000");
+    case 6: // a 6-digit display's; read as anything else it would be saved without decimals
+        return QStringLiteral("0.000000");
     default:
         return QStringLiteral("######0");
     }

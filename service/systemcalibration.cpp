@@ -42,12 +42,8 @@ SystemCalibrationPanel::SystemCalibrationPanel(SensorSession& session, ServiceAc
 
     m_zeroCountField = new QLineEdit(QStringLiteral("8388500"));
     m_zeroCountField->setObjectName(QStringLiteral("txtskN"));
-    m_zeroCountField->setToolTip(
-        QStringLiteral("Počet dílků převodníku odpovídající zkratovanému vstupu"));
     m_multiplierField = new QLineEdit(QStringLiteral("0,001544225"));
     m_multiplierField->setObjectName(QStringLiteral("txtskK"));
-    m_multiplierField->setToolTip(
-        QStringLiteral("Násobící konstanta v uživatelských jednotkách/dílek"));
     m_gainCaption = new QLabel(QStringLiteral("G0(128x)"));
     m_gainCaption->setObjectName(QStringLiteral("lblGx"));
 
@@ -60,7 +56,9 @@ SystemCalibrationPanel::SystemCalibrationPanel(SensorSession& session, ServiceAc
     // Fields on top, buttons below: the narrow column has no room for a
     // whole constant and a button side by side.
     auto* grid = new QGridLayout(this);
-    grid->addWidget(new QLabel(QStringLiteral("Nula [div]")), 0, 0);
+    auto* zeroCountCaption = new QLabel(QStringLiteral("Nula [div]"));
+    zeroCountCaption->setObjectName(QStringLiteral("lblSKNula"));
+    grid->addWidget(zeroCountCaption, 0, 0);
     grid->addWidget(m_zeroCountField, 0, 1);
     grid->addWidget(new QLabel(QStringLiteral("k [mVV/div*x]")), 1, 0);
     grid->addWidget(m_multiplierField, 1, 1);
@@ -91,6 +89,11 @@ void SystemCalibrationPanel::constantsRead() {
         p.setColor(QPalette::Base, Qt::white);
         f->setPalette(p);
     }
+}
+
+void SystemCalibrationPanel::showTexts() {
+    m_zeroCountField->setToolTip(m_lang.text(kTextZeroCountTip));
+    m_multiplierField->setToolTip(m_lang.text(kTextMultiplierTip));
 }
 
 void SystemCalibrationPanel::setZeroFromLive() {

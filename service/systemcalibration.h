@@ -33,6 +33,9 @@ class SystemCalibrationPanel : public QGroupBox {
 
     // After a read: both fields on a white background.
     void constantsRead();
+    // The tips in the window's language, once it is loaded (the captions
+    // follow the window's caption table).
+    void showTexts();
 
   public slots:
     void setZeroFromLive();      // N := the live raw count

@@ -57,7 +57,7 @@ class TestLanguage : public QObject {
             LangTable table;
             LanguageFile raw;
             QCOMPARE(LoadLanguage(QString::fromLatin1(file), table, &raw), 238);
-            for (int n = kTextClosesAfterWrite; n <= kTextPortNotOpen; ++n) {
+            for (int n = kTextClosesAfterWrite; n <= LangTable::kSize; ++n) {
                 if (BuiltInText(n).isEmpty()) continue;
                 QVERIFY2(std::any_of(raw.entries.begin(), raw.entries.end(),
                                      [n](const auto& e) { return e.first == n; }),
@@ -66,6 +66,9 @@ class TestLanguage : public QObject {
                     QCOMPARE(table.text(n).contains(QLatin1String(p)),
                              BuiltInText(n).contains(QLatin1String(p)));
             }
+            // The question names its buttons as they read.
+            for (const int button : {kTextYes, kTextRetry, kTextCancel})
+                QVERIFY(table.text(kTextChooseBackupFolder).contains(table.text(button) + u':'));
         }
     }
 

@@ -116,6 +116,22 @@ struct WindowHarness {
         QTest::mouseClick(child<QAbstractButton>(name), Qt::LeftButton);
     }
     void clickNext() { click("cmdNext"); }
+    // The window active, as a technician at the bench has it.
+    void activate() {
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    }
+    // A key pressed where the focus stands.
+    void press(Qt::Key key) {
+        if (!window->isActiveWindow()) activate(); // back from a dialog
+
+        QWidget* focused = window->focusWidget();
+        QVERIFY(focused);
+        QTest::keyClick(focused, key);
+    }
+    QString focused() const {
+        return window->focusWidget() ? window->focusWidget()->objectName() : QString();
+    }
     bool visible(const char* name) const { return child(name) && child(name)->isVisible(); }
     bool enabled(const char* name) const { return child(name) && child(name)->isEnabled(); }
 

@@ -387,8 +387,8 @@ class TestCalibration : public QObject {
             {5, " ######0", {1, 0, 0, 0, 0xD0}, "T80 99999 OFF OFF 0", "######0 1 1 0 d0"});
         row("above every entry",
             {6, "0.000000", {40, 51, 8, 0, 0xD0}, "T80 0.999999 OFF OFF 0", "0.000000 1 1 0 d0"});
-        row("6 decimals on 5 digits",
-            {5, "0.000000", {2, 2, 1, 0, 0xD0}, "T80 0.99999 2 2 1", "#0.00000 2 2 1 d0"});
+        row("6 decimals on 5 digits, kept",
+            {5, "0.000000", {2, 2, 1, 0, 0xD0}, "T80 0.99999 2 2 1", "0.000000 2 2 1 d0"});
     }
     void shownThenSaved() {
         QFETCH(ListCase, c);

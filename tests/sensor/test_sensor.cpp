@@ -3,6 +3,7 @@
 #include "core/codepage1250.h"
 #include "device/protocol.h"
 #include "sensor/backup.h"
+#include "sensor/imagecheck.h"
 #include "sensor/imagecodec.h"
 #include "sensor/reader.h"
 #include "sensor/recordrules.h"
@@ -12,6 +13,7 @@
 #include "support/layoutimage.h"
 #include "support/scriptedline.h"
 
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cmath>
@@ -208,6 +210,60 @@ class TestSensor : public QObject {
             QCOMPARE(DecodeImage(LayoutBlock().replace(47, 2, Hex(bytes)), r, 0, 0), 3);
             QCOMPARE(r.AveragingSpeed, speed);
             QCOMPARE(r.Averaging, slide);
+        }
+    }
+
+    // The decimals byte gives the mask with as many decimals, 6 (a 6-digit
+    // display's) included, so that a save keeps the sensor's format.
+    void decimalsByteGivesTheMask() {
+        for (auto [byte, mask] :
+             {std::pair{0, "######0"}, {5, "0.00000"}, {6, "0.000000"}, {7, "######0"}}) {
+            SensorRecord r;
+            QCOMPARE(DecodeImage(LayoutBlock().replace(40, 1, QByteArray(1, char(byte))), r, 0, 0),
+                     3);
+            QCOMPARE(r.Format.trimmed(), QString(mask));
+        }
+    }
+
+    // Every record the block can hold is let through: the check compares what
+    // the fields mean (FullScale 0 is the last value, an averaging of 0 is 10,
+    // -0 is 0), and the sensor's own texts need only come back the same.
+    void everyStorableRecordPasses() {
+        QRandomGenerator random(18);
+        const QString letters = QString::fromUtf8(" ABCXYZ abcxyz 0189.,-/%ěščřžýáíéůúňťď");
+        const auto text = [&](int maxLength) {
+            QString t;
+            for (int n = random.bounded(maxLength + 1); n > 0; --n)
+                t += letters[random.bounded(int(letters.size()))];
+            return t;
+        };
+        const auto number = [&] {
+            return random.bounded(8) == 0 ? 0.0f
+                                          : float((random.generateDouble() - 0.5) *
+                                                  std::pow(10.0, random.bounded(13) - 6));
+        };
+        const QStringList masks{"#######0", "######0",  "#####0.0", "####0.00",
+                                "###0.000", "##0.0000", "#0.00000", "0.000000"};
+        for (int i = 0; i < 200; ++i) {
+            SensorRecord r;
+            r.GainIndex = random.bounded(8);
+            r.Description = text(32);
+            r.Unit = text(6);
+            r.Format = masks[random.bounded(int(masks.size()))];
+            r.Averaging = random.bounded(256);
+            r.AveragingSpeed = random.bounded(256);
+            r.SerialNo = QString(8, QChar(u'0' + random.bounded(43)));
+            r.DateCreated = i % 3 ? QStringLiteral("261204") : QString(6, QChar(0));
+            r.Flags = uint8_t(0x80 | random.bounded(128));
+            r.PointCount = 2 + random.bounded(18);
+            for (int p = 0; p < r.PointCount; ++p) {
+                r.Signal[p] = i % 5 ? number() : -0.0f;
+                r.Value[p] = number();
+            }
+            r.FullScale = i % 2 ? number() : 0.0f;
+            r.SpareSingle = number();
+            const CheckedImage checked = CheckedEncode(r, kToday);
+            QVERIFY2(checked.refusal.isEmpty(), qPrintable(checked.refusal));
         }
     }
 
