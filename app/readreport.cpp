@@ -34,6 +34,7 @@ int ReadStageOverlay(SensorStage stage) {
     case SensorStage::Writing:
         return 1;
     case SensorStage::Unidentified:
+    case SensorStage::Unclear:
     case SensorStage::DeviceRead:
     case SensorStage::SensorRead:
     case SensorStage::Written:
@@ -59,11 +60,33 @@ BadImageChoice BadImageAnswer(MsgButton answer) {
     }
 }
 
-QString ReadFailureText(const LangTable& lang, int result, int port) {
+namespace {
+// The exchange as the device's own command names it: the same in every language.
+QString exchangeName(ReadGap gap) {
+    switch (gap) {
+    case ReadGap::DisplayDigits:
+        return QStringLiteral("ER 20");
+    case ReadGap::ZeroCount:
+        return QStringLiteral("ER 90");
+    case ReadGap::Multiplier:
+        return QStringLiteral("ER 94");
+    case ReadGap::TagQuery:
+    case ReadGap::LineLost:
+        return QStringLiteral("KQ");
+    case ReadGap::Block:
+    case ReadGap::None:
+        break;
+    }
+    return QStringLiteral("KB");
+}
+} // namespace
+
+QString ReadFailureText(const LangTable& lang, int result, int port, ReadGap gap) {
     if (result == -1)
         return lang.text(31) + QStringLiteral(" (COM") + QString::number(port) +
                QStringLiteral(") ") + lang.text(32);
     if (result == -2) return lang.text(35);
+    if (result == kReadUnclear) return lang.text(kTextDeviceUnclear).arg(exchangeName(gap));
     return {};
 }
 

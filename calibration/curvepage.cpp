@@ -145,17 +145,19 @@ void CurvePage::appendFromDialog(double spread) {
 }
 
 void CurvePage::capture() {
-    // A device that stopped answering must not leave its last value to be captured.
+    // A device that stopped answering must not leave its last value to be
+    // captured; one late reply in a settled window of good readings is no reason
+    // to refuse its mean.
     const std::optional<double> live = m_liveSignal ? m_liveSignal() : std::nullopt;
-    if (!live) {
+    const std::optional<CaptureWindow> w = m_window ? m_window() : std::nullopt;
+    if (!live && !(w && w->stable)) {
         m_ctx.messages.critical(m_ctx.lang.text(kTextNoReading));
         return;
     }
     const QString& format = m_ctx.session.CurrentRecord.Format;
-    double signal = *live;
+    double signal = live.value_or(0);
     double spread = -1;
     if (m_window) {
-        const std::optional<CaptureWindow> w = m_window();
         // Settling: the latest reading, and only when the technician wants it now.
         if (w && w->stable) {
             signal = w->meanSignal;

@@ -60,6 +60,14 @@ enum AddedText : int {
     kTextReferenceAxis = 303,
     kTextNonLinearity = 304,
     kTextLinearityHeader = 305,
+    kTextNoLiveReading = 450,
+    kTextDeviceUnclear = 451,
+    kTextZeroCountRange = 452,
+    kTextMultiplierRange = 453,
+    kTextSignalOutsideRange = 454,
+    kTextStoredAs = 455,
+    kTextCurveFalls = 456,
+    kTextConstantsNotConfirmed = 457,
 };
 
 class LangTable {

@@ -3,6 +3,7 @@
 #include "core/hex.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace qm {
 
@@ -211,6 +212,7 @@ std::optional<Measurement> ParseMeasurement(QByteArrayView reply) {
     m.div = (byte(0) << 16) | (byte(1) << 8) | byte(2);
     m.signal = SingleFromBytes(QByteArrayView(numbers).sliced(3, 4), true);
     m.display = SingleFromBytes(QByteArrayView(numbers).sliced(7, 4), true);
+    if (!std::isfinite(m.signal) || !std::isfinite(m.display)) return std::nullopt;
     return m;
 }
 

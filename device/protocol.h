@@ -67,7 +67,9 @@ struct Measurement {
     double display = 0;
 };
 // Only a reply of exactly 33 characters parses: 22 hex digits, 10 characters
-// of the device's own, the terminator.
+// of the device's own, the terminator; and its two singles must be finite.
+// Nothing ties the signal to the count here: the device scales the count by
+// the input range of the sensor, which the constants N and k know nothing of.
 std::optional<Measurement> ParseMeasurement(QByteArrayView reply);
 
 } // namespace qm

@@ -398,20 +398,38 @@ class TestWizard : public QObject {
         QVERIFY(w.ended() && !w.isVisible());
     }
 
-    // A device that stops answering, or whose reply breaks the relation of
-    // count and signal, shows "-----" everywhere and cannot be captured.
+    // A settled signal: a reply garbled on the way leaves the window's good
+    // readings to be captured; a device that falls silent or a line that is
+    // cut shows "-----" everywhere within a second, says so instead of
+    // "stable", and nothing is captured from what came before.
     void noReadingIsNeverCaptured() {
-        for (const bool silent : {true, false}) {
+        for (const int fault : {0, 1, 2}) {
             WindowHarness h;
             MainWindow& w = h.openAt(3);
             w.liveTimer().stop();
             h.showSignal(1.0);
+            for (int i = 0; i < 16; ++i)
+                h.tick();
             QCOMPARE(h.text("lblSignal"), QStringLiteral("   1.0000"));
-            QByteArray memory = h.device.memory(); // k doubled behind the window's back
-            memory.replace(0x94, 4, SingleBytes(9.295202E-07f));
-            silent ? h.device.setFaults({.silentAfter = h.device.requestCount()})
-                   : h.device.setMemory(memory);
-            h.showSignal(1.0);
+            if (fault == 0) {
+                h.device.setFaults({.garbleRate = 1.0});
+                h.tick();
+                h.tick();
+                h.device.setFaults({});
+                QCOMPARE(h.text("lblSignal"), QStringLiteral("-----"));
+                testing::AnswerReferenceDialog(w.referenceDialog(), QStringLiteral("250"));
+                QTest::keyClick(&w, Qt::Key_F5);
+                QVERIFY(h.messages.texts().isEmpty());
+                QVERIFY(w.curve().FindSignal(1.0) > 0);
+                continue;
+            }
+            h.device.setFaults(fault == 1 ? SimFaults{.silentAfter = h.device.requestCount()}
+                                          : SimFaults{.hangUpAfter = h.device.requestCount()});
+            for (int i = 0; i < 7; ++i) // a second
+                h.tick();
+            QVERIFY(h.text("lblStability").contains(h.lang(kTextNoLiveReading)));
+            for (int i = 0; i < 80; ++i) // the 13 s a dead line once stood for a settled one
+                h.tick();
             for (const char* label : {"lblSignal", "lblSignalDIV", "lblSignalDISP"})
                 QCOMPARE(h.text(label), QStringLiteral("-----"));
             bool dialogShown = false;

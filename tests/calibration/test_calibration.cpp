@@ -571,7 +571,8 @@ class TestCalibration : public QObject {
 
     // A flat signal is stable after a whole window of watching, and again
     // after a gap longer than the window; late samples and broken numbers are
-    // dropped; the trend keeps 30 s and is drawn so.
+    // dropped; the trend keeps 30 s and is drawn so. Samples that stop coming
+    // end the stability within a second and leave the window after it.
     void stabilityWatching() {
         StabilityDetector d({2000, 5, 0.01, 30000});
         for (const auto& [from, to, stable] : {std::tuple{0, 1950, false},
@@ -587,15 +588,25 @@ class TestCalibration : public QObject {
             QCOMPARE(d.isStable(), stable);
         }
         TrendPlot trend; // the last 30 s up to now, and the state
-        trend.setStateWords(u"settling"_s, u"stable"_s);
+        trend.setStateWords(u"settling"_s, u"stable"_s, u"dead"_s);
         trend.setDisplayFormat(u"###0.0"_s, u"kg    "_s);
-        trend.showTrend(d.trend(), d.window(), true);
+        trend.showTrend(d.trend(), d.window(), d.state());
         const QList<QPointF> xy = SeriesNamed(trend.chart(), u"signal"_s)->points();
         QCOMPARE(xy.size(), qsizetype(d.trend().size()));
         QCOMPARE(xy.first(), QPointF(-30, 1));
         QCOMPARE(xy.last(), QPointF(0, 1));
         const QString text = trend.stateLabel()->text();
         QVERIFY2(text.startsWith("<b>stable</b>") && text.contains(" kg&"), qPrintable(text));
+        for (const auto& [now, state, samples] : {std::tuple{40550, LiveState::Stable, 10},
+                                                  {40551, LiveState::NoReading, 10},
+                                                  {41951, LiveState::NoReading, 0}}) {
+            d.setNow(now);
+            QCOMPARE(d.state(), state);
+            QCOMPARE(d.window().samples, samples);
+        }
+        QVERIFY(!d.isStable());
+        trend.showTrend(d.trend(), d.window(), d.state());
+        QCOMPARE(trend.stateLabel()->text(), u"<b>dead</b>"_s);
         d.clear();
         QVERIFY(!d.isStable() && d.trend().empty() && d.window().samples == 0);
         // A scientific mask's digit is a step of the level's leading decimal.
