@@ -78,7 +78,7 @@ constexpr Entry kTexts[] = {
     {kTextDeviceUnclear,
      "The QM-07R did not answer clearly to %1: the replies were missing or did not agree. Nothing "
      "was read, so nothing will be written. Check the cable and the device, then try again."},
-    {kTextZeroCountRange, "The zero count N must be a whole count of the 24-bit converter, 0 to "
+    {kTextZeroCountRange, "The zero count N must be a count of the 24-bit converter, 0 to "
                           "16777215; %1 is not. Nothing was written."},
     {kTextMultiplierRange,
      "The multiplier k must be a number above 0; %1 is not. Nothing was written."},
@@ -87,8 +87,6 @@ constexpr Entry kTexts[] = {
     {kTextStoredAs, "The value %1 cannot be stored exactly: the sensor will hold %2. Accept %2?"},
     {kTextCurveFalls, "The reference values fall as the signal rises: check that this is meant "
                       "(tension or compression gives such a curve)."},
-    {kTextConstantsNotConfirmed,
-     "The device does not hold the constants that were written: it holds N = %1 and k = %2."},
 };
 } // namespace
 

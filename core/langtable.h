@@ -67,7 +67,6 @@ enum AddedText : int {
     kTextSignalOutsideRange = 454,
     kTextStoredAs = 455,
     kTextCurveFalls = 456,
-    kTextConstantsNotConfirmed = 457,
 };
 
 class LangTable {

@@ -708,6 +708,10 @@ class TestCalibration : public QObject {
         row("not a number: refused", "8388500", "abc", {}, "abc");
         row("beyond a single: nothing", "8388500", "1E39", {}, "1E39");
         row("no backup: nothing", "8388500", "0.001", {}, "the disk is full", "the disk is full");
+        row("N beyond 24 bits: nothing", "16777216", "0.001", {}, "16777216");
+        row("N below 0: nothing", "-1", "0.001", {}, "-1");
+        row("k 0: nothing", "8388500", "0,0", {}, "0,0");
+        row("k below a single: nothing", "8388500", "1E-46", {}, "1E-46");
     }
     void save() {
         QFETCH(QString, nText);
@@ -737,11 +741,12 @@ class TestCalibration : public QObject {
                      f.lang.text(kTextAskWriteConstants)
                          .arg(f.panel.constantNField()->text().trimmed(),
                               f.panel.constantKField()->text().trimmed()));
-            log = QStringList{"disableNavigation", "backup", "stopLive",  "delay 200",
-                              "status ",           "write",  "delay 100", "hideStatus"} +
+            log = QStringList{"disableNavigation", "stopLive", "delay 200", "backup",
+                              "status ",           "write",    "delay 100", "hideStatus"} +
                   kResetSequence + QStringList{"readAll", "startLive", "enableNavigation"};
         } else if (!backupError.isEmpty()) {
-            log = {"disableNavigation", "backup", "enableNavigation"};
+            log = {"disableNavigation", "stopLive",        "delay 200", "backup",
+                   "startLive",         "enableNavigation"};
         }
         QCOMPARE(f.device.log, log);
     }
