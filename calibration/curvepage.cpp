@@ -16,6 +16,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <cmath>
 
 namespace qm {
 
@@ -75,6 +76,10 @@ CurvePage::CurvePage(const CalibrationContext& ctx, ReferenceInput& dialog,
     m_bit24Box = new QCheckBox(QStringLiteral("24 bit"));
     m_bit24Box->setObjectName(QStringLiteral("chk24bit"));
     m_bit24Box->hide();
+    m_fallingNote = new QLabel;
+    m_fallingNote->setObjectName(QStringLiteral("lblCurveFalls"));
+    m_fallingNote->setWordWrap(true);
+    m_fallingNote->hide();
 
     connect(m_captureButton, &QPushButton::clicked, this, &CurvePage::capture);
     connect(m_listButtons[0], &QPushButton::clicked, this, &CurvePage::Add);
@@ -98,6 +103,7 @@ CurvePage::CurvePage(const CalibrationContext& ctx, ReferenceInput& dialog,
     grid->addLayout(headers, 0, 0, 1, 2);
     grid->addWidget(m_pointList, 1, 0);
     grid->addLayout(buttons, 1, 1);
+    grid->addWidget(m_fallingNote, 2, 0, 1, 2);
 
     fillPointList();
 }
@@ -124,6 +130,12 @@ void CurvePage::fillPointList() {
         m_pointList->addItem(pointLine(curve.pointAt(i).signal, curve.pointAt(i).value, format));
     updateDeleteButton();
     m_listButtons[2]->setEnabled(curve.pointCount() > 0);
+    // Allowed (compression gives such a curve), but said, in case it is a
+    // sign typed wrong.
+    const int n = curve.pointCount();
+    const bool falls = n >= 2 && curve.pointAt(n).value < curve.pointAt(1).value;
+    m_fallingNote->setText(falls ? m_ctx.lang.text(kTextCurveFalls) : QString());
+    m_fallingNote->setVisible(falls);
     emit curveChanged();
 }
 
@@ -133,6 +145,7 @@ void CurvePage::appendFromDialog(double spread) {
     if (m_dialog.ETH == ReferenceInput::kCancelled) return;
     // A signal typed over the captured one has no spread of its own.
     if (m_dialog.SIG != captured) spread = -1;
+    if (!signalInRange(m_dialog.SIG)) return;
     WorkingCurve& curve = m_ctx.curve;
     if (!curve.Append(m_dialog.SIG, m_dialog.ETH, spread)) {
         m_ctx.messages.critical(m_ctx.lang.text(67));
@@ -142,6 +155,15 @@ void CurvePage::appendFromDialog(double spread) {
     fillPointList();
     // The new point's line (the older one when its signal is a duplicate).
     m_pointList->setCurrentRow(curve.FindSignal(m_dialog.SIG) - 1);
+}
+
+bool CurvePage::signalInRange(float signal) {
+    const int gain = m_ctx.session.CurrentRecord.GainIndex;
+    if (std::fabs(signal) <= InputRange(gain)) return true;
+    m_ctx.messages.critical(
+        m_ctx.lang.text(kTextSignalOutsideRange)
+            .arg(FormatMask(signal, QStringLiteral("###0.0000")).trimmed(), InputRangeText(gain)));
+    return false;
 }
 
 void CurvePage::capture() {
@@ -199,7 +221,7 @@ void CurvePage::Edit() {
     m_dialog.ETH = static_cast<float>(curve.pointAt(row).value);
     m_dialog.ETHFormat = m_ctx.session.CurrentRecord.Format;
     m_dialog.showModal();
-    if (m_dialog.ETH == ReferenceInput::kCancelled) return;
+    if (m_dialog.ETH == ReferenceInput::kCancelled || !signalInRange(m_dialog.SIG)) return;
     curve.Edit(row, m_dialog.SIG, m_dialog.ETH);
     curve.CheckDuplicates(m_ctx.messages, m_ctx.lang);
     fillPointList();

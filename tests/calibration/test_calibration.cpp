@@ -274,6 +274,32 @@ class TestCalibration : public QObject {
         QCOMPARE(f.lines()[1], u"   2.50000    15.000"_s);
     }
 
+    // A signal beyond the sensor's input range cannot be a reading of it,
+    // captured, added or edited in; a curve that falls as the signal rises is
+    // kept, and the page says so.
+    void implausibleSignalAndFallingCurve() {
+        Pages f;
+        f.lang.set(kTextSignalOutsideRange, u"T454 %1 %2"_s);
+        f.session.CurrentRecord.GainIndex = 6; // +/-7.81 mV/V
+        f.capture(12345.678, 1);
+        f.dialog.confirm(5, -7.82f);
+        QTest::mouseClick(f.button(0), Qt::LeftButton);
+        f.capture(7.8, 20);
+        f.capture(1, 10);
+        QCOMPARE(f.lines().size(), 2);
+        QVERIFY(f.curvePage.fallingNote()->isHidden());
+        f.clickLine(1);
+        f.dialog.confirm(5, 8.0f);
+        QTest::mouseDClick(f.list->viewport(), Qt::LeftButton, {}, f.linePos(1));
+        QCOMPARE(f.messages.texts(),
+                 (QStringList{"T454 12345.6777 7.81", "T454 -7.8200 7.81", "T454 8.0000 7.81"}));
+        f.dialog.confirm(5, 7.0f);
+        QTest::mouseDClick(f.list->viewport(), Qt::LeftButton, {}, f.linePos(1));
+        QCOMPARE(f.lines()[1], u"   7.00000     5.000"_s);
+        QVERIFY(!f.curvePage.fallingNote()->isHidden());
+        QCOMPARE(f.curvePage.fallingNote()->text(), f.lang.text(kTextCurveFalls));
+    }
+
     // Add refuses before the dialog, Capture after it; Delete frees a row.
     void fortyPointLimit() {
         Pages f;
@@ -340,6 +366,8 @@ class TestCalibration : public QObject {
         row("double-click refills", true, u"42"_s, RefillThenEnter, 7);
         row("largest float", false, u"-3.4e38"_s, Enter, -3.4e38f);
         row("beyond a float", false, u"5e39"_s, Enter, cancelled, true);
+        row("a single changes it: asked, No", false, u"123456789"_s, Enter, cancelled, true);
+        row("a single keeps its digits", false, u"1234567.5"_s, Enter, 1234567.5f);
     }
     void dialogAnswers() {
         QFETCH(bool, signalFocus);
