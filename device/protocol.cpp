@@ -190,10 +190,6 @@ QByteArray DeviceConnection::queryTag() {
     return reply;
 }
 
-int TagPresentFromReply(QByteArrayView reply) {
-    return ParseByteReply(reply).value_or(0) & 1;
-}
-
 void DeviceConnection::reset() {
     m_clock.delay(200);
     write(kRequestReset);

@@ -57,9 +57,6 @@ std::optional<int> ParseByteReply(QByteArrayView reply);
 // A block reply: 512 hex digits and the terminator; the 256 bytes.
 std::optional<QByteArray> ParseBlockReply(QByteArrayView reply);
 
-// TagPresent from the query's reply: bit 0 of its byte; 0 for a garbled reply.
-int TagPresentFromReply(QByteArrayView reply);
-
 // One measurement reply ("MK"): raw count, signal in mV/V, display value.
 struct Measurement {
     double div = 0;

@@ -66,20 +66,25 @@ class TestWizard : public QObject {
         h.expectPage(kPortPage);
     }
 
-    // A port that cannot be opened (54) or a silent one (53) leaves the port
-    // selected and the page shown; the next attempt opens the port anew. Step
-    // 1: Next on the port page; 3: Back from the curve page.
+    // A port that cannot be opened (54), a silent one (53) or one that falls
+    // silent after it identified itself (the connect step's two requests and
+    // the read's) leaves the port selected and the page shown; the next
+    // attempt opens the port anew. Step 1: Next on the port page; 3: Back from
+    // the curve page.
     void failedConnect() {
-        for (const auto& [step, port, text] : {std::tuple{1, 1, 54}, {1, 3, 53}, {3, 1, 54}}) {
+        for (const auto& [step, port, text, answered] :
+             {std::tuple{1, 1, 54, 0}, {1, 3, 53, 0}, {3, 1, 54, 0}, {1, 3, 451, 3}}) {
             WindowHarness h;
             MainWindow& w = h.openAt(step);
-            h.device.setFaults({.silentAfter = 0});
+            h.device.setFaults({.silentAfter = answered});
             h.child<QComboBox>("cmbPort")->setCurrentIndex(port - 1);
             bool overlaid = false;
             h.messages.setOnShow([&](const Message&) { overlaid = h.visible("fraSTATUS"); });
             h.click(step == 1 ? "cmdNext" : "cmdBack");
-            QCOMPARE(h.messages.texts(), QStringList{h.lang(text)});
-            QVERIFY(overlaid);
+            const QString shown =
+                text == kTextDeviceUnclear ? h.lang(text).arg("ER 20") : h.lang(text);
+            QCOMPARE(h.messages.texts(), QStringList{shown});
+            QCOMPARE(overlaid, text != kTextDeviceUnclear);
             QCOMPARE(w.wizardStep(), WizardStep::Port);
             h.expectPage(step == 1 ? kPortPage : kCurvePage);
             QVERIFY(!w.liveTimer().isActive());
