@@ -532,8 +532,8 @@ class TestWizard : public QObject {
         }
     }
 
-    // Zápis asks first and saves N and k as the device held them; the file
-    // puts them back.
+    // Zápis asks first and saves N and k as the device held them, even with
+    // replies garbled on the way; the file puts them back.
     void constantsAreBackedUpBeforeZapis() {
         WindowHarness h;
         MainWindow& w = h.openAt(3, QStringLiteral("savant"));
@@ -545,7 +545,9 @@ class TestWizard : public QObject {
         QCOMPARE(h.messages.last().defaultButton, MsgNo);
         QCOMPARE(h.device.memory().mid(0x90, 8), before);
         h.messages.answerYes();
+        h.device.setFaults({.garbleRate = 0.1, .seed = 3});
         h.click("cmdSKSave");
+        h.device.setFaults({});
         QCOMPARE(h.device.memory().mid(0x94, 4), SingleBytes(0.002f));
         const QStringList files = QDir(h.backupFolder()).entryList({"device-90-*.bin"});
         QCOMPARE(files.size(), 1);
