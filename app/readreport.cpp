@@ -60,33 +60,12 @@ BadImageChoice BadImageAnswer(MsgButton answer) {
     }
 }
 
-namespace {
-// The exchange as the device's own command names it: the same in every language.
-QString exchangeName(ReadGap gap) {
-    switch (gap) {
-    case ReadGap::DisplayDigits:
-        return QStringLiteral("ER 20");
-    case ReadGap::ZeroCount:
-        return QStringLiteral("ER 90");
-    case ReadGap::Multiplier:
-        return QStringLiteral("ER 94");
-    case ReadGap::TagQuery:
-    case ReadGap::LineLost:
-        return QStringLiteral("KQ");
-    case ReadGap::Block:
-    case ReadGap::None:
-        break;
-    }
-    return QStringLiteral("KB");
-}
-} // namespace
-
 QString ReadFailureText(const LangTable& lang, int result, int port, ReadGap gap) {
     if (result == -1)
         return lang.text(31) + QStringLiteral(" (COM") + QString::number(port) +
                QStringLiteral(") ") + lang.text(32);
     if (result == -2) return lang.text(35);
-    if (result == kReadUnclear) return lang.text(kTextDeviceUnclear).arg(exchangeName(gap));
+    if (result == kReadUnclear) return lang.text(kTextDeviceUnclear).arg(GapRequest(gap));
     return {};
 }
 

@@ -6,6 +6,8 @@
 #include "sensor/imagecodec.h"
 #include "sensor/recordrules.h"
 
+#include <iterator>
+
 namespace qm {
 
 namespace {
@@ -119,6 +121,12 @@ int readSensor(ReadContext& ctx, SensorSession& s, SensorReadReport& report) {
 }
 
 } // namespace
+
+QString GapRequest(ReadGap gap) {
+    static const char* const kRequests[] = {"", "ER 20", "ER 90", "ER 94", "KQ", "KQ", "KB"};
+    static_assert(std::size(kRequests) == static_cast<size_t>(ReadGap::Block) + 1);
+    return QString::fromLatin1(kRequests[static_cast<int>(gap)]);
+}
 
 QStringList FormatListFor(int digits) {
     if (digits == 6)

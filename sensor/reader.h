@@ -75,6 +75,10 @@ struct SensorReadReport {
     int gapBlock = 0; // the block number with ReadGap::Block
 };
 
+// The request a read stopped at as the device's own command names it, the
+// same in every language: "ER 20", "ER 90", "ER 94", "KQ" or "KB".
+QString GapRequest(ReadGap gap);
+
 // A read stopped at an exchange whose answer was missing or never agreed
 // (SensorReadReport::gap names it); the session holds nothing to write from.
 inline constexpr int kReadUnclear = -4;
