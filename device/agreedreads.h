@@ -20,8 +20,9 @@ std::optional<QByteArray> AgreedBytes(DeviceConnection& link, int memAddress, in
 std::optional<double> AgreedSingle(DeviceConnection& link, int memAddress);
 // The byte of the iTag query ("KQ").
 std::optional<int> AgreedTagQuery(DeviceConnection& link);
-// A configuration block ("KB"): kBlockRead with image set, else the result of
-// the last read (kBlockGarbled when every block arrived but no two agreed).
+// A configuration block ("KB"): kBlockRead with image set, else the last
+// failed read's result (kBlockGarbled when every block arrived but no two
+// agreed); image is left alone then.
 int AgreedBlock(DeviceConnection& link, QByteArray& image, int group);
 
 } // namespace qm

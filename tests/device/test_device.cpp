@@ -261,6 +261,17 @@ class TestDevice : public QObject {
                 if (exchange == 2) QCOMPARE(image, blockResult == 1 ? image256() : QByteArray());
             }
         }
+        // A block that did not come, then good ones that never agree: no block.
+        LineRig rig;
+        int blocks = 0;
+        rig.open(1).respond = [&](const QByteArray&, int) {
+            QByteArray reply = block;
+            reply[blocks] = reply[blocks] == '0' ? '1' : '0';
+            return blocks++ == 0 ? QList<ReplyPiece>{} : after(3, reply);
+        };
+        QByteArray image;
+        QCOMPARE(AgreedBlock(rig.link, image, 4), int(kBlockNoReply));
+        QVERIFY(image.isEmpty());
     }
 
     void measurementReply() {
