@@ -52,16 +52,15 @@ std::optional<int> AgreedTagQuery(DeviceConnection& link) {
 }
 
 int AgreedBlock(DeviceConnection& link, QByteArray& image, int group) {
-    int last = kBlockGarbled;
-    bool allArrived = true;
+    int failure = kBlockGarbled; // stays so when every block arrived but no two agreed
     const std::optional<QByteArray> block = agreed<QByteArray>([&]() -> std::optional<QByteArray> {
         QByteArray read;
-        last = link.readBlock(read, kDeviceAddress, group, 0);
-        if (last == kBlockRead) return read;
-        allArrived = false;
+        const int r = link.readBlock(read, kDeviceAddress, group, 0);
+        if (r == kBlockRead) return read;
+        failure = r;
         return std::nullopt;
     });
-    if (!block) return allArrived ? kBlockGarbled : last;
+    if (!block) return failure;
     image = *block;
     return kBlockRead;
 }
