@@ -403,19 +403,23 @@ class TestWizard : public QObject {
         QVERIFY(w.ended() && !w.isVisible());
     }
 
-    // A settled signal: a reply garbled on the way leaves the window's good
-    // readings to be captured; a device that falls silent or a line that is
-    // cut shows "-----" everywhere within a second, says so instead of
-    // "stable", and nothing is captured from what came before.
+    // A settled signal at 64x is shown as the device sends it; a reply
+    // garbled on the way leaves the window's good readings to be captured; a
+    // device that falls silent or a line that is cut shows "-----" everywhere within a second, says
+    // so instead of "stable", and nothing is captured from what came before.
     void noReadingIsNeverCaptured() {
         for (const int fault : {0, 1, 2}) {
             WindowHarness h;
+            QByteArray image = h.device.block(DeviceModel::kTagBlock);
+            image[4] = 6; // 64x: the count no longer follows the constants' 128x
+            h.device.setBlock(DeviceModel::kTagBlock, image);
+            h.device.reload();
             MainWindow& w = h.openAt(3);
             w.liveTimer().stop();
-            h.showSignal(1.0);
+            h.showSignal(5.0);
             for (int i = 0; i < 16; ++i)
                 h.tick();
-            QCOMPARE(h.text("lblSignal"), QStringLiteral("   1.0000"));
+            QCOMPARE(h.text("lblSignal"), QStringLiteral("   5.0000"));
             if (fault == 0) {
                 h.device.setFaults({.garbleRate = 1.0});
                 h.tick();
@@ -425,7 +429,7 @@ class TestWizard : public QObject {
                 testing::AnswerReferenceDialog(w.referenceDialog(), QStringLiteral("250"));
                 QTest::keyClick(&w, Qt::Key_F5);
                 QVERIFY(h.messages.texts().isEmpty());
-                QVERIFY(w.curve().FindSignal(1.0) > 0);
+                QVERIFY(w.curve().FindSignal(5.0) > 0);
                 continue;
             }
             h.device.setFaults(fault == 1 ? SimFaults{.silentAfter = h.device.requestCount()}
