@@ -10,8 +10,8 @@
 namespace qm {
 
 void MainWindow::onLiveTick() {
-    const LiveTick tick = PollLive(m_link, m_deviceConstants);
-    if (!tick.portOpen) return;
+    // A closed port (the line went dead) shows the same as a missing reply.
+    const LiveTick tick = PollLive(m_link);
     const std::optional<Measurement>& m = tick.reading;
     m_liveValid = m.has_value();
     if (m) {

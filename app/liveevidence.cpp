@@ -65,15 +65,18 @@ void MainWindow::showLiveEvidence(const std::optional<Measurement>& m) {
         }
         m_stability.add({m_services.clock.tickMs(), m->signal, m->display, m->div});
     }
+    m_stability.setNow(m_services.clock.tickMs());
     if (!m_evidence) return;
-    m_trendPlot->showTrend(m_stability.trend(), m_stability.window(), m_stability.isStable());
+    m_trendPlot->showTrend(m_stability.trend(), m_stability.window(), m_stability.state());
     m_evidence->setLiveSignal(m ? std::optional<double>(m->signal) : std::nullopt);
     if (m) autoCaptureIfDue();
 }
 
 std::optional<CurvePage::CaptureWindow> MainWindow::captureWindow() const {
     const WindowSummary& w = m_stability.window();
-    if (!m_liveValid || w.samples == 0) return std::nullopt;
+    // A late or garbled reply leaves the window's readings good; readings that
+    // stopped coming do not.
+    if (!m_stability.isCurrent() || w.samples == 0) return std::nullopt;
     const StabilitySettings& s = m_stability.settings();
     return CurvePage::CaptureWindow{m_stability.isStable(), w.meanSignal, w.spreadDisplay,
                                     s.digits * s.digit, s.windowMs};

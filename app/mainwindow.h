@@ -13,7 +13,7 @@
 #include "calibration/workingcurve.h"
 #include "core/langtable.h"
 #include "device/deviceconnection.h"
-#include "device/measurement.h"
+#include "device/protocol.h"
 #include "records/calibrationrecord.h"
 #include "records/recordstore.h"
 #include "sensor/reader.h"
@@ -244,8 +244,7 @@ class MainWindow : public QWidget {
     double m_liveDiv = 0;
     double m_liveSignal = 0;
     double m_liveDisplay = 0;
-    bool m_liveValid = false;            // the latest reply was a reading
-    SystemConstants m_deviceConstants{}; // N and k as the device was read
+    bool m_liveValid = false; // the latest reply was a reading
     StabilityDetector m_stability;
     bool m_autoCapture = false;     // a settled new level opens the reference dialog
     bool m_autoCaptureArmed = true; // false from an auto-capture until the signal moves

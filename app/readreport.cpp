@@ -34,6 +34,7 @@ int ReadStageOverlay(SensorStage stage) {
     case SensorStage::Writing:
         return 1;
     case SensorStage::Unidentified:
+    case SensorStage::Unclear:
     case SensorStage::DeviceRead:
     case SensorStage::SensorRead:
     case SensorStage::Written:
@@ -59,11 +60,12 @@ BadImageChoice BadImageAnswer(MsgButton answer) {
     }
 }
 
-QString ReadFailureText(const LangTable& lang, int result, int port) {
+QString ReadFailureText(const LangTable& lang, int result, int port, ReadGap gap) {
     if (result == -1)
         return lang.text(31) + QStringLiteral(" (COM") + QString::number(port) +
                QStringLiteral(") ") + lang.text(32);
     if (result == -2) return lang.text(35);
+    if (result == kReadUnclear) return lang.text(kTextDeviceUnclear).arg(GapRequest(gap));
     return {};
 }
 

@@ -19,7 +19,8 @@ int ReadStageOverlay(SensorStage stage);
 Message BadImageQuestion(const LangTable& lang, int group);
 BadImageChoice BadImageAnswer(MsgButton answer);
 
-// The message for ReadAll's result on port; empty when there is none to show.
-QString ReadFailureText(const LangTable& lang, int result, int port);
+// The message for ReadAll's result on port (gap: the exchange a
+// kReadUnclear read stopped at); empty when there is none to show.
+QString ReadFailureText(const LangTable& lang, int result, int port, ReadGap gap = ReadGap::None);
 
 } // namespace qm

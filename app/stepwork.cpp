@@ -64,7 +64,7 @@ int MainWindow::readAll() {
     SensorReadReport report;
     const int r = ReadAll(ctx, m_session, &report);
     m_deviceIdent = report.ident;
-    const QString failure = ReadFailureText(m_lang, r, m_link.port());
+    const QString failure = ReadFailureText(m_lang, r, m_link.port(), report.gap);
     if (!failure.isEmpty()) m_services.messages.critical(failure);
     EnableNavigation();
     return r;
@@ -152,7 +152,8 @@ bool MainWindow::openCurvePage() {
     m_curvePage->setEthUnit(unitText());
     m_referenceDialog->lblSigEth(1)->setText(m_curvePage->referenceCaption()->text());
     const SensorRecord& rec = m_session.CurrentRecord;
-    m_trendPlot->setStateWords(m_lang.text(kTextSettling), m_lang.text(kTextStable));
+    m_trendPlot->setStateWords(m_lang.text(kTextSettling), m_lang.text(kTextStable),
+                               m_lang.text(kTextNoLiveReading));
     m_trendPlot->setDisplayFormat(rec.Format, rec.Unit);
     m_evidence->setTexts(m_lang, unitText());
     showCurveEvidence();
@@ -208,7 +209,6 @@ void MainWindow::onSensorStage(SensorStage stage) {
     case SensorStage::DeviceRead: {
         const QString n = FormatGeneral(m_session.N);
         const QString k = FormatMask(m_session.k, QStringLiteral("0.000000 E-0"));
-        m_deviceConstants = {m_session.N, m_session.k};
         m_systemPanel->constantNField()->setText(n);
         m_systemPanel->constantKField()->setText(k);
         break;

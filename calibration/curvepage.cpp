@@ -17,6 +17,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <cmath>
 
 namespace qm {
 
@@ -90,6 +91,10 @@ CurvePage::CurvePage(const CalibrationContext& ctx, ReferenceInput& dialog,
     m_bit24Box = new QCheckBox(QStringLiteral("24 bit"));
     m_bit24Box->setObjectName(QStringLiteral("chk24bit"));
     m_bit24Box->hide();
+    m_fallingNote = new QLabel;
+    m_fallingNote->setObjectName(QStringLiteral("lblCurveFalls"));
+    m_fallingNote->setWordWrap(true);
+    m_fallingNote->hide();
 
     connect(m_captureButton, &QPushButton::clicked, this, &CurvePage::capture);
     connect(m_listButtons[0], &QPushButton::clicked, this, &CurvePage::Add);
@@ -113,6 +118,7 @@ CurvePage::CurvePage(const CalibrationContext& ctx, ReferenceInput& dialog,
     grid->addLayout(headers, 0, 0, 1, 2);
     grid->addWidget(m_pointList, 1, 0);
     grid->addLayout(buttons, 1, 1);
+    grid->addWidget(m_fallingNote, 2, 0, 1, 2);
 
     fillPointList();
 }
@@ -139,6 +145,12 @@ void CurvePage::fillPointList() {
         m_pointList->addItem(pointLine(curve.pointAt(i).signal, curve.pointAt(i).value, format));
     updateDeleteButton();
     m_listButtons[2]->setEnabled(curve.pointCount() > 0);
+    // Allowed (compression gives such a curve), but said, in case it is a
+    // sign typed wrong.
+    const int n = curve.pointCount();
+    const bool falls = n >= 2 && curve.pointAt(n).value < curve.pointAt(1).value;
+    m_fallingNote->setText(falls ? m_ctx.lang.text(kTextCurveFalls) : QString());
+    m_fallingNote->setVisible(falls);
     emit curveChanged();
 }
 
@@ -148,6 +160,7 @@ bool CurvePage::appendFromDialog(double spread) {
     if (m_dialog.ETH == ReferenceInput::kCancelled) return false;
     // A signal typed over the captured one has no spread of its own.
     if (m_dialog.SIG != captured) spread = -1;
+    if (!signalInRange(m_dialog.SIG)) return false;
     WorkingCurve& curve = m_ctx.curve;
     if (!curve.Append(m_dialog.SIG, m_dialog.ETH, spread)) {
         m_ctx.messages.critical(m_ctx.lang.text(67));
@@ -160,19 +173,30 @@ bool CurvePage::appendFromDialog(double spread) {
     return true;
 }
 
+bool CurvePage::signalInRange(float signal) {
+    const int gain = m_ctx.session.CurrentRecord.GainIndex;
+    if (std::fabs(signal) <= InputRange(gain)) return true;
+    m_ctx.messages.critical(
+        m_ctx.lang.text(kTextSignalOutsideRange)
+            .arg(FormatMask(signal, QStringLiteral("###0.0000")).trimmed(), InputRangeText(gain)));
+    return false;
+}
+
 void CurvePage::capture() {
     const ListFocus focus(m_pointList);
-    // A device that stopped answering must not leave its last value to be captured.
+    // A device that stopped answering must not leave its last value to be
+    // captured; one late reply in a settled window of good readings is no reason
+    // to refuse its mean.
     const std::optional<double> live = m_liveSignal ? m_liveSignal() : std::nullopt;
-    if (!live) {
+    const std::optional<CaptureWindow> w = m_window ? m_window() : std::nullopt;
+    if (!live && !(w && w->stable)) {
         m_ctx.messages.critical(m_ctx.lang.text(kTextNoReading));
         return;
     }
     const QString& format = m_ctx.session.CurrentRecord.Format;
-    double signal = *live;
+    double signal = live.value_or(0);
     double spread = -1;
     if (m_window) {
-        const std::optional<CaptureWindow> w = m_window();
         // Settling: the latest reading, and only when the technician wants it now.
         if (w && w->stable) {
             signal = w->meanSignal;
@@ -219,7 +243,7 @@ void CurvePage::Edit() {
     m_dialog.ETH = static_cast<float>(curve.pointAt(row).value);
     m_dialog.ETHFormat = m_ctx.session.CurrentRecord.Format;
     m_dialog.showModal();
-    if (m_dialog.ETH == ReferenceInput::kCancelled) return;
+    if (m_dialog.ETH == ReferenceInput::kCancelled || !signalInRange(m_dialog.SIG)) return;
     curve.Edit(row, m_dialog.SIG, m_dialog.ETH);
     curve.CheckDuplicates(m_ctx.messages, m_ctx.lang);
     fillPointList();

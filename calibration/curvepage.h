@@ -46,6 +46,8 @@ class CurvePage : public QGroupBox {
     QPushButton* listButton(int i) const { return m_listButtons[i < 0 || i > 2 ? 0 : i]; }
     // Hidden; carries bit 0x08 of Flags.
     QCheckBox* bit24Box() const { return m_bit24Box; }
+    // Shown while the values fall as the signal rises.
+    QLabel* fallingNote() const { return m_fallingNote; }
 
     // lblCEth := "<reference> [unit]", blanks around the unit trimmed.
     void setEthUnit(const QString& unit);
@@ -75,6 +77,8 @@ class CurvePage : public QGroupBox {
     // Shows the dialog prepared by the caller and appends its point (Capture,
     // Add); true when it was appended.
     bool appendFromDialog(double spread = -1);
+    // False, with the reason shown, for a signal beyond the sensor's input range.
+    bool signalInRange(float signal);
 
     CalibrationContext m_ctx;
     ReferenceInput& m_dialog;
@@ -86,6 +90,7 @@ class CurvePage : public QGroupBox {
     QPushButton* m_captureButton;
     QPushButton* m_listButtons[3];
     QCheckBox* m_bit24Box;
+    QLabel* m_fallingNote;
 };
 
 } // namespace qm

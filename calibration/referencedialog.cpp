@@ -12,8 +12,10 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -26,6 +28,19 @@ FieldNumber ReadFloatField(const QString& text, float& out) {
         return FieldNumber::OutOfRange;
     out = static_cast<float>(*v);
     return FieldNumber::Ok;
+}
+
+std::optional<QString> ChangedBySingle(const QString& text) {
+    const std::optional<double> v = ReadTypedNumber(text);
+    if (!v || !std::isfinite(*v)) return std::nullopt;
+    // The digits typed before any exponent, leading zeros not counted.
+    QString mantissa = text.trimmed().section(QRegularExpression(QStringLiteral("[eE]")), 0, 0);
+    mantissa.remove(QRegularExpression(QStringLiteral("[^0-9]")));
+    mantissa.remove(QRegularExpression(QStringLiteral("^0+")));
+    const int digits = std::clamp(static_cast<int>(mantissa.size()), 1, 17);
+    const QString typed = QString::number(*v, 'g', digits);
+    const QString held = QString::number(static_cast<double>(static_cast<float>(*v)), 'g', digits);
+    return typed == held ? std::nullopt : std::optional<QString>(held);
 }
 
 ReferenceDialog::ReferenceDialog(MessageSink& messages, const LangTable& lang, QWidget* parent)
@@ -105,9 +120,15 @@ void ReferenceDialog::accept() {
         const QString text = m_fields[i]->text();
         if (text == m_shown[i]) continue;
         const FieldNumber r = ReadFloatField(text, i == 1 ? eth : sig);
-        if (r != FieldNumber::Ok) {
+        bool taken = r == FieldNumber::Ok;
+        if (!taken) {
             const int n = r == FieldNumber::NotANumber ? kTextNotANumber : kTextOutOfRange;
             m_messages.critical(m_lang.text(n).arg(text.trimmed()));
+        } else if (const std::optional<QString> held = ChangedBySingle(text)) {
+            // The sensor keeps singles: a value they change is shown as it will be kept.
+            taken = m_messages.confirm(m_lang.text(kTextStoredAs).arg(text.trimmed(), *held));
+        }
+        if (!taken) {
             m_fields[i]->setFocus(Qt::OtherFocusReason);
             m_fields[i]->selectAll();
             return;

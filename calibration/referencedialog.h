@@ -5,6 +5,7 @@
 #include "calibration/referenceinput.h"
 
 #include <QDialog>
+#include <optional>
 
 class QLabel;
 class QLineEdit;
@@ -58,5 +59,9 @@ class ReferenceDialog : public QDialog, public ReferenceInput {
 // The number of a field as a float: refused when it is no number or beyond a float's range.
 enum class FieldNumber { Ok, NotANumber, OutOfRange };
 FieldNumber ReadFloatField(const QString& text, float& out);
+// The typed number as a single holds it, to as many significant digits as
+// were typed, when that is not what was typed ("123456789" -> "123456792");
+// empty when the single keeps it.
+std::optional<QString> ChangedBySingle(const QString& text);
 
 } // namespace qm

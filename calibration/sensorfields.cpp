@@ -74,6 +74,15 @@ int GainListIndex(int gainIndex) {
     return gainIndex >= 0 && gainIndex < GainEntries().size() ? gainIndex : 0;
 }
 
+double InputRange(int gainIndex) {
+    return 500.0 / (1 << GainListIndex(gainIndex));
+}
+
+QString InputRangeText(int gainIndex) {
+    // "+/-  3.91 mV/V (128x)": the number after the sign.
+    return GainEntries()[GainListIndex(gainIndex)].mid(3).simplified().section(u' ', 0, 0);
+}
+
 QString UnitCaption(const QString& caption, const QString& unit) {
     return caption + QStringLiteral(" [") + TrimBlanks(unit) + QStringLiteral("]");
 }

@@ -26,6 +26,10 @@ QString FormatMaskFor(int index, int displayDigits);
 
 // cmbGain index for a stored GainIndex: the first range when out of the list.
 int GainListIndex(int gainIndex);
+// The input range of a stored GainIndex in mV/V either way (500 at 1x, 3.90625
+// at 128x) and its text as the list shows it ("3.91").
+double InputRange(int gainIndex);
+QString InputRangeText(int gainIndex);
 
 // "<caption> [<unit>]" with the unit's blanks trimmed; the range labels and lblCEth.
 QString UnitCaption(const QString& caption, const QString& unit);

@@ -34,12 +34,24 @@ void StabilityDetector::clear() {
     evaluate();
 }
 
+void StabilityDetector::setNow(qint64 nowMs) {
+    if (nowMs <= m_nowMs) return;
+    m_nowMs = nowMs;
+    evaluate();
+}
+
+LiveState StabilityDetector::state() const {
+    if (!m_current) return LiveState::NoReading;
+    return m_stable ? LiveState::Stable : LiveState::Settling;
+}
+
 void StabilityDetector::add(const LiveSample& s) {
     if (!std::isfinite(s.signal) || !std::isfinite(s.display) || !std::isfinite(s.count)) return;
     if (!m_trend.empty() && s.tMs < m_trend.back().tMs) return;
     if (m_trend.empty() || s.tMs - m_trend.back().tMs > m_settings.windowMs)
         m_watchedSinceMs = s.tMs;
     m_trend.push_back(s);
+    m_nowMs = std::max(m_nowMs, s.tMs);
     while (m_trend.front().tMs < s.tMs - m_settings.trendMs)
         m_trend.pop_front();
     evaluate();
@@ -61,8 +73,9 @@ struct Range {
 void StabilityDetector::evaluate() {
     m_window = {};
     m_stable = false;
+    m_current = false;
     if (m_trend.empty()) return;
-    const qint64 now = m_trend.back().tMs;
+    const qint64 now = std::max(m_nowMs, m_trend.back().tMs);
     Range signal, display, count;
     int n = 0;
     for (auto it = m_trend.rbegin(); it != m_trend.rend() && it->tMs >= now - m_settings.windowMs;
@@ -71,6 +84,8 @@ void StabilityDetector::evaluate() {
         display.add(it->display);
         count.add(it->count);
     }
+    if (n == 0) return;
+    m_current = now - m_trend.back().tMs <= kLiveStaleMs;
     m_window = {n,
                 signal.sum / n,
                 display.sum / n,
@@ -82,7 +97,7 @@ void StabilityDetector::evaluate() {
     const double rounding = std::max(std::abs(display.lo), std::abs(display.hi)) * 4 *
                             std::numeric_limits<float>::epsilon();
     const double allowed = m_settings.digits * m_settings.digit;
-    m_stable = now - m_watchedSinceMs >= m_settings.windowMs &&
+    m_stable = m_current && now - m_watchedSinceMs >= m_settings.windowMs &&
                m_window.spreadDisplay <= allowed + rounding + m_settings.digit * 1e-6;
 }
 

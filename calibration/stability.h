@@ -30,6 +30,14 @@ struct WindowSummary {
     double spreadSignal = 0, spreadDisplay = 0, spreadCount = 0;
 };
 
+// What the live signal is doing: no reading for a while (the line is dead or
+// garbled), moving, or settled.
+enum class LiveState { NoReading, Settling, Stable };
+
+// Readings older than this are no longer the signal: the poll asks every
+// 150 ms, so one late reply stays within it and a dead line shows within a second.
+inline constexpr int kLiveStaleMs = 600;
+
 // One digit of a display mask, the place of its last shown decimal:
 // "###0.00" -> 0.01, "#######0" -> 1. For a mask in scientific notation the
 // digit depends on the exponent, taken from level.
@@ -49,10 +57,17 @@ class StabilityDetector {
     void add(const LiveSample& sample);
     // Forgets all samples (the poll stopped, the sensor changed).
     void clear();
+    // The clock moved on, with or without a new sample: the window ends at
+    // nowMs, so samples that stopped coming leave it.
+    void setNow(qint64 nowMs);
 
-    // The spread of the last window stayed within the allowed digits, and the
-    // signal has been watched for a whole window.
+    // The spread of the last window stayed within the allowed digits, the
+    // signal has been watched for a whole window and its latest sample is
+    // recent.
     bool isStable() const { return m_stable; }
+    // The latest sample is at most kLiveStaleMs old.
+    bool isCurrent() const { return m_current; }
+    LiveState state() const;
     const WindowSummary& window() const { return m_window; }
     // The samples of the last trendMs, oldest first.
     const std::deque<LiveSample>& trend() const { return m_trend; }
@@ -63,7 +78,9 @@ class StabilityDetector {
     StabilitySettings m_settings;
     std::deque<LiveSample> m_trend;
     qint64 m_watchedSinceMs = 0;
+    qint64 m_nowMs = 0;
     bool m_stable = false;
+    bool m_current = false;
     WindowSummary m_window;
 };
 

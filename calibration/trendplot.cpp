@@ -14,14 +14,15 @@ namespace qm {
 namespace {
 const QColor kSettling(0xd0, 0x70, 0x10);
 const QColor kStable(0x20, 0x90, 0x40);
+const QColor kNoReading(0xb0, 0x20, 0x20);
 constexpr double kMinSignalSpan = 0.001; // mV/V: a settled signal is not blown up to a band
 constexpr qint64 kRedrawMs = 600;
 } // namespace
 
 TrendPlot::TrendPlot(QWidget* parent)
     : QWidget(parent), m_settlingWord(QStringLiteral("Ustaluje se")),
-      m_stableWord(QStringLiteral("Stabilní")), m_mask(QStringLiteral("###0.00")),
-      m_axes(std::make_unique<PlotAxes>()) {
+      m_stableWord(QStringLiteral("Stabilní")), m_noReadingWord(QStringLiteral("-----")),
+      m_mask(QStringLiteral("###0.00")), m_axes(std::make_unique<PlotAxes>()) {
     setObjectName(QStringLiteral("trendPlot"));
     auto* holder = new QWidget;
     m_chart = NewPlotView(holder, *m_axes)->chart();
@@ -35,7 +36,7 @@ TrendPlot::TrendPlot(QWidget* parent)
     layout->setSpacing(2);
     layout->addWidget(m_state);
     layout->addWidget(holder, 1);
-    showTrend({}, {}, false);
+    showTrend({}, {}, LiveState::NoReading);
 }
 
 TrendPlot::~TrendPlot() = default;
@@ -44,9 +45,11 @@ QChart* TrendPlot::chart() const {
     return m_chart;
 }
 
-void TrendPlot::setStateWords(const QString& settling, const QString& stable) {
+void TrendPlot::setStateWords(const QString& settling, const QString& stable,
+                              const QString& noReading) {
     m_settlingWord = settling;
     m_stableWord = stable;
+    m_noReadingWord = noReading;
 }
 
 void TrendPlot::setDisplayFormat(const QString& mask, const QString& unit) {
@@ -59,8 +62,9 @@ void TrendPlot::setSpanSeconds(int seconds) {
 }
 
 void TrendPlot::showTrend(const std::deque<LiveSample>& trend, const WindowSummary& window,
-                          bool stable) {
-    showState(window, stable);
+                          LiveState state) {
+    showState(window, state);
+    const bool stable = state == LiveState::Stable;
     // A second of trend is a few pixels: drawing it every poll costs CPU and
     // shows nothing more.
     const qint64 newest = trend.empty() ? 0 : trend.back().tMs;
@@ -88,11 +92,15 @@ void TrendPlot::showTrend(const std::deque<LiveSample>& trend, const WindowSumma
     SetRange(m_axes->y, SnappedRange(PaddedRange(lo, hi, kMinSignalSpan)));
 }
 
-void TrendPlot::showState(const WindowSummary& window, bool stable) {
-    const QColor colour = stable ? kStable : kSettling;
-    QString text =
-        QStringLiteral("<b>%1</b>").arg((stable ? m_stableWord : m_settlingWord).toHtmlEscaped());
-    if (window.samples > 0)
+void TrendPlot::showState(const WindowSummary& window, LiveState state) {
+    const QColor colour = state == LiveState::Stable     ? kStable
+                          : state == LiveState::Settling ? kSettling
+                                                         : kNoReading;
+    const QString& word = state == LiveState::Stable     ? m_stableWord
+                          : state == LiveState::Settling ? m_settlingWord
+                                                         : m_noReadingWord;
+    QString text = QStringLiteral("<b>%1</b>").arg(word.toHtmlEscaped());
+    if (state != LiveState::NoReading && window.samples > 0)
         text += QStringLiteral("&nbsp;&nbsp;&Delta; %1 %2&nbsp;&nbsp;&Delta; %3 DIV")
                     .arg(FormatMask(window.spreadDisplay, m_mask).trimmed().toHtmlEscaped(),
                          m_unit.toHtmlEscaped(), QString::number(window.spreadCount, 'f', 0));

@@ -19,7 +19,7 @@ class TrendPlot : public QWidget {
     explicit TrendPlot(QWidget* parent = nullptr);
     ~TrendPlot() override;
 
-    void setStateWords(const QString& settling, const QString& stable);
+    void setStateWords(const QString& settling, const QString& stable, const QString& noReading);
     // The spread in display units is shown with this mask and unit.
     void setDisplayFormat(const QString& mask, const QString& unit);
     void setSpanSeconds(int seconds);
@@ -27,16 +27,17 @@ class TrendPlot : public QWidget {
     // The samples oldest first (the detector's trend), its window and state.
     // The state shows at once; the trend is redrawn at most every 600 ms of
     // samples unless the state changed.
-    void showTrend(const std::deque<LiveSample>& trend, const WindowSummary& window, bool stable);
+    void showTrend(const std::deque<LiveSample>& trend, const WindowSummary& window,
+                   LiveState state);
 
     // Series "signal" (x seconds before the newest sample, y mV/V).
     QChart* chart() const;
     QLabel* stateLabel() const { return m_state; }
 
   private:
-    void showState(const WindowSummary& window, bool stable);
+    void showState(const WindowSummary& window, LiveState state);
 
-    QString m_settlingWord, m_stableWord, m_mask, m_unit;
+    QString m_settlingWord, m_stableWord, m_noReadingWord, m_mask, m_unit;
     int m_spanSeconds = 30;
     qint64 m_drawnMs = 0; // newest sample of the drawn trend
     bool m_drawnStable = false;

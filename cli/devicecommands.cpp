@@ -4,6 +4,7 @@
 #include "cli/recordjson.h"
 #include "core/hex.h"
 #include "core/numformat.h"
+#include "device/agreedreads.h"
 #include "device/discovery.h"
 #include "device/livepoll.h"
 #include "device/portlist.h"
@@ -106,13 +107,14 @@ int RunDump(Context& ctx, const QStringList& args) {
     DeviceLink link;
     if (!link.choosePort(ctx, exitCode) || !link.connect(ctx, exitCode)) return exitCode;
     QByteArray image;
-    const int r = link.connection().readBlock(image, kDeviceAddress, group, 0);
+    const int r = AgreedBlock(link.connection(), image, group);
     if (r != kBlockRead)
         return Fail(ctx,
                     QStringLiteral("block 0x%1 %2 from %3")
                         .arg(HexN(BlockNumber(group, 0), 2),
-                             r == kBlockGarbled ? QStringLiteral("came garbled")
-                                                : QStringLiteral("did not arrive"),
+                             r == kBlockGarbled
+                                 ? QStringLiteral("came garbled or never twice alike")
+                                 : QStringLiteral("did not arrive"),
                              link.where()),
                     kExitDevice);
     QString error;
@@ -125,9 +127,8 @@ int RunLive(Context& ctx, const QStringList& args) {
     parser.setApplicationDescription(QStringLiteral(
         "Connects and polls the live measurement every 150 ms, printing one line per tick: the "
         "raw count, the signal in mV/V and the display value, or \"-----\" when the reply was "
-        "missing, incomplete, garbled or at odds with the device's N and k (as on the first tick). "
-        "Exit 4 when the device has "
-        "not answered for 1.5 s."));
+        "missing, incomplete or garbled (as on the first tick). Exit 4 when the device has not "
+        "answered for 1.5 s."));
     const QCommandLineOption count(
         QStringLiteral("count"), QStringLiteral("Stop after N ticks (default: run until stopped)."),
         QStringLiteral("N"));
@@ -140,23 +141,10 @@ int RunLive(Context& ctx, const QStringList& args) {
         return Fail(ctx, QStringLiteral("--count needs a whole number"), kExitBadInput);
     DeviceLink link;
     if (!link.choosePort(ctx, exitCode) || !link.connect(ctx, exitCode)) return exitCode;
-    // N and k relate the raw count to the signal: a reply where they disagree is garbled.
-    SystemConstants constants;
-    bool nRead = false, kRead = false;
-    constants.N =
-        link.connection().eeReadSingle(kDeviceAddress, kAddrZeroCount, kEETimeoutMs, &nRead);
-    constants.k =
-        link.connection().eeReadSingle(kDeviceAddress, kAddrMultiplier, kEETimeoutMs, &kRead);
-    if (!nRead || !kRead)
-        return Fail(ctx,
-                    QStringLiteral("no reply from %1 to the read of %2")
-                        .arg(link.where(), nRead ? QStringLiteral("the multiplier k (ER 94)")
-                                                 : QStringLiteral("the zero count N (ER 90)")),
-                    kExitDevice);
     int silent = -1; // ticks without a character; the first tick has nothing to read
     for (int i = 0; ticks == 0 || i < ticks; ++i) {
         if (i > 0) link.clock().delay(150);
-        const LiveTick tick = PollLive(link.connection(), constants);
+        const LiveTick tick = PollLive(link.connection());
         if (!tick.portOpen)
             return Fail(ctx, QStringLiteral("the line to %1 was lost").arg(link.where()),
                         kExitDevice);

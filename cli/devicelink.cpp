@@ -105,15 +105,16 @@ bool DeviceLink::readAll(Context& ctx, SensorSession& s, int& exitCode, QString*
                         kExitDevice);
         return false;
     }
-    if (r < 0 || !m_connection->isOpen()) {
-        exitCode = Fail(ctx, QStringLiteral("the line to %1 was lost").arg(where()), kExitDevice);
-        return false;
-    }
-    if (got.gap != ReadGap::None) {
+    if (got.gap != ReadGap::None && got.gap != ReadGap::LineLost) {
         exitCode = Fail(ctx,
-                        QStringLiteral("no whole reply from %1 to %2: nothing it reported is used")
+                        QStringLiteral("no whole reply from %1 to %2, or no two that agree: "
+                                       "nothing it reported is used")
                             .arg(where(), gapText(got)),
                         kExitDevice);
+        return false;
+    }
+    if (r < 0 || !m_connection->isOpen()) {
+        exitCode = Fail(ctx, QStringLiteral("the line to %1 was lost").arg(where()), kExitDevice);
         return false;
     }
     return true;

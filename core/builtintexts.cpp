@@ -85,6 +85,19 @@ constexpr Entry kTexts[] = {
     {kTextDateFormat, "yyyy-MM-dd"},
     {kTextUnstorableCharacter, "%1: the character %2 cannot be stored in the sensor's memory. "
                                "Please replace it."},
+    {kTextNoLiveReading, "no reading"},
+    {kTextDeviceUnclear,
+     "The QM-07R did not answer clearly to %1: the replies were missing or did not agree. Nothing "
+     "was read, so nothing will be written. Check the cable and the device, then try again."},
+    {kTextZeroCountRange, "The zero count N must be a count of the 24-bit converter, 0 to "
+                          "16777215; %1 is not. Nothing was written."},
+    {kTextMultiplierRange,
+     "The multiplier k must be a number above 0; %1 is not. Nothing was written."},
+    {kTextSignalOutsideRange, "The signal %1 mV/V lies outside the input range of the sensor "
+                              "(+/-%2 mV/V): it cannot be a reading of this sensor."},
+    {kTextStoredAs, "The value %1 cannot be stored exactly: the sensor will hold %2. Accept %2?"},
+    {kTextCurveFalls, "The reference values fall as the signal rises: check that this is meant "
+                      "(tension or compression gives such a curve)."},
 };
 } // namespace
 

@@ -70,6 +70,13 @@ enum AddedText : int {
     kTextMultiplierTip = 407,
     kTextDateFormat = 408,
     kTextUnstorableCharacter = 409,
+    kTextNoLiveReading = 450,
+    kTextDeviceUnclear = 451,
+    kTextZeroCountRange = 452,
+    kTextMultiplierRange = 453,
+    kTextSignalOutsideRange = 454,
+    kTextStoredAs = 455,
+    kTextCurveFalls = 456,
 };
 
 class LangTable {

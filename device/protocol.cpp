@@ -3,6 +3,7 @@
 #include "core/hex.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace qm {
 
@@ -189,10 +190,6 @@ QByteArray DeviceConnection::queryTag() {
     return reply;
 }
 
-int TagPresentFromReply(QByteArrayView reply) {
-    return ParseByteReply(reply).value_or(0) & 1;
-}
-
 void DeviceConnection::reset() {
     m_clock.delay(200);
     write(kRequestReset);
@@ -211,6 +208,7 @@ std::optional<Measurement> ParseMeasurement(QByteArrayView reply) {
     m.div = (byte(0) << 16) | (byte(1) << 8) | byte(2);
     m.signal = SingleFromBytes(QByteArrayView(numbers).sliced(3, 4), true);
     m.display = SingleFromBytes(QByteArrayView(numbers).sliced(7, 4), true);
+    if (!std::isfinite(m.signal) || !std::isfinite(m.display)) return std::nullopt;
     return m;
 }
 

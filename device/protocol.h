@@ -57,9 +57,6 @@ std::optional<int> ParseByteReply(QByteArrayView reply);
 // A block reply: 512 hex digits and the terminator; the 256 bytes.
 std::optional<QByteArray> ParseBlockReply(QByteArrayView reply);
 
-// TagPresent from the query's reply: bit 0 of its byte; 0 for a garbled reply.
-int TagPresentFromReply(QByteArrayView reply);
-
 // One measurement reply ("MK"): raw count, signal in mV/V, display value.
 struct Measurement {
     double div = 0;
@@ -67,7 +64,9 @@ struct Measurement {
     double display = 0;
 };
 // Only a reply of exactly 33 characters parses: 22 hex digits, 10 characters
-// of the device's own, the terminator.
+// of the device's own, the terminator; and its two singles must be finite.
+// Nothing ties the signal to the count here: the device scales the count by
+// the input range of the sensor, which the constants N and k know nothing of.
 std::optional<Measurement> ParseMeasurement(QByteArrayView reply);
 
 } // namespace qm

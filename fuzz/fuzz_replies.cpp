@@ -1,6 +1,7 @@
 // Any bytes as the device's reply to every request, through the device connection
 // and the exchanges: nothing crashes or hangs, and only a whole, well-formed
 // reply is ever taken (a block is its 512 hex digits, an echo its byte).
+#include "device/agreedreads.h"
 #include "device/livepoll.h"
 #include "device/protocol.h"
 #include "support/scriptedline.h"
@@ -48,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (b < -1 || b > 255) std::abort();
     rig.link.eeWrite(0, 0x20, 0x5A, 100);
     rig.link.writeBlock(QByteArray("\x5A\x5A"), 0, 4, 0);
-    TagPresentFromReply(rig.link.queryTag());
+    AgreedTagQuery(rig.link);
     rig.link.identify();
     PollLive(rig.link);
     return 0;

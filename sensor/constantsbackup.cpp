@@ -1,5 +1,6 @@
 #include "sensor/constantsbackup.h"
 
+#include "device/agreedreads.h"
 #include "device/protocol.h"
 
 #include <QRegularExpression>
@@ -19,14 +20,14 @@ bool IsConstantsBackupName(const QString& fileName) {
 BackupResult BackUpConstants(DeviceConnection& link, const QString& folder) {
     QByteArray bytes;
     for (int i = 0; i < kConstantsBytes; ++i) {
-        const int b = link.eeRead(kDeviceAddress, kConstantsAddress + i, kEETimeoutMs);
-        if (b < 0) {
+        const std::optional<int> b = AgreedByte(link, kConstantsAddress + i);
+        if (!b) {
             BackupResult r;
-            r.error =
-                QStringLiteral("byte 0x%1 could not be read").arg(kConstantsAddress + i, 0, 16);
+            r.error = QStringLiteral("byte 0x%1 could not be read twice alike")
+                          .arg(kConstantsAddress + i, 0, 16);
             return r;
         }
-        bytes.append(static_cast<char>(b));
+        bytes.append(static_cast<char>(*b));
     }
     return WriteBackupFile(folder.isEmpty() ? DefaultBackupFolder() : folder, kSerial,
                            kConstantsAddress, bytes, link.clock().now());

@@ -1,9 +1,12 @@
 #include "sensor/reader.h"
 
+#include "device/agreedreads.h"
 #include "device/deviceconnection.h"
 #include "device/protocol.h"
 #include "sensor/imagecodec.h"
 #include "sensor/recordrules.h"
+
+#include <iterator>
 
 namespace qm {
 
@@ -26,7 +29,7 @@ void noteGap(SensorReadReport& report, ReadGap gap, int block = 0) {
 int readBlock(ReadContext& ctx, SensorSession& s, SensorRecord& rec, int group,
               SensorReadReport& report) {
     QByteArray image;
-    if (ctx.link.readBlock(image, kDeviceAddress, group, 0) != kBlockRead) {
+    if (AgreedBlock(ctx.link, image, group) != kBlockRead) {
         noteGap(report, ReadGap::Block, BlockNumber(group, 0));
         s.MemoryImage.clear();
         rec = SensorRecord{};
@@ -59,6 +62,12 @@ int readRecord(ReadContext& ctx, SensorSession& s, int group, bool& defaulted,
     }
 }
 
+int unclear(const ReadContext& ctx, SensorReadReport& report, ReadGap gap) {
+    noteGap(report, gap);
+    stage(ctx, SensorStage::Unclear);
+    return kReadUnclear;
+}
+
 int readDevice(ReadContext& ctx, SensorSession& s, SensorReadReport& report) {
     stage(ctx, SensorStage::Connecting);
     if (!ctx.link.isOpen()) {
@@ -72,31 +81,32 @@ int readDevice(ReadContext& ctx, SensorSession& s, SensorReadReport& report) {
         stage(ctx, SensorStage::Unidentified);
         return report.ident.size() < 9 ? -3 : -2;
     }
-    const int digits = ctx.link.eeRead(kDeviceAddress, kAddrDisplayDigits, kEETimeoutMs);
-    if (digits < 0) noteGap(report, ReadGap::DisplayDigits);
+    // A device that identified itself and then falls silent stops the read
+    // here: nothing behind a missing answer is the device's.
+    const std::optional<int> digits = AgreedByte(ctx.link, kAddrDisplayDigits);
+    if (!digits) return unclear(ctx, report, ReadGap::DisplayDigits);
     s.DisplayDigits = digits == 6 ? 6 : 5;
     stage(ctx, SensorStage::DigitsRead);
-    bool nRead = false, kRead = false;
-    s.N = ctx.link.eeReadSingle(kDeviceAddress, kAddrZeroCount, kEETimeoutMs, &nRead);
-    if (!nRead) noteGap(report, ReadGap::ZeroCount);
-    s.k = ctx.link.eeReadSingle(kDeviceAddress, kAddrMultiplier, kEETimeoutMs, &kRead);
-    if (!kRead) noteGap(report, ReadGap::Multiplier);
+    const std::optional<double> n = AgreedSingle(ctx.link, kAddrZeroCount);
+    if (!n) return unclear(ctx, report, ReadGap::ZeroCount);
+    s.N = *n;
+    const std::optional<double> k = AgreedSingle(ctx.link, kAddrMultiplier);
+    if (!k) return unclear(ctx, report, ReadGap::Multiplier);
+    s.k = *k;
     stage(ctx, SensorStage::DeviceRead);
     return 1;
 }
 
-void readSensor(ReadContext& ctx, SensorSession& s, SensorReadReport& report) {
-    if (!ctx.link.isOpen()) {
-        noteGap(report, ReadGap::LineLost);
-        return;
-    }
+int readSensor(ReadContext& ctx, SensorSession& s, SensorReadReport& report) {
+    if (!ctx.link.isOpen()) return unclear(ctx, report, ReadGap::LineLost);
     stage(ctx, SensorStage::ReadingSensor);
     s.DeviceRecord = SensorRecord{};
     ctx.link.clock().processEvents();
 
-    const QByteArray tagReply = ctx.link.queryTag();
-    s.TagPresent = static_cast<uint8_t>(TagPresentFromReply(tagReply));
-    if (!ParseByteReply(tagReply)) noteGap(report, ReadGap::TagQuery);
+    // Which memory the calibration goes to: never guessed from one reply.
+    const std::optional<int> tag = AgreedTagQuery(ctx.link);
+    if (!tag) return unclear(ctx, report, ReadGap::TagQuery);
+    s.TagPresent = static_cast<uint8_t>(*tag & 1);
 
     stage(ctx, SensorStage::ReadingDeviceBlock);
     report.deviceResult = readRecord(ctx, s, kGroupDevice, report.deviceDefaulted, report);
@@ -107,9 +117,16 @@ void readSensor(ReadContext& ctx, SensorSession& s, SensorReadReport& report) {
         s.CurrentRecord = s.TagRecord;
     }
     stage(ctx, SensorStage::SensorRead);
+    return 1;
 }
 
 } // namespace
+
+QString GapRequest(ReadGap gap) {
+    static const char* const kRequests[] = {"", "ER 20", "ER 90", "ER 94", "KQ", "KQ", "KB"};
+    static_assert(std::size(kRequests) == static_cast<size_t>(ReadGap::Block) + 1);
+    return QString::fromLatin1(kRequests[static_cast<int>(gap)]);
+}
 
 QStringList FormatListFor(int digits) {
     if (digits == 6)
@@ -123,11 +140,9 @@ QStringList FormatListFor(int digits) {
 int ReadAll(ReadContext& ctx, SensorSession& s, SensorReadReport* reportOut) {
     SensorReadReport report;
     ctx.link.clock().delay(200);
-    const int r = readDevice(ctx, s, report);
-    if (r == 1) {
-        readSensor(ctx, s, report);
-        stage(ctx, SensorStage::Done);
-    }
+    int r = readDevice(ctx, s, report);
+    if (r == 1) r = readSensor(ctx, s, report);
+    if (r == 1) stage(ctx, SensorStage::Done);
     if (reportOut) *reportOut = report;
     return r;
 }

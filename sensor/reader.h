@@ -20,6 +20,7 @@ enum class SensorStage {
     Identifying,        // the identification request goes out
     Identified,         // its reply is in (checked next)
     Unidentified,       // no QM-07R answered: the read stops
+    Unclear,            // an answer was missing or did not agree: the read stops
     DigitsRead,         // DisplayDigits is in the session; N and k follow
     DeviceRead,         // DisplayDigits, N and k are in the session
     ReadingSensor,      // the iTag query, then the blocks
@@ -74,9 +75,18 @@ struct SensorReadReport {
     int gapBlock = 0; // the block number with ReadGap::Block
 };
 
+// The request a read stopped at as the device's own command names it, the
+// same in every language: "ER 20", "ER 90", "ER 94", "KQ" or "KB".
+QString GapRequest(ReadGap gap);
+
+// A read stopped at an exchange whose answer was missing or never agreed
+// (SensorReadReport::gap names it); the session holds nothing to write from.
+inline constexpr int kReadUnclear = -4;
+
 // Everything: the identification, DisplayDigits, N and k, the iTag query and
-// the records. 1 read; -1 the port is not open; -2 not a QM-07R; -3
-// identification reply too short.
+// the records, each deciding answer agreed by two reads. 1 read; -1 the port
+// is not open; -2 not a QM-07R; -3 identification reply too short;
+// kReadUnclear.
 int ReadAll(ReadContext& ctx, SensorSession& s, SensorReadReport* report = nullptr);
 
 } // namespace qm

@@ -31,6 +31,16 @@ QPushButton* button(const char* name, const char* text) {
 bool fitsSingle(double v) {
     return std::isfinite(v) && std::fabs(v) <= std::numeric_limits<float>::max();
 }
+
+// The text that says why a pair of constants cannot be the amplifier's, or
+// empty: N is a count of the 24-bit converter, and k must scale counts into
+// mV/V, which a single that is 0 or below cannot.
+QString implausibility(const LangTable& lang, double N, double k, const QString& nText,
+                       const QString& kText) {
+    if (!(N >= 0 && N <= 16777215)) return lang.text(kTextZeroCountRange).arg(nText);
+    if (!(static_cast<float>(k) > 0)) return lang.text(kTextMultiplierRange).arg(kText);
+    return {};
+}
 } // namespace
 
 SystemCalibrationPanel::SystemCalibrationPanel(SensorSession& session, ServiceActions& actions,
@@ -145,21 +155,30 @@ void SystemCalibrationPanel::Save() {
         values[i] = *v;
     }
     const auto [N, k] = values;
+    const QString refusal =
+        implausibility(m_lang, N, k, fields[0]->text().trimmed(), fields[1]->text().trimmed());
+    if (!refusal.isEmpty()) {
+        m_messages.critical(refusal);
+        return;
+    }
     if (!m_messages.confirm(
             m_lang.text(kTextAskWriteConstants)
                 .arg(m_zeroCountField->text().trimmed(), m_multiplierField->text().trimmed())))
         return;
     // Navigation off for the whole of it: a close waits until the device is read back.
+    // The live poll stays off from the backup's reads to the read-back: its
+    // replies would land among theirs.
     m_actions.disableNavigation();
+    m_actions.stopLive();
+    m_clock.delay(200);
     QString error;
     const QString backup = m_actions.backUpConstants(error);
     if (backup.isEmpty()) {
+        m_actions.startLive();
         m_actions.enableNavigation();
         m_messages.critical(m_lang.text(kTextConstantsNotSaved).arg(error));
         return;
     }
-    m_actions.stopLive();
-    m_clock.delay(200);
     m_actions.showStatus(std::nullopt);
     m_actions.writeConstants(N, k); // the read-back below shows what the device holds
     m_clock.delay(100);

@@ -14,6 +14,7 @@ namespace qm {
 
 namespace {
 
+constexpr double kMaxCount = 16777215.0;             // 24 bits
 constexpr double kByteMs = 10.0 * 1000.0 / 115200.0; // one byte on the line at 115200 8N1
 const QByteArray kTerminator("\r");
 
@@ -34,6 +35,7 @@ QByteArray defaultImage(const char* description, const char* unit, float fullSig
     rec.AveragingSpeed = 10;
     rec.Flags = kOwnFlags;
     rec.FullScale = fullValue;
+    rec.GainIndex = 7; // 128x, +/-3.91 mV/V: a 2 mV/V bridge
     rec.PointCount = 2;
     rec.Signal[1] = fullSignal;
     rec.Value[1] = fullValue;
@@ -130,23 +132,39 @@ float DeviceModel::memorySingle(int address) const {
     return x;
 }
 
-double DeviceModel::rawCount() const {
+std::optional<double> DeviceModel::exactCount() const {
     const double k = memorySingle(kAddrMultiplier);
     const double n = memorySingle(kAddrZeroCount);
-    const double count = (k != 0 && std::isfinite(k) && std::isfinite(n)) ? n + m_signal / k : n;
-    if (!std::isfinite(count)) return 0;
-    return std::clamp(std::round(count), 0.0, 16777215.0);
+    if (k == 0 || !std::isfinite(k) || !std::isfinite(n)) return std::nullopt;
+    const double count = n + m_signal * m_gain / (128.0 * k);
+    return std::isfinite(count) ? std::optional<double>(count) : std::nullopt;
+}
+
+double DeviceModel::rawCount() const {
+    const std::optional<double> count = exactCount();
+    const double n = memorySingle(kAddrZeroCount);
+    const double c = count ? *count : (std::isfinite(n) ? n : 0.0);
+    return std::clamp(std::round(c), 0.0, kMaxCount);
+}
+
+double DeviceModel::reportedSignal() const {
+    const std::optional<double> count = exactCount();
+    if (!count || (*count >= 0 && *count <= kMaxCount)) return m_signal;
+    // The converter is at its end: the signal is what the clipped count stands for.
+    return (rawCount() - memorySingle(kAddrZeroCount)) * 128.0 * memorySingle(kAddrMultiplier) /
+           m_gain;
 }
 
 double DeviceModel::displayValue() const {
-    return InterpolateCurve(m_curve, m_signal).value_or(m_signal);
+    const double signal = reportedSignal();
+    return InterpolateCurve(m_curve, signal).value_or(signal);
 }
 
 QByteArray DeviceModel::measurementReply() const {
     // 6 count digits, signal and display value as singles, an 11-character
     // status field of the device's own (always zeros here) ending the line.
     return HexN(static_cast<qint64>(rawCount()), 6).toLatin1() +
-           singleMsbFirst(static_cast<float>(m_signal)) +
+           singleMsbFirst(static_cast<float>(reportedSignal())) +
            singleMsbFirst(static_cast<float>(displayValue())) + QByteArray(10, '0') + kTerminator;
 }
 
@@ -155,6 +173,7 @@ void DeviceModel::reload() {
     SensorRecord rec;
     const QByteArray active = m_tagPresent ? m_tagBlock : m_deviceBlock;
     const int n = DecodeImage(active, rec, m_tagPresent ? kGroupTag : kGroupDevice, 0);
+    m_gain = 1 << (rec.GainIndex & 7);
     for (int i = 0; i < n && i < SensorRecord::kMaxPoints; ++i)
         m_curve.push_back({rec.Signal[static_cast<size_t>(i)], rec.Value[static_cast<size_t>(i)]});
     SortBySignal(m_curve);

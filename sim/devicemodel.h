@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
+#include <optional>
 #include <random>
 #include <vector>
 
@@ -69,9 +70,14 @@ class DeviceModel {
     void setFaults(const SimFaults& f);
     const SimFaults& faults() const { return m_faults; }
 
-    // What "MK" reports now.
+    // What "MK" reports now. The constants N and k belong to the 128x input
+    // range: at a gain of x the count is N + signal * x / (128 k), clipped to
+    // the 24-bit converter, and the signal reported follows the clipped count.
     double rawCount() const;
+    double reportedSignal() const;
     double displayValue() const;
+    // The gain of the active stored record (1..128).
+    int gain() const { return m_gain; }
     QByteArray measurementReply() const;
 
     // Loads the active curve (the iTag's when present, else the store's), as at
@@ -82,6 +88,8 @@ class DeviceModel {
     QByteArray answer(const QByteArray& line);
     void schedule(QByteArray reply, qint64 nowMs, std::vector<SimChunk>& out);
     float memorySingle(int address) const;
+    // The count before clipping, or nothing when N and k give none.
+    std::optional<double> exactCount() const;
 
     QByteArray m_tagBlock, m_deviceBlock, m_memory;
     bool m_tagPresent = true;
@@ -89,6 +97,7 @@ class DeviceModel {
     SignalModel m_load;
     qint64 m_nowMs = 0;              // time of the latest request
     std::vector<CurvePoint> m_curve; // sorted by signal
+    int m_gain = 1;
     QByteArray m_line;
     int m_requests = 0;
     bool m_hungUp = false;

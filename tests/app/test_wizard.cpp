@@ -75,20 +75,25 @@ class TestWizard : public QObject {
         h.expectPage(kPortPage);
     }
 
-    // A port that cannot be opened (54) or a silent one (53) leaves the port
-    // selected and the page shown; the next attempt opens the port anew. Step
-    // 1: Next on the port page; 3: Back from the curve page.
+    // A port that cannot be opened (54), a silent one (53) or one that falls
+    // silent after it identified itself (the connect step's two requests and
+    // the read's) leaves the port selected and the page shown; the next
+    // attempt opens the port anew. Step 1: Next on the port page; 3: Back from
+    // the curve page.
     void failedConnect() {
-        for (const auto& [step, port, text] : {std::tuple{1, 1, 54}, {1, 3, 53}, {3, 1, 54}}) {
+        for (const auto& [step, port, text, answered] :
+             {std::tuple{1, 1, 54, 0}, {1, 3, 53, 0}, {3, 1, 54, 0}, {1, 3, 451, 3}}) {
             WindowHarness h;
             MainWindow& w = h.openAt(step);
-            h.device.setFaults({.silentAfter = 0});
+            h.device.setFaults({.silentAfter = answered});
             h.child<QComboBox>("cmbPort")->setCurrentIndex(port - 1);
             bool overlaid = false;
             h.messages.setOnShow([&](const Message&) { overlaid = h.visible("fraSTATUS"); });
             h.click(step == 1 ? "cmdNext" : "cmdBack");
-            QCOMPARE(h.messages.texts(), QStringList{h.lang(text)});
-            QVERIFY(overlaid);
+            const QString shown =
+                text == kTextDeviceUnclear ? h.lang(text).arg("ER 20") : h.lang(text);
+            QCOMPARE(h.messages.texts(), QStringList{shown});
+            QCOMPARE(overlaid, text != kTextDeviceUnclear);
             QCOMPARE(w.wizardStep(), WizardStep::Port);
             h.expectPage(step == 1 ? kPortPage : kCurvePage);
             QVERIFY(!w.liveTimer().isActive());
@@ -694,20 +699,42 @@ class TestWizard : public QObject {
         QVERIFY(w.ended() && !w.isVisible());
     }
 
-    // A device that stops answering, or whose reply breaks the relation of
-    // count and signal, shows "-----" everywhere and cannot be captured.
+    // A settled signal at 64x is shown as the device sends it; a reply
+    // garbled on the way leaves the window's good readings to be captured; a
+    // device that falls silent or a line that is cut shows "-----" everywhere within a second, says
+    // so instead of "stable", and nothing is captured from what came before.
     void noReadingIsNeverCaptured() {
-        for (const bool silent : {true, false}) {
+        for (const int fault : {0, 1, 2}) {
             WindowHarness h;
+            QByteArray image = h.device.block(DeviceModel::kTagBlock);
+            image[4] = 6; // 64x: the count no longer follows the constants' 128x
+            h.device.setBlock(DeviceModel::kTagBlock, image);
+            h.device.reload();
             MainWindow& w = h.openAt(3);
             w.liveTimer().stop();
-            h.showSignal(1.0);
-            QCOMPARE(h.text("lblSignal"), QStringLiteral("   1.0000"));
-            QByteArray memory = h.device.memory(); // k doubled behind the window's back
-            memory.replace(0x94, 4, SingleBytes(9.295202E-07f));
-            silent ? h.device.setFaults({.silentAfter = h.device.requestCount()})
-                   : h.device.setMemory(memory);
-            h.showSignal(1.0);
+            h.showSignal(5.0);
+            for (int i = 0; i < 16; ++i)
+                h.tick();
+            QCOMPARE(h.text("lblSignal"), QStringLiteral("   5.0000"));
+            if (fault == 0) {
+                h.device.setFaults({.garbleRate = 1.0});
+                h.tick();
+                h.tick();
+                h.device.setFaults({});
+                QCOMPARE(h.text("lblSignal"), QStringLiteral("-----"));
+                testing::AnswerReferenceDialog(w.referenceDialog(), QStringLiteral("250"));
+                QTest::keyClick(&w, Qt::Key_F5);
+                QVERIFY(h.messages.texts().isEmpty());
+                QVERIFY(w.curve().FindSignal(5.0) > 0);
+                continue;
+            }
+            h.device.setFaults(fault == 1 ? SimFaults{.silentAfter = h.device.requestCount()}
+                                          : SimFaults{.hangUpAfter = h.device.requestCount()});
+            for (int i = 0; i < 7; ++i) // a second
+                h.tick();
+            QVERIFY(h.text("lblStability").contains(h.lang(kTextNoLiveReading)));
+            for (int i = 0; i < 80; ++i) // the 13 s a dead line once stood for a settled one
+                h.tick();
             for (const char* label : {"lblSignal", "lblSignalDIV", "lblSignalDISP"})
                 QCOMPARE(h.text(label), QStringLiteral("-----"));
             bool dialogShown = false;
@@ -812,8 +839,8 @@ class TestWizard : public QObject {
         }
     }
 
-    // Zápis asks first and saves N and k as the device held them; the file
-    // puts them back.
+    // Zápis asks first and saves N and k as the device held them, even with
+    // replies garbled on the way; the file puts them back.
     void constantsAreBackedUpBeforeZapis() {
         WindowHarness h;
         MainWindow& w = h.openAt(3, QStringLiteral("savant"));
@@ -825,7 +852,9 @@ class TestWizard : public QObject {
         QCOMPARE(h.messages.last().defaultButton, MsgNo);
         QCOMPARE(h.device.memory().mid(0x90, 8), before);
         h.messages.answerYes();
+        h.device.setFaults({.garbleRate = 0.1, .seed = 3});
         h.click("cmdSKSave");
+        h.device.setFaults({});
         QCOMPARE(h.device.memory().mid(0x94, 4), SingleBytes(0.002f));
         const QStringList files = QDir(h.backupFolder()).entryList({"device-90-*.bin"});
         QCOMPARE(files.size(), 1);

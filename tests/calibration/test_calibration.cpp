@@ -274,6 +274,32 @@ class TestCalibration : public QObject {
         QCOMPARE(f.lines()[1], u"   2.50000    15.000"_s);
     }
 
+    // A signal beyond the sensor's input range cannot be a reading of it,
+    // captured, added or edited in; a curve that falls as the signal rises is
+    // kept, and the page says so.
+    void implausibleSignalAndFallingCurve() {
+        Pages f;
+        f.lang.set(kTextSignalOutsideRange, u"T454 %1 %2"_s);
+        f.session.CurrentRecord.GainIndex = 6; // +/-7.81 mV/V
+        f.capture(12345.678, 1);
+        f.dialog.confirm(5, -7.82f);
+        QTest::mouseClick(f.button(0), Qt::LeftButton);
+        f.capture(7.8, 20);
+        f.capture(1, 10);
+        QCOMPARE(f.lines().size(), 2);
+        QVERIFY(f.curvePage.fallingNote()->isHidden());
+        f.clickLine(1);
+        f.dialog.confirm(5, 8.0f);
+        QTest::mouseDClick(f.list->viewport(), Qt::LeftButton, {}, f.linePos(1));
+        QCOMPARE(f.messages.texts(),
+                 (QStringList{"T454 12345.6777 7.81", "T454 -7.8200 7.81", "T454 8.0000 7.81"}));
+        f.dialog.confirm(5, 7.0f);
+        QTest::mouseDClick(f.list->viewport(), Qt::LeftButton, {}, f.linePos(1));
+        QCOMPARE(f.lines()[1], u"   7.00000     5.000"_s);
+        QVERIFY(!f.curvePage.fallingNote()->isHidden());
+        QCOMPARE(f.curvePage.fallingNote()->text(), f.lang.text(kTextCurveFalls));
+    }
+
     // Add refuses before the dialog, Capture after it; Delete frees a row.
     void fortyPointLimit() {
         Pages f;
@@ -340,6 +366,8 @@ class TestCalibration : public QObject {
         row("double-click refills", true, u"42"_s, RefillThenEnter, 7);
         row("largest float", false, u"-3.4e38"_s, Enter, -3.4e38f);
         row("beyond a float", false, u"5e39"_s, Enter, cancelled, true);
+        row("a single changes it: asked, No", false, u"123456789"_s, Enter, cancelled, true);
+        row("a single keeps its digits", false, u"1234567.5"_s, Enter, 1234567.5f);
     }
     void dialogAnswers() {
         QFETCH(bool, signalFocus);
@@ -571,7 +599,8 @@ class TestCalibration : public QObject {
 
     // A flat signal is stable after a whole window of watching, and again
     // after a gap longer than the window; late samples and broken numbers are
-    // dropped; the trend keeps 30 s and is drawn so.
+    // dropped; the trend keeps 30 s and is drawn so. Samples that stop coming
+    // end the stability within a second and leave the window after it.
     void stabilityWatching() {
         StabilityDetector d({2000, 5, 0.01, 30000});
         for (const auto& [from, to, stable] : {std::tuple{0, 1950, false},
@@ -587,15 +616,25 @@ class TestCalibration : public QObject {
             QCOMPARE(d.isStable(), stable);
         }
         TrendPlot trend; // the last 30 s up to now, and the state
-        trend.setStateWords(u"settling"_s, u"stable"_s);
+        trend.setStateWords(u"settling"_s, u"stable"_s, u"dead"_s);
         trend.setDisplayFormat(u"###0.0"_s, u"kg    "_s);
-        trend.showTrend(d.trend(), d.window(), true);
+        trend.showTrend(d.trend(), d.window(), d.state());
         const QList<QPointF> xy = SeriesNamed(trend.chart(), u"signal"_s)->points();
         QCOMPARE(xy.size(), qsizetype(d.trend().size()));
         QCOMPARE(xy.first(), QPointF(-30, 1));
         QCOMPARE(xy.last(), QPointF(0, 1));
         const QString text = trend.stateLabel()->text();
         QVERIFY2(text.startsWith("<b>stable</b>") && text.contains(" kg&"), qPrintable(text));
+        for (const auto& [now, state, samples] : {std::tuple{40550, LiveState::Stable, 10},
+                                                  {40551, LiveState::NoReading, 10},
+                                                  {41951, LiveState::NoReading, 0}}) {
+            d.setNow(now);
+            QCOMPARE(d.state(), state);
+            QCOMPARE(d.isStable(), state == LiveState::Stable);
+            QCOMPARE(d.window().samples, samples);
+        }
+        trend.showTrend(d.trend(), d.window(), d.state());
+        QCOMPARE(trend.stateLabel()->text(), u"<b>dead</b>"_s);
         d.clear();
         QVERIFY(!d.isStable() && d.trend().empty() && d.window().samples == 0);
         // A scientific mask's digit is a step of the level's leading decimal.
@@ -697,6 +736,10 @@ class TestCalibration : public QObject {
         row("not a number: refused", "8388500", "abc", {}, "abc");
         row("beyond a single: nothing", "8388500", "1E39", {}, "1E39");
         row("no backup: nothing", "8388500", "0.001", {}, "the disk is full", "the disk is full");
+        row("N beyond 24 bits: nothing", "16777216", "0.001", {}, "16777216");
+        row("N below 0: nothing", "-1", "0.001", {}, "-1");
+        row("k 0: nothing", "8388500", "0,0", {}, "0,0");
+        row("k below a single: nothing", "8388500", "1E-46", {}, "1E-46");
     }
     void save() {
         QFETCH(QString, nText);
@@ -726,11 +769,12 @@ class TestCalibration : public QObject {
                      f.lang.text(kTextAskWriteConstants)
                          .arg(f.panel.constantNField()->text().trimmed(),
                               f.panel.constantKField()->text().trimmed()));
-            log = QStringList{"disableNavigation", "backup", "stopLive",  "delay 200",
-                              "status ",           "write",  "delay 100", "hideStatus"} +
+            log = QStringList{"disableNavigation", "stopLive", "delay 200", "backup",
+                              "status ",           "write",    "delay 100", "hideStatus"} +
                   kResetSequence + QStringList{"readAll", "startLive", "enableNavigation"};
         } else if (!backupError.isEmpty()) {
-            log = {"disableNavigation", "backup", "enableNavigation"};
+            log = {"disableNavigation", "stopLive",        "delay 200", "backup",
+                   "startLive",         "enableNavigation"};
         }
         QCOMPARE(f.device.log, log);
     }

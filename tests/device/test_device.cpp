@@ -3,6 +3,7 @@
 // Each LineRig::open leaves a measurement reply on the line: every exchange must flush.
 #include "core/hex.h"
 #include "core/settings.h"
+#include "device/agreedreads.h"
 #include "device/discovery.h"
 #include "device/portaccess.h"
 #include "device/portlist.h"
@@ -223,6 +224,56 @@ class TestDevice : public QObject {
                  (QList<QByteArray>{"$00EW9000", "$00EW9100", "$00EW9200", "$00EW934B"}));
     }
 
+    // A reply garbled into other hex digits has the right form: a deciding
+    // read takes an answer only when another one repeats it. Answers in turn,
+    // the last repeating; four asks at most.
+    void agreedReads() {
+        const QByteArray block = image256().toHex().toUpper() + "\r";
+        using Replies = QList<QByteArray>;
+        for (const auto& [replies, byte, tag, blockResult, asked] :
+             {std::tuple{Replies{"0A\r", "00\r"}, 0, 0, 1, 3},
+              {Replies{"01\r", "0A\r", "x1\r", "01\r"}, 1, 1, 1, 4},
+              {Replies{"01\r", "02\r", "03\r", "04\r", "04\r"}, -1, -1, -3, 4},
+              {Replies{}, -1, -1, -1, 4}}) {
+            for (const int exchange : {0, 1, 2}) {
+                LineRig rig;
+                int n = 0;
+                rig.open(1).respond = [&, replies = replies](const QByteArray& request, int) {
+                    if (replies.isEmpty()) return QList<ReplyPiece>{};
+                    QByteArray reply = replies.value(std::min<int>(n++, int(replies.size()) - 1));
+                    // A block for each byte: whole for the last, else a digit flipped
+                    // in a place of its own.
+                    if (request.startsWith("$00KB")) {
+                        const QByteArray other = reply;
+                        reply = block;
+                        if (other != replies.last()) reply[n] = reply[n] == '0' ? '1' : '0';
+                    }
+                    return after(3, reply);
+                };
+                QByteArray image;
+                if (exchange == 0)
+                    QCOMPARE(AgreedByte(rig.link, 0x90).value_or(-1), byte);
+                else if (exchange == 1)
+                    QCOMPARE(AgreedTagQuery(rig.link).value_or(-1), tag);
+                else
+                    QCOMPARE(AgreedBlock(rig.link, image, 4), blockResult);
+                QCOMPARE(n, replies.isEmpty() ? 0 : asked);
+                if (exchange == 2) QCOMPARE(image, blockResult == 1 ? image256() : QByteArray());
+            }
+        }
+        // A block that did not come, then good ones that never agree: no block.
+        LineRig rig;
+        int blocks = 0;
+        rig.open(1).respond = [&](const QByteArray&, int) {
+            QByteArray reply = block;
+            reply[blocks] = reply[blocks] == '0' ? '1' : '0';
+            return blocks++ == 0 ? QList<ReplyPiece>{} : after(3, reply);
+        };
+        QByteArray image;
+        QCOMPARE(AgreedBlock(rig.link, image, 4), int(kBlockNoReply));
+        QVERIFY(image.isEmpty());
+    }
+
     void measurementReply() {
         const QByteArray mk = "00000A3F80000042C80000" + QByteArray(10, '0') + '\r';
         const auto m = ParseMeasurement(mk);
@@ -233,8 +284,9 @@ class TestDevice : public QObject {
         for (int at : {0, 5, 13, 21}) // every character of the three numbers is a hex digit
             QVERIFY(!ParseMeasurement(QByteArray(mk).replace(at, 1, "G")));
         QVERIFY(!ParseMeasurement(QByteArray(mk).replace(32, 1, "0"))); // no terminator
-        QCOMPARE(TagPresentFromReply("03\r"), 1); // bit 0 of a 3-character reply
-        QCOMPARE(TagPresentFromReply("01"), 0);
+        for (const char* notFinite : {"7FC00000", "FF800000"})          // NaN, -infinity
+            for (int at : {6, 14})
+                QVERIFY(!ParseMeasurement(QByteArray(mk).replace(at, 8, notFinite)));
         QCOMPARE(ParseByteReply("7f\n"), std::nullopt);
     }
 

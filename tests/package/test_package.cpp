@@ -57,9 +57,12 @@ class TestPackage : public QObject {
               "share/man/man1/qm07-calibrator.1.gz", "share/man/man1/qm07r-sim.1.gz",
               "share/bash-completion/completions/qm07ctl"})
             QVERIFY2(r.out.contains(QByteArray(" ./usr/") + file + '\n'), file);
-        const Run fields = run("dpkg-deb", {"-f", m_deb, "Version", "Depends"});
+        const Run fields = run("dpkg-deb", {"-f", m_deb, "Version", "Depends", "Maintainer"});
         QVERIFY2(fields.out.startsWith("Version: " QM_VERSION_TEXT "\n"), fields.out);
         QVERIFY2(fields.out.contains("libqt6serialport6"), fields.out); // worked out by shlibdeps
+        // A plugin shlibdeps cannot see: without it the history opens nowhere.
+        QVERIFY2(fields.out.contains("libqt6sql6-sqlite"), fields.out);
+        QVERIFY2(!fields.out.contains("example"), fields.out);
         for (const QString program : {"qm07-calibrator", "qm07ctl", "qm07r-sim"}) {
             const Run v = run(root() + "/usr/bin/" + program, {"--version"});
             QCOMPARE(v.exitCode, 0);

@@ -338,7 +338,7 @@ class TestSensor : public QObject {
     void failedBlockReadIsNotStaleData() {
         Rig rig(false);
         QCOMPARE(rig.read(), 1);
-        rig.device.setFaults({.silentAfter = rig.device.requestCount() + 10}); // up to "KQ"
+        rig.device.setFaults({.silentAfter = rig.device.requestCount() + 21}); // through "KQ"
         QCOMPARE(rig.read(), 1);
         QCOMPARE(rig.report.deviceResult, kReadBlockFailed);
         QVERIFY(rig.s.MemoryImage.isEmpty());
@@ -346,20 +346,37 @@ class TestSensor : public QObject {
         QCOMPARE(rig.asked, QList<int>{kGroupDevice});
     }
 
-    // A scripted line that answers the identification and the iTag query
-    // only; the read stops at the stage where it fails.
+    // A scripted line that answers the identification, the memory reads and
+    // the iTag query (its answers in turn, the last repeating), no block; the
+    // read stops where an answer is missing or none repeats. A flipped first
+    // answer to "KQ" does not decide the memory: the two alike that follow do.
     void identificationAndTagQuery() {
-        const QByteArray qm = "QM-07R V1.0\r", none;
-        for (auto [ident, kq, result, last, gap] :
-             {std::tuple{none, none, -1, St::LineClosed, ReadGap::None},
-              {none, none, -3, St::Unidentified, ReadGap::None},
-              {QByteArray("ACME 2000 V1\r"), none, -2, St::Unidentified, ReadGap::None},
-              {qm, QByteArray("01\r"), 1, St::Done, ReadGap::DisplayDigits}}) {
+        using Replies = QList<QByteArray>;
+        const QByteArray qm = "QM-07R V1.0\r", none, zero = "00\r";
+        const Replies wandering{"00\r", "01\r", "02\r", "03\r", "05\r"};
+        for (auto [ident, er, kq, result, last, gap, tag] :
+             {std::tuple{none, none, Replies{}, -1, St::LineClosed, ReadGap::None, 0},
+              {none, none, Replies{}, -3, St::Unidentified, ReadGap::None, 0},
+              {QByteArray("ACME 2000 V1\r"), none, Replies{}, -2, St::Unidentified, ReadGap::None,
+               0},
+              {qm, none, Replies{"01\r"}, kReadUnclear, St::Unclear, ReadGap::DisplayDigits, 0},
+              {qm, zero, wandering, kReadUnclear, St::Unclear, ReadGap::TagQuery, 0},
+              {qm, zero, Replies{"00\r", "01\r"}, 1, St::Done, ReadGap::Block, 1}}) {
             LineRig line;
-            line.open(1).respond = [ident = ident, kq = kq](const QByteArray& request, int) {
-                return request == "$00@"    ? after(5, ident)
-                       : request == "$00KQ" ? after(5, kq)
-                                            : QList<ReplyPiece>{};
+            int tagAsked = 0;
+            QSet<QByteArray> memoryAsked; // the first answer of each address comes flipped
+            line.open(1).respond = [&, ident = ident, er = er, kq = kq](const QByteArray& request,
+                                                                        int) {
+                if (request == "$00KQ")
+                    return after(5, kq.value(std::min<int>(tagAsked++, int(kq.size()) - 1)));
+                if (request.startsWith("$00ER") && !er.isEmpty() &&
+                    !memoryAsked.contains(request)) {
+                    memoryAsked.insert(request);
+                    return after(5, "4B\r");
+                }
+                return request == "$00@"             ? after(5, ident)
+                       : request.startsWith("$00ER") ? after(5, er)
+                                                     : QList<ReplyPiece>{};
             };
             if (result == -1) line.link.close();
             Stages stages;
@@ -369,6 +386,8 @@ class TestSensor : public QObject {
             QCOMPARE(ReadAll(ctx, s, &report), result);
             QCOMPARE(stages.last(), last);
             QCOMPARE(report.gap, gap);
+            QCOMPARE(int(s.TagPresent), tag);
+            QCOMPARE(s.N + s.k, 0.0);
         }
     }
 

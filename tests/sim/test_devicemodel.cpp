@@ -91,21 +91,31 @@ class TestDeviceModel : public QObject {
         QCOMPARE(ask(m, "KQ\r$00ER20\r"), QByteArray("01\r05\r"));
     }
 
-    // The count is N + signal/k; the display value follows the active curve,
-    // extended beyond its ends.
+    // The count is N + signal*x/(128 k) at the stored gain x, clipped to 24
+    // bits, the signal then following the clipped count; the display value
+    // follows the active curve, extended beyond its ends.
     void measurement() {
-        for (const auto& [tag, signal, display] : {std::tuple{true, 1.0, 250.0},
-                                                   {true, 3.0, 750.0},
-                                                   {true, -0.5, -125.0},
-                                                   {false, 1.5, 1.5}}) {
+        const double k = double(4.647601E-07F), n = 8388608.0;
+        const double top = (16777215 - n) * k, bottom = -n * k; // at 128x
+        for (const auto& [tag, gainIndex, signal, count, shown] :
+             {std::tuple{true, 7, 1.0, n + 1 / k, 1.0},
+              {true, 6, 3.0, n + 1.5 / k, 3.0},
+              {true, 7, -0.5, n - 0.5 / k, -0.5},
+              {false, 7, 1.5, n + 1.5 / k, 1.5},
+              {true, 7, 5.0, 16777215.0, top},
+              {true, 6, 9.0, 16777215.0, 2 * top},
+              {true, 7, -4.0, 0.0, bottom}}) {
             DeviceModel m;
+            QByteArray image = m.block(0x00);
+            image[4] = char(gainIndex);
+            m.setBlock(0x00, image);
             m.setTagPresent(tag);
             m.setSignal(signal);
             const auto parsed = measure(m);
             QVERIFY(parsed);
-            QCOMPARE(parsed->div, std::round(8388608.0 + signal / double(4.647601E-07F)));
-            QCOMPARE(parsed->signal, signal);
-            QCOMPARE(parsed->display, display);
+            QCOMPARE(parsed->div, std::round(count));
+            QCOMPARE(parsed->signal, double(float(shown)));
+            QCOMPARE(parsed->display, double(float(shown * (tag ? 250 : 1))));
         }
     }
 
