@@ -10,6 +10,9 @@ namespace qm::cli {
 // history [--serial S] [--json]
 int RunHistory(Context& ctx, const QStringList& args);
 
+// One record as history prints it: its texts with control characters escaped.
+QString HistoryLine(const CalibrationRecord& rec);
+
 // One record as history --json prints it; images as hexadecimal text.
 QJsonObject CalibrationJson(const CalibrationRecord& rec);
 
