@@ -587,6 +587,36 @@ class TestWizard : public QObject {
         QVERIFY(r.points.at(1).spread && !r.points.at(0).spread && r.nonLinearity);
     }
 
+    // A history that opens but takes no record: the last step writes nothing
+    // and keeps the curve; an outcome it cannot store goes to the local file
+    // when the technician agrees, the history keeping that the write started.
+    void historyFailsAfterOpening_data() { testing::AddBackendRows(); }
+    void historyFailsAfterOpening() {
+        QFETCH(QString, backend);
+        QM_SKIP_WITHOUT_SERVER(backend);
+        WindowHarness h;
+        const QString url = testing::FreshDatabaseUrl(backend, h.dir);
+        h.settings.setValue("Database", "Url", url);
+        MainWindow& w = h.openAt(2);
+        h.clickNext();
+        h.capture(1.5, "375");
+        RecordStore history;
+        QVERIFY(history.open(url).ok());
+        QCOMPARE(testing::RefuseWrites(history.database(), "INSERT"), QString());
+        const int sent = h.blockWritesSent();
+        h.clickNext();
+        QVERIFY(!w.ended());
+        QCOMPARE(h.blockWritesSent(), sent);
+        QVERIFY(h.messages.texts().join(u'\n').contains(h.lang(kTextNotStarted).left(20)));
+        QCOMPARE(testing::AllowWrites(history.database()), QString());
+        QCOMPARE(testing::RefuseWrites(history.database(), "UPDATE"), QString());
+        h.messages.answerYes();
+        h.clickNext();
+        QVERIFY(w.ended());
+        QCOMPARE(historyAt(url).front().result, kRecordStarted);
+        QCOMPARE(historyAt().front().result, kRecordDone);
+    }
+
     // The history is away: No writes nothing, Yes records into the local file.
     void unreachableHistoryIsOffered() {
         for (const bool recordLocally : {false, true}) {

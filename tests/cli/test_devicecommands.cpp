@@ -262,32 +262,21 @@ class TestDeviceCommands : public QObject {
             QSqlQuery q(history.database());
             QVERIFY2(q.exec(statement), qPrintable(q.lastError().text()));
         };
-        if (pg)
-            sql("CREATE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS"
-                " $$ BEGIN RAISE EXCEPTION 'disk full'; END $$");
-        const auto refuse = [&](const QString& event) {
-            sql(pg ? "CREATE TRIGGER refuse BEFORE " + event +
-                         " ON calibrations FOR EACH ROW EXECUTE FUNCTION refuse()"
-                   : "CREATE TRIGGER refuse BEFORE " + event +
-                         " ON calibrations BEGIN SELECT RAISE(ABORT, 'disk full'); END");
-        };
-        const QString allow = pg ? "DROP TRIGGER refuse ON calibrations" : "DROP TRIGGER refuse";
-
-        refuse("INSERT");
+        QCOMPARE(testing::RefuseWrites(history.database(), "INSERT"), QString());
         const Run notStarted = writeLayout();
         QVERIFY2(notStarted.exitCode == 8 && notStarted.err.contains("nothing written"),
                  notStarted.err.constData());
         QCOMPARE(dump(), before);
-        sql(allow);
+        QCOMPARE(testing::AllowWrites(history.database()), QString());
 
-        refuse("UPDATE");
+        QCOMPARE(testing::RefuseWrites(history.database(), "UPDATE"), QString());
         QCOMPARE(writeLayout().exitCode, 8);
         QCOMPARE(newest()["result"].toInt(), 2); // started, no outcome
         QCOMPARE(writeLayout({"--local-history"}).exitCode, 0);
         qunsetenv(kDatabaseEnv);
         QCOMPARE(newest()["result"].toInt(), 1);
         qputenv(kDatabaseEnv, url.toUtf8());
-        sql(allow);
+        QCOMPARE(testing::AllowWrites(history.database()), QString());
         if (!pg) return;
 
         QProcess p;
