@@ -69,6 +69,8 @@ start_postgres() {
     || { cat "$pg/server.log" >&2; exit 1; }
   "$bin/createdb" -h "$pg" -U qm07 qm07
   export QM07_TEST_POSTGRES="postgresql://qm07@/qm07?host=$pg"
+  # For the tests that stop and start the server mid-write (as postgres when root).
+  export QM07_TEST_PG_CTL="$bin/pg_ctl" QM07_TEST_PG_DATA="$pg/data"
 }
 start_postgres
 
@@ -103,7 +105,8 @@ cmake --build "$root/build-fuzz" -j "$jobs" --target qm_fuzzers
 export ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:quarantine_size_mb=64
 work=$(mktemp -d)
 cleanups+=("rm -rf $work")
-for target in decodeimage devfloat valdot replies recordjson language; do
+for target in decodeimage devfloat valdot replies recordjson language historyrow settings \
+  backupfile session; do
   step "fuzz_$target for ${fuzz_seconds} s"
   mkdir -p "$work/$target"
   "$root/build-fuzz/bin/fuzz_$target" -max_total_time="$fuzz_seconds" -timeout=10 \
