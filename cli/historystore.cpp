@@ -63,11 +63,19 @@ int notRecorded(Context& ctx, const RecordStore& store, const DatabaseStatus& s)
 } // namespace
 
 bool BeginWriteRecord(Context& ctx, const WriteRecording& recording, CalibrationRecord& r) {
-    const DatabaseStatus s = recording.store.begin(r);
+    RecordStore& store = recording.store;
+    DatabaseStatus s = store.begin(r);
     if (s.ok()) return true;
+    if (recording.localFallback && store.url() != LocalDatabaseUrl()) {
+        ctx.err << ctx.program << ": " << s.text << "; recording into the local file "
+                << LocalDatabaseUrl() << " (--local-history)" << Qt::endl;
+        s = store.open(LocalDatabaseUrl());
+        if (s.ok()) s = store.begin(r);
+        if (s.ok()) return true;
+    }
     Fail(ctx,
          QStringLiteral("nothing written: the write cannot be recorded in %1: %2 [%3]")
-             .arg(recording.store.url(), s.text)
+             .arg(store.url(), s.text)
              .arg(s.code),
          kExitHistory);
     return false;

@@ -130,8 +130,10 @@ int writeBlockOnce(Context& ctx, int group, const QByteArray& image,
         SerialField(image) != connected && !recording.writtenSerials.contains(connected))
         return Fail(ctx,
                     QStringLiteral("nothing written: the backup is of the sensor \"%1\", block %2 "
-                                   "holds \"%3\"; give --other-sensor to write it all the same")
-                        .arg(SerialField(image), blockName(group), connected),
+                                   "holds %3; give --other-sensor to write it all the same")
+                        .arg(SerialField(image), blockName(group),
+                             connected.isEmpty() ? QStringLiteral("no serial number")
+                                                 : QStringLiteral("\"%1\"").arg(connected)),
                     kExitRefused);
 
     CalibrationRecord rec = NewWriteRecord(recording.kind, link.clock().now());

@@ -90,16 +90,21 @@ DatabaseStatus RecordStore::begin(CalibrationRecord& rec) {
     started.nonLinearity.reset();
     started.result = kRecordStarted;
     started.resultText = QStringLiteral("started; no outcome was recorded");
-    const DatabaseStatus s = save(started, true);
+    const DatabaseStatus s = savedOnce(started, true);
     if (s.ok()) rec.id = started.id;
     return s;
 }
 
 DatabaseStatus RecordStore::finish(CalibrationRecord& rec) {
-    const DatabaseStatus first = save(rec, false);
+    return savedOnce(rec, false);
+}
+
+DatabaseStatus RecordStore::savedOnce(CalibrationRecord& rec, bool insert) {
+    const DatabaseStatus first = save(rec, insert);
     if (first.ok() || m_openedUrl.isEmpty()) return first;
+    // A server restarted or a link dropped since the last statement.
     if (!open(m_openedUrl).ok()) return first;
-    return save(rec, false);
+    return save(rec, insert);
 }
 
 DatabaseStatus RecordStore::discard(qint64 id) {

@@ -51,8 +51,8 @@ class RecordStore {
 
     // A write in two steps: begin() stores rec as started (no outcome, no
     // image after) before the first byte goes out and sets its id; finish()
-    // stores the outcome into that row, on a new connection once more when
-    // the first try fails (a server restarted, a dropped link).
+    // stores the outcome into that row. Each tries once more on a new
+    // connection when the first try fails (a server restarted, a dropped link).
     DatabaseStatus begin(CalibrationRecord& rec);
     DatabaseStatus finish(CalibrationRecord& rec);
     // A started record whose write sent nothing after all goes again.
@@ -86,6 +86,8 @@ class RecordStore {
         qint64 lastId = 0;
     };
     DatabaseStatus save(CalibrationRecord& rec, bool insert);
+    DatabaseStatus savedOnce(CalibrationRecord& rec, bool insert); // reconnects once
+
     DatabaseStatus select(const QString& where, const QVariantList& values, int limit,
                           std::vector<CalibrationRecord>& out, std::vector<qint64>* skipped,
                           Page* page = nullptr);
