@@ -153,8 +153,8 @@ class MainWindow : public QWidget {
     // into the local file instead. false: nothing may be written.
     bool ensureHistory();
     // A write's record is stored as started before its first byte: false
-    // (said so) when it cannot be, and then nothing may be written.
-    bool beginRecord(CalibrationRecord& rec);
+    // when it cannot be (said so, or the words in *why), and then nothing may be written.
+    bool beginRecord(CalibrationRecord& rec, QString* why = nullptr);
     // Stores the outcome of a begun record (m_lastRecord then); when the
     // history went away meanwhile, offers the local file; says so when it cannot.
     bool finishRecord(CalibrationRecord& rec);

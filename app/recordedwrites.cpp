@@ -85,11 +85,15 @@ bool MainWindow::ensureHistory() {
     return false;
 }
 
-bool MainWindow::beginRecord(CalibrationRecord& rec) {
+bool MainWindow::beginRecord(CalibrationRecord& rec, QString* why) {
     m_historyStatus = m_history ? m_history->begin(rec) : DatabaseStatus{kDbNotOpen, {}};
     if (m_historyStatus.ok()) return true;
     const QString url = m_history ? m_history->url() : QString();
-    m_services.messages.critical(m_lang.text(kTextNotStarted).arg(url, historyProblem(url)));
+    const QString text = m_lang.text(kTextNotStarted).arg(url, historyProblem(url));
+    if (why)
+        *why = text;
+    else
+        m_services.messages.critical(text);
     return false;
 }
 

@@ -37,10 +37,7 @@ QString MainWindow::ServiceWiring::backUpConstants(QString& error) {
     m_constantsRecord.block = -1;
     m_constantsRecord.backupPath = r.path;
     m_constantsRecord.imageBefore = r.bytes;
-    if (!m_w.beginRecord(m_constantsRecord)) {
-        error = m_w.historyProblem(m_w.m_history ? m_w.m_history->url() : QString());
-        return {};
-    }
+    if (!m_w.beginRecord(m_constantsRecord, &error)) return {};
     return r.path;
 }
 

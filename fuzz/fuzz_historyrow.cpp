@@ -2,7 +2,7 @@
 // benches and versions): the row gives a record or is left out, and the
 // record prints and makes certificate figures without a control character
 // reaching the terminal.
-#include "cli/historycommand.h"
+#include "cli/historytext.h"
 #include "records/recordrow.h"
 #include "report/certificatefigures.h"
 
