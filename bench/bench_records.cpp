@@ -8,11 +8,11 @@
 #include "records/recordstore.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QElapsedTimer>
-#include <QFileInfo>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -78,8 +78,8 @@ void measure(const char* name, const QString& url) {
         }
         steps.push_back(t.nsecsElapsed() / 1e6);
     }
-    std::printf("%-10s started + finished %6.2f ms (median over %d writes)\n", name,
-                median(steps), kAdds);
+    std::printf("%-10s started + finished %6.2f ms (median over %d writes)\n", name, median(steps),
+                kAdds);
 }
 
 // 10,000 records of 10 points each, in one statement per table.
@@ -96,9 +96,10 @@ bool fill(const QString& file, int records) {
                       " '2026-12-06T10:00:00.000Z', 'bench', 'operator', 'reference', 'QM-07R',"
                       " 'AC04WSK7', 0, randomblob(256), '/backups/AC04WSK7-00.bin',"
                       " randomblob(184), 1, '' FROM n") &&
-           q.exec(n + "INSERT INTO calibration_points (calibration_id, idx, signal, reference,"
-                      " spread) SELECT 1 + (i - 1) / 10, (i - 1) % 10, 0.2, 50, 0.01 FROM n"
-                      " WHERE i <= " +
+           q.exec(n +
+                  "INSERT INTO calibration_points (calibration_id, idx, signal, reference,"
+                  " spread) SELECT 1 + (i - 1) / 10, (i - 1) % 10, 0.2, 50, 0.01 FROM n"
+                  " WHERE i <= " +
                   QString::number(records * 10));
 }
 
