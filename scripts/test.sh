@@ -69,8 +69,6 @@ start_postgres() {
     || { cat "$pg/server.log" >&2; exit 1; }
   "$bin/createdb" -h "$pg" -U qm07 qm07
   export QM07_TEST_POSTGRES="postgresql://qm07@/qm07?host=$pg"
-  # For the tests that stop and start the server mid-write (as postgres when root).
-  export QM07_TEST_PG_CTL="$bin/pg_ctl" QM07_TEST_PG_DATA="$pg/data"
 }
 start_postgres
 

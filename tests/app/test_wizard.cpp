@@ -5,6 +5,7 @@
 // stopped write offers the backup back, every write in the history).
 #include "windowharness.h"
 
+#include "app/closeonsignal.h"
 #include "calibration/curveevidence.h"
 #include "calibration/curveplot.h"
 #include "calibration/deviationplot.h"
@@ -24,6 +25,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
+#include <csignal>
 #include <numeric>
 
 using namespace qm;
@@ -613,6 +615,17 @@ class TestWizard : public QObject {
         QCOMPARE(int(r.points.size()), w.curve().pointCount());
         QCOMPARE(r.points.at(1).reference, 375.0);
         QVERIFY(r.points.at(1).spread && !r.points.at(0).spread && r.nonLinearity);
+    }
+
+    // A closed terminal (SIGHUP) closes the window as its close box does
+    // (after a write under way) instead of ending the program.
+    void closedTerminalClosesTheWindow() {
+        WindowHarness h;
+        MainWindow& w = h.openAt(2);
+        QVERIFY(CloseOnTerminationSignals(w));
+        ::raise(SIGHUP);
+        QCoreApplication::processEvents();
+        QVERIFY(!w.isVisible());
     }
 
     // The history is away: No writes nothing, Yes records into the local file.
