@@ -38,7 +38,12 @@ bool CloseOnTerminationSignals(QWidget& window) {
     sa.sa_handler = onSignal;
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;
-    return ::sigaction(SIGTERM, &sa, nullptr) == 0 && ::sigaction(SIGINT, &sa, nullptr) == 0;
+    bool ok = true;
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP, SIGQUIT})
+        ok = ::sigaction(signal, &sa, nullptr) == 0 && ok;
+    // A closed terminal or pipe never ends the program in the middle of a write.
+    sa.sa_handler = SIG_IGN;
+    return ::sigaction(SIGPIPE, &sa, nullptr) == 0 && ok;
 }
 #else
 // Elsewhere a window is ended by closing it, which already waits for a write.

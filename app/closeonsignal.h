@@ -1,6 +1,7 @@
 #pragma once
-// SIGTERM and SIGINT close the window as its close box does, so that a write
-// under way finishes before the program ends.
+// SIGTERM, SIGINT, SIGHUP (the terminal it was started from closed) and
+// SIGQUIT close the window as its close box does, so that a write under way
+// finishes and is recorded before the program ends; SIGPIPE is ignored.
 class QWidget;
 
 namespace qm {

@@ -162,20 +162,31 @@ class MainWindow : public QWidget {
     // Before a write: the history is open, or the technician agreed to record
     // into the local file instead. false: nothing may be written.
     bool ensureHistory();
-    // Adds a record (m_lastRecord then); says so when it cannot.
-    bool addRecord(CalibrationRecord& rec);
+    // A write's record is stored as started before its first byte: false
+    // when it cannot be (said so, or the words in *why), and then nothing may be written.
+    bool beginRecord(CalibrationRecord& rec, QString* why = nullptr);
+    // Stores the outcome of a begun record (m_lastRecord then); when the
+    // history went away meanwhile, offers the local file; says so when it cannot.
+    bool finishRecord(CalibrationRecord& rec);
+    // A begun record whose write sent nothing (unchanged, no backup) goes again.
+    void dropRecord(const CalibrationRecord& rec);
     // What the curve knows beyond the record (the read-back reloads it).
     struct CurveFacts {
         std::vector<std::optional<double>> spreads; // per row in use
         std::optional<double> nonLinearity;
     };
     CurveFacts curveFacts() const;
-    // The record of a block write that sent bytes, failed ones too.
-    void recordBlockWrite(RecordKind kind, const SaveReport& report, const CurveFacts& facts);
+    // Why the history (at url) failed, from m_historyStatus, in the window's language.
+    QString historyProblem(const QString& url) const;
+    // A record of this bench made now, of the device read.
+    CalibrationRecord newRecord(RecordKind kind) const;
+    // The outcome of a begun block write, failed ones too.
+    void recordBlockWrite(CalibrationRecord& rec, const SaveReport& report,
+                          const CurveFacts& facts);
     // The backup put back after a write that stopped midway.
-    void recordRestore(int group, const QByteArray& backup, const QString& backupPath,
+    void recordRestore(CalibrationRecord& rec, const QByteArray& backup, const QString& backupPath,
                        const RestoreResult& back);
-    void recordConstantsWrite(const QByteArray& written, const QString& backupPath,
+    void recordConstantsWrite(CalibrationRecord& rec, const QByteArray& written,
                               int firstDifference);
     // The block could not be backed up: another folder, the same again, or
     // nothing. true: try again (m_backupFolder may have changed).

@@ -2,6 +2,7 @@
 // file, when the technician agrees), a record for every block write, the
 // certificate after a calibration, the operator fields and the sensor's last
 // calibration; and another folder when the backup cannot be made.
+#include "app/historyproblem.h"
 #include "app/mainwindow.h"
 
 #include "calibration/linearity.h"
@@ -69,32 +70,73 @@ bool MainWindow::ensureHistory() {
         m_history->url().isEmpty() ? ConfiguredDatabaseUrl(m_services.settings) : m_history->url();
     const QString local = LocalDatabaseUrl();
     if (configured == local ||
-        !m_services.messages.confirm(
-            m_lang.text(kTextHistoryUnreachable).arg(configured, m_historyStatus.text, local))) {
+        !m_services.messages.confirm(m_lang.text(kTextHistoryUnreachable)
+                                         .arg(configured, historyProblem(configured), local))) {
         if (configured == local)
             m_services.messages.critical(
-                m_lang.text(kTextLocalHistoryFailed).arg(local, m_historyStatus.text));
+                m_lang.text(kTextLocalHistoryFailed).arg(local, historyProblem(local)));
         return false;
     }
     m_history = std::make_unique<RecordStore>(); // a connection of its own
     m_historyStatus = m_history->open(local);
     if (m_historyStatus.ok()) return true;
     m_services.messages.critical(
-        m_lang.text(kTextLocalHistoryFailed).arg(local, m_historyStatus.text));
+        m_lang.text(kTextLocalHistoryFailed).arg(local, historyProblem(local)));
     return false;
 }
 
-bool MainWindow::addRecord(CalibrationRecord& rec) {
+bool MainWindow::beginRecord(CalibrationRecord& rec, QString* why) {
+    m_historyStatus = m_history ? m_history->begin(rec) : DatabaseStatus{kDbNotOpen, {}};
+    if (m_historyStatus.ok()) return true;
+    const QString url = m_history ? m_history->url() : QString();
+    const QString text = m_lang.text(kTextNotStarted).arg(url, historyProblem(url));
+    if (why)
+        *why = text;
+    else
+        m_services.messages.critical(text);
+    return false;
+}
+
+bool MainWindow::finishRecord(CalibrationRecord& rec) {
     m_lastRecord = {};
-    const DatabaseStatus st = m_history ? m_history->add(rec) : DatabaseStatus{kDbNotOpen, {}};
+    const qint64 started = rec.id;
+    DatabaseStatus st = m_history ? m_history->finish(rec) : DatabaseStatus{kDbNotOpen, {}};
+    const QString url = m_history ? m_history->url() : QString();
+    const QString local = LocalDatabaseUrl();
+    m_historyStatus = st;
+    if (!st.ok() && url != local &&
+        m_services.messages.confirm(
+            m_lang.text(kTextOutcomeToLocal).arg(url, historyProblem(url), local))) {
+        // The local file for the rest of this run, as when it was chosen at the start.
+        m_history = std::make_unique<RecordStore>();
+        st = m_history->open(local);
+        rec.resultText += QStringLiteral(" (started as #%1 in %2)").arg(started).arg(url);
+        if (st.ok()) st = m_history->add(rec);
+        m_historyStatus = st;
+    }
     if (st.ok()) {
         m_lastRecord = rec;
         return true;
     }
+    const QString failedUrl = m_history ? m_history->url() : QString();
     m_services.messages.critical(
-        m_lang.text(kTextNotRecorded)
-            .arg(m_history ? m_history->url() : QString(), withCode(st.text, st.code)));
+        m_lang.text(kTextNotRecorded).arg(failedUrl, historyProblem(failedUrl)));
     return false;
+}
+
+void MainWindow::dropRecord(const CalibrationRecord& rec) {
+    if (m_history) m_history->discard(rec.id);
+}
+
+QString MainWindow::historyProblem(const QString& url) const {
+    return HistoryProblemText(m_lang, url, m_historyStatus);
+}
+
+CalibrationRecord MainWindow::newRecord(RecordKind kind) const {
+    CalibrationRecord rec =
+        NewRecord(kind, LoadOperatorFields(m_services.settings), m_services.clock.now());
+    rec.device = m_deviceIdent;
+    return rec;
 }
 
 MainWindow::CurveFacts MainWindow::curveFacts() const {
@@ -109,26 +151,22 @@ MainWindow::CurveFacts MainWindow::curveFacts() const {
     return facts;
 }
 
-void MainWindow::recordBlockWrite(RecordKind kind, const SaveReport& report,
+void MainWindow::recordBlockWrite(CalibrationRecord& rec, const SaveReport& report,
                                   const CurveFacts& facts) {
-    CalibrationRecord rec =
-        NewRecord(kind, LoadOperatorFields(m_services.settings), m_services.clock.now());
-    rec.device = m_deviceIdent;
-    FillStoredPoints(rec, m_session.CurrentRecord);
     FillWriteOutcome(rec, report);
-    if (kind == RecordKind::Calibration) {
+    if (rec.kind == RecordKind::Calibration) {
         // The stored points are the curve's rows in order.
         for (size_t i = 0; i < rec.points.size() && i < facts.spreads.size(); ++i)
             rec.points[i].spread = facts.spreads[i];
         rec.nonLinearity = facts.nonLinearity;
     }
-    addRecord(rec);
+    finishRecord(rec);
 }
 
-void MainWindow::recordRestore(int group, const QByteArray& backup, const QString& backupPath,
-                               const RestoreResult& back) {
+void MainWindow::recordRestore(CalibrationRecord& rec, const QByteArray& backup,
+                               const QString& backupPath, const RestoreResult& back) {
     SaveReport r;
-    r.block = group;
+    r.block = rec.block / 32;
     r.backupPath = backupPath; // what was put back; the broken block before it is not known
     r.imageAfter = backup.left(kBlockBytes);
     r.writeResult = back.writeResult;
@@ -137,21 +175,14 @@ void MainWindow::recordRestore(int group, const QByteArray& backup, const QStrin
         r.readBack = !back.readBack             ? ReadBack::Missing
                      : back.firstDifference > 0 ? ReadBack::Differs
                                                 : ReadBack::Agrees;
-    CalibrationRecord rec = NewRecord(RecordKind::Restore, LoadOperatorFields(m_services.settings),
-                                      m_services.clock.now());
-    rec.device = m_deviceIdent;
-    FillPointsFromImage(rec, r.imageAfter, group);
     FillWriteOutcome(rec, r);
-    addRecord(rec);
+    finishRecord(rec);
 }
 
-void MainWindow::recordConstantsWrite(const QByteArray& written, const QString& backupPath,
+void MainWindow::recordConstantsWrite(CalibrationRecord& rec, const QByteArray& written,
                                       int firstDifference) {
-    CalibrationRecord rec = NewRecord(
-        RecordKind::Constants, LoadOperatorFields(m_services.settings), m_services.clock.now());
-    rec.device = m_deviceIdent;
-    FillConstantsOutcome(rec, written, backupPath, firstDifference);
-    addRecord(rec);
+    FillConstantsOutcome(rec, written, rec.backupPath, firstDifference);
+    finishRecord(rec);
 }
 
 bool MainWindow::retryBackup(const QString& error) {

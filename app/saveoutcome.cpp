@@ -4,6 +4,7 @@
 #include "app/savereport.h"
 
 #include "core/messages.h"
+#include "records/writeoutcome.h"
 #include "sensor/backup.h"
 #include "sensor/restoreblock.h"
 
@@ -42,6 +43,12 @@ void MainWindow::offerRestore(const SaveReport& r) {
     QFile f(r.backupPath);
     const QByteArray backup = f.open(QIODevice::ReadOnly) ? f.read(kBlockBytes + 1) : QByteArray();
     const int block = BlockFromBackupName(r.backupPath);
+    CalibrationRecord rec = newRecord(RecordKind::Restore);
+    if (block >= 0) {
+        rec.block = block;
+        FillPointsFromImage(rec, backup.left(kBlockBytes), block / 32);
+        if (!beginRecord(rec)) return;
+    }
     DisableNavigation();
     showStatus(true);
     const RestoreResult back = block < 0
@@ -49,7 +56,7 @@ void MainWindow::offerRestore(const SaveReport& r) {
                                    : RestoreBlock(m_link, block / 32, backup, writeProgress());
     showStatus(false);
     EnableNavigation();
-    if (block >= 0) recordRestore(block / 32, backup, r.backupPath, back);
+    if (block >= 0) recordRestore(rec, backup, r.backupPath, back);
     if (back.ok()) {
         messages.information(m_lang.text(kTextRestored));
         return;

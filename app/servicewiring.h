@@ -23,7 +23,7 @@ class MainWindow::ServiceWiring final : public ServiceActions {
 
   private:
     MainWindow& m_w;
-    QString m_constantsBackup; // of the write under way, for its record
+    CalibrationRecord m_constantsRecord; // of the write under way, begun with its backup
 };
 
 } // namespace qm

@@ -18,6 +18,7 @@
 #include "core/settings.h"
 #include "device/discovery.h"
 #include "device/protocol.h"
+#include "records/writeoutcome.h"
 #include "sensor/writer.h"
 #include "service/devicereset.h"
 #include "service/systemcalibration.h"
@@ -78,22 +79,34 @@ int MainWindow::SaveSensor(bool onlyIfChanged, SaveReport* report) {
         return kSaveConvertFailed;
     }
     m_timer.stop();
+    SaveReport r;
+    // A calibration only when points were captured for it.
+    const bool calibration = !onlyIfChanged && m_pointCaptured;
+    CalibrationRecord rec =
+        newRecord(calibration ? RecordKind::Calibration : RecordKind::BlockWrite);
+    rec.block = BlockNumber(m_session.TagPresent == 1 ? kGroupTag : kGroupDevice, 0);
+    FillStoredPoints(rec, m_session.CurrentRecord);
+    if (!beginRecord(rec)) {
+        // Nothing was written, and it has been said, as after a backup that failed.
+        r.backupError = m_historyStatus.text;
+        if (report) *report = r;
+        return kSaveWriteFailed;
+    }
     DisableNavigation();
     // No questions during the read-back: the outcome is worded below.
     ReadContext ctx = readContext();
     const CurveFacts facts = curveFacts();
-    SaveReport r;
     do {
         r = SaveSensorCore(ctx, m_session, {onlyIfChanged, m_backupFolder, writeProgress()});
     } while (!r.backupError.isEmpty() && retryBackup(r.backupError));
     EnableNavigation();
     if (report) *report = r;
     if (!r.backupPath.isEmpty()) m_backups << r.backupPath;
-    // Bytes went out (the write may have stopped midway): it is recorded. It
-    // is a calibration only when points were captured for it.
-    const bool calibration = !onlyIfChanged && m_pointCaptured;
+    // Bytes went out (the write may have stopped midway): its outcome is recorded.
     if (r.backupError.isEmpty() && (r.writeResult != 0 || r.readBack != ReadBack::NotWritten))
-        recordBlockWrite(calibration ? RecordKind::Calibration : RecordKind::BlockWrite, r, facts);
+        recordBlockWrite(rec, r, facts);
+    else
+        dropRecord(rec);
     reportSave(r);
     return r.result;
 }

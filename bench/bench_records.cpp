@@ -1,15 +1,22 @@
 // What recording a calibration adds to it: opening the history (connect and
-// schema check) and adding one record of 10 points with its two images, in an
-// SQLite file and, when QM07_TEST_POSTGRES names a server, in PostgreSQL.
-// The median of many adds to a history that already holds a few hundred.
+// schema check), adding one record of 10 points with its two images, and a
+// write's two steps (started, then its outcome), in an SQLite file and, when
+// QM07_TEST_POSTGRES names a server, in PostgreSQL. The median of many adds
+// to a history that already holds a few hundred. Then the peak memory of
+// qm07ctl history --json over 10,000 records, against the size it prints.
 #include "records/operatorfields.h"
 #include "records/recordstore.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
+#include <sys/resource.h>
 #include <vector>
 
 using namespace qm;
@@ -61,6 +68,63 @@ void measure(const char* name, const QString& url) {
     }
     std::printf("%-10s open %6.2f ms   add %6.2f ms (median; max %.2f ms over %d adds)\n", name,
                 median(opens), median(adds), *std::max_element(adds.begin(), adds.end()), kAdds);
+    std::vector<double> steps;
+    for (int i = 0; i < kAdds; ++i) {
+        CalibrationRecord r = tenPoints();
+        t.start();
+        if (!store.begin(r).ok() || !store.finish(r).ok()) {
+            std::printf("%-10s begin/finish failed\n", name);
+            return;
+        }
+        steps.push_back(t.nsecsElapsed() / 1e6);
+    }
+    std::printf("%-10s started + finished %6.2f ms (median over %d writes)\n", name, median(steps),
+                kAdds);
+}
+
+// 10,000 records of 10 points each, in one statement per table.
+bool fill(const QString& file, int records) {
+    RecordStore store;
+    if (!store.open(file).ok()) return false;
+    QSqlQuery q(store.database());
+    const QString n = QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM "
+                                     "n WHERE i < %1) ")
+                          .arg(records);
+    return q.exec(n + "INSERT INTO calibrations (kind, recorded_at, bench, operator_name,"
+                      " reference_standard, device, serial_no, block, image_before, backup_path,"
+                      " image_after, result, result_text) SELECT 'calibration',"
+                      " '2026-12-06T10:00:00.000Z', 'bench', 'operator', 'reference', 'QM-07R',"
+                      " 'AC04WSK7', 0, randomblob(256), '/backups/AC04WSK7-00.bin',"
+                      " randomblob(184), 1, '' FROM n") &&
+           q.exec(n +
+                  "INSERT INTO calibration_points (calibration_id, idx, signal, reference,"
+                  " spread) SELECT 1 + (i - 1) / 10, (i - 1) % 10, 0.2, 50, 0.01 FROM n"
+                  " WHERE i <= " +
+                  QString::number(records * 10));
+}
+
+void historyMemory(const QString& dir) {
+    constexpr int kRecords = 10000;
+    const QString file = dir + QStringLiteral("/large.sqlite");
+    if (!fill(file, kRecords)) {
+        std::printf("history --json: the large history could not be made\n");
+        return;
+    }
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QM07_DATABASE"), file);
+    p.setProcessEnvironment(env);
+    p.setStandardOutputFile(dir + QStringLiteral("/history.json"));
+    p.start(QStringLiteral(QM07CTL_PATH), {QStringLiteral("history"), QStringLiteral("--json")});
+    if (!p.waitForFinished(600000) || p.exitCode() != 0) {
+        std::printf("history --json failed\n");
+        return;
+    }
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    std::printf("history --json of %d records: %.1f MB printed, peak memory %.1f MB\n", kRecords,
+                QFileInfo(dir + QStringLiteral("/history.json")).size() / 1e6,
+                usage.ru_maxrss / 1024.0);
 }
 
 } // namespace
@@ -74,5 +138,6 @@ int main(int argc, char* argv[]) {
         std::printf("PostgreSQL skipped: set QM07_TEST_POSTGRES=postgresql://user@/db?host=/dir\n");
     else
         measure("PostgreSQL", server);
+    historyMemory(dir.path());
     return 0;
 }

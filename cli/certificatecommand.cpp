@@ -9,7 +9,8 @@ int RunCertificate(Context& ctx, const QStringList& args) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Writes the A4 calibration certificate (PDF) of a record of the calibration history: "
-        "the one with --id, or the latest calibration of the sensor with --serial. Exit 8 "
+        "the one with --id, or the latest successful calibration of the sensor with --serial. Exit "
+        "8 "
         "when the history cannot be opened, 9 when it holds no such record."));
     const QCommandLineOption id(QStringLiteral("id"),
                                 QStringLiteral("The record's id (history "
@@ -42,6 +43,12 @@ int RunCertificate(Context& ctx, const QStringList& args) {
     const DatabaseStatus s =
         parser.isSet(id) ? store.get(recordId, rec) : store.latest(parser.value(serial), rec);
     if (!s.ok()) return HistoryFailure(ctx, s);
+    if (!TakesCertificate(rec) || rec.certificateNo.isEmpty())
+        return Fail(ctx,
+                    QStringLiteral("record #%1 is no successful calibration: it takes no "
+                                   "certificate")
+                        .arg(rec.id),
+                    kExitNoRecord);
     QString error;
     if (!WriteCertificate(rec, CertificateTexts{}, parser.value(output), &error))
         return Fail(ctx, error, kExitBadInput);

@@ -2,6 +2,7 @@
 
 #include <QtGlobal>
 
+#include <array>
 #include <csignal>
 
 namespace qm::cli {
@@ -9,16 +10,19 @@ namespace qm::cli {
 namespace {
 
 volatile std::sig_atomic_t g_pending = 0;
-#ifdef Q_OS_UNIX
-struct sigaction g_oldInt, g_oldTerm;
-#else
-void (*g_oldInt)(int) = SIG_DFL;
-void (*g_oldTerm)(int) = SIG_DFL;
-#endif
 
 extern "C" void noteSignal(int signal) {
     if (g_pending == 0) g_pending = signal;
 }
+
+#ifdef Q_OS_UNIX
+constexpr std::array kHeld = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+std::array<struct sigaction, kHeld.size()> g_old;
+struct sigaction g_oldPipe;
+#else
+constexpr std::array kHeld = {SIGINT, SIGTERM};
+std::array<void (*)(int), kHeld.size()> g_old;
+#endif
 
 } // namespace
 
@@ -28,28 +32,54 @@ DeferredSignals::DeferredSignals() {
     action.sa_handler = noteSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART; // reads and writes of the line go on
-    sigaction(SIGINT, &action, &g_oldInt);
-    sigaction(SIGTERM, &action, &g_oldTerm);
+    for (size_t i = 0; i < kHeld.size(); ++i)
+        sigaction(kHeld[i], &action, &g_old[i]);
+    struct sigaction ignore = {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGPIPE, &ignore, &g_oldPipe);
 }
 
 DeferredSignals::~DeferredSignals() {
-    sigaction(SIGINT, &g_oldInt, nullptr);
-    sigaction(SIGTERM, &g_oldTerm, nullptr);
+    for (size_t i = 0; i < kHeld.size(); ++i)
+        sigaction(kHeld[i], &g_old[i], nullptr);
+    sigaction(SIGPIPE, &g_oldPipe, nullptr);
 }
 #else
 DeferredSignals::DeferredSignals() {
-    g_oldInt = std::signal(SIGINT, noteSignal);
-    g_oldTerm = std::signal(SIGTERM, noteSignal);
+    for (size_t i = 0; i < kHeld.size(); ++i)
+        g_old[i] = std::signal(kHeld[i], noteSignal);
 }
 
 DeferredSignals::~DeferredSignals() {
-    std::signal(SIGINT, g_oldInt);
-    std::signal(SIGTERM, g_oldTerm);
+    for (size_t i = 0; i < kHeld.size(); ++i)
+        std::signal(kHeld[i], g_old[i]);
 }
 #endif
 
 int DeferredSignals::pending() {
     return g_pending;
+}
+
+int RunWithSignalsHeld(Context& ctx, const std::function<int()>& work) {
+    const DeferredSignals held;
+    const int done = work();
+    const int signal = DeferredSignals::pending();
+    if (signal == 0 || done == DeferredSignals::exitCode(signal)) return done;
+    return Fail(
+        ctx,
+        QStringLiteral("stopped by signal %1%2")
+            .arg(signal)
+            .arg(done == kExitOk ? QStringLiteral(" after the write was done whole") : QString()),
+        DeferredSignals::exitCode(signal));
+}
+
+bool StoppedBeforeWriting(Context& ctx, int& exitCode) {
+    const int signal = DeferredSignals::pending();
+    if (signal == 0) return false;
+    exitCode = Fail(
+        ctx, QStringLiteral("stopped by signal %1 before writing: nothing written").arg(signal),
+        DeferredSignals::exitCode(signal));
+    return true;
 }
 
 } // namespace qm::cli

@@ -1,62 +1,12 @@
 #include "cli/historycommand.h"
+#include "cli/historytext.h"
 
 #include "cli/historystore.h"
-#include "core/hex.h"
+#include "records/recordstore.h"
 
-#include <QJsonArray>
 #include <QJsonDocument>
 
 namespace qm::cli {
-
-namespace {
-
-QJsonValue optionalJson(const std::optional<double>& v) {
-    return v ? QJsonValue(*v) : QJsonValue(QJsonValue::Null);
-}
-
-QString blockText(int block) {
-    return block < 0 ? QStringLiteral("constants") : QStringLiteral("0x") + HexN(block, 2);
-}
-
-// id, date, certificate, kind, serial, block, points, operator, result, backup
-QString historyLine(const CalibrationRecord& r) {
-    return QStringLiteral("%1  %2  %3  %4  %5  %6  %7 points  %8  %9  %10")
-        .arg(r.id)
-        .arg(r.timeUtc.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss'Z'")), r.certificateNo,
-             RecordKindWord(r.kind).leftJustified(11), r.serialNo.leftJustified(8),
-             blockText(r.block))
-        .arg(r.points.size())
-        .arg(r.operatorName.isEmpty() ? QStringLiteral("-") : r.operatorName,
-             r.result == 1 ? QStringLiteral("done")
-                           : QStringLiteral("failed [%1] %2").arg(r.result).arg(r.resultText),
-             r.backupPath.isEmpty() ? QStringLiteral("-") : r.backupPath);
-}
-
-} // namespace
-
-QJsonObject CalibrationJson(const CalibrationRecord& r) {
-    QJsonArray points;
-    for (const CalibrationPoint& p : r.points)
-        points.append(QJsonObject{
-            {"signal", p.signal}, {"reference", p.reference}, {"spread", optionalJson(p.spread)}});
-    return QJsonObject{{"id", r.id},
-                       {"certificateNo", r.certificateNo},
-                       {"kind", RecordKindWord(r.kind)},
-                       {"time", r.timeUtc.toString(Qt::ISODateWithMs)},
-                       {"bench", r.bench},
-                       {"operator", r.operatorName},
-                       {"referenceStandard", r.referenceStandard},
-                       {"device", r.device},
-                       {"serialNo", r.serialNo},
-                       {"block", blockText(r.block)},
-                       {"backupPath", r.backupPath},
-                       {"imageBefore", QString::fromLatin1(r.imageBefore.toHex().toUpper())},
-                       {"imageAfter", QString::fromLatin1(r.imageAfter.toHex().toUpper())},
-                       {"points", points},
-                       {"nonLinearity", optionalJson(r.nonLinearity)},
-                       {"result", r.result},
-                       {"resultText", r.resultText}};
-}
 
 int RunHistory(Context& ctx, const QStringList& args) {
     QCommandLineParser parser;
@@ -75,19 +25,42 @@ int RunHistory(Context& ctx, const QStringList& args) {
     if (!ParseCommandArgs(parser, ctx, args, 0, exitCode)) return exitCode;
     RecordStore store;
     if (!OpenHistory(ctx, store, exitCode)) return exitCode;
-    std::vector<CalibrationRecord> records;
-    if (const DatabaseStatus s = store.history(records, parser.value(serial)); !s.ok())
-        return HistoryFailure(ctx, s);
-    if (parser.isSet(json)) {
-        QJsonArray all;
-        for (const CalibrationRecord& r : records)
-            all.append(CalibrationJson(r));
-        ctx.out << QJsonDocument(all).toJson(QJsonDocument::Indented);
-    } else {
-        for (const CalibrationRecord& r : records)
-            ctx.out << historyLine(r) << '\n';
+    // Streamed a page of records at a time: a long history is never held whole.
+    const bool asJson = parser.isSet(json);
+    QByteArray chunk = asJson ? QByteArray("[") : QByteArray();
+    bool first = true, printed = true;
+    const auto flush = [&](qsizetype above) {
+        if (printed && chunk.size() > above) {
+            printed = Print(ctx, chunk);
+            chunk.clear();
+        }
+        return printed;
+    };
+    std::vector<qint64> skipped;
+    const DatabaseStatus s = store.forEach(
+        parser.value(serial),
+        [&](const CalibrationRecord& r) {
+            if (asJson)
+                chunk += (first ? "\n" : ",\n") +
+                         QJsonDocument(CalibrationJson(r)).toJson(QJsonDocument::Compact);
+            else
+                chunk += HistoryLine(r).toUtf8() + '\n';
+            first = false;
+            return flush(1 << 16);
+        },
+        &skipped);
+    if (!printed) return kExitBadInput;
+    if (!s.ok()) return HistoryFailure(ctx, s);
+    if (asJson) chunk += "\n]\n";
+    if (!flush(0)) return kExitBadInput;
+    if (!skipped.empty()) {
+        QStringList ids;
+        for (const qint64 id : skipped)
+            ids << QStringLiteral("#%1").arg(id);
+        ctx.err << ctx.program << ": left out " << skipped.size()
+                << " record(s) of a kind this program does not know (written by a newer one): "
+                << ids.join(QStringLiteral(", ")) << Qt::endl;
     }
-    ctx.out.flush();
     return kExitOk;
 }
 

@@ -44,18 +44,68 @@ CalibrationRecord NewWriteRecord(RecordKind kind, const QDateTime& now) {
     return NewRecord(kind, LoadOperatorFields(settings), now);
 }
 
-bool AddWriteRecord(Context& ctx, RecordStore& store, CalibrationRecord& r) {
-    const DatabaseStatus s = store.add(r);
-    if (!s.ok()) {
-        Fail(ctx,
-             QStringLiteral("the write was not recorded in %1: %2 [%3]")
-                 .arg(store.url(), s.text)
-                 .arg(s.code),
-             kExitHistory);
+namespace {
+
+void printRecorded(Context& ctx, const RecordStore& store, const CalibrationRecord& r) {
+    ctx.out << "recorded: #" << r.id << " in " << store.url();
+    if (!r.certificateNo.isEmpty()) ctx.out << ", certificate " << r.certificateNo;
+    ctx.out << Qt::endl;
+}
+
+int notRecorded(Context& ctx, const RecordStore& store, const DatabaseStatus& s) {
+    return Fail(ctx,
+                QStringLiteral("the write was not recorded in %1: %2 [%3]")
+                    .arg(store.url(), s.text)
+                    .arg(s.code),
+                kExitHistory);
+}
+
+} // namespace
+
+bool BeginWriteRecord(Context& ctx, const WriteRecording& recording, CalibrationRecord& r) {
+    RecordStore& store = recording.store;
+    DatabaseStatus s = store.begin(r);
+    if (s.ok()) return true;
+    if (recording.localFallback && store.url() != LocalDatabaseUrl()) {
+        ctx.err << ctx.program << ": " << s.text << "; recording into the local file "
+                << LocalDatabaseUrl() << " (--local-history)" << Qt::endl;
+        s = store.open(LocalDatabaseUrl());
+        if (s.ok()) s = store.begin(r);
+        if (s.ok()) return true;
+    }
+    Fail(ctx,
+         QStringLiteral("nothing written: the write cannot be recorded in %1: %2 [%3]")
+             .arg(store.url(), s.text)
+             .arg(s.code),
+         kExitHistory);
+    return false;
+}
+
+bool FinishWriteRecord(Context& ctx, const WriteRecording& recording, CalibrationRecord& r) {
+    RecordStore& store = recording.store;
+    const qint64 started = r.id;
+    const DatabaseStatus s = store.finish(r);
+    if (s.ok()) {
+        printRecorded(ctx, store, r);
+        return true;
+    }
+    if (!recording.localFallback || store.url() == LocalDatabaseUrl()) {
+        notRecorded(ctx, store, s);
         return false;
     }
-    ctx.out << "recorded: #" << r.id << " in " << store.url() << ", certificate " << r.certificateNo
-            << Qt::endl;
+    ctx.err << ctx.program << ": " << s.text << "; recording the outcome of #" << started
+            << " into the local file " << LocalDatabaseUrl() << " (--local-history)" << Qt::endl;
+    RecordStore local;
+    DatabaseStatus l = local.open(LocalDatabaseUrl());
+    if (l.ok()) {
+        r.resultText += QStringLiteral(" (started as #%1 in %2)").arg(started).arg(store.url());
+        l = local.add(r);
+    }
+    if (!l.ok()) {
+        notRecorded(ctx, local, l);
+        return false;
+    }
+    printRecorded(ctx, local, r);
     return true;
 }
 

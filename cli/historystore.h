@@ -24,8 +24,20 @@ bool OpenWriteHistory(Context& ctx, RecordStore& store, bool localFallback, int&
 // A record made now by this bench's operator (the settings' Calibration section).
 CalibrationRecord NewWriteRecord(RecordKind kind, const QDateTime& now);
 
-// Adds the record and prints its id and certificate number; false with the
-// reason printed.
-bool AddWriteRecord(Context& ctx, RecordStore& store, CalibrationRecord& r);
+// Where a write is recorded, opened before the device is touched.
+struct WriteRecording {
+    RecordStore& store;
+    RecordKind kind;
+    bool localFallback = false; // --local-history: the outcome may go to the local file
+};
+
+// Stores r as started before its first byte goes out; false (reason printed,
+// kExitHistory) when it cannot be stored: then nothing may be written.
+bool BeginWriteRecord(Context& ctx, const WriteRecording& recording, CalibrationRecord& r);
+
+// Stores the outcome of a begun r (into the local file when the configured
+// history is gone and localFallback) and prints its id and certificate
+// number; false with the reason printed.
+bool FinishWriteRecord(Context& ctx, const WriteRecording& recording, CalibrationRecord& r);
 
 } // namespace qm::cli

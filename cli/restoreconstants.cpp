@@ -1,5 +1,6 @@
 #include "cli/restoreconstants.h"
 
+#include "cli/deferredsignals.h"
 #include "cli/devicelink.h"
 #include "cli/historystore.h"
 #include "records/writeoutcome.h"
@@ -9,7 +10,7 @@
 
 namespace qm::cli {
 
-int RestoreConstantsBytes(Context& ctx, const QByteArray& bytes, RecordStore& store) {
+int RestoreConstantsBytes(Context& ctx, const QByteArray& bytes, const WriteRecording& recording) {
     DeviceLink link;
     int exitCode = kExitOk;
     if (!link.choosePort(ctx, exitCode) || !link.connect(ctx, exitCode)) return exitCode;
@@ -21,7 +22,12 @@ int RestoreConstantsBytes(Context& ctx, const QByteArray& bytes, RecordStore& st
                         .arg(backup.error),
                     kExitNoBackup);
     ctx.out << "backup: " << backup.path << Qt::endl;
+    if (StoppedBeforeWriting(ctx, exitCode)) return exitCode;
     CalibrationRecord rec = NewWriteRecord(RecordKind::Constants, link.clock().now());
+    rec.block = -1;
+    rec.backupPath = backup.path;
+    rec.imageBefore = backup.bytes;
+    if (!BeginWriteRecord(ctx, recording, rec)) return kExitHistory;
     const int p = RestoreConstants(rc.link, bytes);
     int code = kExitOk;
     if (p != 0)
@@ -30,7 +36,7 @@ int RestoreConstantsBytes(Context& ctx, const QByteArray& bytes, RecordStore& st
     else
         ctx.out << "written: N and k, read back and confirmed" << Qt::endl;
     FillConstantsOutcome(rec, bytes, backup.path, p);
-    if (!AddWriteRecord(ctx, store, rec) && code == kExitOk) code = kExitHistory;
+    if (!FinishWriteRecord(ctx, recording, rec) && code == kExitOk) code = kExitHistory;
     return code;
 }
 

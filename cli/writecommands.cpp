@@ -79,15 +79,25 @@ QString readBackText(const SaveReport& report) {
            saved;
 }
 
-// Where the write is recorded, opened before the device is touched.
-struct WriteRecording {
-    RecordStore& store;
-    RecordKind kind;
+// A block write's recording, and whether a restore may go into another sensor.
+struct BlockRecording : WriteRecording {
+    bool otherSensor = false;
+    // The serial numbers the recorded write after the backup put in: the
+    // block holding one of them is still the backup's sensor.
+    QStringList writtenSerials;
 };
+
+// What the history's write of the backup put into the block.
+QStringList serialsWritten(const CalibrationRecord& write) {
+    QStringList serials{SerialField(write.imageAfter), write.serialNo.trimmed()};
+    serials.removeAll(QString()); // a blank block is no sensor's
+    return serials;
+}
 
 // Connect, read, back up, write, reset, read back, compare, record. A signal
 // before the write ends the command before the first byte goes out.
-int writeBlockOnce(Context& ctx, int group, const QByteArray& image, WriteRecording& recording) {
+int writeBlockOnce(Context& ctx, int group, const QByteArray& image,
+                   const BlockRecording& recording) {
     DeviceLink link;
     int exitCode = kExitOk;
     SensorSession s;
@@ -112,15 +122,29 @@ int writeBlockOnce(Context& ctx, int group, const QByteArray& image, WriteRecord
                         .arg(blockName(group), backup.error),
                     kExitNoBackup);
     ctx.out << "backup: " << backup.path << Qt::endl;
-    if (const int signal = DeferredSignals::pending())
-        return Fail(
-            ctx, QStringLiteral("stopped by signal %1 before writing: nothing written").arg(signal),
-            DeferredSignals::exitCode(signal));
+    if (StoppedBeforeWriting(ctx, exitCode)) return exitCode;
+
+    // A backup of one sensor goes into another only when asked for.
+    const QString connected = SerialField(backup.bytes);
+    if (recording.kind == RecordKind::Restore && !recording.otherSensor &&
+        SerialField(image) != connected && !recording.writtenSerials.contains(connected))
+        return Fail(ctx,
+                    QStringLiteral("nothing written: the backup is of the sensor \"%1\", block %2 "
+                                   "holds %3; give --other-sensor to write it all the same")
+                        .arg(SerialField(image), blockName(group),
+                             connected.isEmpty() ? QStringLiteral("no serial number")
+                                                 : QStringLiteral("\"%1\"").arg(connected)),
+                    kExitRefused);
 
     CalibrationRecord rec = NewWriteRecord(recording.kind, link.clock().now());
     rec.device = ident;
     FillPointsFromImage(rec, image, group);
+    if (recording.kind == RecordKind::Restore && !connected.isEmpty()) rec.serialNo = connected;
     if (rec.serialNo.isEmpty()) rec.serialNo = serial.trimmed();
+    rec.block = BlockNumber(group, 0);
+    rec.backupPath = backup.path;
+    rec.imageBefore = backup.bytes;
+    if (!BeginWriteRecord(ctx, recording, rec)) return kExitHistory;
     const SaveReport report = WriteBlockVerified(rc, s, group, image, backup);
     int code = kExitOk;
     if (report.result != kSaveWritten)
@@ -135,21 +159,16 @@ int writeBlockOnce(Context& ctx, int group, const QByteArray& image, WriteRecord
         ctx.out << "written: " << image.size() << " bytes to block " << blockName(group)
                 << ", read back and confirmed" << Qt::endl;
     FillWriteOutcome(rec, report);
-    if (!AddWriteRecord(ctx, recording.store, rec) && code == kExitOk) code = kExitHistory;
+    if (!FinishWriteRecord(ctx, recording, rec) && code == kExitOk) code = kExitHistory;
     return code;
 }
 
-int writeBlock(Context& ctx, int group, const QByteArray& image, WriteRecording recording) {
-    const DeferredSignals held;
-    const int done = writeBlockOnce(ctx, group, image, recording);
-    const int signal = DeferredSignals::pending();
-    if (signal == 0 || done == DeferredSignals::exitCode(signal)) return done;
-    return Fail(ctx,
-                QStringLiteral("stopped by signal %1%2")
-                    .arg(signal)
-                    .arg(done == kExitOk ? QStringLiteral(" after the block was written whole")
-                                         : QString()),
-                DeferredSignals::exitCode(signal));
+int writeBlock(Context& ctx, int group, const QByteArray& image, BlockRecording recording) {
+    return RunWithSignalsHeld(ctx, [&] { return writeBlockOnce(ctx, group, image, recording); });
+}
+
+int restoreConstants(Context& ctx, const QByteArray& bytes, WriteRecording recording) {
+    return RunWithSignalsHeld(ctx, [&] { return RestoreConstantsBytes(ctx, bytes, recording); });
 }
 
 const char* const kExitCodes =
@@ -161,13 +180,20 @@ const char* const kExitCodes =
     "reached, 5 the block could not be backed up (nothing written), 6 the write stopped "
     "midway, 7 the read-back differs or did not arrive, 8 the history cannot be opened "
     "(nothing written) or the write could not be recorded, 9 restore --id names no record "
-    "with an image from before; 130/143 after SIGINT/SIGTERM, which "
-    "let the block being written and its read-back finish first.";
+    "with an image from before; 128 + the signal's number after SIGINT, SIGTERM, SIGHUP or "
+    "SIGQUIT, which let the block being written, its read-back and its record finish first "
+    "(a closed standard output never stops a write).";
 
 // The history of a write command, opened before the device is touched.
 bool openRecording(Context& ctx, const QCommandLineParser& parser, RecordStore& store,
                    int& exitCode) {
     return OpenWriteHistory(ctx, store, parser.isSet(LocalHistoryOption()), exitCode);
+}
+
+QCommandLineOption otherSensorOption() {
+    return QCommandLineOption(QStringLiteral("other-sensor"),
+                              QStringLiteral("Write the backup even when its serial number is not "
+                                             "the one the block holds now (exit 3 without it)."));
 }
 
 } // namespace
@@ -201,13 +227,16 @@ int RunWrite(Context& ctx, const QStringList& args) {
         return Fail(ctx, QStringLiteral("%1: %2").arg(path, error), exitCode);
     RecordStore store;
     if (!openRecording(ctx, parser, store, exitCode)) return exitCode;
-    return writeBlock(ctx, group, image, {store, RecordKind::BlockWrite});
+    return writeBlock(
+        ctx, group, image,
+        {{store, RecordKind::BlockWrite, parser.isSet(LocalHistoryOption())}, false, {}});
 }
 
 namespace {
 
 // restore --id: the image from before that record's write, through the same path.
-int restoreRecord(Context& ctx, const QString& idText, RecordStore& store) {
+int restoreRecord(Context& ctx, const QString& idText, BlockRecording recording) {
+    RecordStore& store = recording.store;
     bool ok = false;
     const qint64 id = idText.toLongLong(&ok);
     if (!ok || id < 1)
@@ -215,14 +244,16 @@ int restoreRecord(Context& ctx, const QString& idText, RecordStore& store) {
                     kExitBadInput);
     CalibrationRecord rec;
     if (const DatabaseStatus st = store.get(id, rec); !st.ok()) return HistoryFailure(ctx, st);
+    recording.writtenSerials = serialsWritten(rec);
     if (rec.block < 0 && rec.imageBefore.size() == kConstantsBytes)
-        return RestoreConstantsBytes(ctx, rec.imageBefore, store);
+        return restoreConstants(ctx, rec.imageBefore,
+                                {store, RecordKind::Constants, recording.localFallback});
     if ((rec.block != BlockNumber(kGroupTag, 0) && rec.block != BlockNumber(kGroupDevice, 0)) ||
         rec.imageBefore.size() != kBlockBytes)
         return Fail(ctx,
                     QStringLiteral("record #%1 holds no block image from before its write").arg(id),
                     kExitNoRecord);
-    return writeBlock(ctx, rec.block / 32, rec.imageBefore, {store, RecordKind::Restore});
+    return writeBlock(ctx, rec.block / 32, rec.imageBefore, recording);
 }
 
 } // namespace
@@ -250,18 +281,22 @@ int RunRestore(Context& ctx, const QStringList& args) {
     parser.addOption(block);
     parser.addOption(id);
     parser.addOption(LocalHistoryOption());
+    parser.addOption(otherSensorOption());
     const bool byId = std::any_of(args.begin(), args.end(), [](const QString& a) {
         return a == u"--id" || a.startsWith(QStringLiteral("--id="));
     });
     int exitCode = kExitOk;
     if (!ParseCommandArgs(parser, ctx, args, byId ? 0 : 1, exitCode)) return exitCode;
     RecordStore store;
+    const bool local = parser.isSet(LocalHistoryOption());
+    BlockRecording recording{
+        {store, RecordKind::Restore, local}, parser.isSet(otherSensorOption()), {}};
     if (byId) {
         if (parser.isSet(block))
             return Fail(ctx, QStringLiteral("--id takes the block from the record; drop --block"),
                         kExitBadInput);
         if (!openRecording(ctx, parser, store, exitCode)) return exitCode;
-        return restoreRecord(ctx, parser.value(id), store);
+        return restoreRecord(ctx, parser.value(id), recording);
     }
     const QString path = parser.positionalArguments().at(0);
     const bool constants =
@@ -295,8 +330,11 @@ int RunRestore(Context& ctx, const QStringList& args) {
                         .arg(content.size() > size ? QStringLiteral(" or more") : QString()),
                     kExitBadInput);
     if (!openRecording(ctx, parser, store, exitCode)) return exitCode;
-    if (constants) return RestoreConstantsBytes(ctx, content, store);
-    return writeBlock(ctx, group, content, {store, RecordKind::Restore});
+    if (constants) return restoreConstants(ctx, content, {store, RecordKind::Constants, local});
+    CalibrationRecord write;
+    if (store.writeBackedUpTo(QFileInfo(path).absoluteFilePath(), write).ok())
+        recording.writtenSerials = serialsWritten(write);
+    return writeBlock(ctx, group, content, recording);
 }
 
 } // namespace qm::cli

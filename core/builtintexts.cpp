@@ -67,6 +67,26 @@ constexpr Entry kTexts[] = {
     {kTextReferenceStandard, "Reference standard"},
     {kTextLastCalibration, "Last calibration: %1 (certificate %2)"},
     {kTextNeverCalibrated, "No calibration of this sensor in the history"},
+    {kTextNotStarted, "Nothing was written: the write cannot be recorded in the calibration "
+                      "history %1 (%2). Make the history writable (disk space, file rights, the "
+                      "database server) and try again."},
+    {kTextOutcomeToLocal, "The outcome of the write cannot be stored in the calibration history %1 "
+                          "(%2). Record it into the local file %3? No: the history keeps only "
+                          "that the write started."},
+    {kTextHistoryBadUrl, "The address of the history in the settings (Database/Url) or in "
+                         "QM07_DATABASE cannot be read: correct it."},
+    {kTextHistoryNoDriver,
+     "The database driver is not installed: install the package named below."},
+    {kTextHistoryFileUnreachable, "The history file cannot be opened: check that its folder exists "
+                                  "and that you may write there."},
+    {kTextServerUnreachable,
+     "The database server does not answer: check that it runs and that this computer reaches it."},
+    {kTextHistoryTooNew,
+     "The history was made by a newer version of the calibrator: install that version here."},
+    {kTextHistoryNotWritable, "The history cannot be written: check the free disk space and the "
+                              "rights to the file or the database."},
+    {kTextNoDataFolder, "There is no data folder for the local history (HOME is not set): set HOME "
+                        "or configure a database."},
     {kTextSettling, "settling"},
     {kTextStable, "stable"},
     {kTextTakeUnsettled, "The signal has not settled: its spread over the last %1 s is %2, more "

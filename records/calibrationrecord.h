@@ -41,11 +41,21 @@ struct CalibrationRecord {
     QByteArray imageAfter;
     std::vector<CalibrationPoint> points;
     std::optional<double> nonLinearity; // % of full scale
-    int result = 1;                     // 1 done, else the write's result code
+    int result = 1;                     // kRecordDone, kRecordStarted, else the write's result code
     QString resultText;
 
     bool operator==(const CalibrationRecord&) const = default;
 };
+
+// The result of a write beyond the write's own codes (which are negative).
+inline constexpr int kRecordDone = 1;
+inline constexpr int kRecordNotConfirmed = 0; // written whole, the read-back differs or is missing
+inline constexpr int kRecordStarted = 2;      // recorded before the first byte; no outcome yet
+
+// Only a calibration whose points were captured and written takes a certificate.
+inline bool TakesCertificate(const CalibrationRecord& r) {
+    return r.kind == RecordKind::Calibration && r.result == kRecordDone && !r.points.empty();
+}
 
 // "calibration", "write", "restore", "constants"; and back (false for another word).
 QString RecordKindWord(RecordKind kind);

@@ -6,6 +6,7 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <functional>
 #include <vector>
 
 namespace qm {
@@ -28,7 +29,7 @@ struct DatabaseStatus {
 };
 
 // The version this program creates and reads; older ones are upgraded on open.
-inline constexpr int kSchemaVersion = 2;
+inline constexpr int kSchemaVersion = 3;
 
 class RecordStore {
   public:
@@ -43,27 +44,61 @@ class RecordStore {
     bool isOpen() const { return m_db.isOpen(); }
     QString url() const { return m_url; } // without a password
 
-    // Adds rec in one transaction and sets its id and certificateNo; safe
-    // with other processes adding at the same time. timeUtc must be set.
+    // Adds rec whole in one transaction and sets its id and certificateNo
+    // (a successful calibration's only); safe with other processes adding at
+    // the same time. timeUtc must be set.
     DatabaseStatus add(CalibrationRecord& rec);
 
-    // Newest first; only that sensor's when serialNo is not empty.
-    DatabaseStatus history(std::vector<CalibrationRecord>& out, const QString& serialNo = {});
+    // A write in two steps: begin() stores rec as started (no outcome, no
+    // image after) before the first byte goes out and sets its id; finish()
+    // stores the outcome into that row. Each tries once more on a new
+    // connection when the first try fails (a server restarted, a dropped link).
+    DatabaseStatus begin(CalibrationRecord& rec);
+    DatabaseStatus finish(CalibrationRecord& rec);
+    // A started record whose write sent nothing after all goes again.
+    DatabaseStatus discard(qint64 id);
+
+    // Newest first; only that sensor's when serialNo is not empty. Rows of a
+    // kind this program does not know (a newer bench's) are left out and
+    // their ids put in skipped. forEach reads a page at a time; visit
+    // returning false ends it.
+    using RecordVisitor = std::function<bool(const CalibrationRecord&)>;
+    DatabaseStatus forEach(const QString& serialNo, const RecordVisitor& visit,
+                           std::vector<qint64>* skipped = nullptr);
+    DatabaseStatus history(std::vector<CalibrationRecord>& out, const QString& serialNo = {},
+                           std::vector<qint64>* skipped = nullptr);
     DatabaseStatus get(qint64 id, CalibrationRecord& out);
-    // The sensor's newest calibration or block write (not a constants write).
+    // The newest write whose backup is the file backupPath.
+    DatabaseStatus writeBackedUpTo(const QString& backupPath, CalibrationRecord& out);
+    // The sensor's newest successful calibration.
     DatabaseStatus latest(const QString& serialNo, CalibrationRecord& out);
+
+    // The history's own id, part of its certificate numbers.
+    QString historyId() const { return m_historyId; }
 
     // The connection itself, for tests that look behind the API.
     QSqlDatabase database() const { return m_db; }
 
   private:
+    struct Page {
+        int rows = 0; // read, skipped ones included
+        QString lastTime;
+        qint64 lastId = 0;
+    };
+    DatabaseStatus save(CalibrationRecord& rec, bool insert);
+    DatabaseStatus savedOnce(CalibrationRecord& rec, bool insert); // reconnects once
+
     DatabaseStatus select(const QString& where, const QVariantList& values, int limit,
-                          std::vector<CalibrationRecord>& out);
+                          std::vector<CalibrationRecord>& out, std::vector<qint64>* skipped,
+                          Page* page = nullptr);
     DatabaseStatus readPoints(CalibrationRecord& rec);
+    void closeConnection();
 
     QString m_connection;
     QSqlDatabase m_db;
     QString m_url;
+    QString m_openedUrl; // as given, password included, for a reconnect
+    QString m_historyId;
 };
 
 } // namespace qm

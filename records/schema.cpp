@@ -4,6 +4,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QRandomGenerator>
 #include <QSqlQuery>
 #include <QStringList>
 
@@ -97,9 +98,20 @@ bool upgradeTo2(const QSqlDatabase& db, DatabaseStatus& status) {
                status);
 }
 
+// Version 3: the history's own short id, made once, so that certificate
+// numbers of two histories (a second bench, the local fallback) never collide.
+bool upgradeTo3(const QSqlDatabase& db, DatabaseStatus& status) {
+    QSqlQuery q(db);
+    return run(db, {QStringLiteral("CREATE TABLE history_identity (history_id TEXT NOT NULL)")},
+               status) &&
+           Exec(q, QStringLiteral("INSERT INTO history_identity (history_id) VALUES (?)"),
+                {NewHistoryId()}, status) &&
+           run(db, {QStringLiteral("UPDATE schema_version SET version = 3")}, status);
+}
+
 using Upgrade = bool (*)(const QSqlDatabase&, DatabaseStatus&);
 // Index v - 1 brings version v - 1 to v; version 0 is an empty database.
-constexpr Upgrade kSteps[] = {createVersion1, upgradeTo2};
+constexpr Upgrade kSteps[] = {createVersion1, upgradeTo2, upgradeTo3};
 static_assert(std::size(kSteps) == kSchemaVersion);
 
 // 0 for an empty database, -1 when the version cannot be read.
@@ -112,8 +124,20 @@ int currentVersion(const QSqlDatabase& db, DatabaseStatus& status) {
 
 } // namespace
 
+QString NewHistoryId() {
+    return QString::number(QRandomGenerator::system()->bounded(36u * 36 * 36 * 36 * 36 * 36), 36)
+        .toUpper()
+        .rightJustified(6, QLatin1Char('0'));
+}
+
 DatabaseStatus EnsureSchema(const QSqlDatabase& db, int upTo) {
     DatabaseStatus status;
+    // A history already of this version is only read: a reader never waits
+    // for the write lock of another bench's write.
+    if (const int version = currentVersion(db, status);
+        version >= std::min(upTo, kSchemaVersion) && version <= kSchemaVersion)
+        return status;
+    status = {};
     WriteTransaction tx(db, status);
     if (!tx.started()) return status;
     if (IsPostgres(db)) {

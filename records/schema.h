@@ -10,4 +10,7 @@ namespace qm {
 // version is left as it is (kDbTooNew).
 DatabaseStatus EnsureSchema(const QSqlDatabase& db, int upTo = kSchemaVersion);
 
+// Six characters of 0-9A-Z, random, for a new history.
+QString NewHistoryId();
+
 } // namespace qm

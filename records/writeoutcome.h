@@ -8,10 +8,6 @@ namespace qm {
 
 struct SensorRecord;
 
-// Outcome codes beyond the write's own (which are negative).
-inline constexpr int kRecordDone = 1;
-inline constexpr int kRecordNotConfirmed = 0; // written whole, the read-back differs or is missing
-
 // Sets block, the image before (the backup's bytes) and its path, the image
 // after (what was written, when it went out whole) and the result with a
 // one-line English text, from the save's report.

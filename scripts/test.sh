@@ -103,7 +103,8 @@ cmake --build "$root/build-fuzz" -j "$jobs" --target qm_fuzzers
 export ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:quarantine_size_mb=64
 work=$(mktemp -d)
 cleanups+=("rm -rf $work")
-for target in decodeimage devfloat valdot replies recordjson language; do
+for target in decodeimage devfloat valdot replies recordjson language historyrow settings \
+  backupfile session; do
   step "fuzz_$target for ${fuzz_seconds} s"
   mkdir -p "$work/$target"
   "$root/build-fuzz/bin/fuzz_$target" -max_total_time="$fuzz_seconds" -timeout=10 \

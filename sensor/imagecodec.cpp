@@ -146,6 +146,11 @@ EncodedImage EncodeImage(SensorRecord& rec, const QDate& today) {
     return {out, 72 + 8 * n};
 }
 
+QString SerialField(const QByteArray& image) {
+    if (!image.startsWith("FSN") || image.size() < kOffSerial + SensorRecord::kSerialLen) return {};
+    return TrimBlanks(Text(image, kOffSerial, SensorRecord::kSerialLen)).trimmed();
+}
+
 int DecodeImage(const QByteArray& image, SensorRecord& rec, int group, int sub) {
     if (image.size() < kMinImage) return kDecodeTooShort;
     rec.PointCount = 0;

@@ -37,6 +37,11 @@ EncodedImage EncodeImage(SensorRecord& rec, const QDate& today);
 
 int DecodeImage(const QByteArray& image, SensorRecord& rec, int group, int sub);
 
+// The serial number field of an image as it stands, trimmed, whether or not
+// the rest decodes (a block half-written still names its sensor); empty when
+// the image is too short or does not start with "FSN".
+QString SerialField(const QByteArray& image);
+
 // Texts of the image are single bytes in windows-1250; unknown characters become '?'.
 QByteArray ToImageText(const QString& text);
 QString FromImageText(const QByteArray& bytes);

@@ -5,6 +5,7 @@
 // stopped write offers the backup back, every write in the history).
 #include "windowharness.h"
 
+#include "app/closeonsignal.h"
 #include "calibration/curveevidence.h"
 #include "calibration/curveplot.h"
 #include "calibration/deviationplot.h"
@@ -33,6 +34,7 @@
 #include <QRegularExpression>
 #include <QTimer>
 #include <QtTest>
+#include <csignal>
 #include <numeric>
 
 using namespace qm;
@@ -896,9 +898,22 @@ class TestWizard : public QObject {
         }
     }
 
-    void calibrationIsRecorded_data() { testing::AddBackendRows(); }
+    // The calibration in the history with its operator, points and spreads.
+    // With faults, the history opens but first takes no record: the last step
+    // writes nothing and keeps the curve; then it takes no outcome, which goes
+    // to the local file when the technician agrees, the history keeping that
+    // the write started.
+    void calibrationIsRecorded_data() {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<bool>("faults");
+        for (const char* backend : {"sqlite", "postgresql"})
+            for (const bool faults : {false, true})
+                QTest::addRow("%s%s", backend, faults ? ", faults" : "")
+                    << QString(backend) << faults;
+    }
     void calibrationIsRecorded() {
         QFETCH(QString, backend);
+        QFETCH(bool, faults);
         QM_SKIP_WITHOUT_SERVER(backend);
         WindowHarness h;
         const QString url = testing::FreshDatabaseUrl(backend, h.dir);
@@ -907,16 +922,42 @@ class TestWizard : public QObject {
         h.child<QLineEdit>("txtOperator")->setText("J. Novák");
         h.clickNext();
         h.capture(1.5, "375");
+        RecordStore history;
+        QVERIFY(history.open(url).ok());
+        if (faults) {
+            QCOMPARE(testing::RefuseWrites(history.database(), "INSERT"), QString());
+            const int sent = h.blockWritesSent();
+            h.clickNext();
+            QVERIFY(!w.ended());
+            QCOMPARE(h.blockWritesSent(), sent);
+            QVERIFY(h.messages.texts().join(u'\n').contains(h.lang(kTextNotStarted).left(20)));
+            QCOMPARE(testing::AllowWrites(history.database()), QString());
+            QCOMPARE(testing::RefuseWrites(history.database(), "UPDATE"), QString());
+            h.messages.answerYes();
+        }
         h.clickNext();
         QVERIFY(w.ended());
-        const std::vector<CalibrationRecord> all = historyAt(url);
+        if (faults) QCOMPARE(historyAt(url).front().result, kRecordStarted);
+        const std::vector<CalibrationRecord> all = historyAt(faults ? LocalDatabaseUrl() : url);
         QCOMPARE(all.size(), size_t(1));
         const CalibrationRecord& r = all.front();
+        QCOMPARE(r.result, kRecordDone);
         QCOMPARE(r.operatorName, "J. Novák");
         QCOMPARE(r.imageBefore, testing::FileBytes(r.backupPath));
         QCOMPARE(int(r.points.size()), w.curve().pointCount());
         QCOMPARE(r.points.at(1).reference, 375.0);
         QVERIFY(r.points.at(1).spread && !r.points.at(0).spread && r.nonLinearity);
+    }
+
+    // A closed terminal (SIGHUP) closes the window as its close box does
+    // (after a write under way) instead of ending the program.
+    void closedTerminalClosesTheWindow() {
+        WindowHarness h;
+        MainWindow& w = h.openAt(2);
+        QVERIFY(CloseOnTerminationSignals(w));
+        ::raise(SIGHUP);
+        QCoreApplication::processEvents();
+        QVERIFY(!w.isVisible());
     }
 
     // The history is away: No writes nothing, Yes records into the local file.

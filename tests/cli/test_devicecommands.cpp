@@ -1,6 +1,7 @@
 // qm07ctl against qm07r-sim on a pty (its state folder outlives a restart):
 // exit codes and messages, backups that undo a write, and
 // the calibration history, opened before anything is written.
+#include "records/recordstore.h"
 #include "sim/devicemodel.h"
 #include "sim/simprocess.h"
 #include "support/ctlrunner.h"
@@ -11,6 +12,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QtTest>
 #include <csignal>
 
@@ -166,30 +169,83 @@ class TestDeviceCommands : public QObject {
         QVERIFY2(r.out.contains(" 3.0000 750\n"), r.out.constData());
     }
 
-    // SIGINT, then SIGTERM during the write: both wait for the block and its
-    // read-back; the first decides the exit code. The bytes behind the short
-    // image keep what they held.
+    // Signals during a write (SIGINT then SIGTERM, a closed terminal, SIGQUIT)
+    // and during a restore of N and k: each waits for the write, its read-back
+    // and its record; the first decides the exit code. The bytes behind the
+    // short image keep what they held.
+    void signalsDuringWrite_data() {
+        QTest::addColumn<QList<int>>("sent");
+        QTest::addColumn<bool>("constants");
+        QTest::newRow("int, term") << QList<int>{SIGINT, SIGTERM} << false;
+        QTest::newRow("hup") << QList<int>{SIGHUP} << false;
+        QTest::newRow("quit") << QList<int>{SIGQUIT} << false;
+        QTest::newRow("N and k, hup") << QList<int>{SIGHUP} << true;
+    }
     void signalsDuringWrite() {
+        QFETCH(QList<int>, sent);
+        QFETCH(bool, constants);
         SimProcess sim;
-        startSim(sim);
+        startSim(sim, {"--latency", constants ? "90" : "1"});
         const QByteArray before = dump();
+        const QString nk = testing::WriteFileBytes(m_dir.filePath("device-90-20261206-101500.bin"),
+                                                   QByteArray::fromHex("00004842CDCC4C3F"));
         QProcess p;
         p.setProcessEnvironment(testing::CtlEnvironment(m_dir.path(), link()));
-        p.start(QStringLiteral(QM07CTL_PATH), {"--port", "COM5", "write", "--block", "0x00", in()});
+        p.start(QStringLiteral(QM07CTL_PATH),
+                QStringList{"--port", "COM5"} +
+                    (constants ? QStringList{"restore", nk}
+                               : QStringList{"write", "--block", "0x00", in()}));
         QByteArray out;
         while (!out.contains('\n') && p.waitForReadyRead(10000))
             out += p.readAllStandardOutput();
         QVERIFY(out.startsWith("backup: "));
-        for (const int signal : {SIGINT, SIGTERM}) {
+        for (const int signal : sent) {
             QThread::msleep(300); // into the write, which takes seconds
             ::kill(pid_t(p.processId()), signal);
         }
         QVERIFY(p.waitForFinished(30000));
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(p.exitCode(), 128 + SIGINT);
+        QCOMPARE(p.exitCode(), 128 + sent[0]);
         QVERIFY(p.readAllStandardOutput().contains("read back and confirmed"));
+        QCOMPARE(newest()["result"].toInt(), 1);
+        if (constants) return;
         const QByteArray image = testing::LayoutImage();
         QCOMPARE(dump(), image + before.mid(image.size()));
+    }
+
+    // A closed standard output (write ... | head -c 1) never stops a write
+    // nor its record.
+    void closedOutput() {
+        SimProcess sim;
+        startSim(sim);
+        QProcess p;
+        p.setProcessEnvironment(testing::CtlEnvironment(m_dir.path(), link()));
+        p.start("bash", {"-c", "\"$0\" \"$@\" | head -c 1 >/dev/null; exit ${PIPESTATUS[0]}",
+                         QM07CTL_PATH, "--port", "COM5", "write", "--block", "0x00", in()});
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), 0);
+        QCOMPARE(newest()["result"].toInt(), 1);
+        QVERIFY(dump().startsWith(testing::LayoutImage()));
+    }
+
+    // A backup of another sensor is refused (nothing written) unless asked
+    // for; the record names the sensor that was connected.
+    void restoreIntoAnotherSensor() {
+        SimProcess sim;
+        startSim(sim);
+        QByteArray other = dump();
+        const QByteArray before = other;
+        other.replace(61, 8, "ZZZZ9999");
+        const QString file =
+            testing::WriteFileBytes(m_dir.filePath("ZZZZ9999-00-20261206-101500.bin"), other);
+        const Run refused = ctl({"restore", file});
+        QCOMPARE(refused.exitCode, 3);
+        QVERIFY2(refused.err.contains("\"ZZZZ9999\"") && refused.err.contains("--other-sensor"),
+                 refused.err.constData());
+        QCOMPARE(dump(), before);
+        QCOMPARE(ctl({"restore", "--other-sensor", file}).exitCode, 0);
+        QCOMPARE(dump(), other);
+        QCOMPARE(newest()["serialNo"].toString(), QString::fromLatin1(before.mid(61, 8)));
     }
 
     void writeAndRestoreAreRecorded_data() { testing::AddBackendRows(); }
@@ -208,6 +264,90 @@ class TestDeviceCommands : public QObject {
         QCOMPARE(ctl({"restore", "--id", QString::number(w["id"].toInteger())}).exitCode, 0);
         QCOMPARE(dump(), before);
         QCOMPARE(newest()["kind"].toString(), "restore");
+    }
+
+    // The history fails after it opened (a file or server that cannot be
+    // written, a dropped connection): a write whose start cannot be recorded
+    // is not made; an outcome that cannot be stored ends with exit 8 and the
+    // record says the write started, or goes to the local file when asked
+    // for; a connection lost mid-write is opened again.
+    void historyFaultsMidWrite_data() { testing::AddBackendRows(); }
+    void historyFaultsMidWrite() {
+        QFETCH(QString, backend);
+        QM_SKIP_WITHOUT_SERVER(backend);
+        const bool pg = backend == u"postgresql";
+        const QString url = testing::FreshDatabaseUrl(backend, m_dir);
+        qputenv(kDatabaseEnv, url.toUtf8());
+        SimProcess sim;
+        startSim(sim);
+        const QByteArray before = dump();
+        RecordStore history;
+        QVERIFY(history.open(url).ok());
+        const auto sql = [&](const QString& statement) {
+            QSqlQuery q(history.database());
+            QVERIFY2(q.exec(statement), qPrintable(q.lastError().text()));
+        };
+        QCOMPARE(testing::RefuseWrites(history.database(), "INSERT"), QString());
+        const Run notStarted = writeLayout();
+        QVERIFY2(notStarted.exitCode == 8 && notStarted.err.contains("nothing written"),
+                 notStarted.err.constData());
+        QCOMPARE(dump(), before);
+        QCOMPARE(writeLayout({"--local-history"}).exitCode, 0);
+        QCOMPARE(testing::AllowWrites(history.database()), QString());
+
+        QCOMPARE(testing::RefuseWrites(history.database(), "UPDATE"), QString());
+        QCOMPARE(writeLayout().exitCode, 8);
+        QCOMPARE(newest()["result"].toInt(), 2); // started, no outcome
+        QCOMPARE(writeLayout({"--local-history"}).exitCode, 0);
+        qunsetenv(kDatabaseEnv);
+        const QJsonArray local = QJsonDocument::fromJson(ctl({"history", "--json"}).out).array();
+        QVERIFY(local.size() == 2 && local[0]["result"] == 1 && local[1]["result"] == 1);
+        qputenv(kDatabaseEnv, url.toUtf8());
+        QCOMPARE(testing::AllowWrites(history.database()), QString());
+        if (!pg) return;
+
+        QProcess p;
+        p.setProcessEnvironment(testing::CtlEnvironment(m_dir.path(), link()));
+        p.start(QStringLiteral(QM07CTL_PATH), {"--port", "COM5", "write", "--block", "0x00", in()});
+        QByteArray out;
+        while (!out.contains('\n') && p.waitForReadyRead(10000))
+            out += p.readAllStandardOutput();
+        QThread::msleep(500); // past the start of the record, into the write
+        sql("SELECT pg_terminate_backend(pid) FROM pg_stat_activity"
+            " WHERE datname = current_database() AND pid <> pg_backend_pid()");
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), 0);
+        QCOMPARE(newest()["result"].toInt(), 1);
+    }
+
+    // After a fault at any point of a write (the device falling silent after
+    // request n, an echo gone wrong, a cell that keeps another byte), the
+    // newest record agrees with the block the device holds.
+    void historyAgreesWithDevice() {
+        const QByteArray image = testing::LayoutImage();
+        for (const QStringList& fault :
+             {QStringList{"--silent-after", "14"}, QStringList{"--silent-after", "40"},
+              QStringList{"--silent-after", "156"}, QStringList{"--corrupt-store", "61"}}) {
+            init();
+            SimProcess sim;
+            startSim(sim, fault);
+            const Run r = writeLayout();
+            sim.stop();
+            startSim(sim); // the device as the fault left it, answering again
+            const QByteArray block = dump();
+            const QJsonArray all = QJsonDocument::fromJson(ctl({"history", "--json"}).out).array();
+            const QString where = fault.join(' ') + ": exit " + QString::number(r.exitCode);
+            if (all.isEmpty()) { // nothing was sent
+                QVERIFY2(r.exitCode == 4 && !block.startsWith(image), qPrintable(where));
+                continue;
+            }
+            const int result = all[0]["result"].toInt();
+            QVERIFY2(all.size() == 1 && result != 2, qPrintable(where));
+            // Done: the block holds the image; stopped: it does not; not
+            // confirmed (the read-back differs or is missing): either.
+            QVERIFY2(result == 0 || block.startsWith(image) == (result == 1), qPrintable(where));
+            QCOMPARE(r.exitCode, result == 1 ? 0 : result == 0 ? 7 : 6);
+        }
     }
 
     // Nothing reaches the device while the history is away (no data folder for

@@ -4,6 +4,7 @@
 // starts (its URL in QM07_TEST_POSTGRES; the row is skipped without it).
 #include <QAtomicInt>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
@@ -46,6 +47,32 @@ inline QString FreshDatabaseUrl(const QString& backend, const QTemporaryDir& dir
     QSqlDatabase::removeDatabase(QStringLiteral("admin"));
     url.setPath(QLatin1Char('/') + name);
     return url.toString();
+}
+
+// A history whose writes of one kind fail (event: "INSERT" or "UPDATE" on
+// calibrations), as a full disk or a file without rights fails them, with
+// the connection open; empty when done, else the database's words.
+inline QString RefuseWrites(const QSqlDatabase& db, const QString& event) {
+    const bool pg = db.driverName() == u"QPSQL";
+    QSqlQuery q(db);
+    if (pg && !q.exec(QStringLiteral("CREATE OR REPLACE FUNCTION refuse() RETURNS trigger"
+                                     " LANGUAGE plpgsql AS $$ BEGIN RAISE EXCEPTION 'disk full';"
+                                     " END $$")))
+        return q.lastError().text();
+    const QString sql =
+        pg ? QStringLiteral("CREATE TRIGGER refuse BEFORE %1 ON calibrations FOR EACH ROW"
+                            " EXECUTE FUNCTION refuse()")
+           : QStringLiteral("CREATE TRIGGER refuse BEFORE %1 ON calibrations"
+                            " BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+    return q.exec(sql.arg(event)) ? QString() : q.lastError().text();
+}
+
+inline QString AllowWrites(const QSqlDatabase& db) {
+    QSqlQuery q(db);
+    return q.exec(db.driverName() == u"QPSQL" ? "DROP TRIGGER refuse ON calibrations"
+                                              : "DROP TRIGGER refuse")
+               ? QString()
+               : q.lastError().text();
 }
 
 } // namespace qm::testing
