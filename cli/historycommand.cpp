@@ -55,7 +55,8 @@ QJsonObject CalibrationJson(const CalibrationRecord& r) {
                        {"points", points},
                        {"nonLinearity", optionalJson(r.nonLinearity)},
                        {"result", r.result},
-                       {"resultText", r.resultText}};
+                       {"resultText", r.resultText},
+                       {"bytesSent", r.bytesSent ? QJsonValue(*r.bytesSent) : QJsonValue()}};
 }
 
 int RunHistory(Context& ctx, const QStringList& args) {

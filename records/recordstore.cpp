@@ -19,10 +19,14 @@ QAtomicInt connectionCount;
 const QString kColumns = QStringLiteral(
     "id, certificate_no, kind, recorded_at, bench, operator_name, reference_standard, device,"
     " serial_no, block, image_before, backup_path, image_after, nonlinearity, result,"
-    " result_text");
+    " result_text, bytes_sent");
 
 QString certificateNumber(const QDateTime& timeUtc, qint64 id) {
     return QStringLiteral("QM07-%1-%2").arg(timeUtc.date().year()).arg(id, 6, 10, QLatin1Char('0'));
+}
+
+QVariant optionalInt(const std::optional<int>& v) {
+    return v ? QVariant(*v) : QVariant(QMetaType::fromType<int>());
 }
 
 // The text columns hold "" rather than NULL for a text not given.
@@ -84,13 +88,14 @@ DatabaseStatus RecordStore::add(CalibrationRecord& rec) {
     if (!Exec(q,
               QStringLiteral("INSERT INTO calibrations (kind, recorded_at, bench, operator_name,"
                              " reference_standard, device, serial_no, block, image_before,"
-                             " backup_path, image_after, nonlinearity, result, result_text)"
-                             " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id"),
+                             " backup_path, image_after, nonlinearity, result, result_text,"
+                             " bytes_sent)"
+                             " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id"),
               {RecordKindWord(rec.kind), time.toString(Qt::ISODateWithMs), notNull(rec.bench),
                notNull(rec.operatorName), notNull(rec.referenceStandard), notNull(rec.device),
                notNull(rec.serialNo), rec.block, rec.imageBefore, notNull(rec.backupPath),
                rec.imageAfter, OptionalDouble(rec.nonLinearity), rec.result,
-               notNull(rec.resultText)},
+               notNull(rec.resultText), optionalInt(rec.bytesSent)},
               status))
         return status;
     if (!q.next()) return {kDbFailed, QStringLiteral("the new record got no id")};
@@ -148,6 +153,7 @@ DatabaseStatus RecordStore::select(const QString& where, const QVariantList& val
         r.nonLinearity = OptionalDouble(q.value(13));
         r.result = q.value(14).toInt();
         r.resultText = q.value(15).toString();
+        if (!q.value(16).isNull()) r.bytesSent = q.value(16).toInt();
         out.push_back(std::move(r));
     }
     for (CalibrationRecord& r : out)

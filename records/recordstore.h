@@ -28,7 +28,7 @@ struct DatabaseStatus {
 };
 
 // The version this program creates and reads; older ones are upgraded on open.
-inline constexpr int kSchemaVersion = 2;
+inline constexpr int kSchemaVersion = 3;
 
 class RecordStore {
   public:
