@@ -87,7 +87,8 @@ struct WriteRecording {
 
 // Connect, read, back up, write, reset, read back, compare, record. A signal
 // before the write ends the command before the first byte goes out.
-int writeBlockOnce(Context& ctx, int group, const QByteArray& image, WriteRecording& recording) {
+int writeBlockOnce(Context& ctx, int group, const QByteArray& image, WriteRecording& recording,
+                   bool allBytes) {
     DeviceLink link;
     int exitCode = kExitOk;
     SensorSession s;
@@ -121,7 +122,7 @@ int writeBlockOnce(Context& ctx, int group, const QByteArray& image, WriteRecord
     rec.device = ident;
     FillPointsFromImage(rec, image, group);
     if (rec.serialNo.isEmpty()) rec.serialNo = serial.trimmed();
-    const SaveReport report = WriteBlockVerified(rc, s, group, image, backup);
+    const SaveReport report = WriteBlockVerified(rc, s, group, image, backup, {}, allBytes);
     int code = kExitOk;
     if (report.result != kSaveWritten)
         code = Fail(
@@ -132,16 +133,18 @@ int writeBlockOnce(Context& ctx, int group, const QByteArray& image, WriteRecord
     else if (report.readBack != ReadBack::Agrees)
         code = Fail(ctx, readBackText(report), kExitNotConfirmed);
     else
-        ctx.out << "written: " << image.size() << " bytes to block " << blockName(group)
-                << ", read back and confirmed" << Qt::endl;
+        ctx.out << "written: " << report.bytesSent << " of " << image.size()
+                << " bytes sent to block " << blockName(group)
+                << " (the others held their value), read back and confirmed" << Qt::endl;
     FillWriteOutcome(rec, report);
     if (!AddWriteRecord(ctx, recording.store, rec) && code == kExitOk) code = kExitHistory;
     return code;
 }
 
-int writeBlock(Context& ctx, int group, const QByteArray& image, WriteRecording recording) {
+int writeBlock(Context& ctx, int group, const QByteArray& image, WriteRecording recording,
+               bool allBytes) {
     const DeferredSignals held;
-    const int done = writeBlockOnce(ctx, group, image, recording);
+    const int done = writeBlockOnce(ctx, group, image, recording, allBytes);
     const int signal = DeferredSignals::pending();
     if (signal == 0 || done == DeferredSignals::exitCode(signal)) return done;
     return Fail(ctx,
@@ -164,6 +167,13 @@ const char* const kExitCodes =
     "with an image from before; 130/143 after SIGINT/SIGTERM, which "
     "let the block being written and its read-back finish first.";
 
+QCommandLineOption allBytesOption() {
+    return QCommandLineOption(
+        QStringLiteral("all-bytes"),
+        QStringLiteral("Send every byte, also those the block already holds (for a device whose "
+                       "block does not read back what it stores)."));
+}
+
 // The history of a write command, opened before the device is touched.
 bool openRecording(Context& ctx, const QCommandLineParser& parser, RecordStore& store,
                    int& exitCode) {
@@ -180,13 +190,15 @@ int RunWrite(Context& ctx, const QStringList& args) {
                        "reads it; dated today) or an image file starting \"FSN\" (104 + 8 x n "
                        "bytes, or a 256-byte block), written as it stands. The block is backed "
                        "up first to the data folder (QM-07R/backups, the path is printed), then "
-                       "written byte by byte, the device reset and everything read back and "
-                       "compared. ") +
+                       "written byte by byte (only the bytes that differ from the block as backed "
+                       "up; --all-bytes sends every byte), the device reset and everything read "
+                       "back and all 256 bytes compared. ") +
         QLatin1String(kExitCodes));
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The record or image."));
     const QCommandLineOption block(QStringLiteral("block"), QStringLiteral("0x00 or 0x80."),
                                    QStringLiteral("B"));
     parser.addOption(block);
+    parser.addOption(allBytesOption());
     parser.addOption(LocalHistoryOption());
     int exitCode = kExitOk;
     if (!ParseCommandArgs(parser, ctx, args, 1, exitCode)) return exitCode;
@@ -201,13 +213,14 @@ int RunWrite(Context& ctx, const QStringList& args) {
         return Fail(ctx, QStringLiteral("%1: %2").arg(path, error), exitCode);
     RecordStore store;
     if (!openRecording(ctx, parser, store, exitCode)) return exitCode;
-    return writeBlock(ctx, group, image, {store, RecordKind::BlockWrite});
+    return writeBlock(ctx, group, image, {store, RecordKind::BlockWrite},
+                      parser.isSet(allBytesOption()));
 }
 
 namespace {
 
 // restore --id: the image from before that record's write, through the same path.
-int restoreRecord(Context& ctx, const QString& idText, RecordStore& store) {
+int restoreRecord(Context& ctx, const QString& idText, RecordStore& store, bool allBytes) {
     bool ok = false;
     const qint64 id = idText.toLongLong(&ok);
     if (!ok || id < 1)
@@ -222,7 +235,7 @@ int restoreRecord(Context& ctx, const QString& idText, RecordStore& store) {
         return Fail(ctx,
                     QStringLiteral("record #%1 holds no block image from before its write").arg(id),
                     kExitNoRecord);
-    return writeBlock(ctx, rec.block / 32, rec.imageBefore, {store, RecordKind::Restore});
+    return writeBlock(ctx, rec.block / 32, rec.imageBefore, {store, RecordKind::Restore}, allBytes);
 }
 
 } // namespace
@@ -231,9 +244,10 @@ int RunRestore(Context& ctx, const QStringList& args) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral(
-            "Puts a backup back: all 256 bytes of the file are written, so the block "
-            "ends exactly as it was saved, bytes behind the image included (about "
-            "5.5 s at 20 ms a byte). The block is taken from the file's name "
+            "Puts a backup back: the block ends exactly as it was saved, bytes behind "
+            "the image included; only the bytes that differ from the block as it stands "
+            "are sent (--all-bytes: all 256, about 5.5 s at 20 ms a byte). The block is taken from "
+            "the file's name "
             "(<serial>-<block>-<date>-<time>.bin) or --block; a backup of N and k (device-90-...) "
             "goes back into the device memory. With --id N instead of a file, the image from "
             "before the write that history record N holds goes back. What the block holds "
@@ -249,6 +263,7 @@ int RunRestore(Context& ctx, const QStringList& args) {
                                 QStringLiteral("N"));
     parser.addOption(block);
     parser.addOption(id);
+    parser.addOption(allBytesOption());
     parser.addOption(LocalHistoryOption());
     const bool byId = std::any_of(args.begin(), args.end(), [](const QString& a) {
         return a == u"--id" || a.startsWith(QStringLiteral("--id="));
@@ -261,7 +276,7 @@ int RunRestore(Context& ctx, const QStringList& args) {
             return Fail(ctx, QStringLiteral("--id takes the block from the record; drop --block"),
                         kExitBadInput);
         if (!openRecording(ctx, parser, store, exitCode)) return exitCode;
-        return restoreRecord(ctx, parser.value(id), store);
+        return restoreRecord(ctx, parser.value(id), store, parser.isSet(allBytesOption()));
     }
     const QString path = parser.positionalArguments().at(0);
     const bool constants =
@@ -296,7 +311,8 @@ int RunRestore(Context& ctx, const QStringList& args) {
                     kExitBadInput);
     if (!openRecording(ctx, parser, store, exitCode)) return exitCode;
     if (constants) return RestoreConstantsBytes(ctx, content, store);
-    return writeBlock(ctx, group, content, {store, RecordKind::Restore});
+    return writeBlock(ctx, group, content, {store, RecordKind::Restore},
+                      parser.isSet(allBytesOption()));
 }
 
 } // namespace qm::cli
