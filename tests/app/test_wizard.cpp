@@ -375,7 +375,8 @@ class TestWizard : public QObject {
     }
 
     // Closed halfway through the last write: the window says it is writing
-    // and ends only when the block is written, reset and read back.
+    // (the share of the bytes to send that went out) and ends only when the
+    // block is written, reset and read back.
     void closeDuringWriteWaitsForTheBlock() {
         WindowHarness h;
         MainWindow& w = h.openAt(3);
@@ -383,13 +384,14 @@ class TestWizard : public QObject {
         h.capture(0.75, QStringLiteral("190")); // a third point: some 20 bytes change
         h.messages.clear();
         h.clock.setRunsEvents(true);
-        int writesAtEnd = -1;
+        int writesAtEnd = -1, writesAtClose = 0;
         QString status;
         connect(&w, &MainWindow::programEnded, [&] { writesAtEnd = h.blockWritesSent(); });
         QTimer closer;
         connect(&closer, &QTimer::timeout, [&] {
             if (h.blockWritesSent() < 5 || !status.isEmpty()) return;
             status = h.text("lblStatus");
+            writesAtClose = h.blockWritesSent();
             w.close();
         });
         closer.start(0);
@@ -398,6 +400,7 @@ class TestWizard : public QObject {
         const int percent = status.section(u' ', -2, -2).toInt();
         QVERIFY2(status.startsWith(h.lang(52)) && percent > 0 && percent < 100, qPrintable(status));
         QCOMPARE(writesAtEnd, h.blockWritesSent());
+        QVERIFY(percent <= 100 * writesAtClose / writesAtEnd);
         QVERIFY(h.sent.requests().lastIndexOf("$00X") > h.sent.requests().lastIndexOf("$00KB00"));
         QCOMPARE(h.messages.texts().value(0).section(u'\n', 0, 0), h.lang(56));
         QVERIFY(w.ended() && !w.isVisible());
