@@ -170,6 +170,7 @@ void MainWindow::recordRestore(CalibrationRecord& rec, const QByteArray& backup,
     r.backupPath = backupPath; // what was put back; the broken block before it is not known
     r.imageAfter = backup.left(kBlockBytes);
     r.writeResult = back.writeResult;
+    r.bytesSent = back.bytesSent;
     r.firstDifference = back.firstDifference;
     if (back.writeResult == 0)
         r.readBack = !back.readBack             ? ReadBack::Missing

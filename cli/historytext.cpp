@@ -76,7 +76,8 @@ QJsonObject CalibrationJson(const CalibrationRecord& r) {
                        {"points", points},
                        {"nonLinearity", optionalJson(r.nonLinearity)},
                        {"result", r.result},
-                       {"resultText", r.resultText}};
+                       {"resultText", r.resultText},
+                       {"bytesSent", r.bytesSent ? QJsonValue(*r.bytesSent) : QJsonValue()}};
 }
 
 } // namespace qm::cli

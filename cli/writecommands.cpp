@@ -82,6 +82,7 @@ QString readBackText(const SaveReport& report) {
 // A block write's recording, and whether a restore may go into another sensor.
 struct BlockRecording : WriteRecording {
     bool otherSensor = false;
+    bool allBytes = false; // every byte sent, not only those that differ
     // The serial numbers the recorded write after the backup put in: the
     // block holding one of them is still the backup's sensor.
     QStringList writtenSerials;
@@ -145,7 +146,7 @@ int writeBlockOnce(Context& ctx, int group, const QByteArray& image,
     rec.backupPath = backup.path;
     rec.imageBefore = backup.bytes;
     if (!BeginWriteRecord(ctx, recording, rec)) return kExitHistory;
-    const SaveReport report = WriteBlockVerified(rc, s, group, image, backup);
+    const SaveReport report = WriteBlockVerified(rc, s, group, image, backup, {}, recording.allBytes);
     int code = kExitOk;
     if (report.result != kSaveWritten)
         code = Fail(
@@ -156,8 +157,9 @@ int writeBlockOnce(Context& ctx, int group, const QByteArray& image,
     else if (report.readBack != ReadBack::Agrees)
         code = Fail(ctx, readBackText(report), kExitNotConfirmed);
     else
-        ctx.out << "written: " << image.size() << " bytes to block " << blockName(group)
-                << ", read back and confirmed" << Qt::endl;
+        ctx.out << "written: " << report.bytesSent << " of " << image.size()
+                << " bytes sent to block " << blockName(group)
+                << " (the others held their value), read back and confirmed" << Qt::endl;
     FillWriteOutcome(rec, report);
     if (!FinishWriteRecord(ctx, recording, rec) && code == kExitOk) code = kExitHistory;
     return code;
@@ -184,6 +186,13 @@ const char* const kExitCodes =
     "SIGQUIT, which let the block being written, its read-back and its record finish first "
     "(a closed standard output never stops a write).";
 
+QCommandLineOption allBytesOption() {
+    return QCommandLineOption(
+        QStringLiteral("all-bytes"),
+        QStringLiteral("Send every byte, also those the block already holds (for a device whose "
+                       "block does not read back what it stores)."));
+}
+
 // The history of a write command, opened before the device is touched.
 bool openRecording(Context& ctx, const QCommandLineParser& parser, RecordStore& store,
                    int& exitCode) {
@@ -206,13 +215,15 @@ int RunWrite(Context& ctx, const QStringList& args) {
                        "reads it; dated today) or an image file starting \"FSN\" (104 + 8 x n "
                        "bytes, or a 256-byte block), written as it stands. The block is backed "
                        "up first to the data folder (QM-07R/backups, the path is printed), then "
-                       "written byte by byte, the device reset and everything read back and "
-                       "compared. ") +
+                       "written byte by byte (only the bytes that differ from the block as backed "
+                       "up; --all-bytes sends every byte), the device reset and everything read "
+                       "back and all 256 bytes compared. ") +
         QLatin1String(kExitCodes));
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The record or image."));
     const QCommandLineOption block(QStringLiteral("block"), QStringLiteral("0x00 or 0x80."),
                                    QStringLiteral("B"));
     parser.addOption(block);
+    parser.addOption(allBytesOption());
     parser.addOption(LocalHistoryOption());
     int exitCode = kExitOk;
     if (!ParseCommandArgs(parser, ctx, args, 1, exitCode)) return exitCode;
@@ -229,7 +240,10 @@ int RunWrite(Context& ctx, const QStringList& args) {
     if (!openRecording(ctx, parser, store, exitCode)) return exitCode;
     return writeBlock(
         ctx, group, image,
-        {{store, RecordKind::BlockWrite, parser.isSet(LocalHistoryOption())}, false, {}});
+        {{store, RecordKind::BlockWrite, parser.isSet(LocalHistoryOption())},
+                       false,
+                       parser.isSet(allBytesOption()),
+                       {}});
 }
 
 namespace {
@@ -262,9 +276,10 @@ int RunRestore(Context& ctx, const QStringList& args) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral(
-            "Puts a backup back: all 256 bytes of the file are written, so the block "
-            "ends exactly as it was saved, bytes behind the image included (about "
-            "5.5 s at 20 ms a byte). The block is taken from the file's name "
+            "Puts a backup back: the block ends exactly as it was saved, bytes behind "
+            "the image included; only the bytes that differ from the block as it stands "
+            "are sent (--all-bytes: all 256, about 5.5 s at 20 ms a byte). The block is taken from "
+            "the file's name "
             "(<serial>-<block>-<date>-<time>.bin) or --block; a backup of N and k (device-90-...) "
             "goes back into the device memory. With --id N instead of a file, the image from "
             "before the write that history record N holds goes back. What the block holds "
@@ -280,6 +295,7 @@ int RunRestore(Context& ctx, const QStringList& args) {
                                 QStringLiteral("N"));
     parser.addOption(block);
     parser.addOption(id);
+    parser.addOption(allBytesOption());
     parser.addOption(LocalHistoryOption());
     parser.addOption(otherSensorOption());
     const bool byId = std::any_of(args.begin(), args.end(), [](const QString& a) {
@@ -289,8 +305,10 @@ int RunRestore(Context& ctx, const QStringList& args) {
     if (!ParseCommandArgs(parser, ctx, args, byId ? 0 : 1, exitCode)) return exitCode;
     RecordStore store;
     const bool local = parser.isSet(LocalHistoryOption());
-    BlockRecording recording{
-        {store, RecordKind::Restore, local}, parser.isSet(otherSensorOption()), {}};
+    BlockRecording recording{{store, RecordKind::Restore, local},
+                             parser.isSet(otherSensorOption()),
+                             parser.isSet(allBytesOption()),
+                             {}};
     if (byId) {
         if (parser.isSet(block))
             return Fail(ctx, QStringLiteral("--id takes the block from the record; drop --block"),

@@ -7,6 +7,7 @@
 #include "device/transport.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -30,8 +31,8 @@ enum CommCode : qint32 {
 
 inline constexpr qint32 kCommReadMax = 1024; // the read buffer
 
-// Called after each byte p (1-based) of n has been stored and confirmed.
-using WriteProgress = std::function<void(int p, int n)>;
+// Called after the k-th (1-based) of the n bytes being sent has been stored and confirmed.
+using WriteProgress = std::function<void(int k, int n)>;
 
 class DeviceConnection {
   public:
@@ -76,6 +77,11 @@ class DeviceConnection {
     // before giving up), kWritePortClosed.
     int writeBlock(const QByteArray& image, int address, int group, int sub,
                    const WriteProgress& progress = {});
+    // The same for the bytes of image at the given offsets only, in that
+    // order (p in a result is still the byte's 1-based place in the block).
+    // sent, when given, counts the bytes whose "KW" went out.
+    int writeBytes(const QByteArray& image, const QList<int>& offsets, int address, int group,
+                   int sub, const WriteProgress& progress = {}, int* sent = nullptr);
     int eeRead(int address, int memAddress, int timeoutMs);
     int eeWrite(int address, int memAddress, int byte, int timeoutMs);
     // ok, when given, is false when any of the four bytes failed.

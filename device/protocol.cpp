@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 namespace qm {
 
@@ -89,13 +90,24 @@ int DeviceConnection::readBlock(QByteArray& image, int address, int group, int s
 
 int DeviceConnection::writeBlock(const QByteArray& image, int address, int group, int sub,
                                  const WriteProgress& progress) {
+    QList<int> all(image.size());
+    std::iota(all.begin(), all.end(), 0);
+    return writeBytes(image, all, address, group, sub, progress);
+}
+
+int DeviceConnection::writeBytes(const QByteArray& image, const QList<int>& offsets, int address,
+                                 int group, int sub, const WriteProgress& progress, int* sent) {
+    if (sent) *sent = 0;
     if (!isOpen()) return kWritePortClosed;
     m_clock.delay(200);
-    const int n = static_cast<int>(image.size());
-    for (int p = 1; p <= n; ++p) {
-        const int b = static_cast<uint8_t>(image[p - 1]);
+    const int n = static_cast<int>(offsets.size());
+    for (int k = 1; k <= n; ++k) {
+        const int offset = offsets[k - 1];
+        const int p = offset + 1;
+        const int b = static_cast<uint8_t>(image[offset]);
         const QByteArray request =
-            DeviceCommand(address, "KW", {BlockNumber(group, sub), p - 1, b});
+            DeviceCommand(address, "KW", {BlockNumber(group, sub), offset, b});
+        if (sent) *sent = k;
         for (int sending = 0;; ++sending) {
             QByteArray reply;
             for (int attempt = 0; attempt < 3 && reply.size() != kByteReplyLen; ++attempt) {
@@ -109,7 +121,7 @@ int DeviceConnection::writeBlock(const QByteArray& image, int address, int group
             if (ParseByteReply(reply) == b) break;
             if (sending == 1) return -(kWriteWrongEcho + p);
         }
-        if (progress) progress(p, n);
+        if (progress) progress(k, n);
     }
     return 0;
 }

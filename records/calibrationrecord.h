@@ -41,6 +41,7 @@ struct CalibrationRecord {
     QByteArray imageAfter;
     std::vector<CalibrationPoint> points;
     std::optional<double> nonLinearity; // % of full scale
+    std::optional<int> bytesSent;       // "KW" requests that went out; unknown for older records
     int result = 1;                     // kRecordDone, kRecordStarted, else the write's result code
     QString resultText;
 

@@ -7,7 +7,7 @@ namespace qm {
 const char* const kRecordColumns =
     "id, certificate_no, kind, recorded_at, bench, operator_name, reference_standard, device,"
     " serial_no, block, image_before, backup_path, image_after, nonlinearity, result,"
-    " result_text";
+    " result_text, bytes_sent";
 
 bool RecordFromRow(const QVariantList& row, CalibrationRecord& r) {
     const auto at = [&](int i) { return i < row.size() ? row[i] : QVariant(); };
@@ -27,6 +27,7 @@ bool RecordFromRow(const QVariantList& row, CalibrationRecord& r) {
     r.nonLinearity = OptionalDouble(at(13));
     r.result = at(14).toInt();
     r.resultText = at(15).toString();
+    if (!at(16).isNull()) r.bytesSent = at(16).toInt();
     return true;
 }
 

@@ -20,6 +20,10 @@ QAtomicInt connectionCount;
 
 constexpr int kPageRows = 200; // records in memory at once while the history is listed
 
+QVariant optionalInt(const std::optional<int>& v) {
+    return v ? QVariant(*v) : QVariant(QMetaType::fromType<int>());
+}
+
 // The text columns hold "" rather than NULL for a text not given.
 QString notNull(const QString& text) {
     return text.isNull() ? QString("") : text;
@@ -129,13 +133,14 @@ DatabaseStatus RecordStore::save(CalibrationRecord& rec, bool insert) {
                 q,
                 QStringLiteral("INSERT INTO calibrations (kind, recorded_at, bench, operator_name,"
                                " reference_standard, device, serial_no, block, image_before,"
-                               " backup_path, image_after, nonlinearity, result, result_text)"
-                               " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id"),
+                               " backup_path, image_after, nonlinearity, result, result_text,"
+                               " bytes_sent)"
+                               " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id"),
                 {RecordKindWord(rec.kind), time.toString(Qt::ISODateWithMs), notNull(rec.bench),
                  notNull(rec.operatorName), notNull(rec.referenceStandard), notNull(rec.device),
                  notNull(rec.serialNo), rec.block, rec.imageBefore, notNull(rec.backupPath),
                  rec.imageAfter, OptionalDouble(rec.nonLinearity), rec.result,
-                 notNull(rec.resultText)},
+                 notNull(rec.resultText), optionalInt(rec.bytesSent)},
                 status))
             return status;
         if (!q.next()) return {kDbFailed, QStringLiteral("the new record got no id")};
@@ -145,10 +150,12 @@ DatabaseStatus RecordStore::save(CalibrationRecord& rec, bool insert) {
         // Only the outcome changes; a finished row is never finished again.
         if (!Exec(q,
                   QStringLiteral("UPDATE calibrations SET image_before = ?, backup_path = ?,"
-                                 " image_after = ?, nonlinearity = ?, result = ?, result_text = ?"
+                                 " image_after = ?, nonlinearity = ?, result = ?, result_text = ?,"
+                                 " bytes_sent = ?"
                                  " WHERE id = ? AND result = ?"),
                   {rec.imageBefore, notNull(rec.backupPath), rec.imageAfter,
-                   OptionalDouble(rec.nonLinearity), rec.result, notNull(rec.resultText), id,
+                   OptionalDouble(rec.nonLinearity), rec.result, notNull(rec.resultText),
+                   optionalInt(rec.bytesSent), id,
                    kRecordStarted},
                   status))
             return status;

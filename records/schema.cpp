@@ -109,9 +109,18 @@ bool upgradeTo3(const QSqlDatabase& db, DatabaseStatus& status) {
            run(db, {QStringLiteral("UPDATE schema_version SET version = 3")}, status);
 }
 
+// Version 4: how many bytes a block write sent (unchanged ones are not);
+// NULL for the records from before.
+bool upgradeTo4(const QSqlDatabase& db, DatabaseStatus& status) {
+    return run(db,
+               {QStringLiteral("ALTER TABLE calibrations ADD COLUMN bytes_sent INTEGER"),
+                QStringLiteral("UPDATE schema_version SET version = 4")},
+               status);
+}
+
 using Upgrade = bool (*)(const QSqlDatabase&, DatabaseStatus&);
 // Index v - 1 brings version v - 1 to v; version 0 is an empty database.
-constexpr Upgrade kSteps[] = {createVersion1, upgradeTo2, upgradeTo3};
+constexpr Upgrade kSteps[] = {createVersion1, upgradeTo2, upgradeTo3, upgradeTo4};
 static_assert(std::size(kSteps) == kSchemaVersion);
 
 // 0 for an empty database, -1 when the version cannot be read.

@@ -25,6 +25,7 @@ void FillWriteOutcome(CalibrationRecord& r, const SaveReport& report) {
     r.backupPath = report.backupPath;
     r.imageBefore = report.imageBefore;
     r.imageAfter = report.writeResult == 0 ? report.imageAfter : QByteArray();
+    r.bytesSent = report.bytesSent;
     if (report.writeResult != 0) {
         r.result = report.writeResult;
         r.resultText = QStringLiteral("the write stopped midway; the block is incomplete");

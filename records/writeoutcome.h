@@ -9,8 +9,8 @@ namespace qm {
 struct SensorRecord;
 
 // Sets block, the image before (the backup's bytes) and its path, the image
-// after (what was written, when it went out whole) and the result with a
-// one-line English text, from the save's report.
+// after (what was written, when it went out whole), the bytes sent and the
+// result with a one-line English text, from the save's report.
 void FillWriteOutcome(CalibrationRecord& r, const SaveReport& report);
 
 // The same for a write of the device constants N and k (block -1):

@@ -109,25 +109,30 @@ BackupResult WriteBackupFile(const QString& folder, const QString& serialNo, int
     return r;
 }
 
-BackupResult BackUpBlock(ReadContext& ctx, int group, const QByteArray& lastRead,
-                         const QString& serialNo, const QString& folder) {
+BlockReading ReadBlockTwice(DeviceConnection& link, int group, const QByteArray& lastRead) {
     const int block = BlockNumber(group, 0);
-    BackupResult r;
+    BlockReading r;
     auto read = [&](QByteArray& image) {
-        if (ctx.link.readBlock(image, kDeviceAddress, group, 0) == kBlockRead) return true;
+        if (link.readBlock(image, kDeviceAddress, group, 0) == kBlockRead) return true;
         r.error = QStringLiteral("block 0x%1 could not be read").arg(blockText(block));
         return false;
     };
-    // Two reads that agree, the last read counting as the first: a reply
-    // garbled into other hex digits is not taken for the sensor's memory.
+    // A reply garbled into other hex digits is not taken for the sensor's memory.
     QByteArray first = lastRead, image;
     if ((first.isEmpty() && !read(first)) || !read(image)) return r;
-    if (image != first) {
+    if (image != first)
         r.error = QStringLiteral("block 0x%1 read differently twice").arg(blockText(block));
-        return r;
-    }
-    return WriteBackupFile(folder.isEmpty() ? DefaultBackupFolder() : folder, serialNo, block,
-                           image, ctx.link.clock().now());
+    else
+        r.bytes = image;
+    return r;
+}
+
+BackupResult BackUpBlock(ReadContext& ctx, int group, const QByteArray& lastRead,
+                         const QString& serialNo, const QString& folder) {
+    const BlockReading now = ReadBlockTwice(ctx.link, group, lastRead);
+    if (now.bytes.isEmpty()) return {false, {}, now.error, {}};
+    return WriteBackupFile(folder.isEmpty() ? DefaultBackupFolder() : folder, serialNo,
+                           BlockNumber(group, 0), now.bytes, ctx.link.clock().now());
 }
 
 } // namespace qm

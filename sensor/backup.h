@@ -38,6 +38,15 @@ struct BackupResult {
 BackupResult WriteBackupFile(const QString& folder, const QString& serialNo, int block,
                              const QByteArray& bytes, const QDateTime& when);
 
+struct BlockReading {
+    QByteArray bytes; // the block; empty when it cannot be trusted
+    QString error;    // one line, when bytes is empty
+};
+
+// Block (group, 0) as it stands: two reads that agree, lastRead (the image
+// last read from it) counting as the first when it is not empty.
+BlockReading ReadBlockTwice(DeviceConnection& link, int group, const QByteArray& lastRead = {});
+
 // Saves block (group, 0) before it is written. The block is read now and
 // must agree with lastRead, the image last read from it (when that is empty,
 // with a second read now); when a read fails or the two differ there is no

@@ -1,5 +1,7 @@
 #include "sensor/restoreblock.h"
 
+#include "sensor/backup.h"
+#include "sensor/changedbytes.h"
 #include "sensor/writer.h"
 
 namespace qm {
@@ -11,7 +13,9 @@ RestoreResult RestoreBlock(DeviceConnection& link, int group, const QByteArray& 
         r.writeResult = kRestoreNotABlock;
         return r;
     }
-    r.writeResult = link.writeBlock(backup, kDeviceAddress, group, 0, progress);
+    const QByteArray now = ReadBlockTwice(link, group).bytes;
+    r.writeResult = link.writeBytes(backup, ChangedOffsets(now, backup), kDeviceAddress, group, 0,
+                                    progress, &r.bytesSent);
     if (r.writeResult != 0) return r;
     QByteArray image;
     r.readBack = link.readBlock(image, kDeviceAddress, group, 0) == kBlockRead;

@@ -1,6 +1,7 @@
 #include "sensor/writer.h"
 
 #include "device/deviceconnection.h"
+#include "sensor/changedbytes.h"
 #include "sensor/imagecheck.h"
 #include "sensor/imagecodec.h"
 
@@ -49,7 +50,7 @@ QByteArray readBackImage(ReadContext& ctx, const SensorSession& s, int readAll, 
 
 SaveReport WriteBlockVerified(ReadContext& ctx, SensorSession& s, int group,
                               const QByteArray& image, const BackupResult& backup,
-                              const WriteProgress& progress) {
+                              const WriteProgress& progress, bool allBytes) {
     SaveReport report;
     report.block = group;
     report.imageAfter = image;
@@ -61,8 +62,12 @@ SaveReport WriteBlockVerified(ReadContext& ctx, SensorSession& s, int group,
     report.backupPath = backup.path;
     report.imageBefore = backup.bytes;
 
+    // The backup's block was read twice alike, so a byte it holds already is not sent.
+    const bool trusted = !allBytes && backup.bytes.size() == kBlockBytes;
+    const QList<int> offsets = ChangedOffsets(trusted ? backup.bytes : QByteArray(), image);
     stage(ctx, SensorStage::Writing);
-    report.writeResult = ctx.link.writeBlock(image, kDeviceAddress, group, 0, progress);
+    report.writeResult =
+        ctx.link.writeBytes(image, offsets, kDeviceAddress, group, 0, progress, &report.bytesSent);
     stage(ctx, SensorStage::Written);
     if (report.writeResult != 0) return report;
 
@@ -72,7 +77,9 @@ SaveReport WriteBlockVerified(ReadContext& ctx, SensorSession& s, int group,
     const int r = ReadAll(ctx, s);
     const QByteArray back = readBackImage(ctx, s, r, group);
     report.result = kSaveWritten;
-    report.firstDifference = back.isEmpty() ? 0 : ReadBackDifference(image, back);
+    // Every byte of the block counts: an unsent one must still hold what it held.
+    const QByteArray expected = BlockAfterWrite(backup.bytes, image);
+    report.firstDifference = back.isEmpty() ? 0 : ReadBackDifference(expected, back);
     report.readBack = back.isEmpty()               ? ReadBack::Missing
                       : report.firstDifference > 0 ? ReadBack::Differs
                                                    : ReadBack::Agrees;
@@ -107,7 +114,8 @@ SaveReport SaveSensorCore(ReadContext& ctx, SensorSession& s, const SaveRequest&
     s.MemoryImage = encoded.image;
 
     const BackupResult backup = BackUpBlock(ctx, group, stored, storedSerial, request.backupFolder);
-    report = WriteBlockVerified(ctx, s, group, encoded.image, backup, request.progress);
+    report = WriteBlockVerified(ctx, s, group, encoded.image, backup, request.progress,
+                                request.allBytes);
     if (!report.backupError.isEmpty()) {
         s.MemoryImage = stored;
     } else if (report.result != kSaveWritten) {

@@ -42,6 +42,7 @@ struct SaveReport {
     int block = -1;          // the memory group written to (kGroupTag or kGroupDevice)
     QByteArray imageBefore;  // the block as backed up
     QByteArray imageAfter;   // the bytes written
+    int bytesSent = 0;       // how many of them went out with "KW" (the others held their value)
 };
 
 // The 1-based position of the first written byte that readBack does not
@@ -49,18 +50,21 @@ struct SaveReport {
 int ReadBackDifference(const QByteArray& written, const QByteArray& readBack);
 
 // Writes image into block (group, 0) after its backup (BackUpBlock) was
-// made: the write, the device reset, everything read back with ReadAll and
-// the read-back compared byte for byte with what was written. Without a
-// backup (!backup.ok) nothing is written. result is kSaveWritten when the
-// write completed (see readBack), else kSaveWriteFailed.
+// made: only the bytes that differ from the backed-up block go out (every
+// byte with allBytes), then the device reset, everything read back with
+// ReadAll and all 256 bytes of the read-back compared with the backup
+// overwritten by image. Without a backup (!backup.ok) nothing is written.
+// result is kSaveWritten when the write completed (see readBack), else
+// kSaveWriteFailed.
 SaveReport WriteBlockVerified(ReadContext& ctx, SensorSession& s, int group,
                               const QByteArray& image, const BackupResult& backup,
-                              const WriteProgress& progress = {});
+                              const WriteProgress& progress = {}, bool allBytes = false);
 
 struct SaveRequest {
     bool onlyIfChanged = false; // an image that equals the last one read is not written
     QString backupFolder;       // empty: DefaultBackupFolder()
-    WriteProgress progress;     // per byte written
+    WriteProgress progress;     // per byte sent
+    bool allBytes = false;      // send every byte, not only those that differ from the block
 };
 
 // From CurrentRecord on: copies it into the record of the memory it goes to

@@ -84,30 +84,37 @@ class TestDeviceCommands : public QObject {
 
     // A failed write says so in one line with the backup's path and an exit
     // code of its own; the block as it stood is in the backup, and restore
-    // puts it back byte for byte once the device works again.
+    // puts it back byte for byte once the device works again. Byte 7 holds
+    // the same in both images: only --all-bytes sends it.
     void write_data() {
         QTest::addColumn<QStringList>("simArgs");
+        QTest::addColumn<QStringList>("options");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("message"); // the end of stderr; %1: the backup's path
         QTest::newRow("wrong echo")
-            << QStringList{"--wrong-echo", "7"} << 6
+            << QStringList{"--wrong-echo", "9"} << QStringList{} << 6
+            << "qm07ctl: the write of block 0x00 stopped: byte 9 was echoed with another value "
+               "[-10009]. The previous contents were saved to %1.\n";
+        QTest::newRow("wrong echo of an unchanged byte, all bytes")
+            << QStringList{"--wrong-echo", "7"} << QStringList{"--all-bytes"} << 6
             << "qm07ctl: the write of block 0x00 stopped: byte 7 was echoed with another value "
                "[-10007]. The previous contents were saved to %1.\n";
         QTest::newRow("cell keeps another byte")
-            << QStringList{"--corrupt-store", "23"} << 7
+            << QStringList{"--corrupt-store", "23"} << QStringList{} << 7
             << "qm07ctl: The sensor memory does not hold what was written (first difference at "
                "byte 23). The previous contents were saved to %1.\n";
-        QTest::newRow("no iTag") << QStringList{"--no-itag"} << 3
+        QTest::newRow("no iTag") << QStringList{"--no-itag"} << QStringList{} << 3
                                  << "reports no iTag: block 0x00 is not written\n";
     }
     void write() {
         QFETCH(QStringList, simArgs);
+        QFETCH(QStringList, options);
         QFETCH(int, exitCode);
         QFETCH(QString, message);
         SimProcess sim;
         startSim(sim, simArgs);
         const QByteArray before = dump();
-        const Run r = writeLayout();
+        const Run r = writeLayout(options);
         QCOMPARE(r.exitCode, exitCode);
         message.replace("%1", backupPath(r));
         QCOMPARE(QString::fromUtf8(r.err).right(message.size()), message);
@@ -261,9 +268,16 @@ class TestDeviceCommands : public QObject {
         QCOMPARE(w["kind"].toString(), "write");
         QCOMPARE(testing::FileBytes(w["backupPath"].toString()), before);
         QCOMPARE(w["points"].toArray().at(2).toObject()["reference"].toDouble(), 500.0);
+        // Both ways only the bytes in which the two images differ are sent.
+        const QByteArray image = testing::LayoutImage();
+        int differing = 0;
+        for (qsizetype i = 0; i < image.size(); ++i)
+            differing += image[i] != before[i];
+        QCOMPARE(w["bytesSent"].toInt(), differing);
         QCOMPARE(ctl({"restore", "--id", QString::number(w["id"].toInteger())}).exitCode, 0);
         QCOMPARE(dump(), before);
         QCOMPARE(newest()["kind"].toString(), "restore");
+        QCOMPARE(newest()["bytesSent"].toInt(), differing);
     }
 
     // The history fails after it opened (a file or server that cannot be

@@ -172,6 +172,22 @@ class TestDevice : public QObject {
                 QCOMPARE(rig.clock.tickMs(), 200 + 20 + 3 * (10 + 21 * 10));
             if (result == 0) QCOMPARE(progress, (QList<int>{104, 204, 304, 404}));
         }
+        // Some bytes only: a code names the byte's place in the block, the
+        // progress and the count go by the bytes sent.
+        LineRig rig;
+        ScriptedLine& line = rig.open(1);
+        line.respond = [](const QByteArray& request, int) {
+            return field(request, 1) == 3 ? QList<ReplyPiece>{} : echo(field(request, 2));
+        };
+        QList<int> progress;
+        int sent = 0;
+        QCOMPARE(
+            rig.link.writeBytes(
+                img, {1, 3}, 0, 4, 0, [&](int k, int n) { progress.append(k * 100 + n); }, &sent),
+            -4);
+        QCOMPARE(line.requests.first(), "$00KW800122");
+        QCOMPARE(progress, QList<int>{102});
+        QCOMPARE(sent, 2);
     }
 
     // "ER": (time-out / 10) + 1 polls per attempt, four attempts. "EW" is sent

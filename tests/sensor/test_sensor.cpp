@@ -3,14 +3,17 @@
 #include "core/codepage1250.h"
 #include "device/protocol.h"
 #include "sensor/backup.h"
+#include "sensor/changedbytes.h"
 #include "sensor/imagecheck.h"
 #include "sensor/imagecodec.h"
 #include "sensor/reader.h"
 #include "sensor/recordrules.h"
+#include "sensor/restoreblock.h"
 #include "sensor/writer.h"
 #include "sim/simtransport.h"
 #include "support/files.h"
 #include "support/layoutimage.h"
+#include "support/recordingtransport.h"
 #include "support/scriptedline.h"
 
 #include <QRandomGenerator>
@@ -57,7 +60,8 @@ struct Rig {
     VirtualClock clock;
     DeviceModel device;
     SimTransportFactory factory{clock};
-    DeviceConnection link{factory, clock};
+    RecordingTransportFactory line{factory};
+    DeviceConnection link{line, clock};
     Stages stages;
     QList<int> asked; // the groups put to the caller
     QList<BadImageChoice> answers;
@@ -80,6 +84,13 @@ struct Rig {
         s.CurrentRecord.Description = QStringLiteral("Changed");
     }
     int read() { return ReadAll(ctx, s, &report); }
+    // The offsets that got a "KW" since the line was last cleared.
+    QList<int> sentOffsets() const {
+        QList<int> offsets;
+        for (const QByteArray& r : line.requests())
+            if (r.startsWith("$00KW")) offsets << r.mid(7, 2).toInt(nullptr, 16);
+        return offsets;
+    }
     QStringList backupFiles() const {
         return QDir(backups.path()).entryList(QDir::Files, QDir::Name);
     }
@@ -406,6 +417,11 @@ class TestSensor : public QObject {
             QCOMPARE(CompareImages(a, b), compare);
             QCOMPARE(ReadBackDifference(a, b), readBack);
         }
+        // The bytes a write sends: those that differ, and all behind a shorter block.
+        const QByteArray block = ToBlock(img);
+        QCOMPARE(ChangedOffsets(block, changedAt(changedAt(img, 50), 184)), (QList<int>{49, 183}));
+        QCOMPARE(ChangedOffsets(img.left(182), img), (QList<int>{182, 183}));
+        QCOMPARE(BlockAfterWrite(block, changedAt(img, 3)), changedAt(block, 3));
     }
 
     // The serial number becomes part of a path: nothing that could leave the
@@ -462,6 +478,68 @@ class TestSensor : public QObject {
         }
     }
 
+    // Only the offsets whose byte differs from the block as read twice alike
+    // get a "KW", and the block ends as meant; every offset when asked, or
+    // when the block reads differently twice before a restore.
+    void sendsOnlyTheBytesThatDiffer_data() {
+        QTest::addColumn<bool>("restore"); // after a write that stopped midway
+        QTest::addColumn<bool>("everyByte");
+        QTest::newRow("save") << false << false;
+        QTest::newRow("save, all bytes") << false << true;
+        QTest::newRow("restore") << true << false;
+        QTest::newRow("restore, reads disagree") << true << true;
+    }
+    void sendsOnlyTheBytesThatDiffer() {
+        QFETCH(bool, restore);
+        QFETCH(bool, everyByte);
+        Rig rig(true, true);
+        const QByteArray before = rig.device.block(0x00);
+        QByteArray from = before, to; // the block before and after the write
+        int sent = 0, imageSize = kBlockBytes;
+        rig.line.clear();
+        if (!restore) {
+            rig.saved = SaveSensorCore(rig.ctx, rig.s, {false, rig.backups.path(), {}, everyByte});
+            QCOMPARE(rig.saved.readBack, ReadBack::Agrees);
+            sent = rig.saved.bytesSent;
+            imageSize = int(rig.saved.imageAfter.size());
+            to = rig.device.block(0x00);
+        } else {
+            from.replace(8, 4, "Chan"); // the first bytes of a change went in
+            rig.device.setBlock(0x00, from);
+            if (everyByte)
+                rig.line.afterRequest = [&](const QByteArray& request) {
+                    if (request.startsWith("$00KB") && rig.device.block(0x00) == from)
+                        rig.device.setBlock(0x00, changedAt(from, 200)); // the second read
+                };
+            const RestoreResult r = RestoreBlock(rig.link, kGroupTag, before);
+            QVERIFY(r.ok());
+            sent = r.bytesSent;
+            to = before;
+        }
+        QCOMPARE(rig.device.block(0x00), to);
+        QList<int> expected;
+        for (int i = 0; i < imageSize; ++i)
+            if (everyByte || from[i] != to[i]) expected << i;
+        QCOMPARE(rig.sentOffsets(), expected);
+        QCOMPARE(sent, expected.size());
+        QVERIFY(everyByte || (sent > 0 && sent < imageSize / 2));
+    }
+
+    // A byte that was not sent must still hold what it held, in the image or
+    // behind it: the read-back compares the whole block.
+    void readBackComparesTheWholeBlock() {
+        for (int position : {3, 201}) {
+            Rig rig(true, true);
+            const auto lastByte = [&](int k, int n) {
+                if (k == n) rig.device.setBlock(0x00, changedAt(rig.device.block(0x00), position));
+            };
+            QCOMPARE(rig.save(false, lastByte), int(kSaveWritten));
+            QVERIFY(rig.saved.bytesSent < rig.saved.imageAfter.size());
+            QCOMPARE(rig.saved.readBack, ReadBack::Differs);
+            QCOMPARE(rig.saved.firstDifference, position);
+        }
+    }
+
     // Nothing is sent for a block that can be neither taken from the last read
     // nor read now, or that reads otherwise than it did (a reply garbled into
     // other digits): it has no backup. Nor for what the block cannot hold.
@@ -507,25 +585,23 @@ class TestSensor : public QObject {
     // A wrong echo, a cell that keeps another byte, or the line gone after the
     // write (corruptAt 0) or after the reset's identification (-1): the report
     // says which. A failed write is not reset, and the next save writes again.
+    // The description's first 12 bytes change ("QM-07R input" to "Changed").
     void writeGoesWrong() {
         for (auto [wrongEchoAt, corruptAt, result, readBack, detail] :
-             {std::tuple{5, 0, int(kSaveWriteFailed), ReadBack::NotWritten, -10005},
-              {0, 23, int(kSaveWritten), ReadBack::Differs, 23},
+             {std::tuple{9, 0, int(kSaveWriteFailed), ReadBack::NotWritten, -10009},
+              {0, 12, int(kSaveWritten), ReadBack::Differs, 12},
               {0, 0, int(kSaveWritten), ReadBack::Missing, 0},
               {0, -1, int(kSaveWritten), ReadBack::Missing, 0}}) {
             Rig rig(false, true);
             const QByteArray before = rig.device.block(0x80);
             const int requests = rig.device.requestCount();
-            SimFaults f;
-            f.wrongEchoAt = wrongEchoAt;
-            // The backup's read, the 104 bytes, then the read-back's requests.
-            if (!wrongEchoAt && !corruptAt) f.hangUpAfter = requests + 1 + 104 + 16;
-            f.corruptStoreAt = std::max(corruptAt, 0);
-            rig.device.setFaults(f);
-            // After the last byte: the reset and its identification, no more.
-            const auto lastByte = [&, corruptAt = corruptAt](int p, int n) {
-                if (p == n && corruptAt < 0)
-                    rig.device.setFaults({.hangUpAfter = rig.device.requestCount() + 2});
+            rig.device.setFaults({.wrongEchoAt = wrongEchoAt, .corruptStoreAt = corruptAt});
+            // After the last byte: the reset and its identification, or nothing more.
+            const auto lastByte = [&, wrongEchoAt = wrongEchoAt, corruptAt = corruptAt](int k,
+                                                                                        int n) {
+                if (k == n && !wrongEchoAt && corruptAt <= 0)
+                    rig.device.setFaults(
+                        {.hangUpAfter = rig.device.requestCount() + (corruptAt < 0 ? 2 : 0)});
             };
             QCOMPARE(rig.save(false, lastByte), result);
             QCOMPARE(rig.saved.readBack, readBack);
@@ -533,7 +609,8 @@ class TestSensor : public QObject {
             QCOMPARE(FileBytes(rig.saved.backupPath), before);
             if (!wrongEchoAt) continue;
             QVERIFY(!rig.stages.contains(St::Resetting));
-            QCOMPARE(rig.device.requestCount() - requests, 1 + wrongEchoAt + 1); // one echo retried
+            // The backup's read, byte 9 (the first that differs), its echo retried once.
+            QCOMPARE(rig.device.requestCount() - requests, 3);
             rig.device.setFaults({});
             QCOMPARE(rig.save(true), int(kSaveWritten));
         }

@@ -1,9 +1,11 @@
 #pragma once
 // Passes everything through to another transport factory and keeps the request
-// lines written to any port: which commands reached the device, in what order.
+// lines written to any port: which commands reached the device, in what order;
+// afterRequest sees each line once the device has it (and has answered it).
 #include "device/transport.h"
 
 #include <QByteArrayList>
+#include <functional>
 #include <memory>
 #include <utility>
 
@@ -14,7 +16,7 @@ class RecordingTransportFactory final : public TransportFactory {
     explicit RecordingTransportFactory(TransportFactory& inner) : m_inner(inner) {}
 
     std::unique_ptr<ByteTransport> make(int port) override {
-        return std::make_unique<Recording>(m_inner.make(port), m_sent);
+        return std::make_unique<Recording>(m_inner.make(port), *this);
     }
     QString describe(int port) const override { return m_inner.describe(port); }
 
@@ -25,11 +27,12 @@ class RecordingTransportFactory final : public TransportFactory {
         return lines;
     }
     void clear() { m_sent.clear(); }
+    std::function<void(const QByteArray& line)> afterRequest;
 
   private:
     struct Recording final : ByteTransport {
-        Recording(std::unique_ptr<ByteTransport> inner, QByteArray& sent)
-            : m_inner(std::move(inner)), m_sent(sent) {}
+        Recording(std::unique_ptr<ByteTransport> inner, RecordingTransportFactory& owner)
+            : m_inner(std::move(inner)), m_owner(owner) {}
         TransportError open() override { return m_inner->open(); }
         TransportError close() override { return m_inner->close(); }
         bool isOpen() const override { return m_inner->isOpen(); }
@@ -39,11 +42,14 @@ class RecordingTransportFactory final : public TransportFactory {
         }
         qint64 write(const QByteArray& data, TransportError* err) override {
             const qint64 n = m_inner->write(data, err);
-            if (n > 0) m_sent.append(data.left(n));
+            if (n <= 0) return n;
+            m_owner.m_sent.append(data.left(n));
+            if (m_owner.afterRequest && data.left(n).contains('\r'))
+                m_owner.afterRequest(m_owner.requests().last());
             return n;
         }
         std::unique_ptr<ByteTransport> m_inner;
-        QByteArray& m_sent;
+        RecordingTransportFactory& m_owner;
     };
 
     TransportFactory& m_inner;
