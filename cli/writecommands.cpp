@@ -146,7 +146,8 @@ int writeBlockOnce(Context& ctx, int group, const QByteArray& image,
     rec.backupPath = backup.path;
     rec.imageBefore = backup.bytes;
     if (!BeginWriteRecord(ctx, recording, rec)) return kExitHistory;
-    const SaveReport report = WriteBlockVerified(rc, s, group, image, backup, {}, recording.allBytes);
+    const SaveReport report =
+        WriteBlockVerified(rc, s, group, image, backup, {}, recording.allBytes);
     int code = kExitOk;
     if (report.result != kSaveWritten)
         code = Fail(
@@ -238,9 +239,8 @@ int RunWrite(Context& ctx, const QStringList& args) {
         return Fail(ctx, QStringLiteral("%1: %2").arg(path, error), exitCode);
     RecordStore store;
     if (!openRecording(ctx, parser, store, exitCode)) return exitCode;
-    return writeBlock(
-        ctx, group, image,
-        {{store, RecordKind::BlockWrite, parser.isSet(LocalHistoryOption())},
+    return writeBlock(ctx, group, image,
+                      {{store, RecordKind::BlockWrite, parser.isSet(LocalHistoryOption())},
                        false,
                        parser.isSet(allBytesOption()),
                        {}});
