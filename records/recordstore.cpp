@@ -129,19 +129,19 @@ DatabaseStatus RecordStore::save(CalibrationRecord& rec, bool insert) {
     QSqlQuery q(m_db);
     qint64 id = rec.id;
     if (insert) {
-        if (!Exec(
-                q,
-                QStringLiteral("INSERT INTO calibrations (kind, recorded_at, bench, operator_name,"
-                               " reference_standard, device, serial_no, block, image_before,"
-                               " backup_path, image_after, nonlinearity, result, result_text,"
-                               " bytes_sent)"
-                               " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id"),
-                {RecordKindWord(rec.kind), time.toString(Qt::ISODateWithMs), notNull(rec.bench),
-                 notNull(rec.operatorName), notNull(rec.referenceStandard), notNull(rec.device),
-                 notNull(rec.serialNo), rec.block, rec.imageBefore, notNull(rec.backupPath),
-                 rec.imageAfter, OptionalDouble(rec.nonLinearity), rec.result,
-                 notNull(rec.resultText), optionalInt(rec.bytesSent)},
-                status))
+        if (!Exec(q,
+                  QStringLiteral(
+                      "INSERT INTO calibrations (kind, recorded_at, bench, operator_name,"
+                      " reference_standard, device, serial_no, block, image_before,"
+                      " backup_path, image_after, nonlinearity, result, result_text,"
+                      " bytes_sent)"
+                      " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id"),
+                  {RecordKindWord(rec.kind), time.toString(Qt::ISODateWithMs), notNull(rec.bench),
+                   notNull(rec.operatorName), notNull(rec.referenceStandard), notNull(rec.device),
+                   notNull(rec.serialNo), rec.block, rec.imageBefore, notNull(rec.backupPath),
+                   rec.imageAfter, OptionalDouble(rec.nonLinearity), rec.result,
+                   notNull(rec.resultText), optionalInt(rec.bytesSent)},
+                  status))
             return status;
         if (!q.next()) return {kDbFailed, QStringLiteral("the new record got no id")};
         id = q.value(0).toLongLong();
@@ -155,8 +155,7 @@ DatabaseStatus RecordStore::save(CalibrationRecord& rec, bool insert) {
                                  " WHERE id = ? AND result = ?"),
                   {rec.imageBefore, notNull(rec.backupPath), rec.imageAfter,
                    OptionalDouble(rec.nonLinearity), rec.result, notNull(rec.resultText),
-                   optionalInt(rec.bytesSent), id,
-                   kRecordStarted},
+                   optionalInt(rec.bytesSent), id, kRecordStarted},
                   status))
             return status;
         if (q.numRowsAffected() != 1)
