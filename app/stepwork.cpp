@@ -93,12 +93,18 @@ int MainWindow::SaveSensor(bool onlyIfChanged, SaveReport* report) {
         return kSaveWriteFailed;
     }
     DisableNavigation();
-    // No questions during the read-back: the outcome is worded below.
+    // No questions during the read-back: the outcome is worded below. The
+    // pages keep what the technician made until the block is confirmed: a
+    // read-back that differs must not replace the points with what it found.
     ReadContext ctx = readContext();
+    ctx.onStage = [this](SensorStage stage) {
+        if (stage != SensorStage::Done) onSensorStage(stage);
+    };
     const CurveFacts facts = curveFacts();
     do {
         r = SaveSensorCore(ctx, m_session, {onlyIfChanged, m_backupFolder, writeProgress()});
     } while (!r.backupError.isEmpty() && retryBackup(r.backupError));
+    if (r.readBack == ReadBack::Agrees) onSensorStage(SensorStage::Done);
     EnableNavigation();
     if (report) *report = r;
     if (!r.backupPath.isEmpty()) m_backups << r.backupPath;
