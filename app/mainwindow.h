@@ -15,6 +15,7 @@
 #include "device/deviceconnection.h"
 #include "device/protocol.h"
 #include "records/calibrationrecord.h"
+#include "records/recordedwrite.h"
 #include "records/recordstore.h"
 #include "sensor/reader.h"
 #include "sensor/sensorrecord.h"
@@ -165,16 +166,13 @@ class MainWindow : public QWidget {
     // A write's record is stored as started before its first byte: false
     // when it cannot be (said so, or the words in *why), and then nothing may be written.
     bool beginRecord(CalibrationRecord& rec, QString* why = nullptr);
-    // Stores the outcome of a begun record (m_lastRecord then); when the
-    // history went away meanwhile, offers the local file; says so when it cannot.
-    bool finishRecord(CalibrationRecord& rec);
+    // When the history went away during a write: offers the local file for its outcome.
+    LocalFallback askOutcomeToLocal();
+    // A finished record becomes m_lastRecord; one that could not be stored is said.
+    bool recorded(const CalibrationRecord& rec, const DatabaseStatus& status);
     // A begun record whose write sent nothing (unchanged, no backup) goes again.
     void dropRecord(const CalibrationRecord& rec);
     // What the curve knows beyond the record (the read-back reloads it).
-    struct CurveFacts {
-        std::vector<std::optional<double>> spreads; // per row in use
-        std::optional<double> nonLinearity;
-    };
     CurveFacts curveFacts() const;
     // Why the history (at url) failed, from m_historyStatus, in the window's language.
     QString historyProblem(const QString& url) const;
