@@ -106,15 +106,15 @@ SaveReport SaveSensorCore(ReadContext& ctx, SensorSession& s, const SaveRequest&
         report.refusal = checked.refusal;
         return report;
     }
-    const EncodedImage encoded = EncodeImage(target, ctx.today);
-    if (request.onlyIfChanged && CompareImages(encoded.image, s.MemoryImage) == 0) return report;
+    target = checked.record;
+    if (request.onlyIfChanged && CompareImages(checked.image, s.MemoryImage) == 0) return report;
     // MemoryImage is the last image read from this very group (the reader
     // keeps the target's), or empty when that read failed.
     const QByteArray stored = s.MemoryImage;
-    s.MemoryImage = encoded.image;
+    s.MemoryImage = checked.image;
 
     const BackupResult backup = BackUpBlock(ctx, group, stored, storedSerial, request.backupFolder);
-    report = WriteBlockVerified(ctx, s, group, encoded.image, backup, request.progress,
+    report = WriteBlockVerified(ctx, s, group, checked.image, backup, request.progress,
                                 request.allBytes);
     if (!report.backupError.isEmpty()) {
         s.MemoryImage = stored;
