@@ -475,6 +475,9 @@ class TestSensor : public QObject {
             const int version = rig.device.stateVersion();
             QCOMPARE(rig.save(true), int(kSaveUnchanged));
             QCOMPARE(rig.device.stateVersion(), version);
+            // Asked to write whatever the block holds, it writes.
+            QCOMPARE(rig.save(false), int(kSaveWritten));
+            QVERIFY(rig.device.stateVersion() != version);
         }
     }
 
