@@ -18,7 +18,7 @@ WriteProgress MainWindow::writeProgress() {
         const int percent = n > 0 ? p * 100 / n : 0;
         if (percent == last) return;
         last = percent;
-        QString text = m_lang.text(52) + QStringLiteral(" %1 %").arg(percent);
+        QString text = m_lang.text(kTextStoring) + QStringLiteral(" %1 %").arg(percent);
         if (m_closeRequested) text += u'\n' + m_lang.text(kTextClosesAfterWrite);
         m_statusText->setText(text);
     };
@@ -61,10 +61,10 @@ void MainWindow::offerRestore(const SaveReport& r) {
         messages.information(m_lang.text(kTextRestored));
         return;
     }
-    const QString reason = back.writeResult != 0 ? withCode(m_lang.text(47), back.writeResult)
-                           : !back.readBack
-                               ? m_lang.text(kTextReadBackMissing)
-                               : m_lang.text(kTextReadBackDiffers).arg(back.firstDifference);
+    const QString reason =
+        back.writeResult != 0 ? withCode(m_lang.text(kTextWriteFailed), back.writeResult)
+        : !back.readBack      ? m_lang.text(kTextReadBackMissing)
+                              : m_lang.text(kTextReadBackDiffers).arg(back.firstDifference);
     messages.critical(m_lang.text(kTextRestoreFailed).arg(reason, r.backupPath));
 }
 

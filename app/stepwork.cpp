@@ -36,9 +36,9 @@ void MainWindow::searchForDevice() {
     DisableNavigation();
     const int p = FindDevice(m_link);
     if (p < 1) {
-        m_services.messages.exclamation(m_lang.text(51));
+        m_services.messages.exclamation(m_lang.text(kTextNoDeviceAnywhere));
     } else {
-        m_services.messages.information(m_lang.text(50) + u' ' + QString::number(p));
+        m_services.messages.information(m_lang.text(kTextFoundOnPort) + u' ' + QString::number(p));
         m_portList->setCurrentIndex(p - 1);
     }
     EnableNavigation();
@@ -75,7 +75,7 @@ int MainWindow::SaveSensor(bool onlyIfChanged, SaveReport* report) {
     uint8_t flags = kOwnFlags;
     if (m_curvePage->bit24Box()->isChecked()) flags |= kFlag24Bit;
     if (!m_sensorPage->storeInRecord(flags)) {
-        m_services.messages.critical(m_lang.text(49));
+        m_services.messages.critical(m_lang.text(kTextCannotStore));
         return kSaveConvertFailed;
     }
     m_timer.stop();
@@ -131,7 +131,7 @@ bool MainWindow::connectAndRead() {
                                                     m_services.transports.describe(m_link.port())));
         return false;
     case ConnectResult::NoDevice:
-        m_services.messages.critical(m_lang.text(53));
+        m_services.messages.critical(m_lang.text(kTextNoDeviceOnPort));
         return false;
     case ConnectResult::Ok:
         break;
@@ -139,7 +139,7 @@ bool MainWindow::connectAndRead() {
     if (readAll() <= -1 || m_ended) return false;
     m_unsavedCurve = false; // the pages show what the sensor holds
     if (!(m_session.CurrentRecord.Flags & kFlagOwn) &&
-        !m_services.messages.confirm(m_lang.text(75)))
+        !m_services.messages.confirm(m_lang.text(kTextForeignConfiguration)))
         return false;
     showStepPage(WizardStep::Sensor);
     showHistoryFields();
@@ -152,7 +152,7 @@ bool MainWindow::connectAndRead() {
 
 bool MainWindow::openCurvePage() {
     if (m_sensorPage->gainList()->currentIndex() != m_session.CurrentRecord.GainIndex &&
-        !m_services.messages.confirm(m_lang.text(55)))
+        !m_services.messages.confirm(m_lang.text(kTextFullScaleChanged)))
         return false;
     if (!m_sensorPage->CheckSensorTexts()) {
         m_refusedField = m_sensorPage->faultField();
@@ -196,7 +196,7 @@ void MainWindow::finish() {
         return;
     }
     ResetDevice(*m_serviceWiring, m_services.clock, m_lang);
-    QStringList lines{m_lang.text(56)};
+    QStringList lines{m_lang.text(kTextStored)};
     for (const QString& path : m_backups)
         lines << m_lang.text(kTextBackupSaved).arg(path);
     if (m_lastRecord.id > 0) lines << recordedText();

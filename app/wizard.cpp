@@ -123,7 +123,7 @@ void MainWindow::runStep(WizardAction action) {
     if (m_stepRunning || m_ended) return;
     m_stepRunning = true;
     showStatus(true);
-    m_statusText->setText(m_lang.text(29));
+    m_statusText->setText(m_lang.text(kTextPleaseWait));
     m_refusedField = nullptr;
     performAction(action);
     m_statusFrame->setVisible(false);

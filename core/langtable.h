@@ -10,6 +10,45 @@ namespace qm {
 // The English text of an added entry (100 and up); empty for other numbers.
 QString BuiltInText(int n);
 
+// Texts of the original set that the code words with, by number.
+enum OriginalText : int {
+    kTextPleaseWait = 29,
+    kTextConnecting = 30,
+    kTextSerialPortError = 31,
+    kTextCheckConnection = 32,
+    kTextCommunicationError = 33,
+    kTextReadingDevice = 34,
+    kTextNotAQm07r = 35,
+    kTextReadingSensor = 36,
+    kTextDone = 37,
+    kTextDuplicatePoints = 38,
+    kTextTooFewPoints = 39,
+    kTextTooManyPoints = 40,
+    kTextEnterDescription = 41,
+    kTextTheReferenceValue = 42,
+    kTextOccursTwice = 43,
+    kTextTheSignal = 44,
+    kTextWriteFailed = 47,
+    kTextCannotStore = 49,
+    kTextFoundOnPort = 50,
+    kTextNoDeviceAnywhere = 51,
+    kTextStoring = 52,
+    kTextNoDeviceOnPort = 53,
+    kTextPortCannotOpen = 54,
+    kTextFullScaleChanged = 55,
+    kTextStored = 56,
+    kTextDescriptionLength = 60,
+    kTextUnitLength = 61,
+    kTextSelectPoint = 62,
+    kTextDeletePoint = 63,
+    kTextPositiveRange = 66,
+    kTextCurveFull = 67,
+    kTextNegativeRange = 69,
+    kTextDeleteWholeCurve = 71,
+    kTextCurveEmpty = 72,
+    kTextForeignConfiguration = 75,
+};
+
 // The added texts, by number.
 enum AddedText : int {
     kTextClosesAfterWrite = 100,
