@@ -145,7 +145,7 @@ void MainWindow::activateOnce() {
     m_portGroup->move(m_tw(120), m_tw(240));
     m_statusFrame->move(0, 0);
     m_charsetTrial = kFirstCharsetTrial;
-    performAction(WizardAction::ShowPortPage);
+    performAction(wizardRow(WizardStep::Start).next);
 }
 
 void MainWindow::CenterForm() {

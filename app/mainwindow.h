@@ -128,14 +128,13 @@ class MainWindow : public QWidget {
     QString caption(int n) const { return m_captions.text(n); }
 
     // The wizard.
-    void showPage(WizardPage page, bool back, bool next, bool cancel, int cancelCaption = 5);
     // The page of a step with its buttons as the flow table gives them.
     void showStepPage(WizardStep step);
     void applyButtonCaptions();
     // Runs a button's work under the status overlay.
-    void runStep(WizardAction action);
+    void runStep(const WizardMove& move);
     // Does the work and moves the step on when it succeeds; true then.
-    bool performAction(WizardAction action);
+    bool performAction(const WizardMove& move);
     void showPortPage();
     void onNext();
     void onBack();
@@ -248,7 +247,7 @@ class MainWindow : public QWidget {
     WizardStep m_wizardStep = WizardStep::Start;
     int m_charsetTrial = kFirstCharsetTrial;
     int m_formWidth = kFormWidth;
-    int m_cancelCaption = 5; // language text on cmdCancel: 5, or 68 while finishing
+    WizardStep m_shownStep = WizardStep::Start; // whose page and buttons are in view
 
     double m_liveDiv = 0;
     double m_liveSignal = 0;

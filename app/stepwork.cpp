@@ -184,7 +184,7 @@ bool MainWindow::openCurvePage() {
 
 void MainWindow::finish() {
     if (!m_sensorPage->storeInRecord(kOwnFlags) || !ensureHistory()) return;
-    showPage(WizardPage::None, false, false, false, 68);
+    showStepPage(WizardStep::Finishing);
     SaveReport report;
     const int r = SaveSensor(false, &report);
     if (r != kSaveWritten || report.readBack != ReadBack::Agrees) {

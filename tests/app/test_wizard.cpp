@@ -300,6 +300,7 @@ class TestWizard : public QObject {
         h.clock.setRunsEvents(true);
         int probes = 0;
         bool usable = false, covered = false, narrow = false, captured = false;
+        QSet<QString> cancelCaptions; // while the last block goes out
         QTimer probe;
         connect(&probe, &QTimer::timeout, [&] {
             if (!w.busy() || w.ended()) return;
@@ -316,6 +317,7 @@ class TestWizard : public QObject {
             for (const char* name : {"cmdReset", "cmdSKSave", "cmdSKSetNula"})
                 usable |= h.visible(name) && h.enabled(name);
             if (h.blockWritesSent() == 0) return;
+            cancelCaptions << h.child<QPushButton>("cmdCancel")->text();
             const bool wide = h.child("fraSTATUS")->width() == w.width();
             covered |= h.visible("fraSTATUS") && wide;
             narrow |= h.visible("fraSTATUS") && !wide;
@@ -327,6 +329,7 @@ class TestWizard : public QObject {
         h.clickNext();
         QVERIFY(!usable);
         QVERIFY(covered && !narrow);
+        QCOMPARE(cancelCaptions, QSet<QString>{"Konec"});
     }
 
     // A last write that goes wrong loses nothing: the curve page stays with
