@@ -154,7 +154,7 @@ void MainWindow::recordBlockWrite(CalibrationRecord& rec, const SaveReport& repo
 void MainWindow::recordRestore(CalibrationRecord& rec, const QByteArray& backup,
                                const QString& backupPath, const RestoreResult& back) {
     SaveReport r;
-    r.block = rec.block / 32;
+    r.group = rec.block / 32;
     r.backupPath = backupPath; // what was put back; the broken block before it is not known
     r.imageAfter = backup.left(kBlockBytes);
     r.writeResult = back.writeResult;

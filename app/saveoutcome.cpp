@@ -49,13 +49,13 @@ void MainWindow::offerRestore(const SaveReport& r) {
         FillPointsFromImage(rec, backup.left(kBlockBytes), block / 32);
         if (!beginRecord(rec)) return;
     }
-    DisableNavigation();
+    disableNavigation();
     showStatus(true);
     const RestoreResult back = block < 0
                                    ? RestoreResult{kRestoreNotABlock}
                                    : RestoreBlock(m_link, block / 32, backup, writeProgress());
     showStatus(false);
-    EnableNavigation();
+    enableNavigation();
     if (block >= 0) recordRestore(rec, backup, r.backupPath, back);
     if (back.ok()) {
         messages.information(m_lang.text(kTextRestored));

@@ -33,7 +33,7 @@
 namespace qm {
 
 void MainWindow::searchForDevice() {
-    DisableNavigation();
+    disableNavigation();
     const int p = FindDevice(m_link);
     if (p < 1) {
         m_services.messages.exclamation(m_lang.text(kTextNoDeviceAnywhere));
@@ -41,7 +41,7 @@ void MainWindow::searchForDevice() {
         m_services.messages.information(m_lang.text(kTextFoundOnPort) + u' ' + QString::number(p));
         m_portList->setCurrentIndex(p - 1);
     }
-    EnableNavigation();
+    enableNavigation();
 }
 
 QString MainWindow::unitText() const {
@@ -56,7 +56,7 @@ ReadContext MainWindow::readContext() {
 }
 
 int MainWindow::readAll() {
-    DisableNavigation();
+    disableNavigation();
     m_timer.stop();
     ReadContext ctx = readContext();
     ctx.onBadImage = [this](int group) {
@@ -67,11 +67,11 @@ int MainWindow::readAll() {
     m_deviceIdent = report.ident;
     const QString failure = ReadFailureText(m_lang, r, m_link.port(), report.gap);
     if (!failure.isEmpty()) m_services.messages.critical(failure);
-    EnableNavigation();
+    enableNavigation();
     return r;
 }
 
-int MainWindow::SaveSensor(bool onlyIfChanged, SaveReport* report) {
+int MainWindow::saveSensor(bool onlyIfChanged, SaveReport* report) {
     uint8_t flags = kOwnFlags;
     if (m_curvePage->bit24Box()->isChecked()) flags |= kFlag24Bit;
     if (!m_sensorPage->storeInRecord(flags)) {
@@ -92,7 +92,7 @@ int MainWindow::SaveSensor(bool onlyIfChanged, SaveReport* report) {
         if (report) *report = r;
         return kSaveWriteFailed;
     }
-    DisableNavigation();
+    disableNavigation();
     // No questions during the read-back: the outcome is worded below. The
     // pages keep what the technician made until the block is confirmed: a
     // read-back that differs must not replace the points with what it found.
@@ -105,7 +105,7 @@ int MainWindow::SaveSensor(bool onlyIfChanged, SaveReport* report) {
         r = SaveSensorCore(ctx, m_session, {onlyIfChanged, m_backupFolder, writeProgress()});
     } while (!r.backupError.isEmpty() && retryBackup(r.backupError));
     if (r.readBack == ReadBack::Agrees) onSensorStage(SensorStage::Done);
-    EnableNavigation();
+    enableNavigation();
     if (report) *report = r;
     if (!r.backupPath.isEmpty()) m_backups << r.backupPath;
     // Bytes went out (the write may have stopped midway): its outcome is recorded.
@@ -159,7 +159,7 @@ bool MainWindow::openCurvePage() {
         return false;
     }
     if (!ensureHistory()) return false;
-    SaveSensor(true); // a failure has shown its message; the curve page opens all the same
+    saveSensor(true); // a failure has shown its message; the curve page opens all the same
     if (m_ended) return false;
     const int left = m_serviceLevel > 1 ? kFormWidthService : kFormWidth;
     const int plots = setCurvePageSize(left) - m_tw(120);
@@ -186,7 +186,7 @@ void MainWindow::finish() {
     if (!m_sensorPage->storeInRecord(kOwnFlags) || !ensureHistory()) return;
     showStepPage(WizardStep::Finishing);
     SaveReport report;
-    const int r = SaveSensor(false, &report);
+    const int r = saveSensor(false, &report);
     if (r != kSaveWritten || report.readBack != ReadBack::Agrees) {
         // Nothing is lost: the save has said what went wrong, the points stay,
         // Next tries again and Cancel asks before it lets them go.
@@ -205,7 +205,7 @@ void MainWindow::finish() {
         offerCertificate(lines.join(QLatin1Char('\n')));
     else
         m_services.messages.information(lines.join(QLatin1Char('\n')));
-    EndProgram();
+    endProgram();
 }
 
 void MainWindow::showCurveEvidence() {

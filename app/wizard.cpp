@@ -139,20 +139,20 @@ void MainWindow::closeWhenIdle() {
     if (!m_closeRequested || m_ended) return;
     // Queued, so that the handler that finished the work returns first.
     QTimer::singleShot(0, this, [this] {
-        if (!busy()) EndProgram();
+        if (!busy()) endProgram();
     });
 }
 
 void MainWindow::onCancel() {
     if (!mayDiscardCurve()) return;
     m_link.close();
-    EndProgram();
+    endProgram();
 }
 
 // Enabling gives the buttons back the states they had when they were
 // disabled, so that a step that fails leaves them as they were (Back stays
 // off on the port page).
-void MainWindow::DisableNavigation() {
+void MainWindow::disableNavigation() {
     const std::array<QPushButton*, 4> buttons{m_backButton, m_nextButton, m_cancelButton,
                                               m_searchButton};
     if (m_navigationLocks++ == 0)
@@ -163,7 +163,7 @@ void MainWindow::DisableNavigation() {
     m_systemPanel->setEnabled(false); // no second write while one runs
 }
 
-void MainWindow::EnableNavigation() {
+void MainWindow::enableNavigation() {
     const std::array<QPushButton*, 4> buttons{m_backButton, m_nextButton, m_cancelButton,
                                               m_searchButton};
     if (m_navigationLocks > 1) {
@@ -191,7 +191,7 @@ void MainWindow::showStatus(bool visible) {
     m_statusFrame->setVisible(visible);
 }
 
-void MainWindow::EndProgram() {
+void MainWindow::endProgram() {
     if (m_ended) return;
     m_ended = true;
     m_timer.stop();

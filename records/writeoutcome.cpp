@@ -21,7 +21,7 @@ void takeBackup(CalibrationRecord& r, const QString& path) {
 } // namespace
 
 void FillWriteOutcome(CalibrationRecord& r, const SaveReport& report) {
-    r.block = BlockNumber(report.block, 0);
+    r.block = BlockNumber(report.group, 0);
     r.backupPath = report.backupPath;
     r.imageBefore = report.imageBefore;
     r.imageAfter = report.writeResult == 0 ? report.imageAfter : QByteArray();

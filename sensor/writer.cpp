@@ -52,7 +52,7 @@ SaveReport WriteBlockVerified(ReadContext& ctx, SensorSession& s, int group,
                               const QByteArray& image, const BackupResult& backup,
                               const WriteProgress& progress, bool allBytes) {
     SaveReport report;
-    report.block = group;
+    report.group = group;
     report.imageAfter = image;
     report.result = kSaveWriteFailed;
     if (!backup.ok) {
@@ -98,7 +98,7 @@ SaveReport SaveSensorCore(ReadContext& ctx, SensorSession& s, const SaveRequest&
     ctx.link.clock().delay(250);
 
     SaveReport report;
-    report.block = group;
+    report.group = group;
     // Only bytes that fit the block and read back as the record go out.
     const CheckedImage checked = CheckedEncode(target, ctx.today);
     if (!checked.refusal.isEmpty()) {

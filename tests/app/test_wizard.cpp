@@ -481,7 +481,7 @@ class TestWizard : public QObject {
         QCOMPARE(w.wizardStep(), WizardStep::Curve);
         for (const auto& [signal, value] : {std::pair{0.5, "0.5"}, {1.5, "1.5"}}) {
             sim.setSignal(signal);
-            QTRY_VERIFY(w.LiveValid() && std::fabs(w.LiveSignal() - signal) < 1e-3);
+            QTRY_VERIFY(w.liveValid() && std::fabs(w.liveSignal() - signal) < 1e-3);
             w.activateWindow(); // again after the dialog, before its next answer waits
             QVERIFY(QTest::qWaitForWindowActive(&w));
             testing::AnswerReferenceDialog(w.referenceDialog(), QString::fromLatin1(value));
@@ -491,7 +491,7 @@ class TestWizard : public QObject {
         }
         press(Qt::Key_Return);
         QVERIFY(w.ended());
-        QCOMPARE(messages.texts().value(0).section(u'\n', 0, 0), w.LangText().text(56));
+        QCOMPARE(messages.texts().value(0).section(u'\n', 0, 0), w.langText().text(56));
         sim.stop();
         SensorRecord stored;
         QVERIFY(DecodeImage(testing::FileBytes(state + "/block00.bin"), stored, 0, 0) > 0);
@@ -520,11 +520,11 @@ class TestWizard : public QObject {
             h.tick(ms);
             h.device.setFaults(SimFaults());
             QCOMPARE(h.text("lblSignal"), QStringLiteral("-----"));
-            QCOMPARE(w.LiveSignal(), 1.0);
+            QCOMPARE(w.liveSignal(), 1.0);
         }
         h.tick(); // 33
         QCOMPARE(h.text("lblSignal"), QStringLiteral("   2.0000"));
-        QCOMPARE(w.LiveDisplay(), h.device.displayValue());
+        QCOMPARE(w.liveDisplay(), h.device.displayValue());
     }
 
     // By the command line or by Ctrl+right-click on the sensor page.
@@ -541,7 +541,7 @@ class TestWizard : public QObject {
             if (button)
                 QTest::mousePress(h.child("Label2"), Qt::MouseButton(button),
                                   Qt::KeyboardModifiers(modifiers));
-            QCOMPARE(w.ServiceLevel(), service ? 2 : 0);
+            QCOMPARE(w.serviceLevel(), service ? 2 : 0);
         }
     }
 
@@ -557,7 +557,7 @@ class TestWizard : public QObject {
         QList<double> seen;
         for (int i = 0; i < 30; ++i) {
             h.tick();
-            seen << w.LiveSignal();
+            seen << w.liveSignal();
         }
         QVERIFY(w.stability().isStable());
         const float mean = float(std::accumulate(seen.end() - 14, seen.end(), 0.0) / 14);

@@ -461,7 +461,7 @@ class TestSensor : public QObject {
             QCOMPARE(FileBytes(rig.saved.backupPath), before);
             QCOMPARE(rig.saved.imageBefore, before);
             QCOMPARE(rig.saved.imageAfter, written.left(rig.saved.imageAfter.size()));
-            QCOMPARE(rig.saved.block, tag ? kGroupTag : kGroupDevice);
+            QCOMPARE(rig.saved.group, tag ? kGroupTag : kGroupDevice);
             QCOMPARE(rig.saved.readBack, ReadBack::Agrees);
             QCOMPARE(rig.stages.mid(0, 3), (Stages{St::Writing, St::Written, St::Resetting}));
             // Saved again within the same second: both earlier states are kept.
