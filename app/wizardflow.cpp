@@ -15,48 +15,17 @@ constexpr int kCancel = 5, kCancelFinishing = 68; // caption texts
 // sensor page does; Back from the curve page reads the device afresh and, when
 // that fails, leaves the port step with the curve page still in view. The
 // program has ended when Finish succeeds.
+// One step a line.
+// clang-format off
 constexpr std::array<WizardStepRow, 5> kRows{{
-    {S::Start,
-     WizardPage::None,
-     false,
-     false,
-     false,
-     kCancel,
-     {A::ShowPortPage, S::Start, S::Port},
-     {A::None, S::Start, S::Start}},
-    {S::Port,
-     WizardPage::Port,
-     false,
-     true,
-     true,
-     kCancel,
-     {A::ConnectAndRead, S::Port, S::Sensor},
-     {A::None, S::Port, S::Port}},
-    {S::Sensor,
-     WizardPage::Sensor,
-     true,
-     true,
-     true,
-     kCancel,
-     {A::OpenCurvePage, S::Sensor, S::Curve},
-     {A::ShowPortPage, S::Start, S::Port}},
-    {S::Curve,
-     WizardPage::Curve,
-     true,
-     true,
-     true,
-     kCancel,
-     {A::Finish, S::Curve, S::Curve},
-     {A::ConnectAndRead, S::Port, S::Sensor}},
-    {S::Finishing,
-     WizardPage::None,
-     false,
-     false,
-     false,
-     kCancelFinishing,
-     {A::None, S::Finishing, S::Finishing},
-     {A::None, S::Finishing, S::Finishing}},
+    // step        page                back   next   cancel caption           Next: action, during, after            Back: action, during, after
+    {S::Start,     WizardPage::None,   false, false, false, kCancel,          {A::ShowPortPage, S::Start, S::Port},    {A::None, S::Start, S::Start}},
+    {S::Port,      WizardPage::Port,   false, true,  true,  kCancel,          {A::ConnectAndRead, S::Port, S::Sensor}, {A::None, S::Port, S::Port}},
+    {S::Sensor,    WizardPage::Sensor, true,  true,  true,  kCancel,          {A::OpenCurvePage, S::Sensor, S::Curve}, {A::ShowPortPage, S::Start, S::Port}},
+    {S::Curve,     WizardPage::Curve,  true,  true,  true,  kCancel,          {A::Finish, S::Curve, S::Curve},         {A::ConnectAndRead, S::Port, S::Sensor}},
+    {S::Finishing, WizardPage::None,   false, false, false, kCancelFinishing, {A::None, S::Finishing, S::Finishing},   {A::None, S::Finishing, S::Finishing}},
 }};
+// clang-format on
 
 } // namespace
 

@@ -10,8 +10,9 @@ namespace qm {
 // The English text of an added entry (100 and up); empty for other numbers.
 QString BuiltInText(int n);
 
-// Texts of the original set that the code words with, by number.
-enum OriginalText : int {
+// The texts the code words with, by number: of the original set (below 100),
+// then the added ones.
+enum TextNumber : int {
     kTextPleaseWait = 29,
     kTextConnecting = 30,
     kTextSerialPortError = 31,
@@ -47,10 +48,6 @@ enum OriginalText : int {
     kTextDeleteWholeCurve = 71,
     kTextCurveEmpty = 72,
     kTextForeignConfiguration = 75,
-};
-
-// The added texts, by number.
-enum AddedText : int {
     kTextClosesAfterWrite = 100,
     kTextWriteStopped = 101,
     kTextOfferRestore = 102,
