@@ -1,9 +1,12 @@
 // The calibration history on both backends and the certificate made from it:
 // what goes in comes out, newest first; two processes adding at once lose
 // nothing; an old schema is upgraded with its records, a newer one left alone.
+#include <QGuiApplication>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QPainter>
 #include <QProcess>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -17,6 +20,7 @@
 #include "records/writeoutcome.h"
 #include "report/certificatefigures.h"
 #include "report/certificatetexts.h"
+#include "report/curveplot.h"
 #include "support/ctlrunner.h"
 #include "support/files.h"
 #include "support/layoutimage.h"
@@ -340,6 +344,29 @@ class TestRecords : public QObject {
         QCOMPARE(ConfiguredDatabaseUrl(settings), QString("postgresql://x@y/z"));
     }
 
+    // The certificate's plot as the screen's: value across, signal upwards. A
+    // point low in value and midway in signal stands left of the middle.
+    void certificatePlotAxes() {
+        CertificateFigures f;
+        f.rows = {{0, 0, {}, {}, {}}, {1, 100, {}, {}, {}}, {2, 1000, {}, {}, {}}};
+        QImage image(1000, 800, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        DrawCurvePlot(painter, QRectF(0, 0, 1000, 800), f, "value", "signal");
+        painter.end();
+        const auto ringNear = [&image](int x, int y) {
+            for (int dy = -60; dy <= 60; ++dy)
+                for (int dx = -60; dx <= 60; ++dx)
+                    if (image.pixelColor(x + dx, y + dy).red() > 150 &&
+                        image.pixelColor(x + dx, y + dy).blue() < 80)
+                        return true;
+            return false;
+        };
+        // Ranges (-250, 1250) and (-0.5, 2.5): the point at 23% across, half way up.
+        QVERIFY(ringNear(280, 390));
+        QVERIFY(!ringNear(530, 590)); // where signal across would put it
+    }
+
     // Without a stored image there is no curve to compare with.
     void figuresWithoutStoredImage() {
         CalibrationRecord bare = Sample("S", RecordKind::Calibration, 1);
@@ -424,7 +451,7 @@ class TestRecords : public QObject {
 };
 
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
+    QGuiApplication app(argc, argv); // the certificate's plot draws text
     if (argc == 4 && QByteArray(argv[1]) == "--add")
         return AddRecords(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
     TestRecords t;
