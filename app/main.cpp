@@ -68,7 +68,7 @@ int main(int argc, char* argv[]) {
     qm::MainWindow window(services);
     messages.setParent(&window);
     files.setParent(&window);
-    messages.setLanguage(&window.LangText());
+    messages.setLanguage(&window.langText());
     QObject::connect(&window, &qm::MainWindow::programEnded, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     qm::CloseOnTerminationSignals(window);

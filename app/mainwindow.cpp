@@ -115,7 +115,7 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::buildWindow() {
     m_activated = false;
-    CenterForm();
+    centerForm();
     m_curve.Reset();
     setFormSize(kLoadWidth);
     m_serviceLevel = 0;
@@ -128,7 +128,7 @@ void MainWindow::buildWindow() {
     const int charset = LoadLanguage(m_services.languagePath, m_lang, &m_langFile);
     if (charset > 0) applyFontCharset(charset);
     applyLanguageTexts();
-    CenterForm();
+    centerForm();
     FillPortList(*m_portList, m_services.transports, kPortListSize);
     m_referenceDialog->cmdOK(1)->setText(caption(5));
     m_referenceDialog->setWindowTitle(m_lang.text(kTextDialogTitle));
@@ -145,10 +145,10 @@ void MainWindow::activateOnce() {
     m_portGroup->move(m_tw(120), m_tw(240));
     m_statusFrame->move(0, 0);
     m_charsetTrial = kFirstCharsetTrial;
-    performAction(WizardAction::ShowPortPage);
+    performAction(wizardRow(WizardStep::Start).next);
 }
 
-void MainWindow::CenterForm() {
+void MainWindow::centerForm() {
     const QScreen* s = screen();
     if (!s) return;
     const QRect r = s->geometry();
@@ -224,7 +224,7 @@ void MainWindow::closeEvent(QCloseEvent* e) {
     }
     QWidget::closeEvent(e);
     m_link.close();
-    EndProgram();
+    endProgram();
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* e) {

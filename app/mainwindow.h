@@ -15,6 +15,7 @@
 #include "device/deviceconnection.h"
 #include "device/protocol.h"
 #include "records/calibrationrecord.h"
+#include "records/recordedwrite.h"
 #include "records/recordstore.h"
 #include "sensor/reader.h"
 #include "sensor/sensorrecord.h"
@@ -69,14 +70,14 @@ class MainWindow : public QWidget {
 
     // State the other parts read.
     WizardStep wizardStep() const { return m_wizardStep; }
-    int ServiceLevel() const { return m_serviceLevel; }
-    int CharsetTrial() const { return m_charsetTrial; }
-    double LiveDiv() const { return m_liveDiv; }
-    double LiveSignal() const { return m_liveSignal; }
-    double LiveDisplay() const { return m_liveDisplay; }
+    int serviceLevel() const { return m_serviceLevel; }
+    int charsetTrial() const { return m_charsetTrial; }
+    double liveDiv() const { return m_liveDiv; }
+    double liveSignal() const { return m_liveSignal; }
+    double liveDisplay() const { return m_liveDisplay; }
     const StabilityDetector& stability() const { return m_stability; }
-    bool LiveValid() const { return m_liveValid; }
-    const LangTable& LangText() const { return m_lang; }
+    bool liveValid() const { return m_liveValid; }
+    const LangTable& langText() const { return m_lang; }
     const SensorSession& session() const { return m_session; }
     const WorkingCurve& curve() const { return m_curve; }
     ReferenceDialog& referenceDialog() { return *m_referenceDialog; }
@@ -91,8 +92,8 @@ class MainWindow : public QWidget {
     // Shows the captions as a font of character set cp shows the file's bytes.
     void applyFontCharset(int cp);
 
-    void DisableNavigation();
-    void EnableNavigation();
+    void disableNavigation();
+    void enableNavigation();
 
     // The live display tick; the timer calls it every 150 ms.
     void onLiveTick();
@@ -113,7 +114,7 @@ class MainWindow : public QWidget {
     void buildWindow();
     void activateOnce();
     void buildControls();
-    void CenterForm();
+    void centerForm();
     void setFormSize(int widthTwips);
     // The curve page's width: the pages, then as much of the plots' column as
     // the screen has room for. Returns the plots' width in pixels.
@@ -127,14 +128,13 @@ class MainWindow : public QWidget {
     QString caption(int n) const { return m_captions.text(n); }
 
     // The wizard.
-    void showPage(WizardPage page, bool back, bool next, bool cancel, int cancelCaption = 5);
     // The page of a step with its buttons as the flow table gives them.
     void showStepPage(WizardStep step);
     void applyButtonCaptions();
     // Runs a button's work under the status overlay.
-    void runStep(WizardAction action);
+    void runStep(const WizardMove& move);
     // Does the work and moves the step on when it succeeds; true then.
-    bool performAction(WizardAction action);
+    bool performAction(const WizardMove& move);
     void showPortPage();
     void onNext();
     void onBack();
@@ -145,7 +145,7 @@ class MainWindow : public QWidget {
     bool connectAndRead();
     ReadContext readContext();
     int readAll();
-    int SaveSensor(bool onlyIfChanged, SaveReport* report = nullptr);
+    int saveSensor(bool onlyIfChanged, SaveReport* report = nullptr);
     // The status line's share of a write done, in percent.
     WriteProgress writeProgress();
     // Tells the user in words what a save did; after a write that stopped
@@ -165,16 +165,13 @@ class MainWindow : public QWidget {
     // A write's record is stored as started before its first byte: false
     // when it cannot be (said so, or the words in *why), and then nothing may be written.
     bool beginRecord(CalibrationRecord& rec, QString* why = nullptr);
-    // Stores the outcome of a begun record (m_lastRecord then); when the
-    // history went away meanwhile, offers the local file; says so when it cannot.
-    bool finishRecord(CalibrationRecord& rec);
+    // When the history went away during a write: offers the local file for its outcome.
+    LocalFallback askOutcomeToLocal();
+    // A finished record becomes m_lastRecord; one that could not be stored is said.
+    bool recorded(const CalibrationRecord& rec, const DatabaseStatus& status);
     // A begun record whose write sent nothing (unchanged, no backup) goes again.
     void dropRecord(const CalibrationRecord& rec);
     // What the curve knows beyond the record (the read-back reloads it).
-    struct CurveFacts {
-        std::vector<std::optional<double>> spreads; // per row in use
-        std::optional<double> nonLinearity;
-    };
     CurveFacts curveFacts() const;
     // Why the history (at url) failed, from m_historyStatus, in the window's language.
     QString historyProblem(const QString& url) const;
@@ -197,7 +194,7 @@ class MainWindow : public QWidget {
     // The operator fields' captions and the sensor's last calibration.
     void showHistoryFields();
     QString unitText() const;
-    void EndProgram();
+    void endProgram();
     // Ends the program once the work under way is done, when a close was asked for.
     void closeWhenIdle();
     void capture();
@@ -226,7 +223,7 @@ class MainWindow : public QWidget {
     const AppServices m_services;
     const Twips m_tw;
 
-    LangTable m_lang;        // LangText: what messages show
+    LangTable m_lang;        // langText(): what messages show
     LanguageFile m_langFile; // the file's bytes, for the character-set trial
     LangTable m_captions;    // the texts as the controls' character set shows them
     int m_fontCharset = 0;   // 0: none applied
@@ -244,13 +241,13 @@ class MainWindow : public QWidget {
     bool m_pointCaptured = false;  // on this visit of the curve page: its write is a calibration
     bool m_unsavedCurve = false;   // the last step's write failed: the points are not stored
     QWidget* m_refusedField = nullptr;        // focused after a step that refused what it holds
-    int m_navigationLocks = 0;                // DisableNavigation calls not yet undone
+    int m_navigationLocks = 0;                // disableNavigation calls not yet undone
     std::array<bool, 4> m_navigationStates{}; // Back, Next, Cancel, search before the first
     int m_serviceLevel = 0;
     WizardStep m_wizardStep = WizardStep::Start;
     int m_charsetTrial = kFirstCharsetTrial;
     int m_formWidth = kFormWidth;
-    int m_cancelCaption = 5; // language text on cmdCancel: 5, or 68 while finishing
+    WizardStep m_shownStep = WizardStep::Start; // whose page and buttons are in view
 
     double m_liveDiv = 0;
     double m_liveSignal = 0;

@@ -29,8 +29,9 @@ int StoredPortIndex(const SettingsStore& settings, const TransportFactory& trans
 
 QString OpenFailedText(const LangTable& lang, int serialError, const QString& path) {
     const DeviceFileFacts facts = InspectDeviceFile(path);
-    if (ClassifyOpenFailure(serialError, facts) != OpenFailure::NoPermission) return lang.text(54);
-    return lang.text(54) + QStringLiteral("\n\n") +
+    if (ClassifyOpenFailure(serialError, facts) != OpenFailure::NoPermission)
+        return lang.text(kTextPortCannotOpen);
+    return lang.text(kTextPortCannotOpen) + QStringLiteral("\n\n") +
            PermissionMessage(lang.text(kTextNoPermission), lang.text(kTextNoPermissionNoGroup),
                              facts, CurrentUserName());
 }

@@ -5,23 +5,23 @@ namespace qm {
 QString ReadStageText(const LangTable& lang, SensorStage stage) {
     switch (stage) {
     case SensorStage::Connecting:
-        return lang.text(30);
+        return lang.text(kTextConnecting);
     case SensorStage::LineClosed:
-        return lang.text(33);
+        return lang.text(kTextCommunicationError);
     case SensorStage::Identifying:
-        return lang.text(34) + QStringLiteral(" 5%");
+        return lang.text(kTextReadingDevice) + QStringLiteral(" 5%");
     case SensorStage::Identified:
-        return lang.text(34) + QStringLiteral(" 10%");
+        return lang.text(kTextReadingDevice) + QStringLiteral(" 10%");
     case SensorStage::DigitsRead:
-        return lang.text(34) + QStringLiteral("20%");
+        return lang.text(kTextReadingDevice) + QStringLiteral("20%");
     case SensorStage::ReadingSensor:
-        return lang.text(36);
+        return lang.text(kTextReadingSensor);
     case SensorStage::SensorRead:
-        return lang.text(37);
+        return lang.text(kTextDone);
     case SensorStage::Writing:
-        return lang.text(52);
+        return lang.text(kTextStoring);
     case SensorStage::Resetting:
-        return lang.text(29);
+        return lang.text(kTextPleaseWait);
     default:
         return {};
     }
@@ -62,9 +62,9 @@ BadImageChoice BadImageAnswer(MsgButton answer) {
 
 QString ReadFailureText(const LangTable& lang, int result, int port, ReadGap gap) {
     if (result == -1)
-        return lang.text(31) + QStringLiteral(" (COM") + QString::number(port) +
-               QStringLiteral(") ") + lang.text(32);
-    if (result == -2) return lang.text(35);
+        return lang.text(kTextSerialPortError) + QStringLiteral(" (COM") + QString::number(port) +
+               QStringLiteral(") ") + lang.text(kTextCheckConnection);
+    if (result == -2) return lang.text(kTextNotAQm07r);
     if (result == kReadUnclear) return lang.text(kTextDeviceUnclear).arg(GapRequest(gap));
     return {};
 }

@@ -13,6 +13,7 @@
 #include "core/settings.h"
 #include "records/databaseurl.h"
 #include "records/operatorfields.h"
+#include "records/recordedwrite.h"
 #include "records/recordstore.h"
 #include "records/writeoutcome.h"
 #include "report/certificate.h"
@@ -65,28 +66,27 @@ bool MainWindow::openHistoryQuietly() {
 }
 
 bool MainWindow::ensureHistory() {
-    if (openHistoryQuietly()) return true;
-    const QString configured =
-        m_history->url().isEmpty() ? ConfiguredDatabaseUrl(m_services.settings) : m_history->url();
+    if (m_history && m_history->isOpen()) return true;
     const QString local = LocalDatabaseUrl();
-    if (configured == local ||
-        !m_services.messages.confirm(m_lang.text(kTextHistoryUnreachable)
-                                         .arg(configured, historyProblem(configured), local))) {
-        if (configured == local)
-            m_services.messages.critical(
-                m_lang.text(kTextLocalHistoryFailed).arg(local, historyProblem(local)));
-        return false;
-    }
     m_history = std::make_unique<RecordStore>(); // a connection of its own
-    m_historyStatus = m_history->open(local);
+    m_historyStatus = OpenWriteHistory(
+        *m_history, ConfiguredDatabaseUrl(m_services.settings),
+        [this, &local](HistoryStep, const QString& url, const DatabaseStatus& failure) {
+            m_historyStatus = failure;
+            return m_services.messages.confirm(
+                m_lang.text(kTextHistoryUnreachable).arg(url, historyProblem(url), local));
+        });
     if (m_historyStatus.ok()) return true;
-    m_services.messages.critical(
-        m_lang.text(kTextLocalHistoryFailed).arg(local, historyProblem(local)));
+    // Declined: it has been said; the local file failing is said here.
+    if (m_history->url() == local)
+        m_services.messages.critical(
+            m_lang.text(kTextLocalHistoryFailed).arg(local, historyProblem(local)));
     return false;
 }
 
 bool MainWindow::beginRecord(CalibrationRecord& rec, QString* why) {
-    m_historyStatus = m_history ? m_history->begin(rec) : DatabaseStatus{kDbNotOpen, {}};
+    m_historyStatus =
+        m_history ? BeginWriteRecord(*m_history, rec, {}) : DatabaseStatus{kDbNotOpen, {}};
     if (m_historyStatus.ok()) return true;
     const QString url = m_history ? m_history->url() : QString();
     const QString text = m_lang.text(kTextNotStarted).arg(url, historyProblem(url));
@@ -97,27 +97,21 @@ bool MainWindow::beginRecord(CalibrationRecord& rec, QString* why) {
     return false;
 }
 
-bool MainWindow::finishRecord(CalibrationRecord& rec) {
-    m_lastRecord = {};
-    const qint64 started = rec.id;
-    DatabaseStatus st = m_history ? m_history->finish(rec) : DatabaseStatus{kDbNotOpen, {}};
-    const QString url = m_history ? m_history->url() : QString();
-    const QString local = LocalDatabaseUrl();
-    m_historyStatus = st;
-    if (!st.ok() && url != local &&
-        m_services.messages.confirm(
-            m_lang.text(kTextOutcomeToLocal).arg(url, historyProblem(url), local))) {
-        // The local file for the rest of this run, as when it was chosen at the start.
-        m_history = std::make_unique<RecordStore>();
-        st = m_history->open(local);
-        rec.resultText += QStringLiteral(" (started as #%1 in %2)").arg(started).arg(url);
-        if (st.ok()) st = m_history->add(rec);
-        m_historyStatus = st;
-    }
-    if (st.ok()) {
+LocalFallback MainWindow::askOutcomeToLocal() {
+    return [this](HistoryStep, const QString& url, const DatabaseStatus& failure) {
+        m_historyStatus = failure;
+        return m_services.messages.confirm(
+            m_lang.text(kTextOutcomeToLocal).arg(url, historyProblem(url), LocalDatabaseUrl()));
+    };
+}
+
+bool MainWindow::recorded(const CalibrationRecord& rec, const DatabaseStatus& status) {
+    m_historyStatus = status;
+    if (status.ok()) {
         m_lastRecord = rec;
         return true;
     }
+    m_lastRecord = {};
     const QString failedUrl = m_history ? m_history->url() : QString();
     m_services.messages.critical(
         m_lang.text(kTextNotRecorded).arg(failedUrl, historyProblem(failedUrl)));
@@ -139,7 +133,7 @@ CalibrationRecord MainWindow::newRecord(RecordKind kind) const {
     return rec;
 }
 
-MainWindow::CurveFacts MainWindow::curveFacts() const {
+CurveFacts MainWindow::curveFacts() const {
     CurveFacts facts;
     for (int i = 1; i <= m_curve.pointCount(); ++i)
         if (const double spread = m_curve.pointAt(i).spread; spread >= 0)
@@ -153,20 +147,14 @@ MainWindow::CurveFacts MainWindow::curveFacts() const {
 
 void MainWindow::recordBlockWrite(CalibrationRecord& rec, const SaveReport& report,
                                   const CurveFacts& facts) {
-    FillWriteOutcome(rec, report);
-    if (rec.kind == RecordKind::Calibration) {
-        // The stored points are the curve's rows in order.
-        for (size_t i = 0; i < rec.points.size() && i < facts.spreads.size(); ++i)
-            rec.points[i].spread = facts.spreads[i];
-        rec.nonLinearity = facts.nonLinearity;
-    }
-    finishRecord(rec);
+    if (!m_history) return void(recorded(rec, {kDbNotOpen, {}}));
+    recorded(rec, RecordBlockWrite(*m_history, rec, report, facts, askOutcomeToLocal()));
 }
 
 void MainWindow::recordRestore(CalibrationRecord& rec, const QByteArray& backup,
                                const QString& backupPath, const RestoreResult& back) {
     SaveReport r;
-    r.block = rec.block / 32;
+    r.group = rec.block / 32;
     r.backupPath = backupPath; // what was put back; the broken block before it is not known
     r.imageAfter = backup.left(kBlockBytes);
     r.writeResult = back.writeResult;
@@ -176,14 +164,14 @@ void MainWindow::recordRestore(CalibrationRecord& rec, const QByteArray& backup,
         r.readBack = !back.readBack             ? ReadBack::Missing
                      : back.firstDifference > 0 ? ReadBack::Differs
                                                 : ReadBack::Agrees;
-    FillWriteOutcome(rec, r);
-    finishRecord(rec);
+    recordBlockWrite(rec, r, {});
 }
 
 void MainWindow::recordConstantsWrite(CalibrationRecord& rec, const QByteArray& written,
                                       int firstDifference) {
     FillConstantsOutcome(rec, written, rec.backupPath, firstDifference);
-    finishRecord(rec);
+    if (!m_history) return void(recorded(rec, {kDbNotOpen, {}}));
+    recorded(rec, FinishWriteRecord(*m_history, rec, askOutcomeToLocal()));
 }
 
 bool MainWindow::retryBackup(const QString& error) {

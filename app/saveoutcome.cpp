@@ -18,7 +18,7 @@ WriteProgress MainWindow::writeProgress() {
         const int percent = n > 0 ? p * 100 / n : 0;
         if (percent == last) return;
         last = percent;
-        QString text = m_lang.text(52) + QStringLiteral(" %1 %").arg(percent);
+        QString text = m_lang.text(kTextStoring) + QStringLiteral(" %1 %").arg(percent);
         if (m_closeRequested) text += u'\n' + m_lang.text(kTextClosesAfterWrite);
         m_statusText->setText(text);
     };
@@ -49,22 +49,22 @@ void MainWindow::offerRestore(const SaveReport& r) {
         FillPointsFromImage(rec, backup.left(kBlockBytes), block / 32);
         if (!beginRecord(rec)) return;
     }
-    DisableNavigation();
+    disableNavigation();
     showStatus(true);
     const RestoreResult back = block < 0
                                    ? RestoreResult{kRestoreNotABlock}
                                    : RestoreBlock(m_link, block / 32, backup, writeProgress());
     showStatus(false);
-    EnableNavigation();
+    enableNavigation();
     if (block >= 0) recordRestore(rec, backup, r.backupPath, back);
     if (back.ok()) {
         messages.information(m_lang.text(kTextRestored));
         return;
     }
-    const QString reason = back.writeResult != 0 ? withCode(m_lang.text(47), back.writeResult)
-                           : !back.readBack
-                               ? m_lang.text(kTextReadBackMissing)
-                               : m_lang.text(kTextReadBackDiffers).arg(back.firstDifference);
+    const QString reason =
+        back.writeResult != 0 ? withCode(m_lang.text(kTextWriteFailed), back.writeResult)
+        : !back.readBack      ? m_lang.text(kTextReadBackMissing)
+                              : m_lang.text(kTextReadBackDiffers).arg(back.firstDifference);
     messages.critical(m_lang.text(kTextRestoreFailed).arg(reason, r.backupPath));
 }
 

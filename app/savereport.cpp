@@ -31,7 +31,7 @@ QString WriteStoppedText(const LangTable& lang, const SaveReport& r) {
     const QString why = lang.text(w == kWritePortClosed   ? kTextPortNotOpen
                                   : w <= -kWriteWrongEcho ? kTextWrongEcho
                                                           : kTextNoEcho);
-    return withCode(lang.text(47), w) + u'\n' +
+    return withCode(lang.text(kTextWriteFailed), w) + u'\n' +
            lang.text(kTextWriteStopped).arg(stoppedAt(w)).arg(why) + u'\n' +
            lang.text(kTextBackupSaved).arg(r.backupPath);
 }

@@ -12,8 +12,8 @@ class MainWindow::ServiceWiring final : public ServiceActions {
     double liveDiv() const override { return m_w.m_liveValid ? m_w.m_liveDiv : qQNaN(); }
     void stopLive() override { m_w.m_timer.stop(); }
     void startLive() override { m_w.m_timer.start(); }
-    void disableNavigation() override { m_w.DisableNavigation(); }
-    void enableNavigation() override { m_w.EnableNavigation(); }
+    void disableNavigation() override { m_w.disableNavigation(); }
+    void enableNavigation() override { m_w.enableNavigation(); }
     void showStatus(const std::optional<QString>& text) override;
     void hideStatus() override { m_w.showStatus(false); }
     bool writeConstants(double N, double k) override;

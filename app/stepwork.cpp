@@ -33,15 +33,15 @@
 namespace qm {
 
 void MainWindow::searchForDevice() {
-    DisableNavigation();
+    disableNavigation();
     const int p = FindDevice(m_link);
     if (p < 1) {
-        m_services.messages.exclamation(m_lang.text(51));
+        m_services.messages.exclamation(m_lang.text(kTextNoDeviceAnywhere));
     } else {
-        m_services.messages.information(m_lang.text(50) + u' ' + QString::number(p));
+        m_services.messages.information(m_lang.text(kTextFoundOnPort) + u' ' + QString::number(p));
         m_portList->setCurrentIndex(p - 1);
     }
-    EnableNavigation();
+    enableNavigation();
 }
 
 QString MainWindow::unitText() const {
@@ -56,7 +56,7 @@ ReadContext MainWindow::readContext() {
 }
 
 int MainWindow::readAll() {
-    DisableNavigation();
+    disableNavigation();
     m_timer.stop();
     ReadContext ctx = readContext();
     ctx.onBadImage = [this](int group) {
@@ -67,15 +67,15 @@ int MainWindow::readAll() {
     m_deviceIdent = report.ident;
     const QString failure = ReadFailureText(m_lang, r, m_link.port(), report.gap);
     if (!failure.isEmpty()) m_services.messages.critical(failure);
-    EnableNavigation();
+    enableNavigation();
     return r;
 }
 
-int MainWindow::SaveSensor(bool onlyIfChanged, SaveReport* report) {
+int MainWindow::saveSensor(bool onlyIfChanged, SaveReport* report) {
     uint8_t flags = kOwnFlags;
     if (m_curvePage->bit24Box()->isChecked()) flags |= kFlag24Bit;
     if (!m_sensorPage->storeInRecord(flags)) {
-        m_services.messages.critical(m_lang.text(49));
+        m_services.messages.critical(m_lang.text(kTextCannotStore));
         return kSaveConvertFailed;
     }
     m_timer.stop();
@@ -92,7 +92,7 @@ int MainWindow::SaveSensor(bool onlyIfChanged, SaveReport* report) {
         if (report) *report = r;
         return kSaveWriteFailed;
     }
-    DisableNavigation();
+    disableNavigation();
     // No questions during the read-back: the outcome is worded below. The
     // pages keep what the technician made until the block is confirmed: a
     // read-back that differs must not replace the points with what it found.
@@ -105,7 +105,7 @@ int MainWindow::SaveSensor(bool onlyIfChanged, SaveReport* report) {
         r = SaveSensorCore(ctx, m_session, {onlyIfChanged, m_backupFolder, writeProgress()});
     } while (!r.backupError.isEmpty() && retryBackup(r.backupError));
     if (r.readBack == ReadBack::Agrees) onSensorStage(SensorStage::Done);
-    EnableNavigation();
+    enableNavigation();
     if (report) *report = r;
     if (!r.backupPath.isEmpty()) m_backups << r.backupPath;
     // Bytes went out (the write may have stopped midway): its outcome is recorded.
@@ -131,7 +131,7 @@ bool MainWindow::connectAndRead() {
                                                     m_services.transports.describe(m_link.port())));
         return false;
     case ConnectResult::NoDevice:
-        m_services.messages.critical(m_lang.text(53));
+        m_services.messages.critical(m_lang.text(kTextNoDeviceOnPort));
         return false;
     case ConnectResult::Ok:
         break;
@@ -139,7 +139,7 @@ bool MainWindow::connectAndRead() {
     if (readAll() <= -1 || m_ended) return false;
     m_unsavedCurve = false; // the pages show what the sensor holds
     if (!(m_session.CurrentRecord.Flags & kFlagOwn) &&
-        !m_services.messages.confirm(m_lang.text(75)))
+        !m_services.messages.confirm(m_lang.text(kTextForeignConfiguration)))
         return false;
     showStepPage(WizardStep::Sensor);
     showHistoryFields();
@@ -152,14 +152,14 @@ bool MainWindow::connectAndRead() {
 
 bool MainWindow::openCurvePage() {
     if (m_sensorPage->gainList()->currentIndex() != m_session.CurrentRecord.GainIndex &&
-        !m_services.messages.confirm(m_lang.text(55)))
+        !m_services.messages.confirm(m_lang.text(kTextFullScaleChanged)))
         return false;
     if (!m_sensorPage->CheckSensorTexts()) {
         m_refusedField = m_sensorPage->faultField();
         return false;
     }
     if (!ensureHistory()) return false;
-    SaveSensor(true); // a failure has shown its message; the curve page opens all the same
+    saveSensor(true); // a failure has shown its message; the curve page opens all the same
     if (m_ended) return false;
     const int left = m_serviceLevel > 1 ? kFormWidthService : kFormWidth;
     const int plots = setCurvePageSize(left) - m_tw(120);
@@ -184,9 +184,9 @@ bool MainWindow::openCurvePage() {
 
 void MainWindow::finish() {
     if (!m_sensorPage->storeInRecord(kOwnFlags) || !ensureHistory()) return;
-    showPage(WizardPage::None, false, false, false, 68);
+    showStepPage(WizardStep::Finishing);
     SaveReport report;
-    const int r = SaveSensor(false, &report);
+    const int r = saveSensor(false, &report);
     if (r != kSaveWritten || report.readBack != ReadBack::Agrees) {
         // Nothing is lost: the save has said what went wrong, the points stay,
         // Next tries again and Cancel asks before it lets them go.
@@ -196,7 +196,7 @@ void MainWindow::finish() {
         return;
     }
     ResetDevice(*m_serviceWiring, m_services.clock, m_lang);
-    QStringList lines{m_lang.text(56)};
+    QStringList lines{m_lang.text(kTextStored)};
     for (const QString& path : m_backups)
         lines << m_lang.text(kTextBackupSaved).arg(path);
     if (m_lastRecord.id > 0) lines << recordedText();
@@ -205,7 +205,7 @@ void MainWindow::finish() {
         offerCertificate(lines.join(QLatin1Char('\n')));
     else
         m_services.messages.information(lines.join(QLatin1Char('\n')));
-    EndProgram();
+    endProgram();
 }
 
 void MainWindow::showCurveEvidence() {

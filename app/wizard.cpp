@@ -23,7 +23,9 @@
 
 namespace qm {
 
-void MainWindow::showPage(WizardPage page, bool back, bool next, bool cancel, int cancelCaption) {
+void MainWindow::showStepPage(WizardStep step) {
+    const WizardStepRow& row = wizardRow(step);
+    const WizardPage page = row.page;
     m_portGroup->setVisible(page == WizardPage::Port);
     m_curvePage->setVisible(page == WizardPage::Curve);
     m_liveFrame->setVisible(page == WizardPage::Curve);
@@ -38,10 +40,10 @@ void MainWindow::showPage(WizardPage page, bool back, bool next, bool cancel, in
     const bool column = page == WizardPage::Curve && m_serviceLevel > 1;
     m_deviceDisplayFrame->setVisible(column);
     m_systemPanel->setVisible(column);
-    m_backButton->setEnabled(back);
-    m_nextButton->setEnabled(next);
-    m_cancelButton->setEnabled(cancel);
-    m_cancelCaption = cancelCaption;
+    m_backButton->setEnabled(row.backEnabled);
+    m_nextButton->setEnabled(row.nextEnabled);
+    m_cancelButton->setEnabled(row.cancelEnabled);
+    m_shownStep = step;
     applyButtonCaptions();
 }
 
@@ -59,12 +61,7 @@ void MainWindow::focusPage() {
 void MainWindow::applyButtonCaptions() {
     m_backButton->setText(caption(3));
     m_nextButton->setText(caption(4));
-    m_cancelButton->setText(caption(m_cancelCaption));
-}
-
-void MainWindow::showStepPage(WizardStep step) {
-    const WizardStepRow& row = wizardRow(step);
-    showPage(row.page, row.backEnabled, true, true);
+    m_cancelButton->setText(caption(wizardRow(m_shownStep).cancelCaption));
 }
 
 void MainWindow::showPortPage() {
@@ -74,10 +71,12 @@ void MainWindow::showPortPage() {
         StoredPortIndex(m_services.settings, m_services.transports, kPortListSize));
 }
 
-bool MainWindow::performAction(WizardAction action) {
-    m_wizardStep = stepOfAction(action);
+bool MainWindow::performAction(const WizardMove& move) {
+    m_wizardStep = move.during;
     bool done = false;
-    switch (action) {
+    switch (move.action) {
+    case WizardAction::None:
+        return false;
     case WizardAction::ShowPortPage:
         showPortPage();
         done = true;
@@ -93,17 +92,17 @@ bool MainWindow::performAction(WizardAction action) {
         done = m_ended;
         break;
     }
-    if (done) m_wizardStep = stepAfterAction(action);
+    if (done) m_wizardStep = move.after;
     return done;
 }
 
 void MainWindow::onNext() {
-    runStep(wizardRow(m_wizardStep).onNext);
+    runStep(wizardRow(m_wizardStep).next);
 }
 
 void MainWindow::onBack() {
     if (!m_stepRunning && !mayDiscardCurve()) return;
-    runStep(wizardRow(m_wizardStep).onBack);
+    runStep(wizardRow(m_wizardStep).back);
 }
 
 bool MainWindow::mayDiscardCurve() {
@@ -117,15 +116,15 @@ bool MainWindow::mayDiscardCurve() {
     return false;
 }
 
-void MainWindow::runStep(WizardAction action) {
+void MainWindow::runStep(const WizardMove& move) {
     // A click that arrives while a step waits on the device must not start
     // another step on the same port.
     if (m_stepRunning || m_ended) return;
     m_stepRunning = true;
     showStatus(true);
-    m_statusText->setText(m_lang.text(29));
+    m_statusText->setText(m_lang.text(kTextPleaseWait));
     m_refusedField = nullptr;
-    performAction(action);
+    performAction(move);
     m_statusFrame->setVisible(false);
     m_stepRunning = false;
     // Wherever the click came from, Enter goes on from the page's own control.
@@ -140,20 +139,20 @@ void MainWindow::closeWhenIdle() {
     if (!m_closeRequested || m_ended) return;
     // Queued, so that the handler that finished the work returns first.
     QTimer::singleShot(0, this, [this] {
-        if (!busy()) EndProgram();
+        if (!busy()) endProgram();
     });
 }
 
 void MainWindow::onCancel() {
     if (!mayDiscardCurve()) return;
     m_link.close();
-    EndProgram();
+    endProgram();
 }
 
 // Enabling gives the buttons back the states they had when they were
 // disabled, so that a step that fails leaves them as they were (Back stays
 // off on the port page).
-void MainWindow::DisableNavigation() {
+void MainWindow::disableNavigation() {
     const std::array<QPushButton*, 4> buttons{m_backButton, m_nextButton, m_cancelButton,
                                               m_searchButton};
     if (m_navigationLocks++ == 0)
@@ -164,7 +163,7 @@ void MainWindow::DisableNavigation() {
     m_systemPanel->setEnabled(false); // no second write while one runs
 }
 
-void MainWindow::EnableNavigation() {
+void MainWindow::enableNavigation() {
     const std::array<QPushButton*, 4> buttons{m_backButton, m_nextButton, m_cancelButton,
                                               m_searchButton};
     if (m_navigationLocks > 1) {
@@ -192,7 +191,7 @@ void MainWindow::showStatus(bool visible) {
     m_statusFrame->setVisible(visible);
 }
 
-void MainWindow::EndProgram() {
+void MainWindow::endProgram() {
     if (m_ended) return;
     m_ended = true;
     m_timer.stop();

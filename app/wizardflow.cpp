@@ -7,49 +7,30 @@ namespace qm {
 
 namespace {
 
-// Start shows the port page as Back from the sensor page does.
-constexpr std::array<WizardStepRow, 4> kRows{{
-    {WizardStep::Start, WizardPage::None, false, WizardAction::ShowPortPage,
-     WizardAction::ShowPortPage},
-    {WizardStep::Port, WizardPage::Port, false, WizardAction::ConnectAndRead,
-     WizardAction::ShowPortPage},
-    {WizardStep::Sensor, WizardPage::Sensor, true, WizardAction::OpenCurvePage,
-     WizardAction::ShowPortPage},
-    {WizardStep::Curve, WizardPage::Curve, true, WizardAction::Finish,
-     WizardAction::ConnectAndRead},
+using A = WizardAction;
+using S = WizardStep;
+constexpr int kCancel = 5, kCancelFinishing = 68; // caption texts
+
+// In the order of WizardStep. Start shows the port page as Back from the
+// sensor page does; Back from the curve page reads the device afresh and, when
+// that fails, leaves the port step with the curve page still in view. The
+// program has ended when Finish succeeds.
+// One step a line.
+// clang-format off
+constexpr std::array<WizardStepRow, 5> kRows{{
+    // step        page                back   next   cancel caption           Next: action, during, after            Back: action, during, after
+    {S::Start,     WizardPage::None,   false, false, false, kCancel,          {A::ShowPortPage, S::Start, S::Port},    {A::None, S::Start, S::Start}},
+    {S::Port,      WizardPage::Port,   false, true,  true,  kCancel,          {A::ConnectAndRead, S::Port, S::Sensor}, {A::None, S::Port, S::Port}},
+    {S::Sensor,    WizardPage::Sensor, true,  true,  true,  kCancel,          {A::OpenCurvePage, S::Sensor, S::Curve}, {A::ShowPortPage, S::Start, S::Port}},
+    {S::Curve,     WizardPage::Curve,  true,  true,  true,  kCancel,          {A::Finish, S::Curve, S::Curve},         {A::ConnectAndRead, S::Port, S::Sensor}},
+    {S::Finishing, WizardPage::None,   false, false, false, kCancelFinishing, {A::None, S::Finishing, S::Finishing},   {A::None, S::Finishing, S::Finishing}},
 }};
-
-struct ActionSteps {
-    WizardStep during;
-    WizardStep after;
-};
-
-constexpr ActionSteps stepsOf(WizardAction action) {
-    switch (action) {
-    case WizardAction::ShowPortPage:
-        return {WizardStep::Start, WizardStep::Port};
-    case WizardAction::ConnectAndRead:
-        return {WizardStep::Port, WizardStep::Sensor};
-    case WizardAction::OpenCurvePage:
-        return {WizardStep::Sensor, WizardStep::Curve};
-    case WizardAction::Finish:
-        break;
-    }
-    return {WizardStep::Curve, WizardStep::Curve};
-}
+// clang-format on
 
 } // namespace
 
 const WizardStepRow& wizardRow(WizardStep step) {
     return kRows[static_cast<std::size_t>(step)];
-}
-
-WizardStep stepOfAction(WizardAction action) {
-    return stepsOf(action).during;
-}
-
-WizardStep stepAfterAction(WizardAction action) {
-    return stepsOf(action).after;
 }
 
 } // namespace qm

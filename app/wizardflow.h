@@ -18,30 +18,36 @@ namespace qm {
 
 enum class WizardPage { Port, Sensor, Curve, None };
 
-// Where the wizard stands. Start only before the first page is shown.
-enum class WizardStep { Start, Port, Sensor, Curve };
+// Where the wizard stands. Start only before the first page is shown;
+// Finishing while the last step's work runs.
+enum class WizardStep { Start, Port, Sensor, Curve, Finishing };
 
 // The work a button starts.
 enum class WizardAction {
+    None,           // the button is off
     ShowPortPage,   // show the port page with the stored port selected
     ConnectAndRead, // open the port, find the QM-07R, read it, show the sensor page
     OpenCurvePage,  // check the sensor page, save what changed, show the curve page
     Finish,         // save all, reset the device, end the program
 };
 
+// A button's work, the step the wizard stands on while it runs (and stays on
+// when it fails) and the step it moves to when it succeeds.
+struct WizardMove {
+    WizardAction action;
+    WizardStep during;
+    WizardStep after;
+};
+
+// A step: its page, the buttons' states and caption texts, what Next and Back do.
 struct WizardStepRow {
     WizardStep step;
     WizardPage page;
-    bool backEnabled; // Back on this step's page
-    WizardAction onNext;
-    WizardAction onBack;
+    bool backEnabled, nextEnabled, cancelEnabled;
+    int cancelCaption; // Back and Next keep theirs
+    WizardMove next, back;
 };
 
 const WizardStepRow& wizardRow(WizardStep step);
-// The step an action's work belongs to: the wizard stands there while the
-// work runs and stays there when it fails.
-WizardStep stepOfAction(WizardAction action);
-// The step the wizard moves to when the action's work succeeds.
-WizardStep stepAfterAction(WizardAction action);
 
 } // namespace qm

@@ -135,7 +135,7 @@ int main(int argc, char* argv[]) {
     loop.exec();
     const double cpu = (cpuSeconds() - cpu0) / (double(wall.elapsed()) / 1000.0);
     std::printf("live display for %d s: signal %.4f mV/V, count %.0f\n", kLiveSeconds,
-                window.LiveSignal(), window.LiveDiv());
+                window.liveSignal(), window.liveDiv());
     std::printf("stability after %d s: %s, spread %.0f counts over %d samples\n", kLiveSeconds,
                 window.stability().isStable() ? "stable" : "settling",
                 window.stability().window().spreadCount, window.stability().window().samples);

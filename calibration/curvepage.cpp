@@ -155,21 +155,21 @@ void CurvePage::fillPointList() {
 }
 
 bool CurvePage::appendFromDialog(double spread) {
-    const float captured = m_dialog.SIG;
+    const float captured = m_dialog.signal;
     m_dialog.showModal();
-    if (m_dialog.ETH == ReferenceInput::kCancelled) return false;
+    if (m_dialog.reference == ReferenceInput::kCancelled) return false;
     // A signal typed over the captured one has no spread of its own.
-    if (m_dialog.SIG != captured) spread = -1;
-    if (!signalInRange(m_dialog.SIG)) return false;
+    if (m_dialog.signal != captured) spread = -1;
+    if (!signalInRange(m_dialog.signal)) return false;
     WorkingCurve& curve = m_ctx.curve;
-    if (!curve.Append(m_dialog.SIG, m_dialog.ETH, spread)) {
-        m_ctx.messages.critical(m_ctx.lang.text(67));
+    if (!curve.Append(m_dialog.signal, m_dialog.reference, spread)) {
+        m_ctx.messages.critical(m_ctx.lang.text(kTextCurveFull));
         return false;
     }
     curve.CheckDuplicates(m_ctx.messages, m_ctx.lang); // reported, the point stays
     fillPointList();
     // The new point's line (the older one when its signal is a duplicate).
-    m_pointList->setCurrentRow(curve.FindSignal(m_dialog.SIG) - 1);
+    m_pointList->setCurrentRow(curve.FindSignal(m_dialog.signal) - 1);
     return true;
 }
 
@@ -213,23 +213,23 @@ void CurvePage::capture() {
         }
         if (w) spread = w->spread;
     }
-    m_dialog.SIG = static_cast<float>(signal);
-    m_dialog.ETH = 0;
-    m_dialog.ETHFormat = format;
-    m_dialog.SignalFocus = false;
+    m_dialog.signal = static_cast<float>(signal);
+    m_dialog.reference = 0;
+    m_dialog.referenceMask = format;
+    m_dialog.signalFocus = false;
     if (appendFromDialog(spread)) emit pointCaptured();
 }
 
 void CurvePage::Add() {
     const ListFocus focus(m_pointList);
     if (m_ctx.curve.isFull()) {
-        m_ctx.messages.critical(m_ctx.lang.text(67));
+        m_ctx.messages.critical(m_ctx.lang.text(kTextCurveFull));
         return;
     }
-    m_dialog.SIG = 0;
-    m_dialog.ETH = 0;
-    m_dialog.ETHFormat = m_ctx.session.CurrentRecord.Format;
-    m_dialog.SignalFocus = true;
+    m_dialog.signal = 0;
+    m_dialog.reference = 0;
+    m_dialog.referenceMask = m_ctx.session.CurrentRecord.Format;
+    m_dialog.signalFocus = true;
     appendFromDialog();
 }
 
@@ -239,12 +239,12 @@ void CurvePage::Edit() {
     if (line < 0) return;
     const int row = line + 1;
     WorkingCurve& curve = m_ctx.curve;
-    m_dialog.SIG = static_cast<float>(curve.pointAt(row).signal);
-    m_dialog.ETH = static_cast<float>(curve.pointAt(row).value);
-    m_dialog.ETHFormat = m_ctx.session.CurrentRecord.Format;
+    m_dialog.signal = static_cast<float>(curve.pointAt(row).signal);
+    m_dialog.reference = static_cast<float>(curve.pointAt(row).value);
+    m_dialog.referenceMask = m_ctx.session.CurrentRecord.Format;
     m_dialog.showModal();
-    if (m_dialog.ETH == ReferenceInput::kCancelled || !signalInRange(m_dialog.SIG)) return;
-    curve.Edit(row, m_dialog.SIG, m_dialog.ETH);
+    if (m_dialog.reference == ReferenceInput::kCancelled || !signalInRange(m_dialog.signal)) return;
+    curve.Edit(row, m_dialog.signal, m_dialog.reference);
     curve.CheckDuplicates(m_ctx.messages, m_ctx.lang);
     fillPointList();
 }
@@ -253,11 +253,11 @@ void CurvePage::Delete() {
     const ListFocus focus(m_pointList);
     const int line = selectedLine();
     if (line < 0) {
-        m_ctx.messages.critical(m_ctx.lang.text(62));
+        m_ctx.messages.critical(m_ctx.lang.text(kTextSelectPoint));
         return;
     }
     const SensorRecord& rec = m_ctx.session.CurrentRecord;
-    const QString question = m_ctx.lang.text(63) + QStringLiteral(" ") +
+    const QString question = m_ctx.lang.text(kTextDeletePoint) + QStringLiteral(" ") +
                              FormatMask(m_ctx.curve.pointAt(line + 1).value, rec.Format) +
                              QStringLiteral(" ") + rec.Unit + QStringLiteral(" ?");
     if (!m_ctx.messages.confirm(question)) return;
@@ -268,10 +268,10 @@ void CurvePage::Delete() {
 void CurvePage::Clear() {
     const ListFocus focus(m_pointList);
     if (m_pointList->count() == 0) {
-        m_ctx.messages.exclamation(m_ctx.lang.text(72));
+        m_ctx.messages.exclamation(m_ctx.lang.text(kTextCurveEmpty));
         return;
     }
-    if (!m_ctx.messages.confirm(m_ctx.lang.text(71))) return;
+    if (!m_ctx.messages.confirm(m_ctx.lang.text(kTextDeleteWholeCurve))) return;
     m_ctx.curve.Clear();
     fillPointList();
 }

@@ -9,11 +9,6 @@
 
 namespace qm {
 
-namespace {
-constexpr double kMinSignalSpan = 0.1; // mV/V
-constexpr double kMinValueSpan = 1e-6;
-} // namespace
-
 CurvePlot::CurvePlot(QWidget* parent) : QWidget(parent), m_axes(std::make_unique<PlotAxes>()) {
     setObjectName(QStringLiteral("curvePlot"));
     m_chart = NewPlotView(this, *m_axes)->chart();
@@ -91,9 +86,10 @@ void CurvePlot::rescale() {
             vHi = std::max(vHi, *v);
         }
     }
-    m_signalRange = PaddedRange(sLo, sHi, kMinSignalSpan);
+    m_signalRange = PaddedRange(sLo, sHi, kCurveMinSignalSpan);
     SetRange(m_axes->y, m_signalRange);
-    m_valueRange = m_points.empty() ? std::pair{0.0, 1.0} : PaddedRange(vLo, vHi, kMinValueSpan);
+    m_valueRange =
+        m_points.empty() ? std::pair{0.0, 1.0} : PaddedRange(vLo, vHi, kCurveMinValueSpan);
     SetRange(m_axes->x, m_valueRange);
 
     QList<QPointF> curve;

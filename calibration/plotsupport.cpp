@@ -1,5 +1,7 @@
 #include "calibration/plotsupport.h"
 
+#include "core/axisrange.h"
+
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -39,27 +41,6 @@ QXYSeries* SeriesNamed(const QChart* chart, const QString& name) {
     return nullptr;
 }
 
-std::pair<double, double> PaddedRange(double lo, double hi, double minSpan) {
-    if (lo > hi) std::swap(lo, hi);
-    const double pad = std::max((hi - lo) * 0.05, (minSpan - (hi - lo)) / 2);
-    return {lo - pad, hi + pad};
-}
-
-double TickStep(std::pair<double, double> range) {
-    // At most four steps of 1, 2 or 5 times a power of ten.
-    const double rough = (range.second - range.first) / 4;
-    if (!(rough > 0) || !std::isfinite(rough)) return 0;
-    const double power = std::pow(10.0, std::floor(std::log10(rough)));
-    const double m = rough / power;
-    return (m <= 1 ? 1 : m <= 2 ? 2 : m <= 5 ? 5 : 10) * power;
-}
-
-std::pair<double, double> SnappedRange(std::pair<double, double> range) {
-    const double step = TickStep(range) / 2;
-    if (!(step > 0)) return range;
-    return {std::floor(range.first / step) * step, std::ceil(range.second / step) * step};
-}
-
 void SetRange(QValueAxis* axis, std::pair<double, double> range, const QString& suffix) {
     // Every change lays out and re-renders the axis labels: skip repeats.
     if (axis->min() == range.first && axis->max() == range.second) return;
@@ -68,7 +49,7 @@ void SetRange(QValueAxis* axis, std::pair<double, double> range, const QString& 
         axis->setRange(range.first, range.second);
         return;
     }
-    const int decimals = std::max(0, static_cast<int>(-std::floor(std::log10(step) + 1e-9)));
+    const int decimals = StepDecimals(step);
     axis->setTickType(QValueAxis::TicksDynamic);
     axis->setTickAnchor(0);
     axis->setLabelFormat(QStringLiteral("%.") + QString::number(decimals) + QStringLiteral("f") +

@@ -1,6 +1,8 @@
 #pragma once
 // What the calibration plots share: a compact chart in a view, value axes,
 // and ranges with a margin around the data.
+#include "core/axisrange.h"
+
 #include <QChart>
 #include <QChartView>
 #include <QValueAxis>
@@ -30,17 +32,6 @@ Series* AddSeries(QChart* chart, const PlotAxes& axes, const QString& name) {
 
 // The series of that name (all plots hold XY series only); null when none.
 QXYSeries* SeriesNamed(const QChart* chart, const QString& name);
-
-// [lo, hi] widened by 5% on each side, at least minSpan wide.
-std::pair<double, double> PaddedRange(double lo, double hi, double minSpan);
-
-// The tick step for a range: 1, 2 or 5 times a power of ten, at most four
-// steps across; 0 for an empty or infinite range.
-double TickStep(std::pair<double, double> range);
-
-// The range widened to the next half tick step at each end, so that a range
-// that wobbles a little stays the same.
-std::pair<double, double> SnappedRange(std::pair<double, double> range);
 
 // Sets the range as given (nothing when it stands already), ticks at round numbers labelled with as
 // many decimals as their step needs, and the suffix after each.

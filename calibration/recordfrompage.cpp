@@ -52,13 +52,13 @@ QStringList pageFaultMessages(PageFault fault, const WorkingCurve& curve, const 
     case PageFault::None:
         break;
     case PageFault::DuplicatePoint:
-        return {curve.DuplicateMessage(lang), lang.text(38)};
+        return {curve.DuplicateMessage(lang), lang.text(kTextDuplicatePoints)};
     case PageFault::TooFewPoints:
-        return {lang.text(39)};
+        return {lang.text(kTextTooFewPoints)};
     case PageFault::TooManyPoints:
-        return {lang.text(40)};
+        return {lang.text(kTextTooManyPoints)};
     case PageFault::NoDescription:
-        return {lang.text(41)};
+        return {lang.text(kTextEnterDescription)};
     }
     return {};
 }

@@ -84,7 +84,7 @@ ReferenceDialog::ReferenceDialog(MessageSink& messages, const LangTable& lang, Q
         const QRect r = s->availableGeometry();
         move(r.x() + (r.width() - width()) / 2, r.y() + (r.height() - height()) / 2);
     }
-    SignalFocus = true;
+    signalFocus = true;
 }
 
 QLineEdit* ReferenceDialog::pointField(int i) const {
@@ -97,12 +97,12 @@ QLabel* ReferenceDialog::lblSigEth(int i) const {
     return m_labels[i == 0 ? 0 : 1];
 }
 
-void ReferenceDialog::UPDATE() {
-    m_fields[0]->setText(FormatRight(SIG, kSignalMask));
-    m_fields[1]->setText(FormatRight(ETH, ETHFormat));
+void ReferenceDialog::showValues() {
+    m_fields[0]->setText(FormatRight(signal, kSignalMask));
+    m_fields[1]->setText(FormatRight(reference, referenceMask));
     m_shown[0] = m_fields[0]->text();
     m_shown[1] = m_fields[1]->text();
-    QLineEdit* f = SignalFocus ? m_fields[0] : m_fields[1];
+    QLineEdit* f = signalFocus ? m_fields[0] : m_fields[1];
     f->setFocus(Qt::OtherFocusReason);
     f->selectAll();
 }
@@ -114,8 +114,8 @@ void ReferenceDialog::showModal() {
 void ReferenceDialog::accept() {
     // A field left as shown keeps its number bit for bit: the shown text is
     // rounded to the mask. Both are checked before either is taken.
-    float eth = ETH;
-    float sig = SIG;
+    float eth = reference;
+    float sig = signal;
     for (int i : {1, 0}) {
         const QString text = m_fields[i]->text();
         if (text == m_shown[i]) continue;
@@ -134,13 +134,13 @@ void ReferenceDialog::accept() {
             return;
         }
     }
-    ETH = eth;
-    SIG = sig;
+    reference = eth;
+    signal = sig;
     QDialog::accept();
 }
 
 void ReferenceDialog::reject() {
-    ETH = kCancelled;
+    reference = kCancelled;
     QDialog::reject();
 }
 
@@ -148,12 +148,12 @@ void ReferenceDialog::reject() {
 // for its own fields too, and refilling then would throw away what is typed.
 void ReferenceDialog::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
-    UPDATE();
+    showValues();
 }
 
 void ReferenceDialog::mouseDoubleClickEvent(QMouseEvent* e) {
     QDialog::mouseDoubleClickEvent(e);
-    UPDATE();
+    showValues();
 }
 
 bool ReferenceDialog::eventFilter(QObject* watched, QEvent* e) {

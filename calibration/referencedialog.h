@@ -29,8 +29,8 @@ class ReferenceDialog : public QDialog, public ReferenceInput {
     QPushButton* cmdOK(int i) const;
     QLabel* lblSigEth(int i) const;
 
-    // Fills both fields from SIG/ETH and focuses one of them, all text selected.
-    void UPDATE();
+    // Fills both fields from signal/reference and focuses one of them, all text selected.
+    void showValues();
 
     // Modal show (ReferenceInput).
     void showModal() override;
@@ -39,7 +39,7 @@ class ReferenceDialog : public QDialog, public ReferenceInput {
     // OK: reads both fields; a number out of a float's range is refused with a
     // message and the dialog stays open.
     void accept() override;
-    // Cancel, Esc and the close box: ETH := 999999, SIG kept.
+    // Cancel, Esc and the close box: reference := 999999, signal kept.
     void reject() override;
 
   protected:
@@ -50,7 +50,7 @@ class ReferenceDialog : public QDialog, public ReferenceInput {
   private:
     MessageSink& m_messages;
     const LangTable& m_lang;
-    QString m_shown[2]; // the texts UPDATE put in the fields
+    QString m_shown[2]; // the texts showValues put in the fields
     QLineEdit* m_fields[2];
     QLabel* m_labels[2];
     QPushButton* m_buttons[2];

@@ -12,10 +12,10 @@ class ReferenceInput {
 
     virtual ~ReferenceInput() = default;
 
-    float SIG = 0;           // signal in mV/V
-    float ETH = 0;           // reference value; kCancelled after cancel
-    QString ETHFormat;       // display mask for ETH
-    bool SignalFocus = true; // true: the signal field gets the focus
+    float signal = 0;        // signal in mV/V
+    float reference = 0;     // reference value; kCancelled after cancel
+    QString referenceMask;   // display mask for reference
+    bool signalFocus = true; // true: the signal field gets the focus
 
     // Shows the dialog modally; returns when it is hidden again.
     virtual void showModal() = 0;

@@ -135,7 +135,7 @@ void SensorPage::ShowRecord() {
     m_averagingSpeedList->setCurrentIndex(SlideRychlIndex(rec.AveragingSpeed));
 }
 
-bool SensorPage::storeInRecord(uint8_t cOptions) {
+bool SensorPage::storeInRecord(uint8_t flags) {
     WorkingCurve& curve = m_ctx.curve;
     curve.sortBySignal();
     curve.CountPoints();
@@ -143,9 +143,8 @@ bool SensorPage::storeInRecord(uint8_t cOptions) {
         m_descriptionField->text(),     m_unitField->text(),
         m_formatList->currentIndex(),   m_gainList->currentIndex(),
         m_averagingList->currentText(), m_averagingSpeedList->currentText()};
-    const PageRecord result =
-        recordFromPage(page, curve, m_ctx.session.CurrentRecord, m_ctx.session.DisplayDigits,
-                       cOptions, m_ctx.clock.now());
+    const PageRecord result = recordFromPage(page, curve, m_ctx.session.CurrentRecord,
+                                             m_ctx.session.DisplayDigits, flags, m_ctx.clock.now());
     for (const QString& message : pageFaultMessages(result.fault, curve, m_ctx.lang))
         m_ctx.messages.critical(message);
     if (result.fault != PageFault::None) return false;
@@ -154,15 +153,16 @@ bool SensorPage::storeInRecord(uint8_t cOptions) {
 }
 
 bool SensorPage::CheckSensorTexts() {
-    const auto popisLen = TrimBlanks(m_descriptionField->text()).size();
+    const auto descriptionLen = TrimBlanks(m_descriptionField->text()).size();
     const auto unitLen = TrimBlanks(m_unitField->text()).size();
     m_faultField = nullptr;
     const auto fault = [this](QLineEdit* field, const QString& message) {
         m_ctx.messages.critical(message);
         if (!m_faultField) m_faultField = field;
     };
-    if (popisLen < 1 || popisLen > 32) fault(m_descriptionField, m_ctx.lang.text(60));
-    if (unitLen < 1 || unitLen > 3) fault(m_unitField, m_ctx.lang.text(61));
+    if (descriptionLen < 1 || descriptionLen > 32)
+        fault(m_descriptionField, m_ctx.lang.text(kTextDescriptionLength));
+    if (unitLen < 1 || unitLen > 3) fault(m_unitField, m_ctx.lang.text(kTextUnitLength));
     // Refused here, where it can be mended, not when the curve is written.
     for (const auto& [field, label] :
          {std::pair{m_descriptionField, m_descriptionLabel}, {m_unitField, m_unitLabel}})
@@ -174,8 +174,8 @@ bool SensorPage::CheckSensorTexts() {
 
 void SensorPage::UpdateRangeLabels() {
     const QString unit = m_unitField->text();
-    m_rangeLabel->setText(UnitCaption(m_ctx.lang.text(66), unit));
-    m_negativeRangeLabel->setText(UnitCaption(m_ctx.lang.text(69), unit));
+    m_rangeLabel->setText(UnitCaption(m_ctx.lang.text(kTextPositiveRange), unit));
+    m_negativeRangeLabel->setText(UnitCaption(m_ctx.lang.text(kTextNegativeRange), unit));
 }
 
 bool SensorPage::eventFilter(QObject* watched, QEvent* e) {

@@ -46,8 +46,8 @@ class SensorPage : public QGroupBox {
     // showRecordOnPages).
     void ShowRecord();
     // Page and working curve into CurrentRecord; false after a message, the
-    // record unchanged. Flags := cOptions.
-    bool storeInRecord(uint8_t cOptions);
+    // record unchanged. Flags := flags.
+    bool storeInRecord(uint8_t flags);
     // Description 1..32 and unit 1..3 characters (blanks at the ends ignored),
     // each character one the sensor's memory can store.
     bool CheckSensorTexts();

@@ -28,8 +28,12 @@ QString WorkingCurve::DuplicateMessage(const LangTable& lang) const {
             sameSignal += m_rows[j].signal == s ? 1 : 0;
         }
         // A value duplicate of point i is reported before its signal duplicate.
-        if (sameValue > 1) return lang.text(42) + blank + FormatGeneral(v) + blank + lang.text(43);
-        if (sameSignal > 1) return lang.text(44) + blank + FormatGeneral(s) + blank + lang.text(43);
+        if (sameValue > 1)
+            return lang.text(kTextTheReferenceValue) + blank + FormatGeneral(v) + blank +
+                   lang.text(kTextOccursTwice);
+        if (sameSignal > 1)
+            return lang.text(kTextTheSignal) + blank + FormatGeneral(s) + blank +
+                   lang.text(kTextOccursTwice);
     }
     return {};
 }

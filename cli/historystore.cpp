@@ -6,6 +6,16 @@
 
 namespace qm::cli {
 
+LocalFallback LocalHistoryFallback(Context& ctx, bool localFallback, qint64 started) {
+    if (!localFallback) return {};
+    return [&ctx, started](HistoryStep step, const QString&, const DatabaseStatus& failure) {
+        ctx.err << ctx.program << ": " << failure.text << "; recording ";
+        if (step == HistoryStep::Finish) ctx.err << "the outcome of #" << started << " ";
+        ctx.err << "into the local file " << LocalDatabaseUrl() << " (--local-history)" << Qt::endl;
+        return true;
+    };
+}
+
 bool OpenHistory(Context& ctx, RecordStore& store, int& exitCode) {
     return OpenWriteHistory(ctx, store, false, exitCode);
 }
@@ -25,17 +35,10 @@ QCommandLineOption LocalHistoryOption() {
 
 bool OpenWriteHistory(Context& ctx, RecordStore& store, bool localFallback, int& exitCode) {
     const QtSettingsStore settings;
-    const DatabaseStatus s = store.open(ConfiguredDatabaseUrl(settings));
+    const DatabaseStatus s = qm::OpenWriteHistory(store, ConfiguredDatabaseUrl(settings),
+                                                  LocalHistoryFallback(ctx, localFallback));
     if (s.ok()) return true;
-    if (!localFallback || ConfiguredDatabaseUrl(settings) == LocalDatabaseUrl()) {
-        exitCode = HistoryFailure(ctx, s);
-        return false;
-    }
-    ctx.err << ctx.program << ": " << s.text << "; recording into the local file "
-            << LocalDatabaseUrl() << " (--local-history)" << Qt::endl;
-    const DatabaseStatus local = store.open(LocalDatabaseUrl());
-    if (local.ok()) return true;
-    exitCode = HistoryFailure(ctx, local);
+    exitCode = HistoryFailure(ctx, s);
     return false;
 }
 
@@ -64,15 +67,9 @@ int notRecorded(Context& ctx, const RecordStore& store, const DatabaseStatus& s)
 
 bool BeginWriteRecord(Context& ctx, const WriteRecording& recording, CalibrationRecord& r) {
     RecordStore& store = recording.store;
-    DatabaseStatus s = store.begin(r);
+    const DatabaseStatus s =
+        qm::BeginWriteRecord(store, r, LocalHistoryFallback(ctx, recording.localFallback));
     if (s.ok()) return true;
-    if (recording.localFallback && store.url() != LocalDatabaseUrl()) {
-        ctx.err << ctx.program << ": " << s.text << "; recording into the local file "
-                << LocalDatabaseUrl() << " (--local-history)" << Qt::endl;
-        s = store.open(LocalDatabaseUrl());
-        if (s.ok()) s = store.begin(r);
-        if (s.ok()) return true;
-    }
     Fail(ctx,
          QStringLiteral("nothing written: the write cannot be recorded in %1: %2 [%3]")
              .arg(store.url(), s.text)
@@ -81,31 +78,13 @@ bool BeginWriteRecord(Context& ctx, const WriteRecording& recording, Calibration
     return false;
 }
 
-bool FinishWriteRecord(Context& ctx, const WriteRecording& recording, CalibrationRecord& r) {
-    RecordStore& store = recording.store;
-    const qint64 started = r.id;
-    const DatabaseStatus s = store.finish(r);
-    if (s.ok()) {
-        printRecorded(ctx, store, r);
-        return true;
-    }
-    if (!recording.localFallback || store.url() == LocalDatabaseUrl()) {
+bool ReportRecorded(Context& ctx, const RecordStore& store, const CalibrationRecord& r,
+                    const DatabaseStatus& s) {
+    if (!s.ok()) {
         notRecorded(ctx, store, s);
         return false;
     }
-    ctx.err << ctx.program << ": " << s.text << "; recording the outcome of #" << started
-            << " into the local file " << LocalDatabaseUrl() << " (--local-history)" << Qt::endl;
-    RecordStore local;
-    DatabaseStatus l = local.open(LocalDatabaseUrl());
-    if (l.ok()) {
-        r.resultText += QStringLiteral(" (started as #%1 in %2)").arg(started).arg(store.url());
-        l = local.add(r);
-    }
-    if (!l.ok()) {
-        notRecorded(ctx, local, l);
-        return false;
-    }
-    printRecorded(ctx, local, r);
+    printRecorded(ctx, store, r);
     return true;
 }
 

@@ -2,6 +2,7 @@
 // The calibration history as the commands open it: QM07_DATABASE, else the
 // settings' Database/Url, else the local file in the data folder.
 #include "cli/clicommand.h"
+#include "records/recordedwrite.h"
 #include "records/recordstore.h"
 
 namespace qm::cli {
@@ -35,9 +36,13 @@ struct WriteRecording {
 // kExitHistory) when it cannot be stored: then nothing may be written.
 bool BeginWriteRecord(Context& ctx, const WriteRecording& recording, CalibrationRecord& r);
 
-// Stores the outcome of a begun r (into the local file when the configured
-// history is gone and localFallback) and prints its id and certificate
-// number; false with the reason printed.
-bool FinishWriteRecord(Context& ctx, const WriteRecording& recording, CalibrationRecord& r);
+// --local-history as the commands say it on stderr; started: the begun
+// record's id, for its outcome. Empty without the option.
+LocalFallback LocalHistoryFallback(Context& ctx, bool localFallback, qint64 started = 0);
+
+// Prints the id and certificate number of r, stored with status s, or why it
+// was not stored (kExitHistory): false then.
+bool ReportRecorded(Context& ctx, const RecordStore& store, const CalibrationRecord& r,
+                    const DatabaseStatus& s);
 
 } // namespace qm::cli

@@ -14,9 +14,7 @@ constexpr int kDeviceImage = 255; // the decoder's shortest image
 
 ImageFile ReadImageFile(const QByteArray& content) {
     ImageFile f;
-    QByteArray block = content.left(kBlockBytes);
-    block.append(QByteArray(kBlockBytes - block.size(), '\0'));
-    f.result = DecodeImage(block, f.rec, kGroupTag, 0);
+    f.result = DecodePaddedImage(content, f.rec, kGroupTag, 0);
     if (f.result < 1 || content.size() >= kDeviceImage) return f;
     const int b = (f.rec.Flags & kFlag4Byte) ? 4 : 3;
     const int stride = (f.rec.Flags & kFlag3Numbers) ? 3 * b : 2 * b;

@@ -36,7 +36,10 @@ int RestoreConstantsBytes(Context& ctx, const QByteArray& bytes, const WriteReco
     else
         ctx.out << "written: N and k, read back and confirmed" << Qt::endl;
     FillConstantsOutcome(rec, bytes, backup.path, p);
-    if (!FinishWriteRecord(ctx, recording, rec) && code == kExitOk) code = kExitHistory;
+    const DatabaseStatus recorded = FinishWriteRecord(
+        recording.store, rec, LocalHistoryFallback(ctx, recording.localFallback, rec.id));
+    if (!ReportRecorded(ctx, recording.store, rec, recorded) && code == kExitOk)
+        code = kExitHistory;
     return code;
 }
 

@@ -161,8 +161,11 @@ int writeBlockOnce(Context& ctx, int group, const QByteArray& image,
         ctx.out << "written: " << report.bytesSent << " of " << image.size()
                 << " bytes sent to block " << blockName(group)
                 << " (the others held their value), read back and confirmed" << Qt::endl;
-    FillWriteOutcome(rec, report);
-    if (!FinishWriteRecord(ctx, recording, rec) && code == kExitOk) code = kExitHistory;
+    const DatabaseStatus recorded =
+        RecordBlockWrite(recording.store, rec, report, {},
+                         LocalHistoryFallback(ctx, recording.localFallback, rec.id));
+    if (!ReportRecorded(ctx, recording.store, rec, recorded) && code == kExitOk)
+        code = kExitHistory;
     return code;
 }
 

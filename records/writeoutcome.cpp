@@ -21,7 +21,7 @@ void takeBackup(CalibrationRecord& r, const QString& path) {
 } // namespace
 
 void FillWriteOutcome(CalibrationRecord& r, const SaveReport& report) {
-    r.block = BlockNumber(report.block, 0);
+    r.block = BlockNumber(report.group, 0);
     r.backupPath = report.backupPath;
     r.imageBefore = report.imageBefore;
     r.imageAfter = report.writeResult == 0 ? report.imageAfter : QByteArray();
@@ -63,10 +63,7 @@ void FillStoredPoints(CalibrationRecord& r, const SensorRecord& sensor) {
 
 bool FillPointsFromImage(CalibrationRecord& r, const QByteArray& image, int group) {
     SensorRecord sensor;
-    // The decoder reads a whole block; an image alone is padded as the block pads it.
-    QByteArray block = image.left(kBlockBytes);
-    block.append(QByteArray(kBlockBytes - block.size(), '\0'));
-    if (DecodeImage(block, sensor, group, 0) < 1) return false;
+    if (DecodePaddedImage(image, sensor, group, 0) < 1) return false;
     FillStoredPoints(r, sensor);
     return true;
 }

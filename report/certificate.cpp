@@ -190,8 +190,8 @@ bool WriteCertificate(const CalibrationRecord& rec, const CertificateTexts& t, c
     page.text(t.curve, 12, true);
     page.need(plotHeight);
     page.setFont(8, false);
-    DrawCurvePlot(painter, QRectF(0, page.y(), page.width(), plotHeight), f, t.signal,
-                  t.reference + inUnit);
+    DrawCurvePlot(painter, QRectF(0, page.y(), page.width(), plotHeight), f, t.reference + inUnit,
+                  t.signal);
     page.skip(plotHeight + page.line(3));
 
     page.need(page.line(3));

@@ -1,5 +1,6 @@
 #include "report/certificatefigures.h"
 
+#include "core/numformat.h"
 #include "device/protocol.h"
 #include "sensor/curvevalue.h"
 #include "sensor/imagecodec.h"
@@ -12,14 +13,10 @@ namespace qm {
 
 CertificateFigures FiguresOf(const CalibrationRecord& rec) {
     CertificateFigures f;
-    // A written image ends after its last point; the decoder wants a whole block.
-    QByteArray block = rec.imageAfter.left(kBlockBytes);
-    block.append(QByteArray(kBlockBytes - block.size(), '\0'));
-    f.storedDecoded = DecodeImage(block, f.stored, kGroupTag, 0) > 0;
+    // A written image ends after its last point.
+    f.storedDecoded = DecodePaddedImage(rec.imageAfter, f.stored, kGroupTag, 0) > 0;
     if (f.storedDecoded) {
-        const QString mask = f.stored.Format.trimmed();
-        const qsizetype point = mask.indexOf(u'.');
-        f.decimals = point < 0 ? 0 : int(mask.size() - point - 1);
+        f.decimals = MaskDecimals(f.stored.Format.trimmed());
         f.fullScale = std::abs(f.stored.FullScale);
     }
     if (f.fullScale == 0)

@@ -1,5 +1,7 @@
 #include "report/curveplot.h"
 
+#include "core/axisrange.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
@@ -9,49 +11,28 @@
 
 namespace qm {
 
-namespace {
-
-constexpr int kTicks = 5;
-
-struct Range {
-    double low = 0, high = 0;
-    void take(double v) {
-        low = std::min(low, v);
-        high = std::max(high, v);
-    }
-    // Never empty, so that a flat curve still has an axis; a little room
-    // around the outermost points so that their rings are whole.
-    void widen() {
-        if (high - low < 1e-12) {
-            low -= 0.5;
-            high += 0.5;
-        }
-        const double room = (high - low) * 0.04;
-        low -= room;
-        high += room;
-    }
-};
-
-} // namespace
-
 void DrawCurvePlot(QPainter& painter, const QRectF& area, const CertificateFigures& figures,
                    const QString& xLabel, const QString& yLabel) {
-    std::vector<std::pair<double, double>> curve; // stored points by signal
+    std::vector<std::pair<double, double>> curve; // stored points (signal, value) by signal
     if (figures.storedDecoded)
         for (size_t i = 0; i < size_t(std::clamp(figures.stored.PointCount, 0, 40)); ++i)
             curve.emplace_back(figures.stored.Signal[i], figures.stored.Value[i]);
     std::sort(curve.begin(), curve.end());
-    Range x, y;
-    for (const auto& [s, v] : curve) {
-        x.take(s);
-        y.take(v);
-    }
-    for (const CertificateRow& r : figures.rows) {
-        x.take(r.signal);
-        y.take(r.reference);
-    }
-    x.widen();
-    y.widen();
+    // As on the screen: value across, signal upwards.
+    double vLo = HUGE_VAL, vHi = -HUGE_VAL, sLo = HUGE_VAL, sHi = -HUGE_VAL;
+    const auto take = [&](double s, double v) {
+        vLo = std::min(vLo, v);
+        vHi = std::max(vHi, v);
+        sLo = std::min(sLo, s);
+        sHi = std::max(sHi, s);
+    };
+    for (const auto& [s, v] : curve)
+        take(s, v);
+    for (const CertificateRow& r : figures.rows)
+        take(r.signal, r.reference);
+    if (vLo > vHi) take(0, 0);
+    const auto x = SnappedRange(PaddedRange(vLo, vHi, kCurveMinValueSpan));
+    const auto y = SnappedRange(PaddedRange(sLo, sHi, kCurveMinSignalSpan));
 
     painter.save();
     const QFontMetricsF fm(painter.font());
@@ -59,25 +40,33 @@ void DrawCurvePlot(QPainter& painter, const QRectF& area, const CertificateFigur
     const QRectF plot = area.adjusted(fm.horizontalAdvance(QStringLiteral("-00000.00")) + gap,
                                       fm.height() * 0.5, -gap, -(fm.height() * 2 + gap));
     auto at = [&](double s, double v) {
-        return QPointF(plot.left() + (s - x.low) / (x.high - x.low) * plot.width(),
-                       plot.bottom() - (v - y.low) / (y.high - y.low) * plot.height());
+        return QPointF(plot.left() + (v - x.first) / (x.second - x.first) * plot.width(),
+                       plot.bottom() - (s - y.first) / (y.second - y.first) * plot.height());
     };
 
     QPen thin(Qt::gray, 0);
     painter.setPen(thin);
-    for (int i = 0; i <= kTicks; ++i) {
-        const double fx = x.low + (x.high - x.low) * i / kTicks;
-        const double fy = y.low + (y.high - y.low) * i / kTicks;
-        const QPointF px = at(fx, y.low), py = at(x.low, fy);
-        painter.drawLine(QPointF(px.x(), plot.top()), QPointF(px.x(), plot.bottom()));
-        painter.drawLine(QPointF(plot.left(), py.y()), QPointF(plot.right(), py.y()));
+    // No ticks for a range that is not finite (a broken record): no endless loop.
+    const double xStep = TickStep(x), yStep = TickStep(y);
+    for (double v = std::ceil(x.first / xStep) * xStep; xStep > 0 && v <= x.second + xStep * 1e-9;
+         v += xStep) {
+        const double px = at(y.first, v).x();
+        painter.drawLine(QPointF(px, plot.top()), QPointF(px, plot.bottom()));
         painter.setPen(Qt::black);
-        const QString tx = QString::number(fx, 'g', 4), ty = QString::number(fy, 'g', 5);
-        painter.drawText(QRectF(px.x() - 200, plot.bottom() + gap * 0.5, 400, fm.height()),
-                         Qt::AlignHCenter | Qt::AlignTop, tx);
-        painter.drawText(QRectF(area.left(), py.y() - fm.height() / 2,
+        painter.drawText(QRectF(px - 200, plot.bottom() + gap * 0.5, 400, fm.height()),
+                         Qt::AlignHCenter | Qt::AlignTop,
+                         QString::number(v, 'f', StepDecimals(xStep)));
+        painter.setPen(thin);
+    }
+    for (double s = std::ceil(y.first / yStep) * yStep; yStep > 0 && s <= y.second + yStep * 1e-9;
+         s += yStep) {
+        const double py = at(s, x.first).y();
+        painter.drawLine(QPointF(plot.left(), py), QPointF(plot.right(), py));
+        painter.setPen(Qt::black);
+        painter.drawText(QRectF(area.left(), py - fm.height() / 2,
                                 plot.left() - area.left() - gap * 0.5, fm.height()),
-                         Qt::AlignRight | Qt::AlignVCenter, ty);
+                         Qt::AlignRight | Qt::AlignVCenter,
+                         QString::number(s, 'f', StepDecimals(yStep)));
         painter.setPen(thin);
     }
     painter.setPen(QPen(Qt::black, 0));

@@ -1,6 +1,6 @@
 #pragma once
 // The calibration curve drawn for the certificate: the stored curve as a
-// line, the calibration points as rings, signal across and value upwards.
+// line, the calibration points as rings, value across and signal upwards.
 #include "report/certificatefigures.h"
 
 #include <QRectF>

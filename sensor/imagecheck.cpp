@@ -104,8 +104,8 @@ CheckedImage CheckedEncode(const SensorRecord& rec, const QDate& today) {
             return out;
         }
     }
-    SensorRecord encoded = rec;
-    const QByteArray image = EncodeImage(encoded, today).image;
+    out.record = rec;
+    const QByteArray image = EncodeImage(out.record, today).image;
     if (image.size() > kBlockBytes) {
         out.refusal = QStringLiteral("PointCount %1: the points take %2 bytes, a block holds %3 "
                                      "(at most 19 points)")
@@ -115,8 +115,7 @@ CheckedImage CheckedEncode(const SensorRecord& rec, const QDate& today) {
         return out;
     }
     SensorRecord back;
-    const int r = DecodeImage(image + QByteArray(kBlockBytes - image.size(), '\0'), back,
-                              rec.MemGroup, rec.MemSub);
+    const int r = DecodePaddedImage(image, back, rec.MemGroup, rec.MemSub);
     if (r < 1) {
         out.refusal = decodeRefusal(r, rec);
         return out;
@@ -132,7 +131,7 @@ CheckedImage CheckedEncode(const SensorRecord& rec, const QDate& today) {
     c.value("GainIndex", rec.GainIndex, back.GainIndex);
     c.value("Slide", averagingMeant(rec.Averaging), back.Averaging);
     c.value("SlideRychl", averagingMeant(rec.AveragingSpeed), back.AveragingSpeed);
-    c.value("Flags", encoded.Flags, back.Flags);
+    c.value("Flags", out.record.Flags, back.Flags);
     c.value("PointCount", rec.PointCount, back.PointCount);
     c.value("FullScale", fullScaleMeant(rec), back.FullScale);
     c.value("SpareSingle", rec.SpareSingle, back.SpareSingle);

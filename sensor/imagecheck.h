@@ -18,8 +18,9 @@ std::optional<char32_t> FirstUnstorable(QStringView text);
 QString DescribeCharacter(char32_t c);
 
 struct CheckedImage {
-    QByteArray image; // EncodeImage's bytes, when refusal is empty
-    QString refusal;  // one line naming the field; empty when the image may be written
+    QByteArray image;    // EncodeImage's bytes, when refusal is empty
+    SensorRecord record; // the record as encoded (texts as the image holds them)
+    QString refusal;     // one line naming the field; empty when the image may be written
 };
 
 // Encodes a copy of rec dated today and checks it: every text storable, the

@@ -4,6 +4,7 @@
 #include "core/codepage1250.h"
 #include "core/hex.h"
 #include "core/numformat.h"
+#include "device/protocol.h"
 #include "sensor/recordrules.h"
 
 #include <cmath>
@@ -13,7 +14,7 @@ namespace qm {
 namespace {
 
 // Fixed offsets of the image.
-constexpr int kOffGain = 4, kOffPopis = 8, kOffDecimals = 40, kOffJednotka = 41,
+constexpr int kOffGain = 4, kOffDescription = 8, kOffDecimals = 40, kOffUnit = 41,
               kOffSlideRychl = 47, kOffSlide = 48, kOffDateSaved = 49, kOffDateCreated = 55,
               kOffSerial = 61, kOffFullScale = 73, kOffSpare = 78, kOffKri = 96, kOffFlags = 99,
               kOffCount = 100, kOffPoints = 104;
@@ -112,9 +113,9 @@ EncodedImage EncodeImage(SensorRecord& rec, const QDate& today) {
     out += QByteArray(3, '\0');
 
     // The record keeps the texts as the image holds them.
-    const QByteArray popis = FieldBytes(rec.Description, SensorRecord::kDescriptionLen);
-    rec.Description = FromWindows1250(popis);
-    out += popis;
+    const QByteArray description = FieldBytes(rec.Description, SensorRecord::kDescriptionLen);
+    rec.Description = FromWindows1250(description);
+    out += description;
     out += static_cast<char>(FormatDecimals(rec.Format));
     const QByteArray unit = FieldBytes(rec.Unit, SensorRecord::kUnitLen);
     rec.Unit = FromWindows1250(unit);
@@ -158,9 +159,9 @@ int DecodeImage(const QByteArray& image, SensorRecord& rec, int group, int sub) 
 
     rec.GainIndex = Byte(image, kOffGain) & 7;
     rec.Description =
-        PadField(TrimBlanks(Text(image, kOffPopis, 32)), SensorRecord::kDescriptionLen);
+        PadField(TrimBlanks(Text(image, kOffDescription, 32)), SensorRecord::kDescriptionLen);
     rec.Format = PadField(MaskOfDecimals(Byte(image, kOffDecimals)), SensorRecord::kFormatLen);
-    rec.Unit = PadField(TrimBlanks(Text(image, kOffJednotka, 6)), SensorRecord::kUnitLen);
+    rec.Unit = PadField(TrimBlanks(Text(image, kOffUnit, 6)), SensorRecord::kUnitLen);
     rec.AveragingSpeed = Byte(image, kOffSlideRychl);
     if (rec.AveragingSpeed == 0) rec.AveragingSpeed = 10;
     rec.Averaging = Byte(image, kOffSlide);
@@ -194,6 +195,12 @@ int DecodeImage(const QByteArray& image, SensorRecord& rec, int group, int sub) 
     rec.MemGroup = group;
     rec.MemSub = sub;
     return n;
+}
+
+int DecodePaddedImage(const QByteArray& image, SensorRecord& rec, int group, int sub) {
+    QByteArray block = image.left(kBlockBytes);
+    block.append(QByteArray(kBlockBytes - block.size(), '\0'));
+    return DecodeImage(block, rec, group, sub);
 }
 
 } // namespace qm

@@ -37,6 +37,10 @@ EncodedImage EncodeImage(SensorRecord& rec, const QDate& today);
 
 int DecodeImage(const QByteArray& image, SensorRecord& rec, int group, int sub);
 
+// An image that may end after its last point (or run past a block), decoded
+// as the block it is written into holds it: its first 256 bytes, zeros after.
+int DecodePaddedImage(const QByteArray& image, SensorRecord& rec, int group, int sub);
+
 // The serial number field of an image as it stands, trimmed, whether or not
 // the rest decodes (a block half-written still names its sensor); empty when
 // the image is too short or does not start with "FSN".

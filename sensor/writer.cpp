@@ -52,7 +52,7 @@ SaveReport WriteBlockVerified(ReadContext& ctx, SensorSession& s, int group,
                               const QByteArray& image, const BackupResult& backup,
                               const WriteProgress& progress, bool allBytes) {
     SaveReport report;
-    report.block = group;
+    report.group = group;
     report.imageAfter = image;
     report.result = kSaveWriteFailed;
     if (!backup.ok) {
@@ -98,7 +98,7 @@ SaveReport SaveSensorCore(ReadContext& ctx, SensorSession& s, const SaveRequest&
     ctx.link.clock().delay(250);
 
     SaveReport report;
-    report.block = group;
+    report.group = group;
     // Only bytes that fit the block and read back as the record go out.
     const CheckedImage checked = CheckedEncode(target, ctx.today);
     if (!checked.refusal.isEmpty()) {
@@ -106,15 +106,15 @@ SaveReport SaveSensorCore(ReadContext& ctx, SensorSession& s, const SaveRequest&
         report.refusal = checked.refusal;
         return report;
     }
-    const EncodedImage encoded = EncodeImage(target, ctx.today);
-    if (request.onlyIfChanged && CompareImages(encoded.image, s.MemoryImage) == 0) return report;
+    target = checked.record;
+    if (request.onlyIfChanged && CompareImages(checked.image, s.MemoryImage) == 0) return report;
     // MemoryImage is the last image read from this very group (the reader
     // keeps the target's), or empty when that read failed.
     const QByteArray stored = s.MemoryImage;
-    s.MemoryImage = encoded.image;
+    s.MemoryImage = checked.image;
 
     const BackupResult backup = BackUpBlock(ctx, group, stored, storedSerial, request.backupFolder);
-    report = WriteBlockVerified(ctx, s, group, encoded.image, backup, request.progress,
+    report = WriteBlockVerified(ctx, s, group, checked.image, backup, request.progress,
                                 request.allBytes);
     if (!report.backupError.isEmpty()) {
         s.MemoryImage = stored;

@@ -39,7 +39,7 @@ struct SaveReport {
     QString refusal;     // why the block cannot hold the record (kSaveConvertFailed)
     ReadBack readBack = ReadBack::NotWritten;
     int firstDifference = 0; // 1-based, with ReadBack::Differs
-    int block = -1;          // the memory group written to (kGroupTag or kGroupDevice)
+    int group = -1;          // the memory group written to (kGroupTag or kGroupDevice)
     QByteArray imageBefore;  // the block as backed up
     QByteArray imageAfter;   // the bytes written
     int bytesSent = 0;       // how many of them went out with "KW" (the others held their value)

@@ -8,7 +8,7 @@ namespace qm {
 
 void ResetDevice(ServiceActions& actions, Clock& clock, const LangTable& lang) {
     actions.disableNavigation();
-    actions.showStatus(lang.text(29));
+    actions.showStatus(lang.text(kTextPleaseWait));
     actions.stopLive();
     clock.delay(200);
     actions.sendReset();

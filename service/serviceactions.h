@@ -10,7 +10,7 @@ namespace qm {
 class ServiceActions {
   public:
     virtual ~ServiceActions() = default;
-    virtual double liveDiv() const = 0; // the latest raw converter count (LiveDiv)
+    virtual double liveDiv() const = 0; // the latest raw converter count
     virtual void stopLive() = 0;        // liveTimer off
     virtual void startLive() = 0;       // liveTimer on
     virtual void disableNavigation() = 0;

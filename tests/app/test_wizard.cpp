@@ -300,6 +300,7 @@ class TestWizard : public QObject {
         h.clock.setRunsEvents(true);
         int probes = 0;
         bool usable = false, covered = false, narrow = false, captured = false;
+        QSet<QString> cancelCaptions; // while the last block goes out
         QTimer probe;
         connect(&probe, &QTimer::timeout, [&] {
             if (!w.busy() || w.ended()) return;
@@ -316,6 +317,7 @@ class TestWizard : public QObject {
             for (const char* name : {"cmdReset", "cmdSKSave", "cmdSKSetNula"})
                 usable |= h.visible(name) && h.enabled(name);
             if (h.blockWritesSent() == 0) return;
+            cancelCaptions << h.child<QPushButton>("cmdCancel")->text();
             const bool wide = h.child("fraSTATUS")->width() == w.width();
             covered |= h.visible("fraSTATUS") && wide;
             narrow |= h.visible("fraSTATUS") && !wide;
@@ -327,6 +329,7 @@ class TestWizard : public QObject {
         h.clickNext();
         QVERIFY(!usable);
         QVERIFY(covered && !narrow);
+        QCOMPARE(cancelCaptions, QSet<QString>{"Konec"});
     }
 
     // A last write that goes wrong loses nothing: the curve page stays with
@@ -478,7 +481,7 @@ class TestWizard : public QObject {
         QCOMPARE(w.wizardStep(), WizardStep::Curve);
         for (const auto& [signal, value] : {std::pair{0.5, "0.5"}, {1.5, "1.5"}}) {
             sim.setSignal(signal);
-            QTRY_VERIFY(w.LiveValid() && std::fabs(w.LiveSignal() - signal) < 1e-3);
+            QTRY_VERIFY(w.liveValid() && std::fabs(w.liveSignal() - signal) < 1e-3);
             w.activateWindow(); // again after the dialog, before its next answer waits
             QVERIFY(QTest::qWaitForWindowActive(&w));
             testing::AnswerReferenceDialog(w.referenceDialog(), QString::fromLatin1(value));
@@ -488,7 +491,7 @@ class TestWizard : public QObject {
         }
         press(Qt::Key_Return);
         QVERIFY(w.ended());
-        QCOMPARE(messages.texts().value(0).section(u'\n', 0, 0), w.LangText().text(56));
+        QCOMPARE(messages.texts().value(0).section(u'\n', 0, 0), w.langText().text(56));
         sim.stop();
         SensorRecord stored;
         QVERIFY(DecodeImage(testing::FileBytes(state + "/block00.bin"), stored, 0, 0) > 0);
@@ -517,11 +520,11 @@ class TestWizard : public QObject {
             h.tick(ms);
             h.device.setFaults(SimFaults());
             QCOMPARE(h.text("lblSignal"), QStringLiteral("-----"));
-            QCOMPARE(w.LiveSignal(), 1.0);
+            QCOMPARE(w.liveSignal(), 1.0);
         }
         h.tick(); // 33
         QCOMPARE(h.text("lblSignal"), QStringLiteral("   2.0000"));
-        QCOMPARE(w.LiveDisplay(), h.device.displayValue());
+        QCOMPARE(w.liveDisplay(), h.device.displayValue());
     }
 
     // By the command line or by Ctrl+right-click on the sensor page.
@@ -538,7 +541,7 @@ class TestWizard : public QObject {
             if (button)
                 QTest::mousePress(h.child("Label2"), Qt::MouseButton(button),
                                   Qt::KeyboardModifiers(modifiers));
-            QCOMPARE(w.ServiceLevel(), service ? 2 : 0);
+            QCOMPARE(w.serviceLevel(), service ? 2 : 0);
         }
     }
 
@@ -554,7 +557,7 @@ class TestWizard : public QObject {
         QList<double> seen;
         for (int i = 0; i < 30; ++i) {
             h.tick();
-            seen << w.LiveSignal();
+            seen << w.liveSignal();
         }
         QVERIFY(w.stability().isStable());
         const float mean = float(std::accumulate(seen.end() - 14, seen.end(), 0.0) / 14);

@@ -111,7 +111,7 @@ struct WindowHarness {
         return window->findChild<T*>(QLatin1String(name));
     }
     QString text(const char* name) const { return child<QLabel>(name)->text(); }
-    QString lang(int n) const { return window->LangText().text(n); }
+    QString lang(int n) const { return window->langText().text(n); }
     void click(const char* name) {
         QTest::mouseClick(child<QAbstractButton>(name), Qt::LeftButton);
     }

@@ -55,7 +55,7 @@ SensorRecord loadCell() {
 }
 
 // Answers the dialog from a queue (a value typed, optionally a new signal, or
-// cancel) and records each showing: "SIG ETH ETHFormat" and the focused field.
+// cancel) and records each showing: "signal reference referenceMask" and the focused field.
 class ScriptedDialog final : public ReferenceInput {
   public:
     QList<std::pair<float, std::optional<float>>> answers;
@@ -64,12 +64,12 @@ class ScriptedDialog final : public ReferenceInput {
     void confirm(float eth, std::optional<float> sig = {}) { answers.append(std::pair{eth, sig}); }
     void cancel() { answers.append({kCancelled, std::nullopt}); }
     void showModal() override {
-        shown << u"%1 %2 %3 %4"_s.arg(SIG).arg(ETH).arg(ETHFormat,
-                                                        SignalFocus ? u"signal"_s : u"value"_s);
+        shown << u"%1 %2 %3 %4"_s.arg(signal).arg(reference).arg(
+            referenceMask, signalFocus ? u"signal"_s : u"value"_s);
         QVERIFY2(!answers.isEmpty(), "dialog shown without a scripted answer");
         const auto [eth, sig] = answers.takeFirst();
-        ETH = eth;
-        if (sig) SIG = *sig;
+        reference = eth;
+        if (sig) signal = *sig;
     }
 };
 
@@ -377,10 +377,10 @@ class TestCalibration : public QObject {
         ScriptedMessages sink;
         const LangTable lang;
         ReferenceDialog dlg(sink, lang);
-        dlg.SIG = 0.25f;
-        dlg.ETH = 7;
-        dlg.ETHFormat = u"###0.000"_s;
-        dlg.SignalFocus = signalFocus;
+        dlg.signal = 0.25f;
+        dlg.reference = 7;
+        dlg.referenceMask = u"###0.000"_s;
+        dlg.signalFocus = signalFocus;
         dlg.show();
         QVERIFY(QTest::qWaitForWindowActive(&dlg));
         QCOMPARE(dlg.pointField(0)->text() + '|' + dlg.pointField(1)->text(),
@@ -393,13 +393,13 @@ class TestCalibration : public QObject {
         QCOMPARE(dlg.isVisible(), refused);
         QCOMPARE(sink.count(), refused ? 1 : 0);
         if (refused) {
-            QCOMPARE(dlg.ETH, 7.f); // nothing taken
+            QCOMPARE(dlg.reference, 7.f); // nothing taken
             QCOMPARE(field->selectedText(), typed);
             QVERIFY(sink.last().text.contains(typed));
             QTest::keyClick(field, Qt::Key_Escape);
         }
-        QCOMPARE(dlg.SIG, 0.25f);
-        QTEST(dlg.ETH, "eth");
+        QCOMPARE(dlg.signal, 0.25f);
+        QTEST(dlg.reference, "eth");
     }
 
     // The record as the page shows it (title, format, Averaging, AveragingSpeed, gain), then
@@ -637,6 +637,14 @@ class TestCalibration : public QObject {
         QCOMPARE(trend.stateLabel()->text(), u"<b>dead</b>"_s);
         d.clear();
         QVERIFY(!d.isStable() && d.trend().empty() && d.window().samples == 0);
+        // Display values come as singles, 0.001 apart near 10000: five digits
+        // of 0.01 may read as 0.0508 and still pass, six never do.
+        for (const auto& [hi, stable] : {std::pair{10000.07f, true}, {10000.08f, false}}) {
+            StabilityDetector big({2000, 5, 0.01, 30000});
+            for (qint64 t = 0; t <= 2100; t += kPollMs)
+                big.add({t, 1, double(t / kPollMs % 2 ? hi : 10000.02f), 100});
+            QCOMPARE(big.isStable(), stable);
+        }
         // A scientific mask's digit is a step of the level's leading decimal.
         QCOMPARE(DisplayDigit(u"0.000 E-00"_s, 0.0015), 1e-6);
         QVERIFY(!AutoCaptureDue(true, 125, {0}, 0)); // no full scale yet: no auto-capture

@@ -461,7 +461,7 @@ class TestSensor : public QObject {
             QCOMPARE(FileBytes(rig.saved.backupPath), before);
             QCOMPARE(rig.saved.imageBefore, before);
             QCOMPARE(rig.saved.imageAfter, written.left(rig.saved.imageAfter.size()));
-            QCOMPARE(rig.saved.block, tag ? kGroupTag : kGroupDevice);
+            QCOMPARE(rig.saved.group, tag ? kGroupTag : kGroupDevice);
             QCOMPARE(rig.saved.readBack, ReadBack::Agrees);
             QCOMPARE(rig.stages.mid(0, 3), (Stages{St::Writing, St::Written, St::Resetting}));
             // Saved again within the same second: both earlier states are kept.
@@ -475,6 +475,9 @@ class TestSensor : public QObject {
             const int version = rig.device.stateVersion();
             QCOMPARE(rig.save(true), int(kSaveUnchanged));
             QCOMPARE(rig.device.stateVersion(), version);
+            // Asked to write whatever the block holds, it writes.
+            QCOMPARE(rig.save(false), int(kSaveWritten));
+            QVERIFY(rig.device.stateVersion() != version);
         }
     }
 
