@@ -39,7 +39,20 @@ CalibrationRecord Sample(const QString& serial, RecordKind kind, int minute) {
     r.imageBefore = QByteArray("FSN\x01\x00", 5);
     r.imageAfter = testing::LayoutImage();
     r.backupPath = QStringLiteral("/data/QM-07R/backups/%1-00-20261206-093000.bin").arg(serial);
-    r.points = {{0.0001, 0.02, 0.004}, {1.0004, 250, {}}, {1.9996, 499.95, 0.011}, {2.2, 550.3, 0}};
+    // With the device's own indications, as found before the write.
+    r.points = {{0.0001, 0.02, 0.004, 0.05, 0.001},
+                {1.0004, 250, {}, 250.4, {}},
+                {1.9996, 499.95, 0.011, 500.6, 0.002},
+                {2.2, 550.3, 0, 551, 0}};
+    if (kind == RecordKind::Verification) {
+        r.block = -1;
+        r.checks = 1;
+        r.fullScale = 550.3;
+        r.displayDigit = 0.01;
+        r.tolerance = 0.1;
+        r.referenceUncertainty = 0.02;
+        r.verdict = QStringLiteral("fail");
+    }
     r.nonLinearity = minute % 2 ? std::optional<double>(0.0421) : std::nullopt;
     r.bytesSent = minute % 2 ? std::optional<int>(37) : std::nullopt;
     r.result = minute % 3 ? 1 : -10005;
@@ -84,7 +97,8 @@ class TestRecords : public QObject {
         for (auto [serial, kind, minute] : {std::tuple{"A", RecordKind::Calibration, 1},
                                             {"B", RecordKind::Restore, 2},
                                             {"A", RecordKind::BlockWrite, 3},
-                                            {"A", RecordKind::Constants, 4}}) {
+                                            {"A", RecordKind::Constants, 4},
+                                            {"A", RecordKind::Verification, 5}}) {
             added.push_back(Sample(serial, kind, minute));
             QCOMPARE(store.add(added.back()).text, QString());
             // Only the successful calibration takes a certificate number.
@@ -97,12 +111,12 @@ class TestRecords : public QObject {
         QCOMPARE(got, added[1]);
         std::vector<CalibrationRecord> all, ofA;
         QVERIFY(store.history(all).ok() && store.history(ofA, "A").ok());
-        QCOMPARE(all.size(), 4u);
-        QCOMPARE(all.front(), added[3]);
-        QCOMPARE(ofA.size(), 3u);
+        QCOMPARE(all.size(), 5u);
+        QCOMPARE(all.front(), added[4]);
+        QCOMPARE(ofA.size(), 4u);
         QCOMPARE(ofA.back(), added[0]);
-        // The latest calibration of A is the calibration: neither the block write
-        // nor the constants write is one.
+        // The latest calibration of A is the calibration: neither the block write,
+        // the constants write nor the verification is one.
         QVERIFY(store.latest("A", got).ok());
         QCOMPARE(got.id, added[0].id);
         QCOMPARE(store.latest("C", got).code, int(kDbNotFound));
@@ -155,7 +169,8 @@ class TestRecords : public QObject {
         QCOMPARE(all.size(), 2u);
         QCOMPARE(all[0].kind, RecordKind::Constants);
         QCOMPARE(all[1].certificateNo, QString("QM07-2025-000001"));
-        const std::vector<CalibrationPoint> points{{0, 0, std::nullopt}, {1.5, 300.25, 0.5}};
+        const std::vector<CalibrationPoint> points{{0, 0, std::nullopt, std::nullopt, std::nullopt},
+                                                   {1.5, 300.25, 0.5, std::nullopt, std::nullopt}};
         QCOMPARE(all[1].points, points);
         QCOMPARE(all[1].bytesSent, std::nullopt); // not counted then
         CalibrationRecord next = Sample("S1", RecordKind::Calibration, 5);
@@ -222,7 +237,7 @@ class TestRecords : public QObject {
         QVERIFY2(q.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < "
                         "450) INSERT INTO calibrations (kind, recorded_at, bench, operator_name,"
                         " reference_standard, device, serial_no, block, backup_path, result,"
-                        " result_text) SELECT CASE WHEN i = 7 THEN 'verification' ELSE 'write' "
+                        " result_text) SELECT CASE WHEN i = 7 THEN 'inspection' ELSE 'write' "
                         "END, '2026-12-0' || CAST(1 + i % 3 AS TEXT) || 'T10:00:00.000Z', 'b',"
                         " 'o', 'r', 'd', 'S', 0, '', 1, '' FROM n"),
                  qPrintable(q.lastError().text()));
@@ -330,7 +345,7 @@ class TestRecords : public QObject {
             for (CalibrationRecord* r : {&rec, &older, &failed, &write})
                 QVERIFY(store.add(*r).ok());
             QVERIFY(QSqlQuery(store.database())
-                        .exec("UPDATE calibrations SET kind = 'verification' WHERE id = " +
+                        .exec("UPDATE calibrations SET kind = 'inspection' WHERE id = " +
                               QString::number(older.id)));
         }
         qputenv(kDatabaseEnv, url.toLocal8Bit());
