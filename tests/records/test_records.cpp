@@ -60,10 +60,11 @@ CalibrationRecord Sample(const QString& serial, RecordKind kind, int minute) {
     return r;
 }
 
-// Signal, reference, curve, deviation %, spread as the certificate prints them.
-const QStringList kRows = {"0.000100 0.020 0.025 0.001 0.004", "1.000400 250.000 250.100 0.020 –",
-                           "1.999600 499.950 499.900 -0.010 0.011",
-                           "2.200000 550.300 550.000 -0.060 0.000"};
+// Signal, reference, curve, deviation %, spread as the certificate prints them:
+// against the points' 550.3, not the 500 left in the stored full scale.
+const QStringList kRows = {"0.000100 0.020 0.025 0.001 0.004", "1.000400 250.000 250.100 0.018 –",
+                           "1.999600 499.950 499.900 -0.009 0.011",
+                           "2.200000 550.300 550.000 -0.055 0.000"};
 
 // The child process of concurrentProcessesLoseNothing.
 int AddRecords(const QString& url, const QString& serial) {
@@ -323,8 +324,9 @@ class TestRecords : public QObject {
                     texts->insert(n, QString::fromUtf8(line.mid(line.indexOf('=') + 1).trimmed()));
         const CertificateTexts builtIn;
         const CertificateTexts read = CertificateTextsFrom([&](int n) { return en.value(n); });
-        QCOMPARE(QStringList({read.title, read.deviation, read.done}),
-                 QStringList({builtIn.title, builtIn.deviation, builtIn.done}));
+        QCOMPARE(QStringList({read.title, read.deviation, read.done, read.asFound, read.record}),
+                 QStringList({builtIn.title, builtIn.deviation, builtIn.done, builtIn.asFound,
+                              builtIn.record}));
         QCOMPARE(cs.keys(), en.keys());
     }
 
@@ -337,13 +339,17 @@ class TestRecords : public QObject {
         CalibrationRecord rec = Sample("AC04WSK7", RecordKind::Calibration, 1),
                           older = Sample("AC04WSK7", RecordKind::Calibration, 0),
                           failed = Sample("AC04WSK7", RecordKind::Calibration, 3),
-                          write = Sample("AC04WSK7", RecordKind::BlockWrite, 4);
+                          write = Sample("AC04WSK7", RecordKind::BlockWrite, 4),
+                          check = Sample("AC04WSK7", RecordKind::Verification, 2);
         write.operatorName = QString::fromLatin1("Eve\x1b]0;x\x07\r");
         {
             RecordStore store;
             QVERIFY(store.open(url).ok());
-            for (CalibrationRecord* r : {&rec, &older, &failed, &write})
+            for (CalibrationRecord* r : {&rec, &older, &failed, &write}) {
                 QVERIFY(store.add(*r).ok());
+                check.checks = rec.id;
+            }
+            QVERIFY(store.add(check).ok());
             QVERIFY(QSqlQuery(store.database())
                         .exec("UPDATE calibrations SET kind = 'inspection' WHERE id = " +
                               QString::number(older.id)));
@@ -354,9 +360,11 @@ class TestRecords : public QObject {
         };
         const QJsonArray all =
             QJsonDocument::fromJson(ctl({"history", "--serial", "AC04WSK7", "--json"}).out).array();
-        QCOMPARE(all.size(), 3);
-        QCOMPARE(all[2]["id"].toInteger(), rec.id);
-        QVERIFY(all[2]["points"][1]["spread"].isNull());
+        QCOMPARE(all.size(), 4);
+        QCOMPARE(all[3]["id"].toInteger(), rec.id);
+        QVERIFY(all[3]["points"][1]["spread"].isNull());
+        QCOMPARE(all[2]["kind"].toString(), "verification");
+        QCOMPARE(all[2]["points"][3]["indicated"].toDouble(), 551.0);
         const testing::CtlRun plain = ctl({"history"});
         QCOMPARE(plain.exitCode, 0);
         QVERIFY2(plain.out.contains("Eve\\x1b]0;x\\x07\\x0d  ") &&
@@ -377,9 +385,24 @@ class TestRecords : public QObject {
         text.start("pdftotext", {"-layout", pdf, "-"});
         QVERIFY(text.waitForFinished(30000));
         const QString page = QString::fromUtf8(text.readAllStandardOutput()).simplified();
-        for (const QString& expected : kRows + QStringList{"AC04WSK7", rec.certificateNo,
-                                                           "Load cell 500 kg", "Nováková", "0.042"})
+        // As found and as left: 551 shown at 550.3 is 0.7 off, 0.127 % FS, beyond
+        // the 0.1 % tolerance.
+        const QStringList asFound{"As found", "550.300 551.000 0.700 0.127"};
+        const QStringList asLeft{"As left", "Verdict fail", "Approved by", "0.020"};
+        for (const QString& expected : kRows + asFound + asLeft +
+                                           QStringList{"AC04WSK7", rec.certificateNo,
+                                                       "Load cell 500 kg", "Nováková", "0.042"})
             QVERIFY2(page.contains(expected), qPrintable(expected + " not in: " + page));
+        const testing::CtlRun alone =
+            ctl({"certificate", "--id", QString::number(check.id), "-o", pdf});
+        QVERIFY2(alone.exitCode == 0, alone.err.constData());
+        text.start("pdftotext", {"-layout", pdf, "-"});
+        QVERIFY(text.waitForFinished(30000));
+        const QString report = QString::fromUtf8(text.readAllStandardOutput()).simplified();
+        for (const QString& expected :
+             asFound.mid(1) + QStringList{"report Record No.", "Verdict fail", "Approved by"})
+            QVERIFY2(report.contains(expected), qPrintable(expected + " not in: " + report));
+        QVERIFY(!report.contains("written and read back") && !report.contains("As left"));
         QCOMPARE(ctl({"certificate", "--serial", "NOSUCH", "-o", pdf}).exitCode, 9);
         QCOMPARE(ctl({"certificate", "--id", QString::number(failed.id), "-o", pdf}).exitCode, 9);
         QCOMPARE(ctl({"certificate", "--id", "1", "--serial", "S", "-o", pdf}).exitCode, 2);
