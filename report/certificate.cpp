@@ -53,7 +53,13 @@ class Page {
     // Label and value pairs in two columns.
     void fields(const std::vector<std::pair<QString, QString>>& pairs) {
         setFont(10, false);
-        const double h = line(1.25), half = m_width / 2, labelWidth = half * 0.42;
+        const double h = line(1.25), half = m_width / 2;
+        // Labels as wide as the widest needs (a longer language's too), within reason.
+        double labelWidth = half * 0.42;
+        for (const auto& pair : pairs)
+            labelWidth = std::max(
+                labelWidth, QFontMetricsF(m_p.font()).horizontalAdvance(pair.first) + line(0.5));
+        labelWidth = std::min(labelWidth, half * 0.7);
         for (size_t i = 0; i < pairs.size(); i += 2) {
             need(h);
             const size_t end = std::min(i + 2, pairs.size());

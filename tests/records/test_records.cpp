@@ -393,6 +393,13 @@ class TestRecords : public QObject {
                                            QStringList{"AC04WSK7", rec.certificateNo,
                                                        "Load cell 500 kg", "Nováková", "0.042"})
             QVERIFY2(page.contains(expected), qPrintable(expected + " not in: " + page));
+        // A picture of the first page beside the test program, for a reader to look at.
+        const QString png = QCoreApplication::applicationDirPath() + "/certificate-page1";
+        QProcess picture;
+        picture.start("pdftoppm",
+                      {"-png", "-r", "60", "-f", "1", "-l", "1", "-singlefile", pdf, png});
+        QVERIFY(picture.waitForFinished(30000) && picture.exitCode() == 0);
+        QVERIFY(testing::FileBytes(png + ".png").startsWith("\x89PNG"));
         const testing::CtlRun alone =
             ctl({"certificate", "--id", QString::number(check.id), "-o", pdf});
         QVERIFY2(alone.exitCode == 0, alone.err.constData());
