@@ -167,6 +167,8 @@ int RunVerify(Context& ctx, const QStringList& args) {
     rec.device = ident;
     // The block whose curve the device reads by; nothing is written into it.
     rec.block = session.LastReadGroup() == kGroupTag ? 0x00 : 0x80;
+    // The block stays as read, so its report can name the sensor and its unit.
+    rec.imageAfter = session.MemoryImage;
     if (CalibrationRecord checked; store.latest(rec.serialNo, checked).ok())
         rec.checks = checked.id;
     for (const VerificationPoint& p : series)

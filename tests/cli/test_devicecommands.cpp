@@ -247,6 +247,9 @@ class TestDeviceCommands : public QObject {
         QCOMPARE(rec["id"].toInteger(), result["record"].toInteger());
         QCOMPARE(rec["points"].toArray().size(), loads.size());
         QCOMPARE(rec["verdict"], result["verdict"]);
+        // The block as read names the sensor on the verification's report.
+        QVERIFY(
+            rec["imageAfter"].toString().startsWith(DefaultTagImage().left(8).toHex().toUpper()));
     }
 
     // Signals during a write (SIGINT then SIGTERM, a closed terminal, SIGQUIT)
