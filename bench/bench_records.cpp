@@ -34,7 +34,7 @@ CalibrationRecord tenPoints() {
     r.imageAfter = QByteArray(184, '\x81');
     r.backupPath = "/home/user/.local/share/QM-07R/backups/AC04WSK7-00-20261206-093000.bin";
     for (int i = 0; i < 10; ++i)
-        r.points.push_back({i * 0.2, i * 50.0, 0.01});
+        r.points.push_back({i * 0.2, i * 50.0, 0.01, std::nullopt, std::nullopt});
     return r;
 }
 

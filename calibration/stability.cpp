@@ -61,11 +61,18 @@ namespace {
 struct Range {
     double lo = std::numeric_limits<double>::infinity();
     double hi = -std::numeric_limits<double>::infinity();
-    double sum = 0;
+    double sum = 0, squares = 0;
     void add(double v) {
         lo = std::min(lo, v);
         hi = std::max(hi, v);
         sum += v;
+        squares += v * v;
+    }
+    // Of n values: the sample standard deviation over sqrt(n).
+    double sdMean(int n) const {
+        if (n < 2) return 0;
+        const double mean = sum / n;
+        return std::sqrt(std::max(0.0, (squares - n * mean * mean) / (n - 1)) / n);
     }
 };
 } // namespace
@@ -92,7 +99,8 @@ void StabilityDetector::evaluate() {
                 count.sum / n,
                 signal.hi - signal.lo,
                 display.hi - display.lo,
-                count.hi - count.lo};
+                count.hi - count.lo,
+                display.sdMean(n)};
     // Display values travel as singles: allow their rounding, far below a digit.
     const double rounding = std::max(std::abs(display.lo), std::abs(display.hi)) * 4 *
                             std::numeric_limits<float>::epsilon();

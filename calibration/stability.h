@@ -28,6 +28,9 @@ struct WindowSummary {
     int samples = 0;
     double meanSignal = 0, meanDisplay = 0, meanCount = 0;
     double spreadSignal = 0, spreadDisplay = 0, spreadCount = 0;
+    // Standard deviation of the mean displayed value: the capture's own share
+    // of a verification point's uncertainty.
+    double sdMeanDisplay = 0;
 };
 
 // What the live signal is doing: no reading for a while (the line is dead or

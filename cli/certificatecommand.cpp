@@ -43,16 +43,29 @@ int RunCertificate(Context& ctx, const QStringList& args) {
     const DatabaseStatus s =
         parser.isSet(id) ? store.get(recordId, rec) : store.latest(parser.value(serial), rec);
     if (!s.ok()) return HistoryFailure(ctx, s);
-    if (!TakesCertificate(rec) || rec.certificateNo.isEmpty())
+    const bool verification = rec.kind == RecordKind::Verification;
+    if (!verification && (!TakesCertificate(rec) || rec.certificateNo.isEmpty()))
         return Fail(ctx,
                     QStringLiteral("record #%1 is no successful calibration: it takes no "
                                    "certificate")
                         .arg(rec.id),
                     kExitNoRecord);
+    // The newest verification that checks this calibration is its as-left.
+    std::optional<CalibrationRecord> asLeft;
+    if (!verification) {
+        const DatabaseStatus h = store.forEach(rec.serialNo, [&](const CalibrationRecord& r) {
+            if (r.kind == RecordKind::Verification && r.checks == rec.id) asLeft = r;
+            return !asLeft;
+        });
+        if (!h.ok()) return HistoryFailure(ctx, h);
+    }
     QString error;
-    if (!WriteCertificate(rec, CertificateTexts{}, parser.value(output), &error))
+    if (!WriteCertificate(rec, CertificateTexts{}, parser.value(output), &error,
+                          asLeft ? &*asLeft : nullptr))
         return Fail(ctx, error, kExitBadInput);
-    ctx.out << "certificate " << rec.certificateNo << ": " << parser.value(output) << Qt::endl;
+    ctx.out << "certificate "
+            << (verification ? QStringLiteral("of record #%1").arg(rec.id) : rec.certificateNo)
+            << ": " << parser.value(output) << Qt::endl;
     return kExitOk;
 }
 

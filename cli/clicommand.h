@@ -20,6 +20,8 @@ enum ExitCode {
     kExitNotConfirmed = 7, // written, but the read-back differs or did not arrive
     kExitHistory = 8,      // the calibration history cannot be opened or read
     kExitNoRecord = 9,     // the history holds no such record
+    kExitNotVerified = 10, // a verification's verdict is fail
+    kExitNotSettled = 11,  // the reading did not settle within the time allowed
 };
 
 struct Context {

@@ -58,8 +58,11 @@ QString HistoryLine(const CalibrationRecord& r) {
 QJsonObject CalibrationJson(const CalibrationRecord& r) {
     QJsonArray points;
     for (const CalibrationPoint& p : r.points)
-        points.append(QJsonObject{
-            {"signal", p.signal}, {"reference", p.reference}, {"spread", optionalJson(p.spread)}});
+        points.append(QJsonObject{{"signal", p.signal},
+                                  {"reference", p.reference},
+                                  {"spread", optionalJson(p.spread)},
+                                  {"indicated", optionalJson(p.indicated)},
+                                  {"indicatedSd", optionalJson(p.indicatedSd)}});
     return QJsonObject{{"id", r.id},
                        {"certificateNo", r.certificateNo},
                        {"kind", RecordKindWord(r.kind)},
@@ -77,7 +80,12 @@ QJsonObject CalibrationJson(const CalibrationRecord& r) {
                        {"nonLinearity", optionalJson(r.nonLinearity)},
                        {"result", r.result},
                        {"resultText", r.resultText},
-                       {"bytesSent", r.bytesSent ? QJsonValue(*r.bytesSent) : QJsonValue()}};
+                       {"bytesSent", r.bytesSent ? QJsonValue(*r.bytesSent) : QJsonValue()},
+                       {"checks", r.checks ? QJsonValue(*r.checks) : QJsonValue()},
+                       {"fullScale", optionalJson(r.fullScale)},
+                       {"tolerance", optionalJson(r.tolerance)},
+                       {"referenceUncertainty", optionalJson(r.referenceUncertainty)},
+                       {"verdict", r.verdict}};
 }
 
 } // namespace qm::cli

@@ -5,6 +5,7 @@
 #include "cli/historycommand.h"
 #include "cli/imagecommands.h"
 #include "cli/portcommands.h"
+#include "cli/verifycommand.h"
 #include "cli/writecommands.h"
 
 #include <QGuiApplication>
@@ -28,6 +29,7 @@ const Command kCommands[] = {
     {"write", "Back up a configuration block, write a record or image into it, check it", RunWrite},
     {"restore", "Put a backup of a configuration block back, byte for byte", RunRestore},
     {"history", "List the calibrations recorded, newest first", RunHistory},
+    {"verify", "Check the device's reading against reference loads typed one a line", RunVerify},
     {"certificate", "Write the PDF certificate of a recorded calibration", RunCertificate},
 };
 

@@ -12,13 +12,15 @@ QString RecordKindWord(RecordKind kind) {
         return QStringLiteral("restore");
     case RecordKind::Constants:
         return QStringLiteral("constants");
+    case RecordKind::Verification:
+        return QStringLiteral("verification");
     }
     return {};
 }
 
 bool RecordKindFromWord(const QString& word, RecordKind& kind) {
     for (RecordKind k : {RecordKind::Calibration, RecordKind::BlockWrite, RecordKind::Restore,
-                         RecordKind::Constants})
+                         RecordKind::Constants, RecordKind::Verification})
         if (RecordKindWord(k) == word) {
             kind = k;
             return true;

@@ -11,16 +11,21 @@ namespace qm {
 
 // What made the write; stored as its word (see RecordKindWord).
 enum class RecordKind {
-    Calibration, // the wizard's last step
-    BlockWrite,  // qm07ctl write
-    Restore,     // a backup or an earlier calibration put back
-    Constants,   // the device constants N and k (system calibration)
+    Calibration,  // the wizard's last step
+    BlockWrite,   // qm07ctl write
+    Restore,      // a backup or an earlier calibration put back
+    Constants,    // the device constants N and k (system calibration)
+    Verification, // the device's own reading checked against reference loads; writes nothing
 };
 
 struct CalibrationPoint {
     double signal = 0;            // mV/V
     double reference = 0;         // in the sensor's unit
     std::optional<double> spread; // of the captured signal, in the sensor's unit, when known
+    // The device's displayed value averaged over the same window (before a
+    // write: the old curve's, as found) and the standard deviation of that mean.
+    std::optional<double> indicated;
+    std::optional<double> indicatedSd;
 
     bool operator==(const CalibrationPoint&) const = default;
 };
@@ -44,6 +49,14 @@ struct CalibrationRecord {
     std::optional<int> bytesSent;       // "KW" requests that went out; unknown for older records
     int result = 1;                     // kRecordDone, kRecordStarted, else the write's result code
     QString resultText;
+    // A verification's: the calibration it checks, what its figures were taken
+    // against, and its verdict ("pass", "fail").
+    std::optional<qint64> checks;
+    std::optional<double> fullScale;            // sensor unit
+    std::optional<double> displayDigit;         // sensor unit
+    std::optional<double> tolerance;            // % of full scale
+    std::optional<double> referenceUncertainty; // % of reading, expanded, k = 2
+    QString verdict;
 
     bool operator==(const CalibrationRecord&) const = default;
 };
@@ -58,7 +71,8 @@ inline bool TakesCertificate(const CalibrationRecord& r) {
     return r.kind == RecordKind::Calibration && r.result == kRecordDone && !r.points.empty();
 }
 
-// "calibration", "write", "restore", "constants"; and back (false for another word).
+// "calibration", "write", "restore", "constants", "verification"; and back (false for another
+// word).
 QString RecordKindWord(RecordKind kind);
 bool RecordKindFromWord(const QString& word, RecordKind& kind);
 

@@ -7,7 +7,8 @@ namespace qm {
 const char* const kRecordColumns =
     "id, certificate_no, kind, recorded_at, bench, operator_name, reference_standard, device,"
     " serial_no, block, image_before, backup_path, image_after, nonlinearity, result,"
-    " result_text, bytes_sent";
+    " result_text, bytes_sent, checks_id, full_scale, display_digit, tolerance, reference_u,"
+    " verdict";
 
 bool RecordFromRow(const QVariantList& row, CalibrationRecord& r) {
     const auto at = [&](int i) { return i < row.size() ? row[i] : QVariant(); };
@@ -28,6 +29,12 @@ bool RecordFromRow(const QVariantList& row, CalibrationRecord& r) {
     r.result = at(14).toInt();
     r.resultText = at(15).toString();
     if (!at(16).isNull()) r.bytesSent = at(16).toInt();
+    if (!at(17).isNull()) r.checks = at(17).toLongLong();
+    r.fullScale = OptionalDouble(at(18));
+    r.displayDigit = OptionalDouble(at(19));
+    r.tolerance = OptionalDouble(at(20));
+    r.referenceUncertainty = OptionalDouble(at(21));
+    r.verdict = at(22).toString();
     return true;
 }
 

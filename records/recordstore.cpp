@@ -134,13 +134,31 @@ DatabaseStatus RecordStore::save(CalibrationRecord& rec, bool insert) {
                       "INSERT INTO calibrations (kind, recorded_at, bench, operator_name,"
                       " reference_standard, device, serial_no, block, image_before,"
                       " backup_path, image_after, nonlinearity, result, result_text,"
-                      " bytes_sent)"
-                      " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id"),
-                  {RecordKindWord(rec.kind), time.toString(Qt::ISODateWithMs), notNull(rec.bench),
-                   notNull(rec.operatorName), notNull(rec.referenceStandard), notNull(rec.device),
-                   notNull(rec.serialNo), rec.block, rec.imageBefore, notNull(rec.backupPath),
-                   rec.imageAfter, OptionalDouble(rec.nonLinearity), rec.result,
-                   notNull(rec.resultText), optionalInt(rec.bytesSent)},
+                      " bytes_sent, checks_id, full_scale, display_digit, tolerance, reference_u,"
+                      " verdict)"
+                      " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"
+                      " RETURNING id"),
+                  {RecordKindWord(rec.kind),
+                   time.toString(Qt::ISODateWithMs),
+                   notNull(rec.bench),
+                   notNull(rec.operatorName),
+                   notNull(rec.referenceStandard),
+                   notNull(rec.device),
+                   notNull(rec.serialNo),
+                   rec.block,
+                   rec.imageBefore,
+                   notNull(rec.backupPath),
+                   rec.imageAfter,
+                   OptionalDouble(rec.nonLinearity),
+                   rec.result,
+                   notNull(rec.resultText),
+                   optionalInt(rec.bytesSent),
+                   rec.checks ? QVariant(*rec.checks) : QVariant(QMetaType::fromType<qint64>()),
+                   OptionalDouble(rec.fullScale),
+                   OptionalDouble(rec.displayDigit),
+                   OptionalDouble(rec.tolerance),
+                   OptionalDouble(rec.referenceUncertainty),
+                   notNull(rec.verdict)},
                   status))
             return status;
         if (!q.next()) return {kDbFailed, QStringLiteral("the new record got no id")};
@@ -174,9 +192,10 @@ DatabaseStatus RecordStore::save(CalibrationRecord& rec, bool insert) {
         const CalibrationPoint& p = rec.points[i];
         if (!Exec(q,
                   QStringLiteral("INSERT INTO calibration_points"
-                                 " (calibration_id, idx, signal, reference, spread)"
-                                 " VALUES (?, ?, ?, ?, ?)"),
-                  {id, static_cast<int>(i), p.signal, p.reference, OptionalDouble(p.spread)},
+                                 " (calibration_id, idx, signal, reference, spread, indicated,"
+                                 " indicated_sd) VALUES (?, ?, ?, ?, ?, ?, ?)"),
+                  {id, static_cast<int>(i), p.signal, p.reference, OptionalDouble(p.spread),
+                   OptionalDouble(p.indicated), OptionalDouble(p.indicatedSd)},
                   status))
             return status;
     }
@@ -221,13 +240,15 @@ DatabaseStatus RecordStore::readPoints(CalibrationRecord& rec) {
     QSqlQuery q(m_db);
     q.setForwardOnly(true);
     if (!Exec(q,
-              QStringLiteral("SELECT signal, reference, spread FROM calibration_points"
+              QStringLiteral("SELECT signal, reference, spread, indicated, indicated_sd"
+                             " FROM calibration_points"
                              " WHERE calibration_id = ? ORDER BY idx"),
               {rec.id}, status))
         return status;
     while (q.next())
-        rec.points.push_back(
-            {q.value(0).toDouble(), q.value(1).toDouble(), OptionalDouble(q.value(2))});
+        rec.points.push_back({q.value(0).toDouble(), q.value(1).toDouble(),
+                              OptionalDouble(q.value(2)), OptionalDouble(q.value(3)),
+                              OptionalDouble(q.value(4))});
     return status;
 }
 

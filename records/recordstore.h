@@ -29,7 +29,7 @@ struct DatabaseStatus {
 };
 
 // The version this program creates and reads; older ones are upgraded on open.
-inline constexpr int kSchemaVersion = 4;
+inline constexpr int kSchemaVersion = 5;
 
 class RecordStore {
   public:

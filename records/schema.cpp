@@ -118,9 +118,27 @@ bool upgradeTo4(const QSqlDatabase& db, DatabaseStatus& status) {
                status);
 }
 
+// Version 5: verifications. Each point keeps the device's own displayed
+// value beside the reference; a verification row names the calibration it
+// checks and what its figures and verdict were taken against.
+bool upgradeTo5(const QSqlDatabase& db, DatabaseStatus& status) {
+    return run(
+        db,
+        {QStringLiteral("ALTER TABLE calibration_points ADD COLUMN indicated DOUBLE PRECISION"),
+         QStringLiteral("ALTER TABLE calibration_points ADD COLUMN indicated_sd DOUBLE PRECISION"),
+         QStringLiteral("ALTER TABLE calibrations ADD COLUMN checks_id BIGINT"),
+         QStringLiteral("ALTER TABLE calibrations ADD COLUMN full_scale DOUBLE PRECISION"),
+         QStringLiteral("ALTER TABLE calibrations ADD COLUMN display_digit DOUBLE PRECISION"),
+         QStringLiteral("ALTER TABLE calibrations ADD COLUMN tolerance DOUBLE PRECISION"),
+         QStringLiteral("ALTER TABLE calibrations ADD COLUMN reference_u DOUBLE PRECISION"),
+         QStringLiteral("ALTER TABLE calibrations ADD COLUMN verdict TEXT NOT NULL DEFAULT ''"),
+         QStringLiteral("UPDATE schema_version SET version = 5")},
+        status);
+}
+
 using Upgrade = bool (*)(const QSqlDatabase&, DatabaseStatus&);
 // Index v - 1 brings version v - 1 to v; version 0 is an empty database.
-constexpr Upgrade kSteps[] = {createVersion1, upgradeTo2, upgradeTo3, upgradeTo4};
+constexpr Upgrade kSteps[] = {createVersion1, upgradeTo2, upgradeTo3, upgradeTo4, upgradeTo5};
 static_assert(std::size(kSteps) == kSchemaVersion);
 
 // 0 for an empty database, -1 when the version cannot be read.

@@ -58,7 +58,8 @@ void FillStoredPoints(CalibrationRecord& r, const SensorRecord& sensor) {
     r.points.clear();
     const int n = std::clamp(sensor.PointCount, 0, SensorRecord::kMaxPoints);
     for (int i = 0; i < n; ++i)
-        r.points.push_back({sensor.Signal[i], sensor.Value[i], std::nullopt});
+        r.points.push_back(
+            {sensor.Signal[i], sensor.Value[i], std::nullopt, std::nullopt, std::nullopt});
 }
 
 bool FillPointsFromImage(CalibrationRecord& r, const QByteArray& image, int group) {

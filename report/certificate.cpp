@@ -1,5 +1,6 @@
 #include "report/certificate.h"
 
+#include "calibration/stability.h"
 #include "report/certificatefigures.h"
 #include "report/curveplot.h"
 
@@ -52,7 +53,13 @@ class Page {
     // Label and value pairs in two columns.
     void fields(const std::vector<std::pair<QString, QString>>& pairs) {
         setFont(10, false);
-        const double h = line(1.25), half = m_width / 2, labelWidth = half * 0.42;
+        const double h = line(1.25), half = m_width / 2;
+        // Labels as wide as the widest needs (a longer language's too), within reason.
+        double labelWidth = half * 0.42;
+        for (const auto& pair : pairs)
+            labelWidth = std::max(
+                labelWidth, QFontMetricsF(m_p.font()).horizontalAdvance(pair.first) + line(0.5));
+        labelWidth = std::min(labelWidth, half * 0.7);
         for (size_t i = 0; i < pairs.size(); i += 2) {
             need(h);
             const size_t end = std::min(i + 2, pairs.size());
@@ -118,10 +125,70 @@ QString optionalText(const std::optional<double>& v, const std::function<QString
     return v ? text(*v) : absent;
 }
 
+bool finish(QPainter& painter, const QString& path, QString* error) {
+    if (painter.end()) return true;
+    if (error) *error = QStringLiteral("cannot write %1").arg(path);
+    return false;
+}
+
+// A blank name is said to be missing, never printed as nothing.
+QString given(const QString& s, const CertificateTexts& t) {
+    return s.trimmed().isEmpty() ? t.notGiven : s.trimmed();
+}
+
+// Reference, indication, error and its expanded uncertainty per point.
+void verificationTable(Page& page, const CertificateTexts& t, const VerificationTable& v,
+                       int decimals, const QString& inUnit) {
+    std::vector<QStringList> rows;
+    const auto value = [&](double x) { return ValueText(x, decimals); };
+    for (size_t i = 0; i < v.series.size(); ++i) {
+        const VerificationPoint& p = v.series[i];
+        const PointVerdict& r = v.summary.points[i];
+        rows.push_back({value(p.reference), value(p.indicated), value(r.error),
+                        PercentText(r.errorFS), value(r.expanded)});
+    }
+    page.table({t.reference + inUnit, t.indicated + inUnit, t.error + inUnit, t.errorFS,
+                t.expanded + inUnit},
+               rows);
+}
+
+// The as-left figures and the verdict they give.
+void verificationSummary(Page& page, const CertificateTexts& t, const VerificationTable& v,
+                         const CalibrationRecord& verification, int decimals, const QString& unit) {
+    const VerificationSummary& s = v.summary;
+    page.skip(page.line(0.5));
+    page.fields(
+        {{t.hysteresis, PercentText(s.hysteresisFS)},
+         {t.repeatability, PercentText(s.repeatabilityFS)},
+         {t.maxExpanded, QStringLiteral("%1 %2").arg(ValueText(s.maxExpanded, decimals), unit)},
+         {t.tolerance, PercentText(v.tolerance)},
+         {t.referenceU, optionalText(verification.referenceUncertainty, PercentText, t.notGiven)},
+         {t.verdict, s.pass ? t.pass : t.fail}});
+}
+
+// Lines for the operator's and the approver's signatures.
+void signatures(Page& page, QPainter& painter, const CertificateTexts& t,
+                const CalibrationRecord& rec) {
+    page.skip(page.line(3));
+    page.need(page.line(3));
+    const double lineWidth = page.width() * 0.4;
+    painter.setPen(QPen(Qt::black, 0));
+    page.setFont(9, false);
+    const std::pair<double, QString> lines[] = {
+        {0, QStringLiteral("%1: %2").arg(t.operatorName, given(rec.operatorName, t))},
+        {page.width() - lineWidth, t.approver}};
+    for (const auto& [x, label] : lines) {
+        painter.drawLine(QPointF(x, page.y()), QPointF(x + lineWidth, page.y()));
+        painter.drawText(QRectF(x, page.y(), lineWidth, page.line()),
+                         Qt::AlignHCenter | Qt::AlignTop, label);
+    }
+}
+
 } // namespace
 
 bool WriteCertificate(const CalibrationRecord& rec, const CertificateTexts& t, const QString& path,
-                      QString* error) {
+                      QString* error, const CalibrationRecord* asLeft) {
+    const bool verificationOnly = rec.kind == RecordKind::Verification;
     const CertificateFigures f = FiguresOf(rec);
     {
         QFile probe(path); // QPdfWriter says nothing about a file it cannot create
@@ -145,9 +212,10 @@ bool WriteCertificate(const CalibrationRecord& rec, const CertificateTexts& t, c
     }
     Page page(writer, painter);
 
-    page.text(t.title, 20, true, Qt::AlignHCenter);
-    page.text(QStringLiteral("%1 %2").arg(t.certificateNo, rec.certificateNo), 12, false,
-              Qt::AlignHCenter);
+    page.text(verificationOnly ? t.verificationTitle : t.title, 20, true, Qt::AlignHCenter);
+    page.text(verificationOnly ? QStringLiteral("%1 %2").arg(t.record).arg(rec.id)
+                               : QStringLiteral("%1 %2").arg(t.certificateNo, rec.certificateNo),
+              12, false, Qt::AlignHCenter);
     page.skip(page.line());
 
     const SensorRecord& s = f.stored;
@@ -161,15 +229,29 @@ bool WriteCertificate(const CalibrationRecord& rec, const CertificateTexts& t, c
          {t.range, f.storedDecoded ? rangeText(s.GainIndex) : QString()},
          {t.fullScale, QStringLiteral("%1 %2").arg(ValueText(f.fullScale, f.decimals), unit)}});
     page.skip(page.line(0.5));
-    page.fields({{t.date, rec.timeUtc.toUTC().toString(QStringLiteral("yyyy-MM-dd HH:mm 'UTC'"))},
-                 {t.device, rec.device},
-                 {t.operatorName, rec.operatorName},
-                 {t.bench, rec.bench},
-                 {t.result, rec.result == 1
-                                ? t.done
-                                : QStringLiteral("%1 [%2]").arg(rec.resultText).arg(rec.result)}});
-    page.fields({{t.referenceStandard, rec.referenceStandard}});
+    std::vector<std::pair<QString, QString>> made{
+        {t.date, rec.timeUtc.toUTC().toString(QStringLiteral("yyyy-MM-dd HH:mm 'UTC'"))},
+        {t.device, rec.device},
+        {t.operatorName, given(rec.operatorName, t)},
+        {t.bench, rec.bench}};
+    // A verification writes nothing, so it has no write to report.
+    if (!verificationOnly)
+        made.push_back(
+            {t.result, rec.result == 1
+                           ? t.done
+                           : QStringLiteral("%1 [%2]").arg(rec.resultText).arg(rec.result)});
+    page.fields(made);
+    page.fields({{t.referenceStandard, given(rec.referenceStandard, t)}});
     page.skip(page.line());
+    const QString inUnit = unit.isEmpty() ? QString() : QStringLiteral(" [%1]").arg(unit);
+    const double digit = f.storedDecoded ? DisplayDigit(s.Format.trimmed()) : 1;
+    if (verificationOnly) {
+        const VerificationTable v = VerificationOf(rec, f.fullScale, digit);
+        verificationTable(page, t, v, f.decimals, inUnit);
+        verificationSummary(page, t, v, rec, f.decimals, unit);
+        signatures(page, painter, t, rec);
+        return finish(painter, path, error);
+    }
 
     page.text(t.points, 12, true);
     std::vector<QStringList> rows;
@@ -178,12 +260,27 @@ bool WriteCertificate(const CalibrationRecord& rec, const CertificateTexts& t, c
         rows.push_back({SignalText(r.signal), value(r.reference), optionalText(r.curveValue, value),
                         optionalText(r.deviation, PercentText), optionalText(r.spread, value)});
     }
-    const QString inUnit = unit.isEmpty() ? QString() : QStringLiteral(" [%1]").arg(unit);
     page.table(
         {t.signal, t.reference + inUnit, t.curveValue + inUnit, t.deviation, t.spread + inUnit},
         rows);
     page.skip(page.line(0.5));
     page.fields({{t.nonLinearity, optionalText(rec.nonLinearity, PercentText, t.notKnown)}});
+    page.skip(page.line());
+
+    if (const VerificationTable found = VerificationOf(rec, f.fullScale, digit);
+        !found.series.empty()) {
+        page.text(t.asFound, 12, true);
+        verificationTable(page, t, found, f.decimals, inUnit);
+        page.skip(page.line());
+    }
+    page.text(t.asLeft, 12, true);
+    if (asLeft) {
+        const VerificationTable left = VerificationOf(*asLeft, f.fullScale, digit);
+        verificationTable(page, t, left, f.decimals, inUnit);
+        verificationSummary(page, t, left, *asLeft, f.decimals, unit);
+    } else {
+        page.fields({{t.verdict, t.notVerified}});
+    }
     page.skip(page.line());
 
     const double plotHeight = page.width() * 0.55;
@@ -192,21 +289,9 @@ bool WriteCertificate(const CalibrationRecord& rec, const CertificateTexts& t, c
     page.setFont(8, false);
     DrawCurvePlot(painter, QRectF(0, page.y(), page.width(), plotHeight), f, t.reference + inUnit,
                   t.signal);
-    page.skip(plotHeight + page.line(3));
-
-    page.need(page.line(3));
-    const double lineWidth = page.width() * 0.4;
-    painter.setPen(QPen(Qt::black, 0));
-    painter.drawLine(QPointF(page.width() - lineWidth, page.y()), QPointF(page.width(), page.y()));
-    page.setFont(9, false);
-    painter.drawText(QRectF(page.width() - lineWidth, page.y(), lineWidth, page.line()),
-                     Qt::AlignHCenter | Qt::AlignTop,
-                     QStringLiteral("%1 (%2)").arg(t.signature, rec.operatorName));
-    if (!painter.end()) {
-        if (error) *error = QStringLiteral("cannot write %1").arg(path);
-        return false;
-    }
-    return true;
+    page.skip(plotHeight);
+    signatures(page, painter, t, rec);
+    return finish(painter, path, error);
 }
 
 } // namespace qm

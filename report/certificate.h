@@ -6,8 +6,12 @@
 
 namespace qm {
 
+// A calibration's certificate shows its as-found indications and, with asLeft
+// (the verification that checks it), the as-left table and verdict, else says
+// it was not verified; a verification record alone gives its own report.
 // false with a one-line reason when the file cannot be written.
 bool WriteCertificate(const CalibrationRecord& rec, const CertificateTexts& texts,
-                      const QString& path, QString* error);
+                      const QString& path, QString* error,
+                      const CalibrationRecord* asLeft = nullptr);
 
 } // namespace qm

@@ -17,11 +17,11 @@ CertificateFigures FiguresOf(const CalibrationRecord& rec) {
     f.storedDecoded = DecodePaddedImage(rec.imageAfter, f.stored, kGroupTag, 0) > 0;
     if (f.storedDecoded) {
         f.decimals = MaskDecimals(f.stored.Format.trimmed());
-        f.fullScale = std::abs(f.stored.FullScale);
     }
-    if (f.fullScale == 0)
-        for (const CalibrationPoint& p : rec.points)
-            f.fullScale = std::max(f.fullScale, std::abs(p.reference));
+    // The points' range: the stored field may be left from an earlier curve.
+    for (const CalibrationPoint& p : rec.points)
+        f.fullScale = std::max(f.fullScale, std::abs(p.reference));
+    if (f.fullScale == 0 && f.storedDecoded) f.fullScale = std::abs(f.stored.FullScale);
     for (const CalibrationPoint& p : rec.points) {
         CertificateRow row{p.signal, p.reference, std::nullopt, std::nullopt, p.spread};
         if (f.storedDecoded) {
@@ -32,6 +32,18 @@ CertificateFigures FiguresOf(const CalibrationRecord& rec) {
         f.rows.push_back(row);
     }
     return f;
+}
+
+VerificationTable VerificationOf(const CalibrationRecord& rec, double fullScale, double digit) {
+    VerificationTable t;
+    for (const CalibrationPoint& p : rec.points)
+        if (p.indicated)
+            t.series.push_back({p.reference, *p.indicated, p.signal, p.indicatedSd.value_or(0)});
+    t.fullScale = rec.fullScale.value_or(fullScale);
+    t.tolerance = rec.tolerance.value_or(0.1);
+    t.summary = Verify(t.series, {t.fullScale, rec.displayDigit.value_or(digit),
+                                  rec.referenceUncertainty.value_or(0), t.tolerance});
+    return t;
 }
 
 QString SignalText(double mvPerV) {

@@ -2,6 +2,7 @@
 // The numbers a certificate prints, worked out from a calibration record
 // without drawing anything: the sensor as stored after the write, and for
 // each point the stored curve's value and its deviation in % of full scale.
+#include "calibration/verification.h"
 #include "records/calibrationrecord.h"
 #include "sensor/sensorrecord.h"
 
@@ -27,6 +28,17 @@ struct CertificateFigures {
 };
 
 CertificateFigures FiguresOf(const CalibrationRecord& rec);
+
+// The points of rec that carry the device's own indication, judged: a
+// verification against what it recorded, a calibration's as found against
+// the given full scale and digit and the default tolerance.
+struct VerificationTable {
+    std::vector<VerificationPoint> series;
+    VerificationSummary summary;
+    double fullScale = 0;
+    double tolerance = 0;
+};
+VerificationTable VerificationOf(const CalibrationRecord& rec, double fullScale, double digit);
 
 // The texts of the numbers as printed: signals with 6 decimals, values in
 // the unit with the format's decimals, percentages with 3.

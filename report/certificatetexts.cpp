@@ -1,5 +1,7 @@
 #include "report/certificatetexts.h"
 
+#include <iterator>
+
 namespace qm {
 
 CertificateTexts CertificateTextsFrom(const std::function<QString(int)>& text) {
@@ -30,12 +32,20 @@ CertificateTexts CertificateTextsFrom(const std::function<QString(int)>& text) {
                                &t.fullScale,
                                &t.result,
                                &t.done};
-    int n = kFirstCertificateText;
-    for (QString* field : fields) {
-        const QString given = text ? text(n) : QString();
-        if (!given.isEmpty()) *field = given;
-        ++n;
-    }
+    QString* const verification[] = {
+        &t.asFound,     &t.asLeft,     &t.indicated,  &t.error,
+        &t.errorFS,     &t.expanded,   &t.hysteresis, &t.repeatability,
+        &t.tolerance,   &t.verdict,    &t.pass,       &t.fail,
+        &t.notVerified, &t.referenceU, &t.approver,   &t.verificationTitle,
+        &t.maxExpanded, &t.notGiven,   &t.record};
+    const auto take = [&](QString* const* first, QString* const* last, int n) {
+        for (; first != last; ++first, ++n) {
+            const QString given = text ? text(n) : QString();
+            if (!given.isEmpty()) **first = given;
+        }
+    };
+    take(std::begin(fields), std::end(fields), kFirstCertificateText);
+    take(std::begin(verification), std::end(verification), kFirstVerificationText);
     return t;
 }
 

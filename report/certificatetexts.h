@@ -33,12 +33,34 @@ struct CertificateTexts {
     QString fullScale = QStringLiteral("Full scale");                 // 223
     QString result = QStringLiteral("Result of the write");           // 224
     QString done = QStringLiteral("written and read back");           // 225
+    // The verification's, from 650 up.
+    QString asFound = QStringLiteral("As found (before adjustment)");  // 650
+    QString asLeft = QStringLiteral("As left (after adjustment)");     // 651
+    QString indicated = QStringLiteral("Indicated");                   // 652
+    QString error = QStringLiteral("Error");                           // 653
+    QString errorFS = QStringLiteral("Error [% FS]");                  // 654
+    QString expanded = QStringLiteral("U (k = 2)");                    // 655
+    QString hysteresis = QStringLiteral("Hysteresis [% FS]");          // 656
+    QString repeatability = QStringLiteral("Repeatability [% FS]");    // 657
+    QString tolerance = QStringLiteral("Tolerance [% FS]");            // 658
+    QString verdict = QStringLiteral("Verdict");                       // 659
+    QString pass = QStringLiteral("pass");                             // 660
+    QString fail = QStringLiteral("fail");                             // 661
+    QString notVerified = QStringLiteral("not verified");              // 662
+    QString referenceU = QStringLiteral("Reference U (k = 2) [%]");    // 663
+    QString approver = QStringLiteral("Approved by");                  // 664
+    QString verificationTitle = QStringLiteral("Verification report"); // 665
+    QString maxExpanded = QStringLiteral("Max. expanded U (k = 2)");   // 666
+    QString notGiven = QStringLiteral("not given");                    // 667
+    QString record = QStringLiteral("Record No.");                     // 668
 };
 
 inline constexpr int kFirstCertificateText = 200;
+inline constexpr int kFirstVerificationText = 650;
 
-// The texts with each one that text(n) gives (n = 200, 201, ... in the
-// order above) in place of the English; an empty text keeps the English.
+// The texts with each one that text(n) gives (n = 200, 201, ... and 650,
+// 651, ... in the order above) in place of the English; an empty text keeps
+// the English.
 CertificateTexts CertificateTextsFrom(const std::function<QString(int)>& text);
 
 } // namespace qm

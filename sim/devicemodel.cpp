@@ -112,11 +112,13 @@ void DeviceModel::setDisplayDigits(int digits) {
 }
 
 void DeviceModel::setSignal(double mvPerV) {
+    if (mvPerV != m_load.load()) m_falling = mvPerV < m_load.load();
     m_load.setLoad(mvPerV, m_nowMs, false);
     m_signal = m_load.level(m_nowMs);
 }
 
 void DeviceModel::setSignal(double mvPerV, qint64 nowMs) {
+    if (mvPerV != m_load.load()) m_falling = mvPerV < m_load.load();
     m_load.setLoad(mvPerV, nowMs);
     m_signal = m_load.level(nowMs);
 }
@@ -157,7 +159,8 @@ double DeviceModel::reportedSignal() const {
 
 double DeviceModel::displayValue() const {
     const double signal = reportedSignal();
-    return InterpolateCurve(m_curve, signal).value_or(signal);
+    const double shown = InterpolateCurve(m_curve, signal).value_or(signal);
+    return shown * (1 + m_faults.displayErrorPct / 100) + (m_falling ? m_faults.hysteresis : 0);
 }
 
 QByteArray DeviceModel::measurementReply() const {

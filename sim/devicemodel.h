@@ -20,11 +20,13 @@ struct SimFaults {
     int splitBytes = 0;  // >0: replies come in pieces of this many bytes...
     int splitGapMs = 15; // ...this far apart
     bool lowerCaseId = false;
-    int wrongEchoAt = 0;    // block write: byte p (offset p-1) is echoed wrong; 0 never
-    int corruptStoreAt = 0; // block write: byte p is stored altered but echoed as sent; 0 never
-    int silentAfter = -1;   // answers nothing after this many requests; -1 never
-    int hangUpAfter = -1;   // hangs up after this many requests; -1 never
-    double garbleRate = 0;  // chance of each reply byte being replaced
+    int wrongEchoAt = 0;        // block write: byte p (offset p-1) is echoed wrong; 0 never
+    int corruptStoreAt = 0;     // block write: byte p is stored altered but echoed as sent; 0 never
+    int silentAfter = -1;       // answers nothing after this many requests; -1 never
+    int hangUpAfter = -1;       // hangs up after this many requests; -1 never
+    double garbleRate = 0;      // chance of each reply byte being replaced
+    double displayErrorPct = 0; // the displayed value reads off by this % of itself
+    double hysteresis = 0;      // after a fall of load the displayed value stays this much high
     quint32 seed = 1;
 };
 
@@ -94,6 +96,7 @@ class DeviceModel {
     QByteArray m_tagBlock, m_deviceBlock, m_memory;
     bool m_tagPresent = true;
     double m_signal = 0;
+    bool m_falling = false; // the latest change of load went down
     SignalModel m_load;
     qint64 m_nowMs = 0;              // time of the latest request
     std::vector<CurvePoint> m_curve; // sorted by signal

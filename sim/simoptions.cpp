@@ -123,6 +123,13 @@ bool ParseSimOptions(const QStringList& args, SimOptions& options, QString* erro
          QStringLiteral("seconds")},
         {QStringLiteral("drift"), QStringLiteral("Slow drift of the signal in mV/V per minute."),
          QStringLiteral("mV/V")},
+        {QStringLiteral("display-error"),
+         QStringLiteral("The displayed value reads off by this percentage of itself."),
+         QStringLiteral("pct")},
+        {QStringLiteral("hysteresis"),
+         QStringLiteral("After a fall of load the displayed value lags this many display units "
+                        "high, as a sensor with hysteresis would."),
+         QStringLiteral("units")},
     });
     if (!p.parse(args)) {
         *error = p.errorText();
@@ -180,7 +187,9 @@ bool ParseSimOptions(const QStringList& args, SimOptions& options, QString* erro
     return numberValue(p, QStringLiteral("garble"), 0, 1, f.garbleRate, error) &&
            numberValue(p, QStringLiteral("noise"), 0, kAny, sm.noiseSigma, error) &&
            numberValue(p, QStringLiteral("settle"), 0, kAny, sm.settleSeconds, error) &&
-           numberValue(p, QStringLiteral("drift"), -kAny, kAny, sm.driftPerMinute, error);
+           numberValue(p, QStringLiteral("drift"), -kAny, kAny, sm.driftPerMinute, error) &&
+           numberValue(p, QStringLiteral("display-error"), -100, 100, f.displayErrorPct, error) &&
+           numberValue(p, QStringLiteral("hysteresis"), -kAny, kAny, f.hysteresis, error);
 }
 
 } // namespace qm

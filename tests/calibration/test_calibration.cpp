@@ -10,9 +10,11 @@
 #include "calibration/stability.h"
 #include "calibration/trendplot.h"
 #include "calibration/updatecalibration.h"
+#include "calibration/verification.h"
 #include "calibration/workingcurve.h"
 #include "core/clock.h"
 #include "core/langtable.h"
+#include "core/settings.h"
 #include "service/serviceactions.h"
 #include "service/systemcalibration.h"
 #include "support/scriptedmessages.h"
@@ -785,6 +787,70 @@ class TestCalibration : public QObject {
                    "startLive",         "enableNavigation"};
         }
         QCOMPARE(f.device.log, log);
+    }
+
+    // A verification series on a 100-unit sensor with 0.01 digits and a
+    // reference of 0.1 % (k = 2): up 0-50-100, down 50-0 reading 0.2 and
+    // 0.05 high, so hysteresis 0.2 at 50; repeats at 10 spread 0.06; a load
+    // within one digit joins its group. Expected: max |error| %FS, max
+    // |hysteresis| %FS, max repeatability %FS, largest U. At 50 down,
+    // u = sqrt(0.025^2 + (0.01^2 + 0.2^2)/12) = 0.0629815, U = 0.1259630.
+    void verification_data() {
+        QTest::addColumn<Numbers>("refs");
+        QTest::addColumn<Numbers>("shown");
+        QTest::addColumn<double>("fullScale");
+        QTest::addColumn<double>("tolerance");
+        QTest::addColumn<QString>("directions");
+        QTest::addColumn<Numbers>("expected");
+        QTest::addColumn<bool>("pass");
+        const Numbers cycle{0, 50, 100, 50, 0}, read{0, 50.1, 100.2, 50.3, 0.05};
+        const Numbers cycleWant{0.3, 0.2, 0, 0.1259630};
+        QTest::newRow("cycle within")
+            << cycle << read << 100.0 << 0.5 << "AAADD" << cycleWant << true;
+        QTest::newRow("cycle beyond")
+            << cycle << read << 100.0 << 0.4 << "AAADD" << cycleWant << false;
+        // at 10.005: u = sqrt(0.0050025^2 + (0.01^2 + 0.06^2)/12) = 0.0182581
+        QTest::newRow("repeats") << Numbers{10, 10.005, 10, 10.02}
+                                 << Numbers{10.02, 10.05, 9.99, 10} << 100.0 << 0.1 << "AAAA"
+                                 << Numbers{0.045, 0, 0.06, 0.0365162} << true;
+        QTest::newRow("no full scale") << Numbers{0} << Numbers{0} << 0.0 << 0.1 << "A"
+                                       << Numbers{0, 0, 0, 0.0057735} << false;
+        QTest::newRow("no points")
+            << Numbers{} << Numbers{} << 100.0 << 0.1 << "" << Numbers{0, 0, 0, 0} << false;
+    }
+    void verification() {
+        QFETCH(Numbers, refs);
+        QFETCH(Numbers, shown);
+        QFETCH(double, fullScale);
+        QFETCH(double, tolerance);
+        std::vector<VerificationPoint> series;
+        for (int i = 0; i < refs.size(); ++i)
+            series.push_back({refs[i], shown[i], 0, 0});
+        const VerificationSummary v = Verify(series, {fullScale, 0.01, 0.1, tolerance});
+        QString dirs;
+        for (const PointVerdict& p : v.points)
+            dirs += p.direction == LoadDirection::Descending ? u'D' : u'A';
+        QTEST(dirs, "directions");
+        const double got[] = {v.maxErrorFS, v.hysteresisFS, v.repeatabilityFS, v.maxExpanded};
+        QFETCH(Numbers, expected);
+        for (int i = 0; i < 4; ++i)
+            QVERIFY2(std::abs(got[i] - expected[i]) < 1e-6, qPrintable(QString::number(got[i])));
+        QTEST(v.pass, "pass");
+    }
+
+    // The capture's own share: displays 1, 2, 3 have a standard deviation of
+    // 1, of their mean 1/sqrt(3). Settings fall back to their defaults.
+    void verificationInputs() {
+        StabilityDetector d({2000, 500, 0.01, 30000});
+        for (int k = 0; k < 3; ++k)
+            d.add({k * kPollMs, 0, k + 1.0, 0});
+        QCOMPARE(d.window().sdMeanDisplay, 1 / std::sqrt(3.0));
+        MemorySettingsStore s;
+        QCOMPARE(ToleranceSetting(s), 0.1);
+        s.setValue(u"Verification"_s, u"Tolerance"_s, u"-1"_s);
+        s.setValue(u"Verification"_s, u"ReferenceUncertainty"_s, u"0,02"_s);
+        QCOMPARE(ToleranceSetting(s), 0.1);
+        QCOMPARE(ReferenceUncertaintySetting(s), 0.02);
     }
 };
 

@@ -176,6 +176,82 @@ class TestDeviceCommands : public QObject {
         QVERIFY2(r.out.contains(" 3.0000 750\n"), r.out.constData());
     }
 
+    // verify on a 500 kg sensor read in 0.01 kg, the load applied before each
+    // reference is typed: an exact device passes; one reading 0.3 % high is
+    // 1.5 kg (0.3 % FS) off at 500 and fails the 0.1 % tolerance; one lagging
+    // 0.02 kg on falling loads shows that as hysteresis (0.004 % FS) and passes.
+    // A reading that never settles ends it (exit 11) with nothing recorded.
+    void verify_data() {
+        QTest::addColumn<QStringList>("device");
+        QTest::addColumn<QList<double>>("loads"); // kg; 250 per mV/V
+        QTest::addColumn<QList<double>>("indicated");
+        QTest::addColumn<QString>("directions");
+        QTest::addColumn<QList<double>>("summary"); // max error, hysteresis % FS
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("exact") << QStringList{} << QList<double>{0, 500} << QList<double>{0, 500}
+                               << "aa" << QList<double>{0, 0} << 0;
+        QTest::newRow("reading high")
+            << QStringList{"--display-error", "0.3"} << QList<double>{250, 500}
+            << QList<double>{250.75, 501.5} << "aa" << QList<double>{0.3, 0} << 10;
+        QTest::newRow("lagging") << QStringList{"--hysteresis", "0.02"}
+                                 << QList<double>{250, 500, 250} << QList<double>{250, 500, 250.02}
+                                 << "aad" << QList<double>{0.004, 0.004} << 0;
+        QTest::newRow("never settles") << QStringList{"--noise", "0.1"} << QList<double>{250}
+                                       << QList<double>{} << "" << QList<double>{} << 11;
+    }
+    void verify() {
+        QFETCH(QStringList, device);
+        QFETCH(QList<double>, loads);
+        QFETCH(QList<double>, indicated);
+        QFETCH(QString, directions);
+        QFETCH(int, exitCode);
+        SimProcess sim;
+        startSim(sim, device);
+        qputenv(kDatabaseEnv,
+                ("sqlite://" +
+                 m_dir.filePath(QString(QTest::currentDataTag()).replace(' ', '-') + ".sqlite"))
+                    .toLocal8Bit());
+        QProcess p;
+        p.setProcessEnvironment(testing::CtlEnvironment(m_dir.path(), link()));
+        p.start(QM07CTL_PATH, {"--port", "COM5", "verify", "--json", "--settle-timeout", "4"});
+        QVERIFY(p.waitForStarted());
+        QList<QJsonObject> points;
+        for (int i = 0; i < loads.size(); ++i) {
+            sim.setSignal(loads[i] / 250);
+            p.write(QByteArray::number(loads[i]) + '\n');
+            if (indicated.isEmpty()) break;
+            while (!p.canReadLine() && p.waitForReadyRead(10000)) {
+            }
+            points.append(QJsonDocument::fromJson(p.readLine()).object());
+            QVERIFY2(std::abs(points[i]["indicated"].toDouble() - indicated[i]) < 0.001,
+                     qPrintable(QJsonDocument(points[i]).toJson()));
+            QCOMPARE(points[i]["direction"].toString().at(0), directions.at(i));
+            QVERIFY(std::abs(points[i]["error"].toDouble() - (indicated[i] - loads[i])) < 0.001);
+        }
+        p.closeWriteChannel();
+        QVERIFY(p.waitForFinished(20000));
+        QCOMPARE(p.exitCode(), exitCode);
+        const QJsonObject result = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+        const QJsonArray history = QJsonDocument::fromJson(ctl({"history", "--json"}).out).array();
+        if (indicated.isEmpty()) {
+            QVERIFY(history.isEmpty() && p.readAllStandardError().contains("did not settle"));
+            return;
+        }
+        QFETCH(QList<double>, summary);
+        QVERIFY2(std::abs(result["maxErrorFS"].toDouble() - summary[0]) < 1e-4 &&
+                     std::abs(result["hysteresisFS"].toDouble() - summary[1]) < 1e-4,
+                 qPrintable(QJsonDocument(result).toJson()));
+        QCOMPARE(result["verdict"].toString(), exitCode ? "fail" : "pass");
+        const QJsonObject rec = history.at(0).toObject();
+        QCOMPARE(rec["kind"].toString(), "verification");
+        QCOMPARE(rec["id"].toInteger(), result["record"].toInteger());
+        QCOMPARE(rec["points"].toArray().size(), loads.size());
+        QCOMPARE(rec["verdict"], result["verdict"]);
+        // The block as read names the sensor on the verification's report.
+        QVERIFY(
+            rec["imageAfter"].toString().startsWith(DefaultTagImage().left(8).toHex().toUpper()));
+    }
+
     // Signals during a write (SIGINT then SIGTERM, a closed terminal, SIGQUIT)
     // and during a restore of N and k: each waits for the write, its read-back
     // and its record; the first decides the exit code. The bytes behind the

@@ -44,7 +44,20 @@ CalibrationRecord Sample(const QString& serial, RecordKind kind, int minute) {
     r.imageBefore = QByteArray("FSN\x01\x00", 5);
     r.imageAfter = testing::LayoutImage();
     r.backupPath = QStringLiteral("/data/QM-07R/backups/%1-00-20261206-093000.bin").arg(serial);
-    r.points = {{0.0001, 0.02, 0.004}, {1.0004, 250, {}}, {1.9996, 499.95, 0.011}, {2.2, 550.3, 0}};
+    // With the device's own indications, as found before the write.
+    r.points = {{0.0001, 0.02, 0.004, 0.05, 0.001},
+                {1.0004, 250, {}, 250.4, {}},
+                {1.9996, 499.95, 0.011, 500.6, 0.002},
+                {2.2, 550.3, 0, 551, 0}};
+    if (kind == RecordKind::Verification) {
+        r.block = -1;
+        r.checks = 1;
+        r.fullScale = 550.3;
+        r.displayDigit = 0.01;
+        r.tolerance = 0.1;
+        r.referenceUncertainty = 0.02;
+        r.verdict = QStringLiteral("fail");
+    }
     r.nonLinearity = minute % 2 ? std::optional<double>(0.0421) : std::nullopt;
     r.bytesSent = minute % 2 ? std::optional<int>(37) : std::nullopt;
     r.result = minute % 3 ? 1 : -10005;
@@ -52,10 +65,11 @@ CalibrationRecord Sample(const QString& serial, RecordKind kind, int minute) {
     return r;
 }
 
-// Signal, reference, curve, deviation %, spread as the certificate prints them.
-const QStringList kRows = {"0.000100 0.020 0.025 0.001 0.004", "1.000400 250.000 250.100 0.020 –",
-                           "1.999600 499.950 499.900 -0.010 0.011",
-                           "2.200000 550.300 550.000 -0.060 0.000"};
+// Signal, reference, curve, deviation %, spread as the certificate prints them:
+// against the points' 550.3, not the 500 left in the stored full scale.
+const QStringList kRows = {"0.000100 0.020 0.025 0.001 0.004", "1.000400 250.000 250.100 0.018 –",
+                           "1.999600 499.950 499.900 -0.009 0.011",
+                           "2.200000 550.300 550.000 -0.055 0.000"};
 
 // The child process of concurrentProcessesLoseNothing.
 int AddRecords(const QString& url, const QString& serial) {
@@ -89,7 +103,8 @@ class TestRecords : public QObject {
         for (auto [serial, kind, minute] : {std::tuple{"A", RecordKind::Calibration, 1},
                                             {"B", RecordKind::Restore, 2},
                                             {"A", RecordKind::BlockWrite, 3},
-                                            {"A", RecordKind::Constants, 4}}) {
+                                            {"A", RecordKind::Constants, 4},
+                                            {"A", RecordKind::Verification, 5}}) {
             added.push_back(Sample(serial, kind, minute));
             QCOMPARE(store.add(added.back()).text, QString());
             // Only the successful calibration takes a certificate number.
@@ -102,12 +117,12 @@ class TestRecords : public QObject {
         QCOMPARE(got, added[1]);
         std::vector<CalibrationRecord> all, ofA;
         QVERIFY(store.history(all).ok() && store.history(ofA, "A").ok());
-        QCOMPARE(all.size(), 4u);
-        QCOMPARE(all.front(), added[3]);
-        QCOMPARE(ofA.size(), 3u);
+        QCOMPARE(all.size(), 5u);
+        QCOMPARE(all.front(), added[4]);
+        QCOMPARE(ofA.size(), 4u);
         QCOMPARE(ofA.back(), added[0]);
-        // The latest calibration of A is the calibration: neither the block write
-        // nor the constants write is one.
+        // The latest calibration of A is the calibration: neither the block write,
+        // the constants write nor the verification is one.
         QVERIFY(store.latest("A", got).ok());
         QCOMPARE(got.id, added[0].id);
         QCOMPARE(store.latest("C", got).code, int(kDbNotFound));
@@ -160,7 +175,8 @@ class TestRecords : public QObject {
         QCOMPARE(all.size(), 2u);
         QCOMPARE(all[0].kind, RecordKind::Constants);
         QCOMPARE(all[1].certificateNo, QString("QM07-2025-000001"));
-        const std::vector<CalibrationPoint> points{{0, 0, std::nullopt}, {1.5, 300.25, 0.5}};
+        const std::vector<CalibrationPoint> points{{0, 0, std::nullopt, std::nullopt, std::nullopt},
+                                                   {1.5, 300.25, 0.5, std::nullopt, std::nullopt}};
         QCOMPARE(all[1].points, points);
         QCOMPARE(all[1].bytesSent, std::nullopt); // not counted then
         CalibrationRecord next = Sample("S1", RecordKind::Calibration, 5);
@@ -275,7 +291,7 @@ class TestRecords : public QObject {
         QVERIFY2(q.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < "
                         "450) INSERT INTO calibrations (kind, recorded_at, bench, operator_name,"
                         " reference_standard, device, serial_no, block, backup_path, result,"
-                        " result_text) SELECT CASE WHEN i = 7 THEN 'verification' ELSE 'write' "
+                        " result_text) SELECT CASE WHEN i = 7 THEN 'inspection' ELSE 'write' "
                         "END, '2026-12-0' || CAST(1 + i % 3 AS TEXT) || 'T10:00:00.000Z', 'b',"
                         " 'o', 'r', 'd', 'S', 0, '', 1, '' FROM n"),
                  qPrintable(q.lastError().text()));
@@ -387,8 +403,9 @@ class TestRecords : public QObject {
                     texts->insert(n, QString::fromUtf8(line.mid(line.indexOf('=') + 1).trimmed()));
         const CertificateTexts builtIn;
         const CertificateTexts read = CertificateTextsFrom([&](int n) { return en.value(n); });
-        QCOMPARE(QStringList({read.title, read.deviation, read.done}),
-                 QStringList({builtIn.title, builtIn.deviation, builtIn.done}));
+        QCOMPARE(QStringList({read.title, read.deviation, read.done, read.asFound, read.record}),
+                 QStringList({builtIn.title, builtIn.deviation, builtIn.done, builtIn.asFound,
+                              builtIn.record}));
         QCOMPARE(cs.keys(), en.keys());
     }
 
@@ -401,15 +418,19 @@ class TestRecords : public QObject {
         CalibrationRecord rec = Sample("AC04WSK7", RecordKind::Calibration, 1),
                           older = Sample("AC04WSK7", RecordKind::Calibration, 0),
                           failed = Sample("AC04WSK7", RecordKind::Calibration, 3),
-                          write = Sample("AC04WSK7", RecordKind::BlockWrite, 4);
+                          write = Sample("AC04WSK7", RecordKind::BlockWrite, 4),
+                          check = Sample("AC04WSK7", RecordKind::Verification, 2);
         write.operatorName = QString::fromLatin1("Eve\x1b]0;x\x07\r");
         {
             RecordStore store;
             QVERIFY(store.open(url).ok());
-            for (CalibrationRecord* r : {&rec, &older, &failed, &write})
+            for (CalibrationRecord* r : {&rec, &older, &failed, &write}) {
                 QVERIFY(store.add(*r).ok());
+                check.checks = rec.id;
+            }
+            QVERIFY(store.add(check).ok());
             QVERIFY(QSqlQuery(store.database())
-                        .exec("UPDATE calibrations SET kind = 'verification' WHERE id = " +
+                        .exec("UPDATE calibrations SET kind = 'inspection' WHERE id = " +
                               QString::number(older.id)));
         }
         qputenv(kDatabaseEnv, url.toLocal8Bit());
@@ -418,9 +439,11 @@ class TestRecords : public QObject {
         };
         const QJsonArray all =
             QJsonDocument::fromJson(ctl({"history", "--serial", "AC04WSK7", "--json"}).out).array();
-        QCOMPARE(all.size(), 3);
-        QCOMPARE(all[2]["id"].toInteger(), rec.id);
-        QVERIFY(all[2]["points"][1]["spread"].isNull());
+        QCOMPARE(all.size(), 4);
+        QCOMPARE(all[3]["id"].toInteger(), rec.id);
+        QVERIFY(all[3]["points"][1]["spread"].isNull());
+        QCOMPARE(all[2]["kind"].toString(), "verification");
+        QCOMPARE(all[2]["points"][3]["indicated"].toDouble(), 551.0);
         const testing::CtlRun plain = ctl({"history"});
         QCOMPARE(plain.exitCode, 0);
         QVERIFY2(plain.out.contains("Eve\\x1b]0;x\\x07\\x0d  ") &&
@@ -441,9 +464,31 @@ class TestRecords : public QObject {
         text.start("pdftotext", {"-layout", pdf, "-"});
         QVERIFY(text.waitForFinished(30000));
         const QString page = QString::fromUtf8(text.readAllStandardOutput()).simplified();
-        for (const QString& expected : kRows + QStringList{"AC04WSK7", rec.certificateNo,
-                                                           "Load cell 500 kg", "Nováková", "0.042"})
+        // As found and as left: 551 shown at 550.3 is 0.7 off, 0.127 % FS, beyond
+        // the 0.1 % tolerance.
+        const QStringList asFound{"As found", "550.300 551.000 0.700 0.127"};
+        const QStringList asLeft{"As left", "Verdict fail", "Approved by", "0.020"};
+        for (const QString& expected : kRows + asFound + asLeft +
+                                           QStringList{"AC04WSK7", rec.certificateNo,
+                                                       "Load cell 500 kg", "Nováková", "0.042"})
             QVERIFY2(page.contains(expected), qPrintable(expected + " not in: " + page));
+        // A picture of the first page beside the test program, for a reader to look at.
+        const QString png = QCoreApplication::applicationDirPath() + "/certificate-page1";
+        QProcess picture;
+        picture.start("pdftoppm",
+                      {"-png", "-r", "60", "-f", "1", "-l", "1", "-singlefile", pdf, png});
+        QVERIFY(picture.waitForFinished(30000) && picture.exitCode() == 0);
+        QVERIFY(testing::FileBytes(png + ".png").startsWith("\x89PNG"));
+        const testing::CtlRun alone =
+            ctl({"certificate", "--id", QString::number(check.id), "-o", pdf});
+        QVERIFY2(alone.exitCode == 0, alone.err.constData());
+        text.start("pdftotext", {"-layout", pdf, "-"});
+        QVERIFY(text.waitForFinished(30000));
+        const QString report = QString::fromUtf8(text.readAllStandardOutput()).simplified();
+        for (const QString& expected :
+             asFound.mid(1) + QStringList{"report Record No.", "Verdict fail", "Approved by"})
+            QVERIFY2(report.contains(expected), qPrintable(expected + " not in: " + report));
+        QVERIFY(!report.contains("written and read back") && !report.contains("As left"));
         QCOMPARE(ctl({"certificate", "--serial", "NOSUCH", "-o", pdf}).exitCode, 9);
         QCOMPARE(ctl({"certificate", "--id", QString::number(failed.id), "-o", pdf}).exitCode, 9);
         QCOMPARE(ctl({"certificate", "--id", "1", "--serial", "S", "-o", pdf}).exitCode, 2);

@@ -119,6 +119,21 @@ class TestDeviceModel : public QObject {
         }
     }
 
+    // A device reading 1 % high shows it on every load; after a fall the
+    // display lags high by the hysteresis until the load rises again.
+    void displayErrorAndHysteresis() {
+        DeviceModel m;
+        SimFaults f;
+        f.displayErrorPct = 1;
+        f.hysteresis = 0.5;
+        m.setFaults(f);
+        for (const auto& [signal, shown] :
+             {std::pair{2.0, 505.0}, {1.0, 253.0}, {1.0, 253.0}, {1.5, 378.75}}) {
+            m.setSignal(signal);
+            QCOMPARE(measure(m)->display, double(float(shown)));
+        }
+    }
+
     // "MK" measures at the request's moment: a load set at 1 s with a 2 s time
     // constant is at 63% at 3 s; a second change starts from where it stood;
     // drift adds on; a load set without a moment stands at once.
@@ -185,14 +200,14 @@ class TestDeviceModel : public QObject {
                                         "--split 10 --split-gap 3 --lower-case-id --wrong-echo 7 "
                                         "--corrupt-store 8 --silent-after 4 --hang-up-after 9 "
                                         "--garble 0.5 --seed 42 --noise 0,002 --settle 1.5 "
-                                        "--drift -0.01")
+                                        "--drift -0.01 --display-error -0,3 --hysteresis 0.02")
                                     .split(u' ')
                              << 1.25;
         for (auto [typed, signal] : {std::pair{"1.5", 1.5}, {" - 0.25 ", -0.25}, {"2e-3", 0.002}})
             QTest::newRow(typed) << QStringList{"--signal", typed} << signal;
-        for (const char* bad :
-             {"--signal load", "--signal inf", "--latency -1", "--split 0", "--garble 2",
-              "--noise -0.1", "--settle slow", "--drift inf", "--fast", "extra"})
+        for (const char* bad : {"--signal load", "--signal inf", "--latency -1", "--split 0",
+                                "--garble 2", "--noise -0.1", "--settle slow", "--drift inf",
+                                "--display-error 101", "--hysteresis x", "--fast", "extra"})
             QTest::newRow(bad) << QString(bad).split(u' ') << qQNaN();
     }
     void options() {
@@ -211,6 +226,7 @@ class TestDeviceModel : public QObject {
         QVERIFY(f.latencyMs == 5 && f.splitBytes == 10 && f.splitGapMs == 3);
         QVERIFY(f.wrongEchoAt == 7 && f.corruptStoreAt == 8 && f.silentAfter == 4);
         QVERIFY(f.hangUpAfter == 9 && f.garbleRate == 0.5 && f.seed == 42);
+        QVERIFY(f.displayErrorPct == -0.3 && f.hysteresis == 0.02);
         const SignalOptions& sm = o.signalModel;
         QVERIFY(sm.noiseSigma == 0.002 && sm.settleSeconds == 1.5);
         QVERIFY(sm.driftPerMinute == -0.01 && sm.seed == 42);
