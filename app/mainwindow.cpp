@@ -1,17 +1,22 @@
 #include "app/mainwindow.h"
 
+#include "app/historyproblem.h"
 #include "app/portpage.h"
-#include "app/servicewiring.h"
+#include "app/readreport.h"
 #include "calibration/curvepage.h"
 #include "calibration/referencedialog.h"
 #include "calibration/sensorpage.h"
+#include "core/filechooser.h"
+#include "core/messages.h"
 #include "core/numformat.h"
 #include "core/settings.h"
 #include "device/transport.h"
+#include "records/databaseurl.h"
 #include "service/systemcalibration.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -91,21 +96,32 @@ constexpr CaptionEntry kCaptions[] = {
 
 MainWindow::MainWindow(const AppServices& services, QWidget* parent)
     : QWidget(parent), m_services(services), m_tw(screenDpi()),
-      m_link(services.transports, services.clock, &services.messages), m_calib{m_session, m_curve,
-                                                                               m_lang,
-                                                                               services.messages,
-                                                                               services.clock},
-      m_referenceDialog(std::make_unique<ReferenceDialog>(services.messages, m_lang)),
-      m_serviceWiring(std::make_unique<ServiceWiring>(*this)) {
+      m_session(std::make_unique<CalibrationSession>(
+          services.clock, services.transports, services.settings,
+          static_cast<SessionQuestions&>(*this), &services.messages)),
+      m_calib{m_session->sensor(), m_session->curve(), m_lang, services.messages, services.clock},
+      m_referenceDialog(std::make_unique<ReferenceDialog>(services.messages, m_lang)) {
     setObjectName(QStringLiteral("frmQORCalibration"));
     buildControls();
-    m_timer.setInterval(kLiveIntervalMs);
-    connect(&m_timer, &QTimer::timeout, this, &MainWindow::onLiveTick);
+    CalibrationSession* const session = m_session.get();
+    connect(session, &CalibrationSession::liveUpdated, this, &MainWindow::showLive);
+    connect(session, &CalibrationSession::busyChanged, this, &MainWindow::setNavigationLocked);
+    connect(session, &CalibrationSession::stageReached, this, &MainWindow::onSensorStage);
+    connect(session, &CalibrationSession::statusChanged, this, &MainWindow::onSessionStatus);
+    connect(session, &CalibrationSession::readFailed, this, [this](int result, ReadGap gap) {
+        const QString failure = ReadFailureText(m_lang, result, m_session->link().port(), gap);
+        if (!failure.isEmpty()) m_services.messages.critical(failure);
+    });
+    connect(session, &CalibrationSession::recordNotStored, this, [this] {
+        m_services.messages.critical(
+            m_lang.text(kTextNotRecorded).arg(m_session->historyUrl(), historyProblem()));
+    });
     connect(m_nextButton, &QPushButton::clicked, this, &MainWindow::onNext);
     connect(m_backButton, &QPushButton::clicked, this, &MainWindow::onBack);
     connect(m_cancelButton, &QPushButton::clicked, this, &MainWindow::onCancel);
     connect(m_searchButton, &QPushButton::clicked, this, &MainWindow::searchForDevice);
-    connect(m_curvePage, &CurvePage::pointCaptured, this, [this] { m_pointCaptured = true; });
+    connect(m_curvePage, &CurvePage::pointCaptured, session,
+            &CalibrationSession::notePointCaptured);
     for (QWidget* w : findChildren<QWidget*>(QStringLiteral("Label2")))
         w->installEventFilter(this);
     buildWindow();
@@ -116,7 +132,7 @@ MainWindow::~MainWindow() = default;
 void MainWindow::buildWindow() {
     m_activated = false;
     centerForm();
-    m_curve.Reset();
+    m_session->curve().Reset();
     setFormSize(kLoadWidth);
     m_serviceLevel = 0;
     m_sensorPage->averagingLabel()->setVisible(true);
@@ -133,7 +149,7 @@ void MainWindow::buildWindow() {
     m_referenceDialog->cmdOK(1)->setText(caption(5));
     m_referenceDialog->setWindowTitle(m_lang.text(kTextDialogTitle));
     m_systemPanel->showTexts();
-    m_sensorPage->descriptionField()->setText(m_session.CurrentRecord.Description);
+    m_sensorPage->descriptionField()->setText(m_session->sensor().CurrentRecord.Description);
     // The averaging and range lists fill themselves with the sensor page.
     m_curvePage->pointList()->clear();
 }
@@ -194,7 +210,6 @@ void MainWindow::applyLanguageTexts() {
 }
 
 void MainWindow::applyFontCharset(int cp) {
-    m_fontCharset = cp;
     m_captions.clear();
     FillLanguageTable(m_langFile, cp, m_captions);
     applyLanguageTexts();
@@ -223,7 +238,7 @@ void MainWindow::closeEvent(QCloseEvent* e) {
         return;
     }
     QWidget::closeEvent(e);
-    m_link.close();
+    m_session->link().close();
     endProgram();
 }
 
@@ -231,7 +246,7 @@ void MainWindow::keyPressEvent(QKeyEvent* e) {
     switch (e->key()) {
     case Qt::Key_F5:
         // Only where the captured point can be seen, and not while a step runs.
-        if (m_curvePage->isVisible() && !busy()) capture();
+        if (m_curvePage->isVisible() && !busy()) m_curvePage->capture();
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter: {
@@ -266,6 +281,64 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
         if (me->button() == Qt::RightButton && mods == Qt::ControlModifier) m_serviceLevel = 2;
     }
     return QWidget::eventFilter(watched, e);
+}
+
+BadImageChoice MainWindow::badImage(int group) {
+    return BadImageAnswer(m_services.messages.show(BadImageQuestion(m_lang, group)));
+}
+
+bool MainWindow::recordLocally(HistoryStep step, const QString& url) {
+    // Before anything is written the whole write may go to the local file;
+    // once bytes went out only its outcome can.
+    const int text = step == HistoryStep::Finish ? kTextOutcomeToLocal : kTextHistoryUnreachable;
+    return m_services.messages.confirm(m_lang.text(text).arg(
+        url, HistoryProblemText(m_lang, url, m_session->historyStatus()), LocalDatabaseUrl()));
+}
+
+bool MainWindow::retryBackup(const QString& error, QString& folder) {
+    FileChooser* const files = m_services.files;
+    const QString text = m_lang.text(kTextNoBackup).arg(error) + QStringLiteral("\n\n") +
+                         m_lang.text(kTextChooseBackupFolder);
+    const MsgButton b = m_services.messages.show(
+        {text, MsgIcon::Critical, (files ? MsgYes : 0) | MsgRetry | MsgCancel, MsgCancel});
+    if (b == MsgRetry) return true;
+    if (b != MsgYes || !files) return false;
+    const QString start = folder.isEmpty() ? QDir::homePath() : folder;
+    const QString chosen = files->chooseFolder(m_lang.text(kTextBackupFolderTitle), start);
+    if (chosen.isEmpty()) return false;
+    folder = chosen; // for the rest of this run
+    return true;
+}
+
+QString MainWindow::historyProblem() const {
+    return HistoryProblemText(m_lang, m_session->historyUrl(), m_session->historyStatus());
+}
+
+double MainWindow::liveDiv() const {
+    const LiveReading& live = m_session->live();
+    return live.valid ? live.div : qQNaN();
+}
+
+QString MainWindow::writeConstants(double N, double k, QString& error) {
+    const ConstantsOutcome out = m_session->writeConstants(N, k);
+    switch (out.stopped) {
+    case ConstantsOutcome::NoHistory:
+        error = historyProblem();
+        break;
+    case ConstantsOutcome::NoBackup:
+        error = out.backupError;
+        break;
+    case ConstantsOutcome::NotStarted:
+        error = m_lang.text(kTextNotStarted).arg(m_session->historyUrl(), historyProblem());
+        break;
+    case ConstantsOutcome::None:
+        break;
+    }
+    return out.backupPath;
+}
+
+void MainWindow::resetDevice() {
+    m_session->resetDevice();
 }
 
 } // namespace qm

@@ -2,27 +2,18 @@
 // MainWindow: the calibrator's main window. A three-page wizard (port,
 // sensor, curve) with Back/Next/Cancel, a status overlay, the live signal
 // display and, in service mode, a right-hand column with the device display
-// replica and the system calibration. The window owns the session state.
+// replica and the system calibration. It shows the calibration session and
+// forwards clicks and keys to it; the session owns the state and the work.
 #include "app/appservices.h"
 #include "app/language.h"
 #include "app/twips.h"
-#include "app/wizardflow.h"
 #include "calibration/calibrationcontext.h"
-#include "calibration/curvepage.h"
-#include "calibration/stability.h"
-#include "calibration/workingcurve.h"
 #include "core/langtable.h"
-#include "device/deviceconnection.h"
-#include "device/protocol.h"
-#include "records/calibrationrecord.h"
-#include "records/recordedwrite.h"
-#include "records/recordstore.h"
-#include "sensor/reader.h"
-#include "sensor/sensorrecord.h"
-#include "sensor/writer.h"
+#include "service/serviceactions.h"
+#include "session/calibrationsession.h"
+#include "session/sessionquestions.h"
 
 #include <QStringList>
-#include <QTimer>
 #include <QWidget>
 #include <array>
 #include <memory>
@@ -37,7 +28,7 @@ class QPushButton;
 namespace qm {
 
 class CurveEvidence;
-struct RestoreResult;
+class CurvePage;
 class SystemCalibrationPanel;
 class TrendPlot;
 class SensorPage;
@@ -51,7 +42,6 @@ inline constexpr int kStatusHeight = 5535; // the overlay, above the wizard's bu
 // The curve page widens the window by this column of plots.
 inline constexpr int kEvidenceWidth = 7200;
 inline constexpr int kLoadWidth = 5325;
-inline constexpr int kLiveIntervalMs = 150;
 inline constexpr int kPortListSize = 19;
 inline constexpr int kFirstCharsetTrial = 200;
 
@@ -62,41 +52,20 @@ bool IsServiceCommandLine(const QString& commandLine);
 // The port list entry for a stored "ComPort" text: COMn for n in 1..19, else COM1.
 int PortIndexForSetting(const QString& stored);
 
-class MainWindow : public QWidget {
+class MainWindow : public QWidget, private SessionQuestions, private ServiceActions {
     Q_OBJECT
   public:
     explicit MainWindow(const AppServices& services, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // State the other parts read.
-    WizardStep wizardStep() const { return m_wizardStep; }
+    CalibrationSession& session() { return *m_session; }
+    const CalibrationSession& session() const { return *m_session; }
     int serviceLevel() const { return m_serviceLevel; }
-    int charsetTrial() const { return m_charsetTrial; }
-    double liveDiv() const { return m_liveDiv; }
-    double liveSignal() const { return m_liveSignal; }
-    double liveDisplay() const { return m_liveDisplay; }
-    const StabilityDetector& stability() const { return m_stability; }
-    bool liveValid() const { return m_liveValid; }
     const LangTable& langText() const { return m_lang; }
-    const SensorSession& session() const { return m_session; }
-    const WorkingCurve& curve() const { return m_curve; }
     ReferenceDialog& referenceDialog() { return *m_referenceDialog; }
-    DeviceConnection& serial() { return m_link; }
     bool ended() const { return m_ended; }
     // A step, a read, a write or a reset is under way: closing waits for it.
-    bool busy() const { return m_stepRunning || m_navigationLocks > 0; }
-    QTimer& liveTimer() { return m_timer; }
-
-    // Captions of the caption table from the language table.
-    void applyLanguageTexts();
-    // Shows the captions as a font of character set cp shows the file's bytes.
-    void applyFontCharset(int cp);
-
-    void disableNavigation();
-    void enableNavigation();
-
-    // The live display tick; the timer calls it every 150 ms.
-    void onLiveTick();
+    bool busy() const { return m_stepRunning || m_session->busy(); }
 
   signals:
     // The program ends (Cancel, the last step, or the window closed).
@@ -110,10 +79,18 @@ class MainWindow : public QWidget {
     bool eventFilter(QObject* watched, QEvent* e) override;
 
   private:
-    // Start-up and the first activation.
+    // What the session asks on the way (mainwindow.cpp).
+    BadImageChoice badImage(int group) override;
+    bool recordLocally(HistoryStep step, const QString& url) override;
+    bool retryBackup(const QString& error, QString& folder) override;
+    // What the system calibration column asks.
+    double liveDiv() const override;
+    QString writeConstants(double N, double k, QString& error) override;
+    void resetDevice() override;
+
+    // Start-up, sizes, captions (mainwindow.cpp).
     void buildWindow();
     void activateOnce();
-    void buildControls();
     void centerForm();
     void setFormSize(int widthTwips);
     // The curve page's width: the pages, then as much of the plots' column as
@@ -121,104 +98,67 @@ class MainWindow : public QWidget {
     int setCurvePageSize(int pagesTwips);
     // Moves the window back within the screen's available area.
     void keepOnScreen();
+    QString caption(int n) const { return m_captions.text(n); }
+    // Captions of the caption table from the language table.
+    void applyLanguageTexts();
+    // Shows the captions as a font of character set cp shows the file's bytes.
+    void applyFontCharset(int cp);
+    // Why the history failed, in the window's language.
+    QString historyProblem() const;
+
+    // The controls (windowlayout.cpp).
+    void buildControls();
+    void buildHistoryControls();
+
+    // The wizard (wizard.cpp).
+    // The page of a step with its buttons as the flow table gives them.
+    void showStepPage(WizardStep step);
+    void applyButtonCaptions();
     // The control of the page in view where the technician works: Enter there
     // presses Next.
     QWidget* pageFocus() const;
     void focusPage();
-    QString caption(int n) const { return m_captions.text(n); }
-
-    // The wizard.
-    // The page of a step with its buttons as the flow table gives them.
-    void showStepPage(WizardStep step);
-    void applyButtonCaptions();
     // Runs a button's work under the status overlay.
     void runStep(const WizardMove& move);
     // Does the work and moves the step on when it succeeds; true then.
     bool performAction(const WizardMove& move);
-    void showPortPage();
     void onNext();
     void onBack();
     void onCancel();
     // True when no captured point would be lost, or the user lets them go.
     bool mayDiscardCurve();
     void searchForDevice();
+    void showPortPage();
     bool connectAndRead();
-    ReadContext readContext();
-    int readAll();
-    int saveSensor(bool onlyIfChanged, SaveReport* report = nullptr);
-    // The status line's share of a write done, in percent.
-    WriteProgress writeProgress();
-    // Tells the user in words what a save did; after a write that stopped
-    // midway it offers to put the backup back at once.
-    void reportSave(const SaveReport& report);
-    void offerRestore(const SaveReport& report);
     bool openCurvePage();
     void finish();
-
-    // The calibration history (recordedwrites.cpp).
-    void buildHistoryControls();
-    // Opens the configured history once; false (status kept) when it cannot be.
-    bool openHistoryQuietly();
-    // Before a write: the history is open, or the technician agreed to record
-    // into the local file instead. false: nothing may be written.
-    bool ensureHistory();
-    // A write's record is stored as started before its first byte: false
-    // when it cannot be (said so, or the words in *why), and then nothing may be written.
-    bool beginRecord(CalibrationRecord& rec, QString* why = nullptr);
-    // When the history went away during a write: offers the local file for its outcome.
-    LocalFallback askOutcomeToLocal();
-    // A finished record becomes m_lastRecord; one that could not be stored is said.
-    bool recorded(const CalibrationRecord& rec, const DatabaseStatus& status);
-    // A begun record whose write sent nothing (unchanged, no backup) goes again.
-    void dropRecord(const CalibrationRecord& rec);
-    // What the curve knows beyond the record (the read-back reloads it).
-    CurveFacts curveFacts() const;
-    // Why the history (at url) failed, from m_historyStatus, in the window's language.
-    QString historyProblem(const QString& url) const;
-    // A record of this bench made now, of the device read.
-    CalibrationRecord newRecord(RecordKind kind) const;
-    // The outcome of a begun block write, failed ones too.
-    void recordBlockWrite(CalibrationRecord& rec, const SaveReport& report,
-                          const CurveFacts& facts);
-    // The backup put back after a write that stopped midway.
-    void recordRestore(CalibrationRecord& rec, const QByteArray& backup, const QString& backupPath,
-                       const RestoreResult& back);
-    void recordConstantsWrite(CalibrationRecord& rec, const QByteArray& written,
-                              int firstDifference);
-    // The block could not be backed up: another folder, the same again, or
-    // nothing. true: try again (m_backupFolder may have changed).
-    bool retryBackup(const QString& error);
-    QString recordedText() const;
-    // The last message of a calibration, offering its certificate as a PDF.
-    void offerCertificate(const QString& text);
+    // CurrentRecord from the pages; false (said) when they cannot make one.
+    bool storePages(uint8_t flags);
+    // CurrentRecord from the pages with the curve page's flags; false (said) when not.
+    bool storePagesForSave();
+    // In words what a save did; after a write that stopped midway it offers
+    // to put the backup back at once.
+    void reportSave(const SaveOutcome& out);
+    // Before a write: false (said) when nothing may be written.
+    bool historyReady();
+    void offerRestore(const SaveReport& report);
     // The operator fields' captions and the sensor's last calibration.
     void showHistoryFields();
     QString unitText() const;
-    void endProgram();
-    // Ends the program once the work under way is done, when a close was asked for.
-    void closeWhenIdle();
-    void capture();
-
-    // The live evidence (liveevidence.cpp).
+    void onSensorStage(SensorStage stage);
+    void onSessionStatus(SessionStatus status, int percent);
+    void showStatus(bool visible);
+    void updateCalibration();
+    // The live display, the trend and the plots, each tick.
+    void showLive();
     // The plots and the trend, made when the curve page first opens: they
     // cost start-up time and memory that the other pages do not need.
     void createEvidence();
-    void loadEvidenceSettings();
-    // Each tick: the detector, the trend and the live marker; nullopt for no reading.
-    void showLiveEvidence(const std::optional<Measurement>& m);
-    std::optional<CurvePage::CaptureWindow> captureWindow() const;
-    void autoCaptureIfDue();
-    // Shows the curve's list, plots and linearity column as they now stand.
     void showCurveEvidence();
-
-    // What reading and saving show on the window, stage by stage.
-    void onSensorStage(SensorStage stage);
-    void showStatus(bool visible);
-    void updateCalibration();
-
-    // What the system calibration column asks of the window.
-    class ServiceWiring;
-    friend class ServiceWiring;
+    void setNavigationLocked(bool locked);
+    void endProgram();
+    // Ends the program once the work under way is done, when a close was asked for.
+    void closeWhenIdle();
 
     const AppServices m_services;
     const Twips m_tw;
@@ -226,49 +166,25 @@ class MainWindow : public QWidget {
     LangTable m_lang;        // langText(): what messages show
     LanguageFile m_langFile; // the file's bytes, for the character-set trial
     LangTable m_captions;    // the texts as the controls' character set shows them
-    int m_fontCharset = 0;   // 0: none applied
+    int m_charsetTrial = kFirstCharsetTrial;
+    int m_serviceLevel = 0;
+    int m_formWidth = kFormWidth;
 
     bool m_activated = false;
     bool m_ended = false;
-    QStringList m_backups;  // blocks saved before this run's writes, for the final message
-    QString m_backupFolder; // picked when the default took no backup; empty: the default
-    std::unique_ptr<RecordStore> m_history;
-    DatabaseStatus m_historyStatus; // of the last open
-    CalibrationRecord m_lastRecord; // the last one added, for its certificate
-    QString m_deviceIdent;          // the device's identification reply
     bool m_stepRunning = false;
     bool m_closeRequested = false; // closed while busy: ends when the work is done
-    bool m_pointCaptured = false;  // on this visit of the curve page: its write is a calibration
-    bool m_unsavedCurve = false;   // the last step's write failed: the points are not stored
-    QWidget* m_refusedField = nullptr;        // focused after a step that refused what it holds
-    int m_navigationLocks = 0;                // disableNavigation calls not yet undone
-    std::array<bool, 4> m_navigationStates{}; // Back, Next, Cancel, search before the first
-    int m_serviceLevel = 0;
-    WizardStep m_wizardStep = WizardStep::Start;
-    int m_charsetTrial = kFirstCharsetTrial;
-    int m_formWidth = kFormWidth;
-    WizardStep m_shownStep = WizardStep::Start; // whose page and buttons are in view
-
-    double m_liveDiv = 0;
-    double m_liveSignal = 0;
-    double m_liveDisplay = 0;
-    bool m_liveValid = false; // the latest reply was a reading
-    StabilityDetector m_stability;
-    bool m_autoCapture = false;     // a settled new level opens the reference dialog
-    bool m_autoCaptureArmed = true; // false from an auto-capture until the signal moves
     bool m_autoCapturing = false;
+    QWidget* m_refusedField = nullptr;          // focused after a step that refused what it holds
+    WizardStep m_shownStep = WizardStep::Start; // whose page and buttons are in view
+    std::array<bool, 4> m_navigationStates{};   // Back, Next, Cancel, search before the lock
 
-    QTimer m_timer;
-    DeviceConnection m_link; // the connection to the device
-    SensorSession m_session; // the records read from the device and the sensor
-    WorkingCurve m_curve;
+    std::unique_ptr<CalibrationSession> m_session;
     CalibrationContext m_calib;
     std::unique_ptr<ReferenceDialog> m_referenceDialog; // loaded once, shown by the curve page
-    std::unique_ptr<ServiceWiring> m_serviceWiring;
 
     // Controls, named as in the window layout.
     QGroupBox* m_portGroup = nullptr;
-    QLabel* m_portCaption = nullptr;
     QComboBox* m_portList = nullptr;
     QPushButton* m_searchButton = nullptr;
     SensorPage* m_sensorPage = nullptr;
@@ -277,7 +193,6 @@ class MainWindow : public QWidget {
     TrendPlot* m_trendPlot = nullptr;
     QFrame* m_liveFrame = nullptr;
     QLabel* m_liveValue = nullptr;
-    QLabel* m_liveUnit = nullptr;
     QLabel* m_curveRangeMark = nullptr;
     QFrame* m_deviceDisplayFrame = nullptr;
     QLabel* m_deviceDisplayValue = nullptr;
@@ -286,11 +201,11 @@ class MainWindow : public QWidget {
     SystemCalibrationPanel* m_systemPanel = nullptr;
     QFrame* m_statusFrame = nullptr;
     QLabel* m_statusText = nullptr;
-    QLabel* operatorLabel = nullptr;
-    QLineEdit* operatorField = nullptr;
-    QLabel* referenceLabel = nullptr;
-    QLineEdit* referenceField = nullptr;
-    QLabel* lastCalibrationLabel = nullptr;
+    QLabel* m_operatorLabel = nullptr;
+    QLineEdit* m_operatorField = nullptr;
+    QLabel* m_referenceLabel = nullptr;
+    QLineEdit* m_referenceField = nullptr;
+    QLabel* m_lastCalibrationLabel = nullptr;
     QPushButton* m_backButton = nullptr;
     QPushButton* m_nextButton = nullptr;
     QPushButton* m_cancelButton = nullptr;

@@ -1,16 +1,20 @@
 // The controls of the main window and where they stand, in twips.
 #include "app/mainwindow.h"
-#include "app/servicewiring.h"
 #include "calibration/curvepage.h"
 #include "calibration/referencedialog.h"
 #include "calibration/sensorpage.h"
 #include "service/systemcalibration.h"
 
+#include "records/operatorfields.h"
+
 #include <QComboBox>
 #include <QFrame>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace qm {
 
@@ -43,11 +47,12 @@ void MainWindow::buildControls() {
 
     // Port page.
     m_portGroup = make<QGroupBox>(this, "fraCOMM", tw.rect(120, 240, 4875, 5355));
-    m_portCaption = label(m_portGroup, "lblPortPopis", tw.rect(240, 480, 4395, 1455),
-                          QStringLiteral("Vyberte sériový port, kde je připojeno zařízení Tarvo "
-                                         "R-40 a stiskněte tlačítko /Další/"));
-    m_portCaption->setWordWrap(true);
-    m_portCaption->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    QLabel* portCaption =
+        label(m_portGroup, "lblPortPopis", tw.rect(240, 480, 4395, 1455),
+              QStringLiteral("Vyberte sériový port, kde je připojeno zařízení Tarvo "
+                             "R-40 a stiskněte tlačítko /Další/"));
+    portCaption->setWordWrap(true);
+    portCaption->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_portList = make<QComboBox>(m_portGroup, "cmbPort", tw.rect(240, 2160, 4395, 375));
     m_searchButton = make<QPushButton>(m_portGroup, "cmdSCANQM07", tw.rect(240, 2760, 1575, 420));
     m_searchButton->setText(QStringLiteral("Vyhledat"));
@@ -59,9 +64,13 @@ void MainWindow::buildControls() {
     // Curve page and its live signal panel.
     m_curvePage = new CurvePage(
         m_calib, *m_referenceDialog,
-        [this] { return m_liveValid ? std::optional<double>(m_liveSignal) : std::nullopt; }, this);
+        [this] {
+            const LiveReading& live = m_session->live();
+            return live.valid ? std::optional<double>(live.signal) : std::nullopt;
+        },
+        this);
     m_curvePage->setGeometry(tw.rect(300, 1680, 4515, 3840));
-    m_curvePage->setCaptureWindow([this] { return captureWindow(); });
+    m_curvePage->setCaptureWindow([this] { return m_session->captureWindow(); });
     connect(m_curvePage, &CurvePage::curveChanged, this, &MainWindow::showCurveEvidence);
     m_liveFrame = make<QFrame>(this, "fraDISPLAY", tw.rect(600, 360, 4020, 1230));
     m_liveFrame->setFrameShape(QFrame::Panel);
@@ -79,9 +88,9 @@ void MainWindow::buildControls() {
         f.setBold(true);
         m_liveValue->setFont(f);
     }
-    m_liveUnit =
-        label(m_liveFrame, "lblIUnit", tw.rect(3120, 600, 840, 315), QStringLiteral("mV/V"));
-    setPointSize(m_liveUnit, 10, true);
+    setPointSize(
+        label(m_liveFrame, "lblIUnit", tw.rect(3120, 600, 840, 315), QStringLiteral("mV/V")), 10,
+        true);
     m_curveRangeMark =
         label(m_liveFrame, "lblIIntExt", tw.rect(3120, 240, 840, 315), QStringLiteral("INT"));
     setPointSize(m_curveRangeMark, 10, true);
@@ -111,8 +120,9 @@ void MainWindow::buildControls() {
     label(m_deviceDisplayFrame, "lblDilky", tw.rect(1740, 975, 840, 315), QStringLiteral("Dílky"));
     label(m_deviceDisplayFrame, "lblBAT", tw.rect(2940, 975, 420, 315), QStringLiteral("div"));
     label(m_deviceDisplayFrame, "lblDiv", tw.rect(3360, 975, 420, 315), QStringLiteral("div"));
-    m_systemPanel = new SystemCalibrationPanel(m_session, *m_serviceWiring, m_services.messages,
-                                               m_services.clock, m_lang, this);
+    m_systemPanel =
+        new SystemCalibrationPanel(m_session->sensor(), static_cast<ServiceActions&>(*this),
+                                   m_services.messages, m_lang, this);
     m_systemPanel->setGeometry(tw.rect(5520, 1560, 3915, 4515));
 
     // Status overlay, laid out below the window until the first activation.
@@ -135,6 +145,37 @@ void MainWindow::buildControls() {
     // Enter presses the default button through the window's key handler.
     m_nextButton->setDefault(true);
     buildHistoryControls();
+}
+
+void MainWindow::buildHistoryControls() {
+    // On the sensor page below its fields; made last, so the Tab order of
+    // the fields before them stays as it was.
+    auto* grid = new QGridLayout;
+    m_operatorLabel = new QLabel(m_sensorPage);
+    m_operatorField = new QLineEdit(m_sensorPage);
+    m_referenceLabel = new QLabel(m_sensorPage);
+    m_referenceField = new QLineEdit(m_sensorPage);
+    m_lastCalibrationLabel = new QLabel(m_sensorPage);
+    m_operatorField->setObjectName(QStringLiteral("txtOperator"));
+    m_referenceField->setObjectName(QStringLiteral("txtReferenceStandard"));
+    m_lastCalibrationLabel->setObjectName(QStringLiteral("lblLastCalibration"));
+    m_lastCalibrationLabel->setWordWrap(true);
+    grid->addWidget(m_operatorLabel, 0, 0);
+    grid->addWidget(m_operatorField, 0, 1);
+    grid->addWidget(m_referenceLabel, 1, 0);
+    grid->addWidget(m_referenceField, 1, 1);
+    grid->addWidget(m_lastCalibrationLabel, 2, 0, 1, 2);
+    if (auto* page = qobject_cast<QVBoxLayout*>(m_sensorPage->layout()))
+        page->insertLayout(2, grid); // below the fields, above the stretch
+    const OperatorFields fields = LoadOperatorFields(m_services.settings);
+    m_operatorField->setText(fields.operatorName);
+    m_referenceField->setText(fields.referenceStandard);
+    const auto save = [this] {
+        SaveOperatorFields(m_services.settings,
+                           {m_operatorField->text(), m_referenceField->text()});
+    };
+    connect(m_operatorField, &QLineEdit::textChanged, this, save);
+    connect(m_referenceField, &QLineEdit::textChanged, this, save);
 }
 
 } // namespace qm

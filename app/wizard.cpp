@@ -1,15 +1,27 @@
-// The wizard machine: pages, Back/Next/Cancel, the status overlay and the steps.
+// The wizard at the window: pages, Back/Next/Cancel and the status overlay;
+// each step forwarded to the session and what it reports put into words.
+#include "app/certificateoffer.h"
+#include "app/historyproblem.h"
 #include "app/mainwindow.h"
 #include "app/portpage.h"
+#include "app/readreport.h"
+#include "app/savereport.h"
 
 #include "calibration/curveevidence.h"
 #include "calibration/curvepage.h"
+#include "calibration/recordfrompage.h"
+#include "calibration/referencedialog.h"
+#include "calibration/sensorfields.h"
 #include "calibration/sensorpage.h"
 #include "calibration/trendplot.h"
+#include "calibration/updatecalibration.h"
 #include "core/messages.h"
-#include "core/settings.h"
+#include "core/numformat.h"
+#include "device/protocol.h"
+#include "records/databaseurl.h"
 #include "service/systemcalibration.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
@@ -18,8 +30,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
-
-#include <array>
 
 namespace qm {
 
@@ -64,15 +74,8 @@ void MainWindow::applyButtonCaptions() {
     m_cancelButton->setText(caption(wizardRow(m_shownStep).cancelCaption));
 }
 
-void MainWindow::showPortPage() {
-    setFormSize(kFormWidth);
-    showStepPage(WizardStep::Port);
-    m_portList->setCurrentIndex(
-        StoredPortIndex(m_services.settings, m_services.transports, kPortListSize));
-}
-
 bool MainWindow::performAction(const WizardMove& move) {
-    m_wizardStep = move.during;
+    m_session->setStep(move.during);
     bool done = false;
     switch (move.action) {
     case WizardAction::None:
@@ -92,25 +95,28 @@ bool MainWindow::performAction(const WizardMove& move) {
         done = m_ended;
         break;
     }
-    if (done) m_wizardStep = move.after;
+    if (done) m_session->setStep(move.after);
     return done;
 }
 
 void MainWindow::onNext() {
-    runStep(wizardRow(m_wizardStep).next);
+    runStep(wizardRow(m_session->step()).next);
 }
 
 void MainWindow::onBack() {
     if (!m_stepRunning && !mayDiscardCurve()) return;
-    runStep(wizardRow(m_wizardStep).back);
+    runStep(wizardRow(m_session->step()).back);
+}
+
+void MainWindow::onCancel() {
+    if (!mayDiscardCurve()) return;
+    m_session->link().close();
+    endProgram();
 }
 
 bool MainWindow::mayDiscardCurve() {
-    if (m_wizardStep != WizardStep::Curve || !m_curvePage->isVisible()) return true;
-    SensorRecord onPage = m_session.CurrentRecord;
-    m_curve.CopyToRecord(onPage);
-    // After a failed last write the record holds the points, the sensor does not.
-    if (onPage == m_session.CurrentRecord && !m_unsavedCurve) return true;
+    if (m_session->step() != WizardStep::Curve || !m_curvePage->isVisible()) return true;
+    if (!m_session->curveUnsaved()) return true;
     if (m_services.messages.confirm(m_lang.text(kTextDiscardPoints))) return true;
     focusPage(); // the work goes on where it stood, not on the button that asked
     return false;
@@ -143,39 +149,26 @@ void MainWindow::closeWhenIdle() {
     });
 }
 
-void MainWindow::onCancel() {
-    if (!mayDiscardCurve()) return;
-    m_link.close();
-    endProgram();
+void MainWindow::endProgram() {
+    if (m_ended) return;
+    m_ended = true;
+    m_session->stopLive();
+    close();
+    emit programEnded();
 }
 
-// Enabling gives the buttons back the states they had when they were
-// disabled, so that a step that fails leaves them as they were (Back stays
-// off on the port page).
-void MainWindow::disableNavigation() {
+// Unlocking gives the buttons back the states they had when they were
+// locked, so that a step that fails leaves them as they were (Back stays off
+// on the port page).
+void MainWindow::setNavigationLocked(bool locked) {
     const std::array<QPushButton*, 4> buttons{m_backButton, m_nextButton, m_cancelButton,
                                               m_searchButton};
-    if (m_navigationLocks++ == 0)
-        for (size_t i = 0; i < buttons.size(); ++i)
-            m_navigationStates[i] = buttons[i]->isEnabled();
-    for (QPushButton* b : buttons)
-        b->setEnabled(false);
-    m_systemPanel->setEnabled(false); // no second write while one runs
-}
-
-void MainWindow::enableNavigation() {
-    const std::array<QPushButton*, 4> buttons{m_backButton, m_nextButton, m_cancelButton,
-                                              m_searchButton};
-    if (m_navigationLocks > 1) {
-        --m_navigationLocks;
-        return;
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        if (locked) m_navigationStates[i] = buttons[i]->isEnabled();
+        buttons[i]->setEnabled(!locked && m_navigationStates[i]);
     }
-    const bool restore = m_navigationLocks == 1;
-    m_navigationLocks = 0;
-    m_systemPanel->setEnabled(true);
-    for (size_t i = 0; i < buttons.size(); ++i)
-        buttons[i]->setEnabled(restore ? m_navigationStates[i] : true);
-    closeWhenIdle();
+    m_systemPanel->setEnabled(!locked); // no second write while one runs
+    if (!locked) closeWhenIdle();
 }
 
 void MainWindow::showStatus(bool visible) {
@@ -191,12 +184,291 @@ void MainWindow::showStatus(bool visible) {
     m_statusFrame->setVisible(visible);
 }
 
-void MainWindow::endProgram() {
-    if (m_ended) return;
-    m_ended = true;
-    m_timer.stop();
-    close();
-    emit programEnded();
+void MainWindow::onSessionStatus(SessionStatus status, int percent) {
+    switch (status) {
+    case SessionStatus::Hidden:
+        showStatus(false);
+        return;
+    case SessionStatus::PleaseWait:
+        m_statusText->setText(m_lang.text(kTextPleaseWait));
+        break;
+    case SessionStatus::Storing: {
+        QString text = m_lang.text(kTextStoring) + QStringLiteral(" %1 %").arg(percent);
+        if (m_closeRequested) text += u'\n' + m_lang.text(kTextClosesAfterWrite);
+        m_statusText->setText(text);
+        break;
+    }
+    }
+    showStatus(true);
+}
+
+void MainWindow::onSensorStage(SensorStage stage) {
+    const int overlay = ReadStageOverlay(stage);
+    if (overlay == 1) showStatus(true);
+    const QString text = ReadStageText(m_lang, stage);
+    if (!text.isEmpty()) m_statusText->setText(text);
+    const SensorSession& sensor = m_session->sensor();
+    switch (stage) {
+    case SensorStage::DigitsRead:
+        m_sensorPage->setFormatList(sensor.DisplayDigits);
+        break;
+    case SensorStage::DeviceRead:
+        m_systemPanel->constantNField()->setText(FormatGeneral(sensor.N));
+        m_systemPanel->constantKField()->setText(
+            FormatMask(sensor.k, QStringLiteral("0.000000 E-0")));
+        break;
+    case SensorStage::Done:
+        updateCalibration();
+        break;
+    default:
+        break;
+    }
+    if (overlay == 0) showStatus(false);
+    if (stage == SensorStage::SensorRead) m_systemPanel->constantsRead();
+}
+
+void MainWindow::updateCalibration() {
+    showRecordOnPages(m_calib, *m_sensorPage, *m_curvePage);
+    m_deviceDisplayUnit->setText(m_session->sensor().CurrentRecord.Unit);
+    const IntExtMark mark = IntExtFor(m_session->sensor().TagPresent);
+    m_curveRangeMark->setText(mark.text);
+    m_curveRangeMark->setStyleSheet(QStringLiteral("color: %1;").arg(mark.color.name()));
+    m_curveRangeMark->setVisible(true);
+}
+
+QString MainWindow::unitText() const {
+    return m_sensorPage->unitField()->text();
+}
+
+void MainWindow::searchForDevice() {
+    const int p = m_session->findDevice();
+    if (p < 1) {
+        m_services.messages.exclamation(m_lang.text(kTextNoDeviceAnywhere));
+    } else {
+        m_services.messages.information(m_lang.text(kTextFoundOnPort) + u' ' + QString::number(p));
+        m_portList->setCurrentIndex(p - 1);
+    }
+}
+
+void MainWindow::showPortPage() {
+    setFormSize(kFormWidth);
+    showStepPage(WizardStep::Port);
+    m_portList->setCurrentIndex(
+        StoredPortIndex(m_services.settings, m_services.transports, kPortListSize));
+}
+
+bool MainWindow::connectAndRead() {
+    setFormSize(kFormWidth);
+    const ConnectOutcome out = m_session->connectAndRead(m_portList->currentIndex() + 1);
+    if (m_ended) // Cancel was pressed while the step waited
+        return false;
+    switch (out.connect) {
+    case ConnectResult::OpenFailed:
+        m_services.messages.critical(OpenFailedText(
+            m_lang, out.openError, m_services.transports.describe(m_session->link().port())));
+        return false;
+    case ConnectResult::NoDevice:
+        m_services.messages.critical(m_lang.text(kTextNoDeviceOnPort));
+        return false;
+    case ConnectResult::Ok:
+        break;
+    }
+    if (out.readResult <= -1 || m_ended) return false;
+    if (!(m_session->sensor().CurrentRecord.Flags & kFlagOwn) &&
+        !m_services.messages.confirm(m_lang.text(kTextForeignConfiguration)))
+        return false;
+    showStepPage(WizardStep::Sensor);
+    showHistoryFields();
+    m_sensorPage->rangeLabel()->setText(UnitCaption(caption(66), unitText()));
+    m_sensorPage->negativeRangeLabel()->setText(UnitCaption(caption(69), unitText()));
+    m_sensorPage->rangeField()->setEnabled(true);
+    m_sensorPage->negativeRangeField()->setEnabled(true);
+    return true;
+}
+
+bool MainWindow::storePages(uint8_t flags) {
+    const PageRecord result = m_session->storeRecord(m_sensorPage->values(), flags);
+    for (const QString& message : pageFaultMessages(result.fault, m_session->curve(), m_lang))
+        m_services.messages.critical(message);
+    return result.fault == PageFault::None;
+}
+
+bool MainWindow::historyReady() {
+    switch (m_session->ensureHistory()) {
+    case HistoryReady::Open:
+        return true;
+    case HistoryReady::Declined: // said when it was asked
+        return false;
+    case HistoryReady::LocalFailed:
+        m_services.messages.critical(
+            m_lang.text(kTextLocalHistoryFailed).arg(LocalDatabaseUrl(), historyProblem()));
+        return false;
+    }
+    return false;
+}
+
+bool MainWindow::storePagesForSave() {
+    uint8_t flags = kOwnFlags;
+    if (m_curvePage->bit24Box()->isChecked()) flags |= kFlag24Bit;
+    if (storePages(flags)) return true;
+    m_services.messages.critical(m_lang.text(kTextCannotStore));
+    return false;
+}
+
+void MainWindow::reportSave(const SaveOutcome& out) {
+    const SaveReport& r = out.report;
+    if (!out.started)
+        m_services.messages.critical(
+            m_lang.text(kTextNotStarted).arg(m_session->historyUrl(), historyProblem()));
+    else if (!r.backupError.isEmpty())
+        return; // asked about when it happened (retryBackup)
+    else if (r.result == kSaveWriteFailed)
+        offerRestore(r);
+    else if (const QString problem = SaveProblemText(m_lang, r); !problem.isEmpty())
+        m_services.messages.critical(problem);
+}
+
+void MainWindow::offerRestore(const SaveReport& r) {
+    const QString text =
+        WriteStoppedText(m_lang, r) + QStringLiteral("\n\n") + m_lang.text(kTextOfferRestore);
+    MessageSink& messages = m_services.messages;
+    if (messages.show({text, MsgIcon::Critical, MsgYes | MsgNo, MsgYes}) != MsgYes) return;
+    const RestoreOutcome back = m_session->restoreBackup(r.backupPath);
+    if (!back.started) {
+        messages.critical(
+            m_lang.text(kTextNotStarted).arg(m_session->historyUrl(), historyProblem()));
+        return;
+    }
+    const RestoreResult& b = back.result;
+    if (b.ok()) {
+        messages.information(m_lang.text(kTextRestored));
+        return;
+    }
+    const QString reason = b.writeResult != 0
+                               ? withCode(m_lang.text(kTextWriteFailed), b.writeResult)
+                           : !b.readBack ? m_lang.text(kTextReadBackMissing)
+                                         : m_lang.text(kTextReadBackDiffers).arg(b.firstDifference);
+    messages.critical(m_lang.text(kTextRestoreFailed).arg(reason, r.backupPath));
+}
+
+bool MainWindow::openCurvePage() {
+    const SensorSession& sensor = m_session->sensor();
+    if (m_sensorPage->gainList()->currentIndex() != sensor.CurrentRecord.GainIndex &&
+        !m_services.messages.confirm(m_lang.text(kTextFullScaleChanged)))
+        return false;
+    if (!m_sensorPage->CheckSensorTexts()) {
+        m_refusedField = m_sensorPage->faultField();
+        return false;
+    }
+    if (!historyReady()) return false;
+    // A failure is said; the curve page opens all the same.
+    if (storePagesForSave()) reportSave(m_session->save(true));
+    if (m_ended) return false;
+    const int left = m_serviceLevel > 1 ? kFormWidthService : kFormWidth;
+    const int plots = setCurvePageSize(left) - m_tw(120);
+    createEvidence();
+    m_trendPlot->setGeometry(m_tw(left), m_tw(120), plots, m_tw(1440));
+    m_evidence->setGeometry(m_tw(left), m_tw(1680), plots, m_tw(4500));
+    showStepPage(WizardStep::Curve);
+    m_curvePage->setEthUnit(unitText());
+    m_referenceDialog->lblSigEth(1)->setText(m_curvePage->referenceCaption()->text());
+    const SensorRecord& rec = sensor.CurrentRecord;
+    m_trendPlot->setStateWords(m_lang.text(kTextSettling), m_lang.text(kTextStable),
+                               m_lang.text(kTextNoLiveReading));
+    m_trendPlot->setDisplayFormat(rec.Format, rec.Unit);
+    m_evidence->setTexts(m_lang, unitText());
+    showCurveEvidence();
+    m_session->openCurve();
+    m_trendPlot->setSpanSeconds(m_session->stability().settings().trendMs / 1000);
+    return true;
+}
+
+void MainWindow::finish() {
+    if (!storePages(kOwnFlags) || !historyReady()) return;
+    showStepPage(WizardStep::Finishing);
+    if (!storePagesForSave()) {
+        showStepPage(WizardStep::Curve);
+        return;
+    }
+    SaveOutcome saved;
+    const FinishResult r = m_session->finish(&saved);
+    reportSave(saved);
+    if (r != FinishResult::Done) {
+        // Nothing is lost: the points stay, Next tries again and Cancel asks
+        // before it lets them go.
+        showStepPage(WizardStep::Curve);
+        return;
+    }
+    QStringList lines{m_lang.text(kTextStored)};
+    for (const QString& path : m_session->backups())
+        lines << m_lang.text(kTextBackupSaved).arg(path);
+    const CalibrationRecord& last = m_session->lastRecord();
+    if (last.id > 0) lines << m_lang.text(kTextRecorded).arg(last.id).arg(last.certificateNo);
+    // A certificate only for points captured on this visit.
+    if (last.id > 0 && last.kind == RecordKind::Calibration)
+        OfferCertificate(m_services.messages, m_services.files, m_lang, last,
+                         lines.join(QLatin1Char('\n')));
+    else
+        m_services.messages.information(lines.join(QLatin1Char('\n')));
+    endProgram();
+}
+
+void MainWindow::showHistoryFields() {
+    m_operatorLabel->setText(m_lang.text(kTextOperator));
+    m_referenceLabel->setText(m_lang.text(kTextReferenceStandard));
+    const QString serial = m_session->sensor().CurrentRecord.SerialNo.trimmed();
+    CalibrationRecord last;
+    QString text;
+    if (!serial.isEmpty()) {
+        const DatabaseStatus st = m_session->latestCalibration(serial, last);
+        if (st.ok())
+            text =
+                m_lang.text(kTextLastCalibration)
+                    .arg(last.timeUtc.toLocalTime().date().toString(m_lang.text(kTextDateFormat)),
+                         last.certificateNo);
+        else if (st.code == kDbNotFound)
+            text = m_lang.text(kTextNeverCalibrated);
+    }
+    m_lastCalibrationLabel->setText(text);
+}
+
+void MainWindow::createEvidence() {
+    if (m_evidence) return;
+    // Placed beside the page when it opens: the trend by the live display,
+    // the plots and the linearity column by the list.
+    m_trendPlot = new TrendPlot(this);
+    m_evidence = new CurveEvidence(this);
+    m_trendPlot->show();
+    m_evidence->show();
+}
+
+void MainWindow::showCurveEvidence() {
+    if (m_evidence)
+        m_evidence->showCurve(m_session->curve(), m_session->sensor().CurrentRecord.Format);
+}
+
+void MainWindow::showLive() {
+    const LiveReading& live = m_session->live();
+    if (live.valid) {
+        m_liveValue->setText(FormatRight(live.signal, QStringLiteral("###0.0000")));
+        m_deviceDisplayDivision->setText(FormatRight(live.div, QStringLiteral("#######0")));
+        m_deviceDisplayValue->setText(
+            FormatMask(live.display, m_session->sensor().CurrentRecord.Format));
+    } else {
+        // Missing or garbled: no label goes on showing a value the device no longer sends.
+        for (QLabel* l : {m_liveValue, m_deviceDisplayDivision, m_deviceDisplayValue})
+            l->setText(QStringLiteral("-----"));
+    }
+    if (!m_evidence) return;
+    const StabilityDetector& stability = m_session->stability();
+    m_trendPlot->showTrend(stability.trend(), stability.window(), stability.state());
+    m_evidence->setLiveSignal(live.valid ? std::optional<double>(live.signal) : std::nullopt);
+    if (m_autoCapturing || m_stepRunning || !m_curvePage->isVisible() ||
+        !m_session->autoCaptureDue())
+        return;
+    m_autoCapturing = true;
+    m_curvePage->capture();
+    m_autoCapturing = false;
 }
 
 } // namespace qm

@@ -123,8 +123,8 @@ int main(int argc, char* argv[]) {
 
     click(window, "cmdNext"); // connect and read
     click(window, "cmdNext"); // the curve page with the live display
-    if (window.wizardStep() != qm::WizardStep::Curve) {
-        std::printf("the curve page was not reached (step %d)\n", int(window.wizardStep()));
+    if (window.session().step() != qm::WizardStep::Curve) {
+        std::printf("the curve page was not reached (step %d)\n", int(window.session().step()));
         return 1;
     }
     const double cpu0 = cpuSeconds();
@@ -135,10 +135,11 @@ int main(int argc, char* argv[]) {
     loop.exec();
     const double cpu = (cpuSeconds() - cpu0) / (double(wall.elapsed()) / 1000.0);
     std::printf("live display for %d s: signal %.4f mV/V, count %.0f\n", kLiveSeconds,
-                window.liveSignal(), window.liveDiv());
+                window.session().live().signal, window.session().live().div);
     std::printf("stability after %d s: %s, spread %.0f counts over %d samples\n", kLiveSeconds,
-                window.stability().isStable() ? "stable" : "settling",
-                window.stability().window().spreadCount, window.stability().window().samples);
+                window.session().stability().isStable() ? "stable" : "settling",
+                window.session().stability().window().spreadCount,
+                window.session().stability().window().samples);
     std::printf("resident memory with the live display: %.1f MB (peak %.1f MB; before the plots: "
                 "31 MB; target < 60 MB)\n",
                 statusMb("VmRSS:"), statusMb("VmHWM:"));

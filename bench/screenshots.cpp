@@ -25,7 +25,7 @@ class TestScreenshots : public QObject {
             {"1-port", kPortPage}, {"2-sensor", kSensorPage}, {"3-curve", kCurvePage}};
         for (const auto& [page, shown] : pages) {
             h.expectPage(shown);
-            for (int i = 0; h.window->wizardStep() == WizardStep::Curve && i < 2; ++i)
+            for (int i = 0; h.window->session().step() == WizardStep::Curve && i < 2; ++i)
                 h.tick(); // a live value on show
             const QString path =
                 QStringLiteral(QM_SCREENSHOT_DIR "/%1%2.png")

@@ -2,6 +2,7 @@
 // CurvePage: the curve page. Shows the working curve as a fixed-pitch list and
 // edits it point by point through the reference value dialog.
 #include "calibration/calibrationcontext.h"
+#include "calibration/stability.h"
 
 #include <QGroupBox>
 #include <functional>
@@ -26,13 +27,6 @@ class CurvePage : public QGroupBox {
     // The live signal in mV/V; empty while the latest reply was no reading.
     using LiveSignalSource = std::function<std::optional<double>()>;
     // The samples of the stability window, when it watches the signal.
-    struct CaptureWindow {
-        bool stable = false;
-        double meanSignal = 0; // mV/V
-        double spread = 0;     // peak to peak in display units
-        double allowed = 0;    // the spread that counts as stable
-        int windowMs = 0;
-    };
     using CaptureWindowSource = std::function<std::optional<CaptureWindow>()>;
 
     CurvePage(const CalibrationContext& ctx, ReferenceInput& dialog, LiveSignalSource liveSignal,

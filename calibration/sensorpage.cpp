@@ -135,21 +135,10 @@ void SensorPage::ShowRecord() {
     m_averagingSpeedList->setCurrentIndex(SlideRychlIndex(rec.AveragingSpeed));
 }
 
-bool SensorPage::storeInRecord(uint8_t flags) {
-    WorkingCurve& curve = m_ctx.curve;
-    curve.sortBySignal();
-    curve.CountPoints();
-    const SensorPageValues page{
-        m_descriptionField->text(),     m_unitField->text(),
-        m_formatList->currentIndex(),   m_gainList->currentIndex(),
-        m_averagingList->currentText(), m_averagingSpeedList->currentText()};
-    const PageRecord result = recordFromPage(page, curve, m_ctx.session.CurrentRecord,
-                                             m_ctx.session.DisplayDigits, flags, m_ctx.clock.now());
-    for (const QString& message : pageFaultMessages(result.fault, curve, m_ctx.lang))
-        m_ctx.messages.critical(message);
-    if (result.fault != PageFault::None) return false;
-    m_ctx.session.CurrentRecord = result.record;
-    return true;
+SensorPageValues SensorPage::values() const {
+    return {m_descriptionField->text(),     m_unitField->text(),
+            m_formatList->currentIndex(),   m_gainList->currentIndex(),
+            m_averagingList->currentText(), m_averagingSpeedList->currentText()};
 }
 
 bool SensorPage::CheckSensorTexts() {

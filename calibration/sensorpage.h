@@ -1,7 +1,8 @@
 #pragma once
-// SensorPage: the sensor parameters page. Shows CurrentRecord and converts the
-// page and the working curve back into it (storeInRecord).
+// SensorPage: the sensor parameters page. Shows CurrentRecord and hands back
+// what its fields hold (values()); the session turns them into the record.
 #include "calibration/calibrationcontext.h"
+#include "calibration/recordfrompage.h"
 
 #include <QGroupBox>
 #include <cstdint>
@@ -45,9 +46,8 @@ class SensorPage : public QGroupBox {
     // CurrentRecord onto the page's fields and caption (the page's part of
     // showRecordOnPages).
     void ShowRecord();
-    // Page and working curve into CurrentRecord; false after a message, the
-    // record unchanged. Flags := flags.
-    bool storeInRecord(uint8_t flags);
+    // What the fields hold.
+    SensorPageValues values() const;
     // Description 1..32 and unit 1..3 characters (blanks at the ends ignored),
     // each character one the sensor's memory can store.
     bool CheckSensorTexts();

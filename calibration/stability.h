@@ -87,6 +87,17 @@ class StabilityDetector {
     WindowSummary m_window;
 };
 
+// What a capture takes from the stability window while it watches the signal.
+struct CaptureWindow {
+    bool stable = false;
+    double meanSignal = 0; // mV/V
+    double spread = 0;     // peak to peak in display units
+    double allowed = 0;    // the spread that counts as stable
+    int windowMs = 0;
+    double meanDisplay = 0;   // the device's own indication, averaged alike
+    double sdMeanDisplay = 0; // and its standard deviation of the mean
+};
+
 // The auto-capture rule: stable, and the level at least fraction of full scale
 // away from every captured level (all in one unit). Never with full scale 0.
 bool AutoCaptureDue(bool stable, double level, const std::vector<double>& capturedLevels,

@@ -2,7 +2,6 @@
 
 #include "calibration/curvepage.h"
 #include "calibration/sensorpage.h"
-#include "calibration/workingcurve.h"
 #include "sensor/sensorrecord.h"
 
 #include <QCheckBox>
@@ -12,7 +11,6 @@ namespace qm {
 void showRecordOnPages(const CalibrationContext& ctx, SensorPage& sensorPage,
                        CurvePage& curvePage) {
     const SensorRecord& rec = ctx.session.CurrentRecord;
-    ctx.curve.FillFromRecord(rec);
     sensorPage.ShowRecord();
     curvePage.bit24Box()->setChecked((rec.Flags & kFlag24Bit) != 0);
     curvePage.fillPointList();

@@ -1,12 +1,10 @@
 #include "service/systemcalibration.h"
 
-#include "core/clock.h"
 #include "core/langtable.h"
 #include "core/messages.h"
 #include "core/numformat.h"
 #include "device/protocol.h"
 #include "sensor/sensorrecord.h"
-#include "service/devicereset.h"
 #include "service/serviceactions.h"
 
 #include <QGridLayout>
@@ -44,10 +42,10 @@ QString implausibility(const LangTable& lang, double N, double k, const QString&
 } // namespace
 
 SystemCalibrationPanel::SystemCalibrationPanel(SensorSession& session, ServiceActions& actions,
-                                               MessageSink& messages, Clock& clock,
-                                               const LangTable& lang, QWidget* parent)
+                                               MessageSink& messages, const LangTable& lang,
+                                               QWidget* parent)
     : QGroupBox(QStringLiteral("Systemova Kalibrace"), parent), m_session(session),
-      m_actions(actions), m_messages(messages), m_clock(clock), m_lang(lang) {
+      m_actions(actions), m_messages(messages), m_lang(lang) {
     setObjectName(QStringLiteral("fraQORSETUP"));
 
     m_zeroCountField = new QLineEdit(QStringLiteral("8388500"));
@@ -165,33 +163,16 @@ void SystemCalibrationPanel::Save() {
             m_lang.text(kTextAskWriteConstants)
                 .arg(m_zeroCountField->text().trimmed(), m_multiplierField->text().trimmed())))
         return;
-    // Navigation off for the whole of it: a close waits until the device is read back.
-    // The live poll stays off from the backup's reads to the read-back: its
-    // replies would land among theirs.
-    m_actions.disableNavigation();
-    m_actions.stopLive();
-    m_clock.delay(200);
     QString error;
-    const QString backup = m_actions.backUpConstants(error);
-    if (backup.isEmpty()) {
-        m_actions.startLive();
-        m_actions.enableNavigation();
+    const QString backup = m_actions.writeConstants(N, k, error);
+    if (backup.isEmpty())
         m_messages.critical(m_lang.text(kTextConstantsNotSaved).arg(error));
-        return;
-    }
-    m_actions.showStatus(std::nullopt);
-    m_actions.writeConstants(N, k); // the read-back below shows what the device holds
-    m_clock.delay(100);
-    m_actions.hideStatus();
-    ResetDevice(m_actions, m_clock, m_lang);
-    m_actions.readAll();
-    m_actions.startLive();
-    m_actions.enableNavigation();
-    m_messages.information(m_lang.text(kTextConstantsSaved).arg(backup));
+    else
+        m_messages.information(m_lang.text(kTextConstantsSaved).arg(backup));
 }
 
 void SystemCalibrationPanel::Reset() {
-    ResetDevice(m_actions, m_clock, m_lang);
+    m_actions.resetDevice();
 }
 
 } // namespace qm

@@ -10,7 +10,6 @@ class QPushButton;
 
 namespace qm {
 
-class Clock;
 class LangTable;
 class MessageSink;
 class ServiceActions;
@@ -20,7 +19,7 @@ class SystemCalibrationPanel : public QGroupBox {
     Q_OBJECT
   public:
     SystemCalibrationPanel(SensorSession& session, ServiceActions& actions, MessageSink& messages,
-                           Clock& clock, const LangTable& lang, QWidget* parent = nullptr);
+                           const LangTable& lang, QWidget* parent = nullptr);
 
     QLineEdit* constantNField() const { return m_zeroCountField; }
     QLineEdit* constantKField() const { return m_multiplierField; }
@@ -41,14 +40,13 @@ class SystemCalibrationPanel : public QGroupBox {
     void setZeroFromLive();      // N := the live raw count
     void setGainFrom2mVV();      // k := 2 / (raw count - N)
     void loadDefaultConstants(); // default texts into the fields only
-    void Save();                 // Zápis: write both, reset, read back, live on again
+    void Save();                 // Zápis: checked, confirmed, then written by the session
     void Reset();                // RESET
 
   private:
     SensorSession& m_session;
     ServiceActions& m_actions;
     MessageSink& m_messages;
-    Clock& m_clock;
     const LangTable& m_lang;
     QLineEdit* m_zeroCountField;
     QLineEdit* m_multiplierField;

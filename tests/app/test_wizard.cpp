@@ -62,16 +62,16 @@ class TestWizard : public QObject {
         QCOMPARE(h.text("lblSignal"), QStringLiteral("-----"));
         h.clickNext();
         h.expectPage(kSensorPage);
-        const int points = w.curve().pointCount();
+        const int points = w.session().curve().pointCount();
         QTimer::singleShot(0, &w.referenceDialog(), &ReferenceDialog::reject);
         QTest::keyClick(h.child("txtPopis"), Qt::Key_F5);
-        QVERIFY(w.curve().pointCount() == points && h.messages.isEmpty());
+        QVERIFY(w.session().curve().pointCount() == points && h.messages.isEmpty());
         h.clickNext();
         h.expectPage(kCurvePage);
         const int requests = h.device.requestCount();
         h.click("cmdBack");
         h.expectPage(kSensorPage);
-        QVERIFY(!w.liveTimer().isActive());
+        QVERIFY(!w.session().liveTimer().isActive());
         QVERIFY(h.device.requestCount() > requests);
         h.click("cmdBack");
         h.expectPage(kPortPage);
@@ -96,13 +96,13 @@ class TestWizard : public QObject {
                 text == kTextDeviceUnclear ? h.lang(text).arg("ER 20") : h.lang(text);
             QCOMPARE(h.messages.texts(), QStringList{shown});
             QCOMPARE(overlaid, text != kTextDeviceUnclear);
-            QCOMPARE(w.wizardStep(), WizardStep::Port);
+            QCOMPARE(w.session().step(), WizardStep::Port);
             h.expectPage(step == 1 ? kPortPage : kCurvePage);
-            QVERIFY(!w.liveTimer().isActive());
+            QVERIFY(!w.session().liveTimer().isActive());
             h.device = DeviceModel();
             h.child<QComboBox>("cmbPort")->setCurrentIndex(2);
             h.clickNext();
-            QCOMPARE(w.wizardStep(), WizardStep::Sensor);
+            QCOMPARE(w.session().step(), WizardStep::Sensor);
         }
     }
 
@@ -119,7 +119,7 @@ class TestWizard : public QObject {
             h.clickNext();
             QCOMPARE(h.messages.texts(), QStringList{h.lang(75)});
             QCOMPARE(h.messages.last().defaultButton, MsgNo);
-            QCOMPARE(w.wizardStep(), answer == MsgYes ? WizardStep::Sensor : WizardStep::Port);
+            QCOMPARE(w.session().step(), answer == MsgYes ? WizardStep::Sensor : WizardStep::Port);
             QCOMPARE(h.enabled("cmdBack"), answer == MsgYes);
             QVERIFY(h.enabled("cmdNext"));
         }
@@ -133,7 +133,7 @@ class TestWizard : public QObject {
         gain->setCurrentIndex((gain->currentIndex() + 1) % gain->count());
         h.clickNext();
         QCOMPARE(h.messages.texts(), QStringList{h.lang(55)});
-        QCOMPARE(w.wizardStep(), WizardStep::Sensor);
+        QCOMPARE(w.session().step(), WizardStep::Sensor);
     }
 
     // A whole calibration from the port page to the end, and the bytes that
@@ -170,7 +170,7 @@ class TestWizard : public QObject {
         h.child<QLineEdit>("txtJednotka")->setText(QStringLiteral(" kN"));
         h.clickNext();
         QCOMPARE(h.device.block(block).mid(8, 12), QByteArray("Load cell 2 ")); // stored now
-        w.liveTimer().stop(); // ticked by hand on the virtual clock
+        w.session().liveTimer().stop(); // ticked by hand on the virtual clock
         if (tick24bit) h.child<QCheckBox>("chk24bit")->setChecked(true);
         h.messages.answerYes();
         h.click("cmdListAction2"); // start from an empty curve: it cannot be stored
@@ -224,7 +224,7 @@ class TestWizard : public QObject {
         QCOMPARE(h.focused(), "txtPopis");
         h.press(Qt::Key_Return);
         h.expectPage(kCurvePage);
-        w.liveTimer().stop();
+        w.session().liveTimer().stop();
         // F5, then the capture button clicked: the focus comes back to the list.
         for (const auto& [signal, value] : {std::pair{0.5, "100"}, {1.5, "300"}}) {
             QCOMPARE(h.focused(), "lstKrivka");
@@ -234,7 +234,7 @@ class TestWizard : public QObject {
             h.messages.answerYes();
             signal < 1 ? h.press(Qt::Key_F5) : h.click("cmdSCAN");
         }
-        QVERIFY(w.curve().FindSignal(1.5) > 0);
+        QVERIFY(w.session().curve().FindSignal(1.5) > 0);
         QCOMPARE(h.focused(), "lstKrivka");
         h.messages.clear();
         h.press(Qt::Key_Return);
@@ -252,7 +252,7 @@ class TestWizard : public QObject {
             const int writes = h.blockWritesSent();
             h.messages.clear();
             h.press(Qt::Key_Return);
-            QCOMPARE(w.wizardStep(), WizardStep::Sensor);
+            QCOMPARE(w.session().step(), WizardStep::Sensor);
             QCOMPARE(h.focused(), field);
             QCOMPARE(h.messages.count(), 1);
             QVERIFY(h.messages.last().text.startsWith(
@@ -278,7 +278,7 @@ class TestWizard : public QObject {
         QFETCH(QString, commandLine);
         WindowHarness h;
         MainWindow& w = h.openAt(step, commandLine);
-        w.liveTimer().stop();
+        w.session().liveTimer().stop();
         QSet<QString> reached;
         for (int i = 0; i < 40; ++i) {
             h.press(Qt::Key_Tab);
@@ -347,16 +347,16 @@ class TestWizard : public QObject {
         QFETCH(int, corruptStoreAt);
         WindowHarness h;
         MainWindow& w = h.openAt(3);
-        w.liveTimer().stop();
+        w.session().liveTimer().stop();
         h.capture(1.0, QStringLiteral("250"));
-        const int points = w.curve().pointCount();
+        const int points = w.session().curve().pointCount();
         h.device.setFaults({.wrongEchoAt = wrongEchoAt, .corruptStoreAt = corruptStoreAt});
         h.messages.clear();
         h.messages.answerNo(); // the backup is not put back
         h.press(Qt::Key_Return);
         QVERIFY(!h.messages.isEmpty() && !w.ended());
         h.expectPage(kCurvePage);
-        QCOMPARE(w.curve().pointCount(), points);
+        QCOMPARE(w.session().curve().pointCount(), points);
         QCOMPARE(h.focused(), "lstKrivka");
         for (const auto& leave : {std::function<void()>([&] { h.click("cmdCancel"); }),
                                   std::function<void()>([&] { w.close(); })}) {
@@ -383,7 +383,7 @@ class TestWizard : public QObject {
         for (const bool capture : {false, true}) {
             WindowHarness h;
             MainWindow& w = h.openAt(3);
-            w.liveTimer().stop();
+            w.session().liveTimer().stop();
             if (capture) h.capture(1.0, QStringLiteral("250"));
             h.messages.clear();
             h.clickNext();
@@ -406,7 +406,7 @@ class TestWizard : public QObject {
         for (const char* commandLine : {"", "savant"}) {
             WindowHarness h;
             MainWindow& w = h.openAt(3, QString::fromLatin1(commandLine));
-            w.liveTimer().stop();
+            w.session().liveTimer().stop();
             for (const double signal : {1.0, 1.0004, 1.0})
                 h.showSignal(signal);
             QVERIFY(w.screen()->availableGeometry().contains(w.frameGeometry()));
@@ -432,8 +432,8 @@ class TestWizard : public QObject {
         h.writeLanguage(
             testing::FileBytes(QString(QM_SHIPPED_LANG).replace("qm07r.lang", "en.lang")));
         MainWindow& w = h.openAt(3, QStringLiteral("savant"));
-        w.liveTimer().stop();
-        const QString unit = w.session().CurrentRecord.Unit.trimmed();
+        w.session().liveTimer().stop();
+        const QString unit = w.session().sensor().CurrentRecord.Unit.trimmed();
         QCOMPARE(h.text("lblCEth"), "Reference [" + unit + "]");
         QCOMPARE(w.referenceDialog().lblSigEth(1)->text(), h.text("lblCEth"));
         QCOMPARE(h.child<QGroupBox>("fraQORSETUP")->title(), "System calibration");
@@ -475,13 +475,14 @@ class TestWizard : public QObject {
         QVERIFY(QTest::qWaitForWindowActive(&w));
         const auto press = [&](Qt::Key key) { QTest::keyClick(w.focusWidget(), key); };
         press(Qt::Key_Return);
-        QCOMPARE(w.wizardStep(), WizardStep::Sensor);
+        QCOMPARE(w.session().step(), WizardStep::Sensor);
         QCOMPARE(w.findChild<QComboBox*>("cmbFormat")->currentText(), "0.999999");
         press(Qt::Key_Return);
-        QCOMPARE(w.wizardStep(), WizardStep::Curve);
+        QCOMPARE(w.session().step(), WizardStep::Curve);
         for (const auto& [signal, value] : {std::pair{0.5, "0.5"}, {1.5, "1.5"}}) {
             sim.setSignal(signal);
-            QTRY_VERIFY(w.liveValid() && std::fabs(w.liveSignal() - signal) < 1e-3);
+            QTRY_VERIFY(w.session().live().valid &&
+                        std::fabs(w.session().live().signal - signal) < 1e-3);
             w.activateWindow(); // again after the dialog, before its next answer waits
             QVERIFY(QTest::qWaitForWindowActive(&w));
             testing::AnswerReferenceDialog(w.referenceDialog(), QString::fromLatin1(value));
@@ -496,7 +497,7 @@ class TestWizard : public QObject {
         SensorRecord stored;
         QVERIFY(DecodeImage(testing::FileBytes(state + "/block00.bin"), stored, 0, 0) > 0);
         QCOMPARE(stored.Format.trimmed(), "0.000000");
-        QCOMPARE(stored.PointCount, w.curve().pointCount());
+        QCOMPARE(stored.PointCount, w.session().curve().pointCount());
         QVERIFY(std::any_of(stored.Signal.begin(), stored.Signal.begin() + stored.PointCount,
                             [](float v) { return std::fabs(v - 1.5f) < 1e-3f; }));
     }
@@ -505,8 +506,8 @@ class TestWizard : public QObject {
     void liveDisplayTakesOnlyWholeReplies() {
         WindowHarness h;
         MainWindow& w = h.openAt(3);
-        w.liveTimer().stop(); // the test ticks by hand on the virtual clock
-        h.tick(0);            // nothing asked yet
+        w.session().liveTimer().stop(); // the test ticks by hand on the virtual clock
+        h.tick(0);                      // nothing asked yet
         QCOMPARE(h.text("lblSignal"), QStringLiteral("-----"));
         h.tick();
         QCOMPARE(h.text("lblSignal"), QStringLiteral("   0.0000"));
@@ -520,11 +521,11 @@ class TestWizard : public QObject {
             h.tick(ms);
             h.device.setFaults(SimFaults());
             QCOMPARE(h.text("lblSignal"), QStringLiteral("-----"));
-            QCOMPARE(w.liveSignal(), 1.0);
+            QCOMPARE(w.session().live().signal, 1.0);
         }
         h.tick(); // 33
         QCOMPARE(h.text("lblSignal"), QStringLiteral("   2.0000"));
-        QCOMPARE(w.liveDisplay(), h.device.displayValue());
+        QCOMPARE(w.session().live().display, h.device.displayValue());
     }
 
     // By the command line or by Ctrl+right-click on the sensor page.
@@ -553,21 +554,22 @@ class TestWizard : public QObject {
         h.device.setSignalOptions({0.002, 0, 0, 7});
         h.device.setSignal(1.0);
         MainWindow& w = h.openAt(3);
-        w.liveTimer().stop();
+        w.session().liveTimer().stop();
         QList<double> seen;
         for (int i = 0; i < 30; ++i) {
             h.tick();
-            seen << w.liveSignal();
+            seen << w.session().live().signal;
         }
-        QVERIFY(w.stability().isStable());
+        QVERIFY(w.session().stability().isStable());
         const float mean = float(std::accumulate(seen.end() - 14, seen.end(), 0.0) / 14);
         QVERIFY(mean != float(seen.last()));
         testing::AnswerReferenceDialog(w.referenceDialog(), QStringLiteral("10"));
         QTest::keyClick(&w, Qt::Key_F5);
         QVERIFY(h.messages.isEmpty());
-        const int row = w.curve().FindSignal(mean);
+        const int row = w.session().curve().FindSignal(mean);
         QVERIFY(row > 0);
-        QCOMPARE(w.curve().pointAt(row).spread, w.stability().window().spreadDisplay);
+        QCOMPARE(w.session().curve().pointAt(row).spread,
+                 w.session().stability().window().spreadDisplay);
     }
 
     // While the signal settles Capture asks, No by default (and takes nothing).
@@ -576,18 +578,18 @@ class TestWizard : public QObject {
         h.settings.setValue("Stability", "Digits", "-3"); // bad: 5 digits
         h.device.setSignalOptions({0, 5, 0, 1});
         MainWindow& w = h.openAt(3);
-        w.liveTimer().stop();
+        w.session().liveTimer().stop();
         h.tick();
         h.device.setSignal(1.5, h.clock.tickMs());
         for (int i = 0; i < 20; ++i)
             h.tick();
-        QVERIFY(!w.stability().isStable());
-        const int before = w.curve().pointCount();
+        QVERIFY(!w.session().stability().isStable());
+        const int before = w.session().curve().pointCount();
         h.messages.clear();
         h.click("cmdSCAN");
         QCOMPARE(h.messages.count(), 1);
         QCOMPARE(h.messages.last().defaultButton, MsgNo);
-        QCOMPARE(w.curve().pointCount(), before);
+        QCOMPARE(w.session().curve().pointCount(), before);
     }
 
     // Auto-capture opens the reference dialog once the signal has settled on a
@@ -604,9 +606,9 @@ class TestWizard : public QObject {
             h.settings.setValue("Stability", "AutoCapture", setting);
             h.device.setSignalOptions({0, settleSeconds, 0, 1});
             MainWindow& w = h.openAt(3);
-            w.liveTimer().stop();
+            w.session().liveTimer().stop();
             h.capture(1.0, QStringLiteral("10"));
-            const int before = w.curve().pointCount(); // with the device's own points
+            const int before = w.session().curve().pointCount(); // with the device's own points
             h.device.setSignal(level, h.clock.tickMs());
             h.messages.clear();
             // Whenever the dialog is up, it is answered, and the point counted.
@@ -620,8 +622,10 @@ class TestWizard : public QObject {
             for (int i = 0; i < 24; ++i) // 3.6 s: settled for a whole window
                 h.tick();
             QCOMPARE(h.messages.count(), 0); // never "take it anyway?"
-            QCOMPARE(w.curve().pointCount(), before + (opens ? 1 : 0));
-            QCOMPARE(w.curve().FindSignal(float(w.stability().window().meanSignal)) > 0, opens);
+            QCOMPARE(w.session().curve().pointCount(), before + (opens ? 1 : 0));
+            QCOMPARE(w.session().curve().FindSignal(
+                         float(w.session().stability().window().meanSignal)) > 0,
+                     opens);
         }
     }
 
@@ -632,13 +636,13 @@ class TestWizard : public QObject {
         h.settings.setValue("Stability", "Digits", "1000"); // stable despite the noise
         h.device.setSignalOptions({0.001, 0, 0, 3});
         MainWindow& w = h.openAt(3);
-        w.liveTimer().stop();
+        w.session().liveTimer().stop();
         auto* evidence = h.child<CurveEvidence>("fraEVIDENCE");
         QVERIFY(w.rect().contains(evidence->geometry()));
         auto* list = h.child<QListWidget>("lstKrivka");
         const auto byX = [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); };
         auto expectSameAsList = [&] {
-            const std::vector<CurvePoint> points = CurvePoints(w.curve());
+            const std::vector<CurvePoint> points = CurvePoints(w.session().curve());
             QList<QPointF> column;
             QCOMPARE(evidence->linearityList()->count(), list->count());
             const QList<QPointF> deviations =
@@ -687,7 +691,7 @@ class TestWizard : public QObject {
     void closeDuringWriteWaitsForTheBlock() {
         WindowHarness h;
         MainWindow& w = h.openAt(3);
-        w.liveTimer().stop();
+        w.session().liveTimer().stop();
         h.capture(0.75, QStringLiteral("190")); // a third point: some 20 bytes change
         h.messages.clear();
         h.clock.setRunsEvents(true);
@@ -725,7 +729,7 @@ class TestWizard : public QObject {
             h.device.setBlock(DeviceModel::kTagBlock, image);
             h.device.reload();
             MainWindow& w = h.openAt(3);
-            w.liveTimer().stop();
+            w.session().liveTimer().stop();
             h.showSignal(5.0);
             for (int i = 0; i < 16; ++i)
                 h.tick();
@@ -739,7 +743,7 @@ class TestWizard : public QObject {
                 testing::AnswerReferenceDialog(w.referenceDialog(), QStringLiteral("250"));
                 QTest::keyClick(&w, Qt::Key_F5);
                 QVERIFY(h.messages.texts().isEmpty());
-                QVERIFY(w.curve().FindSignal(5.0) > 0);
+                QVERIFY(w.session().curve().FindSignal(5.0) > 0);
                 continue;
             }
             h.device.setFaults(fault == 1 ? SimFaults{.silentAfter = h.device.requestCount()}
@@ -756,12 +760,12 @@ class TestWizard : public QObject {
                 dialogShown = w.referenceDialog().isVisible();
                 if (dialogShown) w.referenceDialog().reject();
             });
-            const int points = w.curve().pointCount();
+            const int points = w.session().curve().pointCount();
             h.messages.clear();
             QTest::keyClick(&w, Qt::Key_F5);
             QVERIFY(!dialogShown);
             QCOMPARE(h.messages.texts(), QStringList{h.lang(kTextNoReading)});
-            QCOMPARE(w.curve().pointCount(), points);
+            QCOMPARE(w.session().curve().pointCount(), points);
         }
     }
 
@@ -770,17 +774,17 @@ class TestWizard : public QObject {
     void valuesKeepSignDigitsAndBits() {
         WindowHarness h;
         MainWindow& w = h.openAt(3);
-        w.liveTimer().stop();
+        w.session().liveTimer().stop();
         h.capture(0.75, QStringLiteral("-0,1234567"));
         auto* list = h.child<QListWidget>("lstKrivka");
-        const int row = w.curve().FindSignal(0.75);
-        QCOMPARE(w.curve().pointAt(row).value, double(-0.1234567f));
+        const int row = w.session().curve().FindSignal(0.75);
+        QCOMPARE(w.session().curve().pointAt(row).value, double(-0.1234567f));
         list->setCurrentRow(row - 1);
         QTimer::singleShot(
             0, &w, [&] { QTest::keyClick(w.referenceDialog().pointField(1), Qt::Key_Return); });
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {},
                            list->visualItemRect(list->item(row - 1)).center());
-        QCOMPARE(w.curve().pointAt(row).value, double(-0.1234567f));
+        QCOMPARE(w.session().curve().pointAt(row).value, double(-0.1234567f));
         QVERIFY(list->item(row - 1)->text().endsWith(u"-0.12"));
     }
 
@@ -838,7 +842,7 @@ class TestWizard : public QObject {
                            : h.click(how);
             };
             if (points) {
-                w.liveTimer().stop();
+                w.session().liveTimer().stop();
                 h.capture(0.75, QStringLiteral("7"));
                 h.messages.clear();
                 leave(); // answered with the default
@@ -850,9 +854,9 @@ class TestWizard : public QObject {
             }
             leave();
             if (qstrcmp(how, "cmdBack") == 0)
-                QCOMPARE(w.wizardStep(), WizardStep::Sensor);
+                QCOMPARE(w.session().step(), WizardStep::Sensor);
             else
-                QVERIFY(w.ended() && !w.serial().isOpen() && !w.isVisible());
+                QVERIFY(w.ended() && !w.session().link().isOpen() && !w.isVisible());
         }
     }
 
@@ -878,7 +882,7 @@ class TestWizard : public QObject {
         const QString path = QDir(h.backupFolder()).filePath(files.first());
         QCOMPARE(testing::FileBytes(path), before);
         QVERIFY(h.messages.last().text.contains(path));
-        QCOMPARE(RestoreConstants(w.serial(), testing::FileBytes(path)), 0);
+        QCOMPARE(RestoreConstants(w.session().link(), testing::FileBytes(path)), 0);
         QCOMPARE(h.device.memory().mid(0x90, 8), before);
     }
 
@@ -959,7 +963,7 @@ class TestWizard : public QObject {
         QCOMPARE(r.result, kRecordDone);
         QCOMPARE(r.operatorName, "J. Novák");
         QCOMPARE(r.imageBefore, testing::FileBytes(r.backupPath));
-        QCOMPARE(int(r.points.size()), w.curve().pointCount());
+        QCOMPARE(int(r.points.size()), w.session().curve().pointCount());
         QCOMPARE(r.points.at(1).reference, 375.0);
         QVERIFY(r.points.at(1).spread && !r.points.at(0).spread && r.nonLinearity);
     }

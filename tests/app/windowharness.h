@@ -91,7 +91,7 @@ struct WindowHarness {
     // One tick of the live display after the given time on the virtual clock.
     void tick(int ms = kLiveIntervalMs) {
         clock.advance(ms);
-        window->onLiveTick();
+        window->session().pollLive();
     }
     // One tick collects the reply asked before the change, the next the new one.
     void showSignal(double signal) {

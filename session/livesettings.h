@@ -1,7 +1,7 @@
 #pragma once
-// How the live display judges the signal: the stability window and digits and
-// whether a settled new level opens the reference dialog by itself, from the
-// settings (section "Stability").
+// How the live signal is judged: the stability window and digits and whether
+// a settled new level opens the reference dialog by itself, from the settings
+// (section "Stability").
 #include "calibration/stability.h"
 
 namespace qm {

@@ -1,4 +1,4 @@
-#include "app/wizardflow.h"
+#include "session/wizardflow.h"
 
 #include <array>
 #include <cstddef>
