@@ -13,13 +13,18 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
 
 namespace qm {
 
-QString linearityLine(std::optional<double> deviationPct, double spread, const QString& format) {
+QString linearityLine(std::optional<double> deviationPct, double spread, const QString& format,
+                      std::optional<double> asFoundPct) {
     const QString deviation =
         deviationPct ? QString::asprintf("%+7.3f", *deviationPct) : QString(7, QLatin1Char(' '));
-    return spread < 0 ? deviation : deviation + QStringLiteral("  ") + FormatRight(spread, format);
+    if (spread < 0) return deviation;
+    const QString line = deviation + QStringLiteral("  ") + FormatRight(spread, format);
+    return asFoundPct ? line + QString::asprintf("  %+7.3f", *asFoundPct) : line;
 }
 
 CurveEvidence::CurveEvidence(QWidget* parent) : QWidget(parent) {
@@ -32,7 +37,7 @@ CurveEvidence::CurveEvidence(QWidget* parent) : QWidget(parent) {
     m_linearity->setFocusPolicy(Qt::NoFocus);
     // Room for a deviation and a spread; the plots take the rest.
     m_linearity->setFixedWidth(
-        QFontMetrics(m_linearity->font()).horizontalAdvance(QString(20, '0')) +
+        QFontMetrics(m_linearity->font()).horizontalAdvance(QString(29, '0')) +
         2 * m_linearity->frameWidth() + 4);
     m_nonLinearity = new QLabel;
     m_nonLinearity->setObjectName(QStringLiteral("lblNonLinearity"));
@@ -62,17 +67,25 @@ void CurveEvidence::setTexts(const LangTable& lang, const QString& unit) {
                                QStringLiteral("mV/V"));
     m_nonLinearityCaption = lang.text(kTextNonLinearity);
     m_deviationPlot->setCaption(m_nonLinearityCaption);
-    m_header->setText(lang.text(kTextLinearityHeader));
+    m_header->setText(lang.text(kTextLinearityHeader) + QStringLiteral("  ") +
+                      lang.text(kTextAsFoundHeader));
 }
 
 void CurveEvidence::showCurve(const WorkingCurve& curve, const QString& format) {
     const std::vector<CurvePoint> points = CurvePoints(curve);
     const std::optional<Linearity> lin = AnalyseLinearity(points);
     m_linearity->clear();
+    // As found: the device's reading by its old curve against the reference.
+    double fullScale = 0;
+    for (const CurvePoint& p : points)
+        fullScale = std::max(fullScale, std::abs(p.value));
     for (int i = 1; i <= curve.pointCount(); ++i) {
         const auto deviation =
             lin ? std::optional<double>(lin->deviationPct[size_t(i - 1)]) : std::nullopt;
-        m_linearity->addItem(linearityLine(deviation, curve.pointAt(i).spread, format));
+        const WorkingCurve::Row p = curve.pointAt(i);
+        std::optional<double> asFound;
+        if (p.indicated && fullScale > 0) asFound = (*p.indicated - p.value) * 100 / fullScale;
+        m_linearity->addItem(linearityLine(deviation, p.spread, format, asFound));
     }
     m_nonLinearity->setText(lin ? m_nonLinearityCaption + QStringLiteral(": ") +
                                       NonLinearityFigure(lin->nonLinearityPct)

@@ -1,7 +1,8 @@
 #pragma once
 // What the curve page shows beside its list: the curve plot with the live
-// signal, a column with each point's deviation from the straight line and the
-// spread it was captured with, and the deviation plot with the non-linearity.
+// signal, a column with each point's deviation from the straight line, the
+// spread it was captured with and the device's error as found, and the
+// deviation plot with the non-linearity.
 #include <QWidget>
 #include <optional>
 
@@ -16,8 +17,10 @@ class LangTable;
 class WorkingCurve;
 
 // One column line: the deviation in % FS ("+0.012", blanks without a line),
-// two blanks, the spread with the value's mask ("" when the point was typed).
-QString linearityLine(std::optional<double> deviationPct, double spread, const QString& format);
+// two blanks, the spread with the value's mask ("" when the point was typed),
+// two blanks and the device's error as found in % FS when it was read.
+QString linearityLine(std::optional<double> deviationPct, double spread, const QString& format,
+                      std::optional<double> asFoundPct = {});
 
 class CurveEvidence : public QWidget {
     Q_OBJECT

@@ -1,5 +1,6 @@
 #include "calibration/curvepage.h"
 
+#include "calibration/capturelevel.h"
 #include "calibration/fixedfont.h"
 #include "calibration/referenceinput.h"
 #include "calibration/sensorfields.h"
@@ -154,15 +155,16 @@ void CurvePage::fillPointList() {
     emit curveChanged();
 }
 
-bool CurvePage::appendFromDialog(double spread) {
+bool CurvePage::appendFromDialog(CapturedLevel level) {
     const float captured = m_dialog.signal;
     m_dialog.showModal();
     if (m_dialog.reference == ReferenceInput::kCancelled) return false;
-    // A signal typed over the captured one has no spread of its own.
-    if (m_dialog.signal != captured) spread = -1;
+    // A signal typed over the captured one was not captured.
+    if (m_dialog.signal != captured) level = {};
     if (!signalInRange(m_dialog.signal)) return false;
     WorkingCurve& curve = m_ctx.curve;
-    if (!curve.Append(m_dialog.signal, m_dialog.reference, spread)) {
+    if (!curve.Append(m_dialog.signal, m_dialog.reference, level.spread, level.indicated,
+                      level.indicatedSd)) {
         m_ctx.messages.critical(m_ctx.lang.text(kTextCurveFull));
         return false;
     }
@@ -184,40 +186,15 @@ bool CurvePage::signalInRange(float signal) {
 
 void CurvePage::capture() {
     const ListFocus focus(m_pointList);
-    // A device that stopped answering must not leave its last value to be
-    // captured; one late reply in a settled window of good readings is no reason
-    // to refuse its mean.
-    const std::optional<double> live = m_liveSignal ? m_liveSignal() : std::nullopt;
-    const std::optional<CaptureWindow> w = m_window ? m_window() : std::nullopt;
-    if (!live && !(w && w->stable)) {
-        m_ctx.messages.critical(m_ctx.lang.text(kTextNoReading));
-        return;
-    }
-    const QString& format = m_ctx.session.CurrentRecord.Format;
-    double signal = live.value_or(0);
-    double spread = -1;
-    if (m_window) {
-        // Settling: the latest reading, and only when the technician wants it now.
-        if (w && w->stable) {
-            signal = w->meanSignal;
-        } else {
-            const QString unit = u' ' + TrimBlanks(m_ctx.session.CurrentRecord.Unit);
-            const auto amount = [&](double v) {
-                return w ? FormatMask(v, format).trimmed() + unit : QStringLiteral("-");
-            };
-            if (!m_ctx.messages.confirm(
-                    m_ctx.lang.text(kTextTakeUnsettled)
-                        .arg(w ? w->windowMs / 1000.0 : 0.0)
-                        .arg(amount(w ? w->spread : 0), amount(w ? w->allowed : 0))))
-                return;
-        }
-        if (w) spread = w->spread;
-    }
-    m_dialog.signal = static_cast<float>(signal);
+    const std::optional<CapturedLevel> level =
+        TakeLevel(m_ctx, m_liveSignal ? m_liveSignal() : std::nullopt,
+                  m_window ? m_window() : std::nullopt, bool(m_window));
+    if (!level) return;
+    m_dialog.signal = static_cast<float>(level->signal);
     m_dialog.reference = 0;
-    m_dialog.referenceMask = format;
+    m_dialog.referenceMask = m_ctx.session.CurrentRecord.Format;
     m_dialog.signalFocus = false;
-    if (appendFromDialog(spread)) emit pointCaptured();
+    if (appendFromDialog(*level)) emit pointCaptured();
 }
 
 void CurvePage::Add() {

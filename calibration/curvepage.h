@@ -2,6 +2,7 @@
 // CurvePage: the curve page. Shows the working curve as a fixed-pitch list and
 // edits it point by point through the reference value dialog.
 #include "calibration/calibrationcontext.h"
+#include "calibration/capturelevel.h"
 #include "calibration/stability.h"
 
 #include <QGroupBox>
@@ -24,11 +25,6 @@ QString pointLine(double signal, double value, const QString& format);
 class CurvePage : public QGroupBox {
     Q_OBJECT
   public:
-    // The live signal in mV/V; empty while the latest reply was no reading.
-    using LiveSignalSource = std::function<std::optional<double>()>;
-    // The samples of the stability window, when it watches the signal.
-    using CaptureWindowSource = std::function<std::optional<CaptureWindow>()>;
-
     CurvePage(const CalibrationContext& ctx, ReferenceInput& dialog, LiveSignalSource liveSignal,
               QWidget* parent = nullptr);
 
@@ -68,9 +64,9 @@ class CurvePage : public QGroupBox {
   private:
     int selectedLine() const; // 0-based, -1 when none
     void updateDeleteButton();
-    // Shows the dialog prepared by the caller and appends its point (Capture,
-    // Add); true when it was appended.
-    bool appendFromDialog(double spread = -1);
+    // Shows the dialog prepared by the caller and appends its point with
+    // what was captured (Capture, Add); true when it was appended.
+    bool appendFromDialog(CapturedLevel level = {});
     // False, with the reason shown, for a signal beyond the sensor's input range.
     bool signalInRange(float signal);
 

@@ -72,10 +72,11 @@ void WorkingCurve::DeletePoint(int i) {
     --m_count;
 }
 
-bool WorkingCurve::Append(float signal, float value, double spread) {
+bool WorkingCurve::Append(float signal, float value, double spread, std::optional<double> indicated,
+                          double indicatedSd) {
     if (isFull()) return false;
     ++m_count;
-    m_rows[m_count] = {value, signal, spread};
+    m_rows[m_count] = {value, signal, spread, indicated, indicatedSd};
     m_status[m_count] = kInUse;
     sortBySignal();
     return true;
@@ -83,8 +84,10 @@ bool WorkingCurve::Append(float signal, float value, double spread) {
 
 void WorkingCurve::Edit(int i, float signal, float value) {
     if (i < 1 || i > m_count) return;
-    const double spread = m_rows[i].signal == double(signal) ? m_rows[i].spread : -1;
-    m_rows[i] = {value, signal, spread};
+    Row edited = m_rows[i].signal == double(signal) ? m_rows[i] : Row{};
+    edited.value = value;
+    edited.signal = signal;
+    m_rows[i] = edited;
     sortBySignal();
 }
 
@@ -102,7 +105,9 @@ void WorkingCurve::FillFromRecord(const SensorRecord& rec) {
     m_status.fill(kUnused);
     m_count = n;
     for (int i = 1; i <= n; ++i) {
-        m_rows[i] = {rec.Value[i - 1], rec.Signal[i - 1]};
+        m_rows[i] = Row{};
+        m_rows[i].value = rec.Value[i - 1];
+        m_rows[i].signal = rec.Signal[i - 1];
         m_status[i] = kInUse;
     }
 }

@@ -5,6 +5,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <optional>
 
 namespace qm {
 
@@ -22,6 +23,10 @@ class WorkingCurve {
         double value = 0;   // reference value in the sensor's unit
         double signal = 0;  // mV/V
         double spread = -1; // of the captured window in display units; < 0: not captured so
+        // The device's displayed value averaged over the same window, and the
+        // standard deviation of that mean: before a write, the old curve's (as found).
+        std::optional<double> indicated;
+        double indicatedSd = 0;
     };
 
     // Row i (1..40); rows outside read as zero.
@@ -47,8 +52,10 @@ class WorkingCurve {
     void DeletePoint(int i);
 
     // Appends a point and sorts; false (and nothing changed) when 40 stand.
-    bool Append(float signal, float value, double spread = -1);
-    // Replaces the numbers of row i (in use) and sorts; a new signal drops the spread.
+    bool Append(float signal, float value, double spread = -1, std::optional<double> indicated = {},
+                double indicatedSd = 0);
+    // Replaces the numbers of row i (in use) and sorts; a new signal drops
+    // what was captured with the old one.
     void Edit(int i, float signal, float value);
     // Every state to 0, count 0; the numbers stay in the rows.
     void Clear();

@@ -6,6 +6,7 @@
 #include "cli/historystore.h"
 #include "core/numformat.h"
 #include "device/livepoll.h"
+#include "session/verificationrecord.h"
 
 #include <QFile>
 #include <QJsonDocument>
@@ -23,17 +24,6 @@ constexpr int kPollMs = 150;
 QString directionWord(LoadDirection d) {
     return d == LoadDirection::Descending ? QStringLiteral("descending")
                                           : QStringLiteral("ascending");
-}
-
-// The range the %FS figures refer to: the largest load of the sensor's curve,
-// or of the references when the curve has none.
-double fullScaleOf(const SensorRecord& rec, const std::vector<VerificationPoint>& series) {
-    double fs = 0;
-    for (int i = 0; i < std::clamp(rec.PointCount, 0, SensorRecord::kMaxPoints); ++i)
-        fs = std::max(fs, std::abs(double(rec.Value[size_t(i)])));
-    for (const VerificationPoint& p : series)
-        fs = std::max(fs, std::abs(p.reference));
-    return fs;
 }
 
 QString line(const QJsonObject& o) {
@@ -140,7 +130,7 @@ int RunVerify(Context& ctx, const QStringList& args) {
         }
         const WindowSummary& w = stability.window();
         series.push_back({*reference, w.meanDisplay, w.meanSignal, w.sdMeanDisplay});
-        const double fs = fullScaleOf(sensor, series);
+        const double fs = VerificationFullScale(sensor, series);
         const double error = w.meanDisplay - *reference;
         const double errorFS = fs > 0 ? error * 100 / fs : 0;
         const QString direction = directionWord(LoadDirections(series, digit).back());
@@ -159,26 +149,14 @@ int RunVerify(Context& ctx, const QStringList& args) {
     if (series.empty())
         return Fail(ctx, QStringLiteral("no reference values were given"), kExitBadInput);
 
-    const double fs = fullScaleOf(sensor, series);
+    const double fs = VerificationFullScale(sensor, series);
     const double referenceU = ReferenceUncertaintySetting(settings);
     const VerificationSummary v = Verify(series, {fs, digit, referenceU, tolerancePct});
     CalibrationRecord rec = NewWriteRecord(RecordKind::Verification, clock.now());
-    rec.serialNo = sensor.SerialNo.trimmed();
     rec.device = ident;
-    // The block whose curve the device reads by; nothing is written into it.
-    rec.block = session.LastReadGroup() == kGroupTag ? 0x00 : 0x80;
-    // The block stays as read, so its report can name the sensor and its unit.
-    rec.imageAfter = session.MemoryImage;
-    if (CalibrationRecord checked; store.latest(rec.serialNo, checked).ok())
+    if (CalibrationRecord checked; store.latest(sensor.SerialNo.trimmed(), checked).ok())
         rec.checks = checked.id;
-    for (const VerificationPoint& p : series)
-        rec.points.push_back({p.signal, p.reference, std::nullopt, p.indicated, p.spread});
-    rec.fullScale = fs;
-    rec.displayDigit = digit;
-    rec.tolerance = tolerancePct;
-    rec.referenceUncertainty = referenceU;
-    rec.verdict = v.pass ? QStringLiteral("pass") : QStringLiteral("fail");
-    rec.result = kRecordDone;
+    FillVerificationRecord(rec, session, series, {fs, digit, referenceU, tolerancePct}, v);
     if (const DatabaseStatus s = store.add(rec); !s.ok())
         return Fail(ctx, QStringLiteral("the verification could not be recorded: ") + s.text,
                     kExitHistory);

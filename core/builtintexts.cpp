@@ -118,6 +118,19 @@ constexpr Entry kTexts[] = {
     {kTextStoredAs, "The value %1 cannot be stored exactly: the sensor will hold %2. Accept %2?"},
     {kTextCurveFalls, "The reference values fall as the signal rises: check that this is meant "
                       "(tension or compression gives such a curve)."},
+    {kTextAsFoundHeader, "As found % FS"},
+    {kTextVerificationTitle, "Verification"},
+    {kTextCaptureCaption, "Capture (F5)"},
+    {kTextVerifyHowTo,
+     "Apply a reference load, wait until the reading is stable and capture it (F5). Next without "
+     "points finishes without a verification (recorded as not verified)."},
+    {kTextVerifyFigures,
+     "Max. error %1 % FS, hysteresis %2 % FS, repeatability %3 % FS, largest U (k = 2) %4"},
+    {kTextVerifyPass,
+     "Pass: every error with its uncertainty lies within the tolerance of %1 % FS. Next finishes."},
+    {kTextVerifyFail,
+     "Fail: the device does not read within the tolerance of %1 % FS. Back returns to the curve "
+     "page with its points to calibrate again; Next finishes and records the failed verification."},
 };
 } // namespace
 

@@ -122,6 +122,17 @@ enum TextNumber : int {
     kTextSignalOutsideRange = 454,
     kTextStoredAs = 455,
     kTextCurveFalls = 456,
+    kTextAsFoundHeader = 600,
+    kTextVerificationTitle = 601,
+    kTextCaptureCaption = 602,
+    kTextVerifyHowTo = 603,
+    kTextVerifyFigures = 604,
+    kTextVerifyPass = 605,
+    kTextVerifyFail = 606,
+    kTextIndicated = 652,
+    kTextErrorFS = 654,
+    kTextExpandedU = 655,
+    kTextReferenceUncertainty = 663,
 };
 
 class LangTable {

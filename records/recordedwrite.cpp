@@ -49,8 +49,11 @@ DatabaseStatus RecordBlockWrite(RecordStore& store, CalibrationRecord& rec,
     FillWriteOutcome(rec, report);
     if (rec.kind == RecordKind::Calibration) {
         // The stored points are the curve's rows in order.
-        for (size_t i = 0; i < rec.points.size() && i < facts.spreads.size(); ++i)
-            rec.points[i].spread = facts.spreads[i];
+        for (size_t i = 0; i < rec.points.size() && i < facts.points.size(); ++i) {
+            rec.points[i].spread = facts.points[i].spread;
+            rec.points[i].indicated = facts.points[i].indicated;
+            rec.points[i].indicatedSd = facts.points[i].indicatedSd;
+        }
         rec.nonLinearity = facts.nonLinearity;
     }
     return FinishWriteRecord(store, rec, useLocal);

@@ -20,8 +20,13 @@ using LocalFallback =
     std::function<bool(HistoryStep step, const QString& url, const DatabaseStatus& failure)>;
 
 // What the curve knows beyond the written image.
+struct CapturedFacts {
+    std::optional<double> spread;
+    std::optional<double> indicated; // the device's own reading, as found
+    std::optional<double> indicatedSd;
+};
 struct CurveFacts {
-    std::vector<std::optional<double>> spreads; // per point in the curve's order
+    std::vector<CapturedFacts> points; // in the curve's order
     std::optional<double> nonLinearity;
 };
 
@@ -40,7 +45,7 @@ DatabaseStatus FinishWriteRecord(RecordStore& store, CalibrationRecord& rec,
                                  const LocalFallback& useLocal);
 
 // The outcome of a block write from its report (a calibration's points get
-// their spreads and the curve's non-linearity), then finished as above.
+// what was captured with them and the curve's non-linearity), then finished as above.
 DatabaseStatus RecordBlockWrite(RecordStore& store, CalibrationRecord& rec,
                                 const SaveReport& report, const CurveFacts& facts,
                                 const LocalFallback& useLocal);

@@ -195,11 +195,15 @@ CalibrationRecord CalibrationSession::newRecord(RecordKind kind) const {
 
 CurveFacts CalibrationSession::curveFacts() const {
     CurveFacts facts;
-    for (int i = 1; i <= m_curve.pointCount(); ++i)
-        if (const double spread = m_curve.pointAt(i).spread; spread >= 0)
-            facts.spreads.push_back(spread);
-        else
-            facts.spreads.push_back(std::nullopt);
+    for (int i = 1; i <= m_curve.pointCount(); ++i) {
+        const WorkingCurve::Row p = m_curve.pointAt(i);
+        CapturedFacts& f = facts.points.emplace_back();
+        if (p.spread >= 0) f.spread = p.spread;
+        if (p.indicated) {
+            f.indicated = p.indicated;
+            f.indicatedSd = p.indicatedSd;
+        }
+    }
     if (const auto lin = AnalyseLinearity(CurvePoints(m_curve)))
         facts.nonLinearity = lin->nonLinearityPct;
     return facts;

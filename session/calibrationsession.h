@@ -6,6 +6,7 @@
 // calls its operations and words what they report; what a step must ask on
 // the way goes through SessionQuestions. It never words a message.
 #include "calibration/stability.h"
+#include "calibration/verification.h"
 #include "calibration/workingcurve.h"
 #include "device/deviceconnection.h"
 #include "device/discovery.h"
@@ -36,6 +37,13 @@ struct PageRecord;
 struct SensorPageValues;
 
 inline constexpr int kLiveIntervalMs = 150;
+
+// A level taken from the live signal for a verification point.
+struct CapturedReading {
+    double signal = 0;    // mV/V
+    double indicated = 0; // the device's displayed value
+    double sdMean = 0;    // standard deviation of the mean of the displayed value
+};
 
 // The latest answer of the live poll.
 struct LiveReading {
@@ -150,6 +158,20 @@ class CalibrationSession : public QObject {
     // "$00X": the device restarts and loads its configuration; the poll stays off.
     void resetDevice();
 
+    // The verification after a write (sessionverify.cpp): the device's own
+    // reading at reference loads, judged against the tolerance.
+    void openVerification();
+    void addVerificationPoint(double reference, const CapturedReading& reading);
+    const std::vector<VerificationPoint>& verificationPoints() const { return m_verification; }
+    VerificationInputs verificationInputs() const;
+    VerificationSummary verificationSummary() const;
+    // Stores the verification (without points: as not verified), linked to
+    // the calibration just written; false when it could not be stored
+    // (recordNotStored says so). The points are let go either way.
+    bool recordVerification();
+    // The last verification stored (id 0: none).
+    const CalibrationRecord& lastVerification() const { return m_lastVerification; }
+
   signals:
     void busyChanged(bool busy);
     void statusChanged(SessionStatus status, int percent);
@@ -198,6 +220,8 @@ class CalibrationSession : public QObject {
     std::unique_ptr<RecordStore> m_history;
     DatabaseStatus m_historyStatus; // of the last attempt
     CalibrationRecord m_lastRecord;
+    CalibrationRecord m_lastVerification;
+    std::vector<VerificationPoint> m_verification;
     QStringList m_backups;  // blocks saved before this run's writes
     QString m_backupFolder; // picked when the default took no backup; empty: the default
 };

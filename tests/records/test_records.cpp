@@ -258,7 +258,7 @@ class TestRecords : public QObject {
         SaveReport report;
         report.readBack = ReadBack::Agrees;
         report.imageAfter = rec.imageAfter;
-        const CurveFacts facts{{0.5, std::nullopt, 0.25}, 0.07};
+        const CurveFacts facts{{{0.5, 12.5, 0.01}, {}, {0.25, {}, {}}}, 0.07};
         QCOMPARE(testing::RefuseWrites(store.database(), "UPDATE"), QString());
         QVERIFY(!RecordBlockWrite(store, rec, report, facts, answer(false)).ok());
         QVERIFY(store.url() != LocalDatabaseUrl());
@@ -269,6 +269,8 @@ class TestRecords : public QObject {
             got.resultText,
             QString("written and read back (started as #%1 in %2)").arg(started).arg(startedIn));
         QCOMPARE(got.points.at(0).spread, 0.5);
+        QCOMPARE(got.points.at(0).indicated, 12.5);
+        QCOMPARE(got.points.at(0).indicatedSd, 0.01);
         QVERIFY(!got.points.at(1).spread);
         QCOMPARE(got.points.at(2).spread, 0.25);
         QCOMPARE(got.nonLinearity, 0.07);
