@@ -82,28 +82,50 @@ class Page {
     }
 
     // A table with right-aligned numbers; the header is repeated on a new page.
+    // Headers wrap at their blanks, in a smaller type where a word would not
+    // fit its column, so that no language's header is cut.
     void table(const QStringList& header, const std::vector<QStringList>& rows) {
         setFont(9, false);
-        const double h = line(1.4), w = m_width / header.size();
-        auto drawRow = [&](const QStringList& cells, bool bold) {
-            setFont(9, bold);
+        const double h = line(1.4), w = m_width / header.size(), cell = w - line(0.4);
+        double headerPt = 9;
+        setFont(headerPt, true);
+        while (headerPt > 5 && widestWord(header) > cell)
+            setFont(headerPt -= 0.5, true);
+        double headerHeight = h;
+        for (const QString& text : header)
+            headerHeight =
+                std::max(headerHeight,
+                         QFontMetricsF(m_p.font())
+                                 .boundingRect(QRectF(0, 0, cell, m_height), Qt::TextWordWrap, text)
+                                 .height() +
+                             line(0.4));
+        auto drawRow = [&](const QStringList& cells, double pt, bool bold, double height) {
+            setFont(pt, bold);
             for (int c = 0; c < cells.size(); ++c)
-                m_p.drawText(QRectF(c * w, m_y, w - line(0.4), h),
-                             Qt::AlignRight | Qt::AlignVCenter, cells[c]);
-            m_y += h;
+                m_p.drawText(QRectF(c * w, m_y, cell, height),
+                             Qt::AlignRight | Qt::AlignVCenter | Qt::TextWordWrap, cells[c]);
+            m_y += height;
             m_p.setPen(QPen(Qt::gray, 0));
             m_p.drawLine(QPointF(0, m_y), QPointF(m_width, m_y));
             m_p.setPen(Qt::black);
         };
-        need(2 * h);
-        drawRow(header, true);
+        need(headerHeight + h);
+        drawRow(header, headerPt, true, headerHeight);
         for (const QStringList& r : rows) {
             if (m_y + h > m_height) {
                 need(m_height);
-                drawRow(header, true);
+                drawRow(header, headerPt, true, headerHeight);
             }
-            drawRow(r, false);
+            drawRow(r, 9, false, h);
         }
+    }
+
+    double widestWord(const QStringList& texts) const {
+        double widest = 0;
+        for (const QString& text : texts)
+            for (const QString& word : text.split(u' ', Qt::SkipEmptyParts))
+                widest = std::max(widest, QFontMetricsF(m_p.font()).horizontalAdvance(word));
+        return widest;
     }
 
     void setFont(double pt, bool bold) {
