@@ -1,6 +1,5 @@
 #include "report/certificate.h"
 
-#include "calibration/stability.h"
 #include "report/certificatefigures.h"
 #include "report/curveplot.h"
 
@@ -266,9 +265,8 @@ bool WriteCertificate(const CalibrationRecord& rec, const CertificateTexts& t, c
     page.fields({{t.referenceStandard, given(rec.referenceStandard, t)}});
     page.skip(page.line());
     const QString inUnit = unit.isEmpty() ? QString() : QStringLiteral(" [%1]").arg(unit);
-    const double digit = f.storedDecoded ? DisplayDigit(s.Format.trimmed()) : 1;
     if (verificationOnly) {
-        const VerificationTable v = VerificationOf(rec, f.fullScale, digit);
+        const VerificationTable v = VerificationOf(rec, f.fullScale, f.digit);
         verificationTable(page, t, v, f.decimals, inUnit);
         verificationSummary(page, t, v, rec, f.decimals, unit);
         signatures(page, painter, t, rec);
@@ -277,19 +275,27 @@ bool WriteCertificate(const CalibrationRecord& rec, const CertificateTexts& t, c
 
     page.text(t.points, 12, true);
     std::vector<QStringList> rows;
+    bool unsettled = false;
     for (const CertificateRow& r : f.rows) {
         auto value = [&](double v) { return ValueText(v, f.decimals); };
         rows.push_back({SignalText(r.signal), value(r.reference), optionalText(r.curveValue, value),
-                        optionalText(r.deviation, PercentText), optionalText(r.spread, value)});
+                        optionalText(r.deviation, PercentText),
+                        optionalText(r.spread, value) + (r.unsettled ? QStringLiteral(" *") : "")});
+        unsettled = unsettled || r.unsettled;
     }
     page.table(
         {t.signal, t.reference + inUnit, t.curveValue + inUnit, t.deviation, t.spread + inUnit},
         rows);
+    if (unsettled)
+        page.text(
+            t.unsettled.arg(
+                QStringLiteral("%1 %2").arg(ValueText(f.spreadLimit, f.decimals), unit).trimmed()),
+            8);
     page.skip(page.line(0.5));
     page.fields({{t.nonLinearity, optionalText(rec.nonLinearity, PercentText, t.notKnown)}});
     page.skip(page.line());
 
-    if (const VerificationTable found = VerificationOf(rec, f.fullScale, digit);
+    if (const VerificationTable found = VerificationOf(rec, f.fullScale, f.digit);
         !found.series.empty()) {
         page.text(t.asFound, 12, true);
         verificationTable(page, t, found, f.decimals, inUnit);
@@ -297,7 +303,7 @@ bool WriteCertificate(const CalibrationRecord& rec, const CertificateTexts& t, c
     }
     page.text(t.asLeft, 12, true);
     if (asLeft) {
-        const VerificationTable left = VerificationOf(*asLeft, f.fullScale, digit);
+        const VerificationTable left = VerificationOf(*asLeft, f.fullScale, f.digit);
         verificationTable(page, t, left, f.decimals, inUnit);
         verificationSummary(page, t, left, *asLeft, f.decimals, unit);
     } else {

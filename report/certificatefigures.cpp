@@ -1,6 +1,7 @@
 #include "report/certificatefigures.h"
 
 #include "calibration/linearity.h"
+#include "calibration/stability.h"
 #include "core/numformat.h"
 #include "device/protocol.h"
 #include "sensor/curvevalue.h"
@@ -18,7 +19,12 @@ CertificateFigures FiguresOf(const CalibrationRecord& rec) {
     f.storedDecoded = DecodePaddedImage(rec.imageAfter, f.stored, kGroupTag, 0) > 0;
     if (f.storedDecoded) {
         f.decimals = MaskDecimals(f.stored.Format.trimmed());
+        f.digit = DisplayDigit(f.stored.Format.trimmed());
     }
+    // The live display's own rule: a point taken while its window spread wider
+    // than the stable band was taken before the reading settled.
+    const StabilitySettings stable;
+    f.spreadLimit = stable.digits * f.digit;
     std::vector<CurvePoint> points;
     for (const CalibrationPoint& p : rec.points)
         points.push_back({p.signal, p.reference});
@@ -31,6 +37,7 @@ CertificateFigures FiguresOf(const CalibrationRecord& rec) {
     for (size_t i = 0; i < rec.points.size(); ++i) {
         const CalibrationPoint& p = rec.points[i];
         CertificateRow row{p.signal, p.reference, std::nullopt, std::nullopt, p.spread};
+        row.unsettled = p.spread.value_or(0) > f.spreadLimit;
         if (f.storedDecoded) row.curveValue = CurveValueAt(f.stored, p.signal);
         if (linearity) row.deviation = linearity->deviationPct[i];
         f.rows.push_back(row);

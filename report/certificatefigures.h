@@ -18,13 +18,16 @@ struct CertificateRow {
     std::optional<double> curveValue; // absent when the stored image does not decode
     std::optional<double> deviation;  // (reference - line) / full scale x 100
     std::optional<double> spread;
+    bool unsettled = false; // captured with a spread the live display would not call stable
 };
 
 struct CertificateFigures {
     bool storedDecoded = false;
     SensorRecord stored; // decoded from the image after the write
     double fullScale = 0;
-    int decimals = 4; // of values in the sensor's unit, from its display format
+    int decimals = 4;       // of values in the sensor's unit, from its display format
+    double digit = 1;       // one display digit in the sensor's unit, from its display format
+    double spreadLimit = 0; // a wider spread marks its point unsettled
     std::vector<CertificateRow> rows;
 };
 

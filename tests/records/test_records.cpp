@@ -69,9 +69,10 @@ CalibrationRecord Sample(const QString& serial, RecordKind kind, int minute) {
 
 // Signal, reference, curve, deviation %, spread as the certificate prints them:
 // the deviation from the points' best-fit line (as the window shows it) in % of
-// the points' 550.3, not of the 500 left in the stored full scale.
+// the points' 550.3, not of the 500 left in the stored full scale. A spread
+// above 5 digits (0.005) marks a point taken before the reading settled.
 const QStringList kRows = {"0.000100 0.020 0.025 0.014 0.004", "1.000400 250.000 250.100 -0.023 –",
-                           "1.999600 499.950 499.900 -0.016 0.011",
+                           "1.999600 499.950 499.900 -0.016 0.011 *",
                            "2.200000 550.300 550.000 0.025 0.000"};
 
 // The texts of a language file by number (both files decode as windows-1250).
@@ -426,7 +427,8 @@ class TestRecords : public QObject {
         QCOMPARE(cs.keys(), en.keys());
     }
 
-    // A Czech certificate with both tables: no header is cut to fit its column.
+    // A Czech certificate with both tables: no header is cut to fit its column;
+    // the remark on an unsettled point is in Czech too.
     void czechCertificate() {
         const QMap<int, QString> cs = LanguageTexts("/qm07r.lang");
         const CertificateTexts t = CertificateTextsFrom([&](int n) { return cs.value(n); });
@@ -435,7 +437,9 @@ class TestRecords : public QObject {
         const QString pdf = m_dir.filePath("cs.pdf");
         QString error;
         QVERIFY2(WriteCertificate(rec, t, pdf, &error, &check), qPrintable(error));
-        const QStringList words = PdfText(pdf).split(u' ');
+        const QString page = PdfText(pdf);
+        QVERIFY2(page.contains(t.unsettled.arg("0.005 kg")), qPrintable(page));
+        const QStringList words = page.split(u' ');
         for (const QString& header : {t.signal, t.reference, t.curveValue, t.deviation, t.spread,
                                       t.indicated, t.error, t.errorFS, t.expanded})
             for (const QString& word : header.split(u' '))
@@ -497,9 +501,10 @@ class TestRecords : public QObject {
         // As found and as left: 551 shown at 550.3 is 0.7 off, 0.127 % FS, beyond
         // the 0.1 % tolerance.
         const QStringList asFound{"As found", "550.300 551.000 0.700 0.127"};
+        const QString remark = "* Captured with a spread above 5 display digits (0.005 kg)";
         const QStringList asLeft{"As left", "Verdict fail", "Approved by", "0.020"};
         for (const QString& expected : kRows + asFound + asLeft +
-                                           QStringList{"AC04WSK7", rec.certificateNo,
+                                           QStringList{remark, "AC04WSK7", rec.certificateNo,
                                                        "Load cell 500 kg", "Nováková", "0.042"})
             QVERIFY2(page.contains(expected), qPrintable(expected + " not in: " + page));
         // A picture of the first page beside the test program, for a reader to look at.
