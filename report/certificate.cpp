@@ -262,7 +262,18 @@ bool WriteCertificate(const CalibrationRecord& rec, const CertificateTexts& t, c
                            ? t.done
                            : QStringLiteral("%1 [%2]").arg(rec.resultText).arg(rec.result)});
     page.fields(made);
-    page.fields({{t.referenceStandard, given(rec.referenceStandard, t)}});
+    // The standard's expanded uncertainty beside its name: the record's own, else
+    // that of the verification that checks it against the same standard.
+    std::optional<double> referenceU = rec.referenceUncertainty;
+    if (!referenceU && asLeft &&
+        asLeft->referenceStandard.trimmed() == rec.referenceStandard.trimmed())
+        referenceU = asLeft->referenceUncertainty;
+    const QString standard = given(rec.referenceStandard, t);
+    page.fields(
+        {{t.referenceStandard,
+          referenceU
+              ? QStringLiteral("%1, %2 = %3 %").arg(standard, t.expanded, PercentText(*referenceU))
+              : standard}});
     page.skip(page.line());
     const QString inUnit = unit.isEmpty() ? QString() : QStringLiteral(" [%1]").arg(unit);
     if (verificationOnly) {

@@ -428,17 +428,24 @@ class TestRecords : public QObject {
     }
 
     // A Czech certificate with both tables: no header is cut to fit its column;
-    // the remark on an unsettled point is in Czech too.
+    // the remark on an unsettled point is in Czech too. A blank operator and
+    // standard are said to be missing, also on the signature line.
     void czechCertificate() {
         const QMap<int, QString> cs = LanguageTexts("/qm07r.lang");
         const CertificateTexts t = CertificateTextsFrom([&](int n) { return cs.value(n); });
-        const CalibrationRecord rec = Sample("S", RecordKind::Calibration, 1),
-                                check = Sample("S", RecordKind::Verification, 2);
+        CalibrationRecord rec = Sample("S", RecordKind::Calibration, 1);
+        const CalibrationRecord check = Sample("S", RecordKind::Verification, 2);
+        rec.operatorName = " ";
+        rec.referenceStandard.clear();
         const QString pdf = m_dir.filePath("cs.pdf");
         QString error;
         QVERIFY2(WriteCertificate(rec, t, pdf, &error, &check), qPrintable(error));
         const QString page = PdfText(pdf);
-        QVERIFY2(page.contains(t.unsettled.arg("0.005 kg")), qPrintable(page));
+        for (const QString& expected :
+             QStringList{t.unsettled.arg("0.005 kg"), "Kalibroval neuvedeno", "Etalon neuvedeno",
+                         "Kalibroval: neuvedeno"})
+            QVERIFY2(page.contains(expected), qPrintable(expected + " not in: " + page));
+        QVERIFY(!page.contains("()"));
         const QStringList words = page.split(u' ');
         for (const QString& header : {t.signal, t.reference, t.curveValue, t.deviation, t.spread,
                                       t.indicated, t.error, t.errorFS, t.expanded})
@@ -503,9 +510,10 @@ class TestRecords : public QObject {
         const QStringList asFound{"As found", "550.300 551.000 0.700 0.127"};
         const QString remark = "* Captured with a spread above 5 display digits (0.005 kg)";
         const QStringList asLeft{"As left", "Verdict fail", "Approved by", "0.020"};
-        for (const QString& expected : kRows + asFound + asLeft +
-                                           QStringList{remark, "AC04WSK7", rec.certificateNo,
-                                                       "Load cell 500 kg", "Nováková", "0.042"})
+        for (const QString& expected :
+             kRows + asFound + asLeft +
+                 QStringList{remark, "cert. 1234/26, U (k = 2) = 0.020 %", "AC04WSK7",
+                             rec.certificateNo, "Load cell 500 kg", "Nováková", "0.042"})
             QVERIFY2(page.contains(expected), qPrintable(expected + " not in: " + page));
         // A picture of the first page beside the test program, for a reader to look at.
         const QString png = QCoreApplication::applicationDirPath() + "/certificate-page1";
