@@ -157,6 +157,11 @@ QString given(const QString& s, const CertificateTexts& t) {
     return s.trimmed().isEmpty() ? t.notGiven : s.trimmed();
 }
 
+// A standard's uncertainty of 0 is one nobody typed (the setting's default).
+std::optional<double> givenUncertainty(const std::optional<double>& u) {
+    return u && *u > 0 ? u : std::nullopt;
+}
+
 // Reference, indication, error and its expanded uncertainty per point.
 void verificationTable(Page& page, const CertificateTexts& t, const VerificationTable& v,
                        int decimals, const QString& inUnit) {
@@ -183,7 +188,8 @@ void verificationSummary(Page& page, const CertificateTexts& t, const Verificati
          {t.repeatability, PercentText(s.repeatabilityFS)},
          {t.maxExpanded, QStringLiteral("%1 %2").arg(ValueText(s.maxExpanded, decimals), unit)},
          {t.tolerance, PercentText(v.tolerance)},
-         {t.referenceU, optionalText(verification.referenceUncertainty, PercentText, t.notGiven)},
+         {t.referenceU, optionalText(givenUncertainty(verification.referenceUncertainty),
+                                     PercentText, t.notGiven)},
          {t.verdict, s.pass ? t.pass : t.fail}});
 }
 
@@ -264,10 +270,10 @@ bool WriteCertificate(const CalibrationRecord& rec, const CertificateTexts& t, c
     page.fields(made);
     // The standard's expanded uncertainty beside its name: the record's own, else
     // that of the verification that checks it against the same standard.
-    std::optional<double> referenceU = rec.referenceUncertainty;
+    std::optional<double> referenceU = givenUncertainty(rec.referenceUncertainty);
     if (!referenceU && asLeft &&
         asLeft->referenceStandard.trimmed() == rec.referenceStandard.trimmed())
-        referenceU = asLeft->referenceUncertainty;
+        referenceU = givenUncertainty(asLeft->referenceUncertainty);
     const QString standard = given(rec.referenceStandard, t);
     page.fields(
         {{t.referenceStandard,

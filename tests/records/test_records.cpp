@@ -429,21 +429,23 @@ class TestRecords : public QObject {
 
     // A Czech certificate with both tables: no header is cut to fit its column;
     // the remark on an unsettled point is in Czech too. A blank operator and
-    // standard are said to be missing, also on the signature line.
+    // standard are said to be missing, also on the signature line, and so is a
+    // standard's uncertainty of 0.
     void czechCertificate() {
         const QMap<int, QString> cs = LanguageTexts("/qm07r.lang");
         const CertificateTexts t = CertificateTextsFrom([&](int n) { return cs.value(n); });
         CalibrationRecord rec = Sample("S", RecordKind::Calibration, 1);
-        const CalibrationRecord check = Sample("S", RecordKind::Verification, 2);
+        CalibrationRecord check = Sample("S", RecordKind::Verification, 2);
         rec.operatorName = " ";
         rec.referenceStandard.clear();
+        check.referenceUncertainty = 0; // the setting's default: none typed
         const QString pdf = m_dir.filePath("cs.pdf");
         QString error;
         QVERIFY2(WriteCertificate(rec, t, pdf, &error, &check), qPrintable(error));
         const QString page = PdfText(pdf);
         for (const QString& expected :
              QStringList{t.unsettled.arg("0.005 kg"), "Kalibroval neuvedeno", "Etalon neuvedeno",
-                         "Kalibroval: neuvedeno"})
+                         "Kalibroval: neuvedeno", "[%] neuvedeno"})
             QVERIFY2(page.contains(expected), qPrintable(expected + " not in: " + page));
         QVERIFY(!page.contains("()"));
         const QStringList words = page.split(u' ');
@@ -530,6 +532,13 @@ class TestRecords : public QObject {
              asFound.mid(1) + QStringList{"report Record No.", "Verdict fail", "Approved by"})
             QVERIFY2(report.contains(expected), qPrintable(expected + " not in: " + report));
         QVERIFY(!report.contains("written and read back") && !report.contains("As left"));
+        // In the language of a file; one that is not there is bad input.
+        QCOMPARE(ctl({"certificate", "--serial", "AC04WSK7", "--language",
+                      QM_LANG_DIR "/qm07r.lang", "-o", pdf})
+                     .exitCode,
+                 0);
+        QVERIFY(PdfText(pdf).contains("Kalibrační list"));
+        QCOMPARE(ctl({"certificate", "--id", "1", "--language", "cz", "-o", pdf}).exitCode, 2);
         QCOMPARE(ctl({"certificate", "--serial", "NOSUCH", "-o", pdf}).exitCode, 9);
         QCOMPARE(ctl({"certificate", "--id", QString::number(failed.id), "-o", pdf}).exitCode, 9);
         QCOMPARE(ctl({"certificate", "--id", "1", "--serial", "S", "-o", pdf}).exitCode, 2);
