@@ -143,29 +143,21 @@ class TestCore : public QObject {
         QTest::addColumn<double>("lo");
         QTest::addColumn<double>("hi");
         QTest::addColumn<double>("minSpan");
-        QTest::addColumn<double>("from");
-        QTest::addColumn<double>("to");
-        QTest::addColumn<double>("step");
-        QTest::addColumn<int>("decimals");
         QTest::addColumn<QStringList>("ticks");
-        QTest::newRow("signal below zero") << -0.1 << 0.5 << 0.1 << -0.2 << 0.6 << 0.2 << 1
-                                           << QStringList{"-0.2", "0.0", "0.2", "0.4", "0.6"};
-        QTest::newRow("15 kN") << 0.0 << 15000.0 << 1e-6 << -2500.0 << 17500.0 << 5000.0 << 0
+        QTest::newRow("signal below zero")
+            << -0.1 << 0.5 << 0.1 << QStringList{"-0.2", "0.0", "0.2", "0.4", "0.6"};
+        QTest::newRow("15 kN") << 0.0 << 15000.0 << 1e-6
                                << QStringList{"0", "5000", "10000", "15000"};
-        QTest::newRow("one signal") << 0.5283 << 0.5284 << 0.1 << 0.475 << 0.6 << 0.05 << 2
-                                    << QStringList{"0.50", "0.55", "0.60"};
-        QTest::newRow("far from zero") << 1e17 << 1e17 + 16 << 1e-6 << 1e17 << 1e17 + 16 << 5.0 << 0
-                                       << QStringList{"100000000000000000"};
+        QTest::newRow("one signal")
+            << 0.5283 << 0.5284 << 0.1 << QStringList{"0.50", "0.55", "0.60"};
+        QTest::newRow("far from zero")
+            << 1e17 << 1e17 + 16 << 1e-6 << QStringList{"100000000000000000"};
     }
     void axisTicks() {
         QFETCH(double, lo);
         QFETCH(double, hi);
         QFETCH(double, minSpan);
         const auto range = SnappedRange(PaddedRange(lo, hi, minSpan));
-        QTEST(range.first, "from");
-        QTEST(range.second, "to");
-        QTEST(TickStep(range), "step");
-        QTEST(StepDecimals(TickStep(range)), "decimals");
         QStringList labels;
         for (const double tick : Ticks(range))
             labels << QString::number(tick, 'f', StepDecimals(TickStep(range)));
