@@ -1,7 +1,7 @@
 // qm07-calibrator: the wizard on the real serial ports, the real clock and the
 // user's settings.
 #include "app/closeonsignal.h"
-#include "app/datafiles.h"
+#include "core/datafiles.h"
 #include "app/mainwindow.h"
 #include "app/qtfilechooser.h"
 #include "app/qtmessagesink.h"

@@ -5,7 +5,7 @@
 // replica and the system calibration. It shows the calibration session and
 // forwards clicks and keys to it; the session owns the state and the work.
 #include "app/appservices.h"
-#include "app/language.h"
+#include "core/languagefile.h"
 #include "app/twips.h"
 #include "calibration/calibrationcontext.h"
 #include "core/langtable.h"

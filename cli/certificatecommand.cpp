@@ -1,9 +1,34 @@
 #include "cli/certificatecommand.h"
 
+#include "core/datafiles.h"
+#include "core/languagefile.h"
 #include "cli/historystore.h"
 #include "report/certificate.h"
 
+#include <QCoreApplication>
+
 namespace qm::cli {
+
+namespace {
+
+// The texts of --language: en (or none) the built-in English, cs the
+// calibrator's own file found where the calibrator finds it, else the file
+// named; false when there is no such file.
+bool TextsOf(const QString& language, CertificateTexts& texts, QString& error) {
+    if (language.isEmpty() || language == QLatin1String("en")) return true;
+    const QString path = language == QLatin1String("cs")
+                             ? FindLanguageFile(QCoreApplication::applicationDirPath())
+                             : language;
+    LangTable table;
+    if (LoadLanguage(path, table) == 0) {
+        error = QStringLiteral("no language file %1").arg(path);
+        return false;
+    }
+    texts = CertificateTextsFrom([&](int n) { return table.text(n); });
+    return true;
+}
+
+} // namespace
 
 int RunCertificate(Context& ctx, const QStringList& args) {
     QCommandLineParser parser;
@@ -22,9 +47,15 @@ int RunCertificate(Context& ctx, const QStringList& args) {
     const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("The PDF file to write."),
                                     QStringLiteral("FILE.pdf"));
+    const QCommandLineOption language(
+        QStringLiteral("language"),
+        QStringLiteral("The certificate's texts: en (the default, built in), cs (the calibrator's "
+                       "own qm07r.lang, Czech as shipped) or the path of a language file."),
+        QStringLiteral("cs|en|FILE"));
     parser.addOption(id);
     parser.addOption(serial);
     parser.addOption(output);
+    parser.addOption(language);
     int exitCode = kExitOk;
     if (!ParseCommandArgs(parser, ctx, args, 0, exitCode)) return exitCode;
     if (parser.isSet(id) == parser.isSet(serial))
@@ -36,6 +67,10 @@ int RunCertificate(Context& ctx, const QStringList& args) {
     if (parser.isSet(id) && (!numeric || recordId < 1))
         return Fail(ctx, QStringLiteral("--id %1 is not a record id").arg(parser.value(id)),
                     kExitBadInput);
+
+    CertificateTexts texts;
+    if (QString error; !TextsOf(parser.value(language), texts, error))
+        return Fail(ctx, error, kExitBadInput);
 
     RecordStore store;
     if (!OpenHistory(ctx, store, exitCode)) return exitCode;
@@ -60,8 +95,7 @@ int RunCertificate(Context& ctx, const QStringList& args) {
         if (!h.ok()) return HistoryFailure(ctx, h);
     }
     QString error;
-    if (!WriteCertificate(rec, CertificateTexts{}, parser.value(output), &error,
-                          asLeft ? &*asLeft : nullptr))
+    if (!WriteCertificate(rec, texts, parser.value(output), &error, asLeft ? &*asLeft : nullptr))
         return Fail(ctx, error, kExitBadInput);
     ctx.out << "certificate "
             << (verification ? QStringLiteral("of record #%1").arg(rec.id) : rec.certificateNo)

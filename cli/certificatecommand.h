@@ -4,7 +4,8 @@
 
 namespace qm::cli {
 
-// certificate (--id N | --serial S) -o FILE.pdf; needs a QGuiApplication.
+// certificate (--id N | --serial S) -o FILE.pdf [--language cs|en|FILE]; needs
+// a QGuiApplication.
 int RunCertificate(Context& ctx, const QStringList& args);
 
 } // namespace qm::cli

@@ -26,6 +26,20 @@ std::pair<double, double> SnappedRange(std::pair<double, double> range) {
     return {std::floor(range.first / step) * step, std::ceil(range.second / step) * step};
 }
 
+std::vector<double> Ticks(std::pair<double, double> range) {
+    const double step = TickStep(range);
+    std::vector<double> ticks;
+    if (!(step > 0)) return ticks;
+    // Multiplied, not added up: no drift that prints a zero as "-0.0".
+    const double first = std::ceil(range.first / step - 1e-9);
+    for (int i = 0; i < 12; ++i) {
+        const double tick = (first + i) * step;
+        if (tick > range.second + step * 1e-9 || (!ticks.empty() && tick == ticks.back())) break;
+        ticks.push_back(tick);
+    }
+    return ticks;
+}
+
 int StepDecimals(double step) {
     return std::max(0, static_cast<int>(-std::floor(std::log10(step) + 1e-9)));
 }

@@ -2,6 +2,7 @@
 // How a plot's axis is ranged and ticked, on the screen and on paper alike:
 // a margin around the data, round tick steps and as many decimals as they need.
 #include <utility>
+#include <vector>
 
 namespace qm {
 
@@ -19,6 +20,10 @@ double TickStep(std::pair<double, double> range);
 // The range widened to the next half tick step at each end, so that a range
 // that wobbles a little stays the same.
 std::pair<double, double> SnappedRange(std::pair<double, double> range);
+
+// The ticks within the range: whole multiples of its step, at most a dozen
+// (a narrow range far from zero cannot add its step); none without a step.
+std::vector<double> Ticks(std::pair<double, double> range);
 
 // The decimals a label of ticks that far apart needs.
 int StepDecimals(double step);

@@ -1,6 +1,6 @@
 // Any bytes as a language file: parsed and shown in its own and another
 // character set without a crash; every entry lands within the table.
-#include "app/language.h"
+#include "core/languagefile.h"
 
 #include <cstdlib>
 

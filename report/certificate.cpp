@@ -1,6 +1,5 @@
 #include "report/certificate.h"
 
-#include "calibration/stability.h"
 #include "report/certificatefigures.h"
 #include "report/curveplot.h"
 
@@ -82,28 +81,50 @@ class Page {
     }
 
     // A table with right-aligned numbers; the header is repeated on a new page.
+    // Headers wrap at their blanks, in a smaller type where a word would not
+    // fit its column, so that no language's header is cut.
     void table(const QStringList& header, const std::vector<QStringList>& rows) {
         setFont(9, false);
-        const double h = line(1.4), w = m_width / header.size();
-        auto drawRow = [&](const QStringList& cells, bool bold) {
-            setFont(9, bold);
+        const double h = line(1.4), w = m_width / header.size(), cell = w - line(0.4);
+        double headerPt = 9;
+        setFont(headerPt, true);
+        while (headerPt > 5 && widestWord(header) > cell)
+            setFont(headerPt -= 0.5, true);
+        double headerHeight = h;
+        for (const QString& text : header)
+            headerHeight =
+                std::max(headerHeight,
+                         QFontMetricsF(m_p.font())
+                                 .boundingRect(QRectF(0, 0, cell, m_height), Qt::TextWordWrap, text)
+                                 .height() +
+                             line(0.4));
+        auto drawRow = [&](const QStringList& cells, double pt, bool bold, double height) {
+            setFont(pt, bold);
             for (int c = 0; c < cells.size(); ++c)
-                m_p.drawText(QRectF(c * w, m_y, w - line(0.4), h),
-                             Qt::AlignRight | Qt::AlignVCenter, cells[c]);
-            m_y += h;
+                m_p.drawText(QRectF(c * w, m_y, cell, height),
+                             Qt::AlignRight | Qt::AlignVCenter | Qt::TextWordWrap, cells[c]);
+            m_y += height;
             m_p.setPen(QPen(Qt::gray, 0));
             m_p.drawLine(QPointF(0, m_y), QPointF(m_width, m_y));
             m_p.setPen(Qt::black);
         };
-        need(2 * h);
-        drawRow(header, true);
+        need(headerHeight + h);
+        drawRow(header, headerPt, true, headerHeight);
         for (const QStringList& r : rows) {
             if (m_y + h > m_height) {
                 need(m_height);
-                drawRow(header, true);
+                drawRow(header, headerPt, true, headerHeight);
             }
-            drawRow(r, false);
+            drawRow(r, 9, false, h);
         }
+    }
+
+    double widestWord(const QStringList& texts) const {
+        double widest = 0;
+        for (const QString& text : texts)
+            for (const QString& word : text.split(u' ', Qt::SkipEmptyParts))
+                widest = std::max(widest, QFontMetricsF(m_p.font()).horizontalAdvance(word));
+        return widest;
     }
 
     void setFont(double pt, bool bold) {
@@ -136,6 +157,11 @@ QString given(const QString& s, const CertificateTexts& t) {
     return s.trimmed().isEmpty() ? t.notGiven : s.trimmed();
 }
 
+// A standard's uncertainty of 0 is one nobody typed (the setting's default).
+std::optional<double> givenUncertainty(const std::optional<double>& u) {
+    return u && *u > 0 ? u : std::nullopt;
+}
+
 // Reference, indication, error and its expanded uncertainty per point.
 void verificationTable(Page& page, const CertificateTexts& t, const VerificationTable& v,
                        int decimals, const QString& inUnit) {
@@ -162,7 +188,8 @@ void verificationSummary(Page& page, const CertificateTexts& t, const Verificati
          {t.repeatability, PercentText(s.repeatabilityFS)},
          {t.maxExpanded, QStringLiteral("%1 %2").arg(ValueText(s.maxExpanded, decimals), unit)},
          {t.tolerance, PercentText(v.tolerance)},
-         {t.referenceU, optionalText(verification.referenceUncertainty, PercentText, t.notGiven)},
+         {t.referenceU, optionalText(givenUncertainty(verification.referenceUncertainty),
+                                     PercentText, t.notGiven)},
          {t.verdict, s.pass ? t.pass : t.fail}});
 }
 
@@ -241,12 +268,22 @@ bool WriteCertificate(const CalibrationRecord& rec, const CertificateTexts& t, c
                            ? t.done
                            : QStringLiteral("%1 [%2]").arg(rec.resultText).arg(rec.result)});
     page.fields(made);
-    page.fields({{t.referenceStandard, given(rec.referenceStandard, t)}});
+    // The standard's expanded uncertainty beside its name: the record's own, else
+    // that of the verification that checks it against the same standard.
+    std::optional<double> referenceU = givenUncertainty(rec.referenceUncertainty);
+    if (!referenceU && asLeft &&
+        asLeft->referenceStandard.trimmed() == rec.referenceStandard.trimmed())
+        referenceU = givenUncertainty(asLeft->referenceUncertainty);
+    const QString standard = given(rec.referenceStandard, t);
+    page.fields(
+        {{t.referenceStandard,
+          referenceU
+              ? QStringLiteral("%1, %2 = %3 %").arg(standard, t.expanded, PercentText(*referenceU))
+              : standard}});
     page.skip(page.line());
     const QString inUnit = unit.isEmpty() ? QString() : QStringLiteral(" [%1]").arg(unit);
-    const double digit = f.storedDecoded ? DisplayDigit(s.Format.trimmed()) : 1;
     if (verificationOnly) {
-        const VerificationTable v = VerificationOf(rec, f.fullScale, digit);
+        const VerificationTable v = VerificationOf(rec, f.fullScale, f.digit);
         verificationTable(page, t, v, f.decimals, inUnit);
         verificationSummary(page, t, v, rec, f.decimals, unit);
         signatures(page, painter, t, rec);
@@ -255,27 +292,35 @@ bool WriteCertificate(const CalibrationRecord& rec, const CertificateTexts& t, c
 
     page.text(t.points, 12, true);
     std::vector<QStringList> rows;
+    bool unsettled = false;
     for (const CertificateRow& r : f.rows) {
         auto value = [&](double v) { return ValueText(v, f.decimals); };
         rows.push_back({SignalText(r.signal), value(r.reference), optionalText(r.curveValue, value),
-                        optionalText(r.deviation, PercentText), optionalText(r.spread, value)});
+                        optionalText(r.deviation, PercentText),
+                        optionalText(r.spread, value) + (r.unsettled ? QStringLiteral(" *") : "")});
+        unsettled = unsettled || r.unsettled;
     }
     page.table(
         {t.signal, t.reference + inUnit, t.curveValue + inUnit, t.deviation, t.spread + inUnit},
         rows);
+    if (unsettled)
+        page.text(
+            t.unsettled.arg(
+                QStringLiteral("%1 %2").arg(ValueText(f.spreadLimit, f.decimals), unit).trimmed()),
+            8);
     page.skip(page.line(0.5));
     page.fields({{t.nonLinearity, optionalText(rec.nonLinearity, PercentText, t.notKnown)}});
     page.skip(page.line());
 
-    if (const VerificationTable found = VerificationOf(rec, f.fullScale, digit);
+    if (const VerificationTable found = VerificationOf(rec, f.fullScale, f.digit);
         !found.series.empty()) {
         page.text(t.asFound, 12, true);
         verificationTable(page, t, found, f.decimals, inUnit);
         page.skip(page.line());
     }
     page.text(t.asLeft, 12, true);
-    if (asLeft) {
-        const VerificationTable left = VerificationOf(*asLeft, f.fullScale, digit);
+    if (asLeft && !asLeft->points.empty()) { // skipped: recorded without points
+        const VerificationTable left = VerificationOf(*asLeft, f.fullScale, f.digit);
         verificationTable(page, t, left, f.decimals, inUnit);
         verificationSummary(page, t, left, *asLeft, f.decimals, unit);
     } else {

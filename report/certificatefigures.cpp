@@ -1,5 +1,7 @@
 #include "report/certificatefigures.h"
 
+#include "calibration/linearity.h"
+#include "calibration/stability.h"
 #include "core/numformat.h"
 #include "device/protocol.h"
 #include "sensor/curvevalue.h"
@@ -17,18 +19,27 @@ CertificateFigures FiguresOf(const CalibrationRecord& rec) {
     f.storedDecoded = DecodePaddedImage(rec.imageAfter, f.stored, kGroupTag, 0) > 0;
     if (f.storedDecoded) {
         f.decimals = MaskDecimals(f.stored.Format.trimmed());
+        f.digit = DisplayDigit(f.stored.Format.trimmed());
     }
-    // The points' range: the stored field may be left from an earlier curve.
+    // The live display's own rule: a point taken while its window spread wider
+    // than the stable band was taken before the reading settled.
+    const StabilitySettings stable;
+    f.spreadLimit = stable.digits * f.digit;
+    std::vector<CurvePoint> points;
     for (const CalibrationPoint& p : rec.points)
-        f.fullScale = std::max(f.fullScale, std::abs(p.reference));
+        points.push_back({p.signal, p.reference});
+    // The points' range: the stored field may be left from an earlier curve.
+    f.fullScale = FullScaleOf(points);
     if (f.fullScale == 0 && f.storedDecoded) f.fullScale = std::abs(f.stored.FullScale);
-    for (const CalibrationPoint& p : rec.points) {
+    // The stored curve runs through its points; the best-fit line is what the
+    // window's deviations are taken from.
+    const std::optional<Linearity> linearity = AnalyseLinearity(points);
+    for (size_t i = 0; i < rec.points.size(); ++i) {
+        const CalibrationPoint& p = rec.points[i];
         CertificateRow row{p.signal, p.reference, std::nullopt, std::nullopt, p.spread};
-        if (f.storedDecoded) {
-            row.curveValue = CurveValueAt(f.stored, p.signal);
-            if (f.fullScale > 0)
-                row.deviation = (*row.curveValue - p.reference) / f.fullScale * 100;
-        }
+        row.unsettled = p.spread.value_or(0) > f.spreadLimit;
+        if (f.storedDecoded) row.curveValue = CurveValueAt(f.stored, p.signal);
+        if (linearity) row.deviation = linearity->deviationPct[i];
         f.rows.push_back(row);
     }
     return f;

@@ -1,7 +1,8 @@
 #pragma once
 // The numbers a certificate prints, worked out from a calibration record
 // without drawing anything: the sensor as stored after the write, and for
-// each point the stored curve's value and its deviation in % of full scale.
+// each point the stored curve's value and its deviation from the best-fit
+// line in % of full scale.
 #include "calibration/verification.h"
 #include "records/calibrationrecord.h"
 #include "sensor/sensorrecord.h"
@@ -15,15 +16,18 @@ struct CertificateRow {
     double signal = 0;
     double reference = 0;
     std::optional<double> curveValue; // absent when the stored image does not decode
-    std::optional<double> deviation;  // (curve - reference) / full scale x 100
+    std::optional<double> deviation;  // (reference - line) / full scale x 100
     std::optional<double> spread;
+    bool unsettled = false; // captured with a spread the live display would not call stable
 };
 
 struct CertificateFigures {
     bool storedDecoded = false;
     SensorRecord stored; // decoded from the image after the write
     double fullScale = 0;
-    int decimals = 4; // of values in the sensor's unit, from its display format
+    int decimals = 4;       // of values in the sensor's unit, from its display format
+    double digit = 1;       // one display digit in the sensor's unit, from its display format
+    double spreadLimit = 0; // a wider spread marks its point unsettled
     std::vector<CertificateRow> rows;
 };
 

@@ -46,6 +46,8 @@ CertificateTexts CertificateTextsFrom(const std::function<QString(int)>& text) {
     };
     take(std::begin(fields), std::end(fields), kFirstCertificateText);
     take(std::begin(verification), std::end(verification), kFirstVerificationText);
+    QString* const remarks[] = {&t.unsettled};
+    take(std::begin(remarks), std::end(remarks), kFirstRemarkText);
     return t;
 }
 

@@ -53,13 +53,17 @@ struct CertificateTexts {
     QString maxExpanded = QStringLiteral("Max. expanded U (k = 2)");   // 666
     QString notGiven = QStringLiteral("not given");                    // 667
     QString record = QStringLiteral("Record No.");                     // 668
+    // The remarks, from 700 up.
+    QString unsettled = QStringLiteral("* Captured with a spread above 5 display digits (%1): the "
+                                       "reading had not settled."); // 700
 };
 
 inline constexpr int kFirstCertificateText = 200;
 inline constexpr int kFirstVerificationText = 650;
+inline constexpr int kFirstRemarkText = 700;
 
-// The texts with each one that text(n) gives (n = 200, 201, ... and 650,
-// 651, ... in the order above) in place of the English; an empty text keeps
+// The texts with each one that text(n) gives (n = 200, 201, ..., 650,
+// 651, ... and 700, ... in the order above) in place of the English; an empty text keeps
 // the English.
 CertificateTexts CertificateTextsFrom(const std::function<QString(int)>& text);
 

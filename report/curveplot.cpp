@@ -46,27 +46,22 @@ void DrawCurvePlot(QPainter& painter, const QRectF& area, const CertificateFigur
 
     QPen thin(Qt::gray, 0);
     painter.setPen(thin);
-    // No ticks for a range that is not finite (a broken record): no endless loop.
-    const double xStep = TickStep(x), yStep = TickStep(y);
-    for (double v = std::ceil(x.first / xStep) * xStep; xStep > 0 && v <= x.second + xStep * 1e-9;
-         v += xStep) {
+    const int xDecimals = StepDecimals(TickStep(x)), yDecimals = StepDecimals(TickStep(y));
+    for (const double v : Ticks(x)) {
         const double px = at(y.first, v).x();
         painter.drawLine(QPointF(px, plot.top()), QPointF(px, plot.bottom()));
         painter.setPen(Qt::black);
         painter.drawText(QRectF(px - 200, plot.bottom() + gap * 0.5, 400, fm.height()),
-                         Qt::AlignHCenter | Qt::AlignTop,
-                         QString::number(v, 'f', StepDecimals(xStep)));
+                         Qt::AlignHCenter | Qt::AlignTop, QString::number(v, 'f', xDecimals));
         painter.setPen(thin);
     }
-    for (double s = std::ceil(y.first / yStep) * yStep; yStep > 0 && s <= y.second + yStep * 1e-9;
-         s += yStep) {
+    for (const double s : Ticks(y)) {
         const double py = at(s, x.first).y();
         painter.drawLine(QPointF(plot.left(), py), QPointF(plot.right(), py));
         painter.setPen(Qt::black);
         painter.drawText(QRectF(area.left(), py - fm.height() / 2,
                                 plot.left() - area.left() - gap * 0.5, fm.height()),
-                         Qt::AlignRight | Qt::AlignVCenter,
-                         QString::number(s, 'f', StepDecimals(yStep)));
+                         Qt::AlignRight | Qt::AlignVCenter, QString::number(s, 'f', yDecimals));
         painter.setPen(thin);
     }
     painter.setPen(QPen(Qt::black, 0));

@@ -1,3 +1,4 @@
+#include "core/axisrange.h"
 #include "core/blanks.h"
 #include "core/clock.h"
 #include "core/numformat.h"
@@ -132,6 +133,35 @@ class TestCore : public QObject {
         QTEST(MaskDecimals(mask, &told), "shown");
         QCOMPARE(told, scientific);
         QTEST(FormatDecimals(mask), "stored");
+    }
+
+    // A plot's axis, on the screen and the certificate: the data padded, then
+    // snapped to half steps; ticks 1, 2 or 5 times a power of ten apart, never
+    // on the data's own odd values (-0.12, 0.528), and a handful at most where
+    // the step is lost against a value far from zero.
+    void axisTicks_data() {
+        QTest::addColumn<double>("lo");
+        QTest::addColumn<double>("hi");
+        QTest::addColumn<double>("minSpan");
+        QTest::addColumn<QStringList>("ticks");
+        QTest::newRow("signal below zero")
+            << -0.1 << 0.5 << 0.1 << QStringList{"-0.2", "0.0", "0.2", "0.4", "0.6"};
+        QTest::newRow("15 kN") << 0.0 << 15000.0 << 1e-6
+                               << QStringList{"0", "5000", "10000", "15000"};
+        QTest::newRow("one signal")
+            << 0.5283 << 0.5284 << 0.1 << QStringList{"0.50", "0.55", "0.60"};
+        QTest::newRow("far from zero")
+            << 1e17 << 1e17 + 16 << 1e-6 << QStringList{"100000000000000000"};
+    }
+    void axisTicks() {
+        QFETCH(double, lo);
+        QFETCH(double, hi);
+        QFETCH(double, minSpan);
+        const auto range = SnappedRange(PaddedRange(lo, hi, minSpan));
+        QStringList labels;
+        for (const double tick : Ticks(range))
+            labels << QString::number(tick, 'f', StepDecimals(TickStep(range)));
+        QTEST(labels, "ticks");
     }
 
     // Only spaces are blanks: a tab stays text, for the image checks to refuse.

@@ -1,7 +1,7 @@
 // The Debian package as a user gets it: its contents, its programs run
 // unpacked, and lintian's verdict.
-#include "app/datafiles.h"
-#include "app/language.h"
+#include "core/datafiles.h"
+#include "core/languagefile.h"
 
 #include <QProcess>
 #include <QStandardPaths>

@@ -13,11 +13,13 @@
 #include <QtTest>
 #include <set>
 
+#include "core/codepages.h"
 #include "core/settings.h"
 #include "records/operatorfields.h"
 #include "records/recordedwrite.h"
 #include "records/recordstore.h"
 #include "records/writeoutcome.h"
+#include "report/certificate.h"
 #include "report/certificatefigures.h"
 #include "report/certificatetexts.h"
 #include "report/curveplot.h"
@@ -66,10 +68,29 @@ CalibrationRecord Sample(const QString& serial, RecordKind kind, int minute) {
 }
 
 // Signal, reference, curve, deviation %, spread as the certificate prints them:
-// against the points' 550.3, not the 500 left in the stored full scale.
-const QStringList kRows = {"0.000100 0.020 0.025 0.001 0.004", "1.000400 250.000 250.100 0.018 –",
-                           "1.999600 499.950 499.900 -0.009 0.011",
-                           "2.200000 550.300 550.000 -0.055 0.000"};
+// the deviation from the points' best-fit line (as the window shows it) in % of
+// the points' 550.3, not of the 500 left in the stored full scale. A spread
+// above 5 digits (0.005) marks a point taken before the reading settled.
+const QStringList kRows = {"0.000100 0.020 0.025 0.014 0.004", "1.000400 250.000 250.100 -0.023 –",
+                           "1.999600 499.950 499.900 -0.016 0.011 *",
+                           "2.200000 550.300 550.000 0.025 0.000"};
+
+// The texts of a language file by number (both files decode as windows-1250).
+QMap<int, QString> LanguageTexts(const QString& file) {
+    QMap<int, QString> texts;
+    for (const QByteArray& line : testing::FileBytes(QM_LANG_DIR + file).split('\n'))
+        if (const int n = line.left(line.indexOf('=')).toInt(); n >= kFirstCertificateText)
+            texts.insert(n, FromCodePage(line.mid(line.indexOf('=') + 1).trimmed(), 1250));
+    return texts;
+}
+
+// The words of a PDF as pdftotext lays them out, blanks simplified.
+QString PdfText(const QString& pdf) {
+    QProcess text;
+    text.start("pdftotext", {"-layout", pdf, "-"});
+    text.waitForFinished(30000);
+    return QString::fromUtf8(text.readAllStandardOutput()).simplified();
+}
 
 // The child process of concurrentProcessesLoseNothing.
 int AddRecords(const QString& url, const QString& serial) {
@@ -385,30 +406,55 @@ class TestRecords : public QObject {
         QVERIFY(!ringNear(530, 590)); // where signal across would put it
     }
 
-    // Without a stored image there is no curve to compare with.
+    // Without a stored image there is no curve value; the deviations come from
+    // the points alone.
     void figuresWithoutStoredImage() {
         CalibrationRecord bare = Sample("S", RecordKind::Calibration, 1);
         bare.imageAfter.clear();
         const CertificateFigures b = FiguresOf(bare);
-        QVERIFY(!b.storedDecoded && !b.rows[0].curveValue && !b.rows[0].deviation);
+        QVERIFY(!b.storedDecoded && !b.rows[0].curveValue);
+        QCOMPARE(PercentText(b.rows.back().deviation.value_or(0)), "0.025");
         QCOMPARE(b.fullScale, 550.3);
     }
 
     // en.lang numbers the certificate's texts as the built-in English does,
     // and the Czech file has every text.
     void languageFilesHoldEveryText() {
-        QMap<int, QString> en, cs;
-        for (auto [file, texts] : {std::pair{"/en.lang", &en}, {"/qm07r.lang", &cs}})
-            for (const QByteArray& line :
-                 testing::FileBytes(QM_LANG_DIR + QString(file)).split('\n'))
-                if (const int n = line.left(line.indexOf('=')).toInt(); n >= kFirstCertificateText)
-                    texts->insert(n, QString::fromUtf8(line.mid(line.indexOf('=') + 1).trimmed()));
+        const QMap<int, QString> en = LanguageTexts("/en.lang"), cs = LanguageTexts("/qm07r.lang");
         const CertificateTexts builtIn;
         const CertificateTexts read = CertificateTextsFrom([&](int n) { return en.value(n); });
         QCOMPARE(QStringList({read.title, read.deviation, read.done, read.asFound, read.record}),
                  QStringList({builtIn.title, builtIn.deviation, builtIn.done, builtIn.asFound,
                               builtIn.record}));
         QCOMPARE(cs.keys(), en.keys());
+    }
+
+    // A Czech certificate with both tables: no header is cut to fit its column;
+    // the remark on an unsettled point is in Czech too. A blank operator and
+    // standard are said to be missing, also on the signature line, and so is a
+    // standard's uncertainty of 0.
+    void czechCertificate() {
+        const QMap<int, QString> cs = LanguageTexts("/qm07r.lang");
+        const CertificateTexts t = CertificateTextsFrom([&](int n) { return cs.value(n); });
+        CalibrationRecord rec = Sample("S", RecordKind::Calibration, 1);
+        CalibrationRecord check = Sample("S", RecordKind::Verification, 2);
+        rec.operatorName = " ";
+        rec.referenceStandard.clear();
+        check.referenceUncertainty = 0; // the setting's default: none typed
+        const QString pdf = m_dir.filePath("cs.pdf");
+        QString error;
+        QVERIFY2(WriteCertificate(rec, t, pdf, &error, &check), qPrintable(error));
+        const QString page = PdfText(pdf);
+        for (const QString& expected :
+             QStringList{t.unsettled.arg("0.005 kg"), "Kalibroval neuvedeno", "Etalon neuvedeno",
+                         "Kalibroval: neuvedeno", "[%] neuvedeno"})
+            QVERIFY2(page.contains(expected), qPrintable(expected + " not in: " + page));
+        QVERIFY(!page.contains("()"));
+        const QStringList words = page.split(u' ');
+        for (const QString& header : {t.signal, t.reference, t.curveValue, t.deviation, t.spread,
+                                      t.indicated, t.error, t.errorFS, t.expanded})
+            for (const QString& word : header.split(u' '))
+                QVERIFY2(words.contains(word), qPrintable(word + " not in: " + words.join(' ')));
     }
 
     // qm07ctl history and certificate, the PDF read back with pdftotext.
@@ -462,17 +508,16 @@ class TestRecords : public QObject {
         const QString pdf = m_dir.filePath(QTest::currentDataTag() + QString(".pdf"));
         const testing::CtlRun cert = ctl({"certificate", "--serial", "AC04WSK7", "-o", pdf});
         QVERIFY2(cert.exitCode == 0, cert.err.constData());
-        QProcess text;
-        text.start("pdftotext", {"-layout", pdf, "-"});
-        QVERIFY(text.waitForFinished(30000));
-        const QString page = QString::fromUtf8(text.readAllStandardOutput()).simplified();
+        const QString page = PdfText(pdf);
         // As found and as left: 551 shown at 550.3 is 0.7 off, 0.127 % FS, beyond
         // the 0.1 % tolerance.
         const QStringList asFound{"As found", "550.300 551.000 0.700 0.127"};
+        const QString remark = "* Captured with a spread above 5 display digits (0.005 kg)";
         const QStringList asLeft{"As left", "Verdict fail", "Approved by", "0.020"};
-        for (const QString& expected : kRows + asFound + asLeft +
-                                           QStringList{"AC04WSK7", rec.certificateNo,
-                                                       "Load cell 500 kg", "Nováková", "0.042"})
+        for (const QString& expected :
+             kRows + asFound + asLeft +
+                 QStringList{remark, "cert. 1234/26, U (k = 2) = 0.020 %", "AC04WSK7",
+                             rec.certificateNo, "Load cell 500 kg", "Nováková", "0.042"})
             QVERIFY2(page.contains(expected), qPrintable(expected + " not in: " + page));
         // A picture of the first page beside the test program, for a reader to look at.
         const QString png = QCoreApplication::applicationDirPath() + "/certificate-page1";
@@ -484,13 +529,18 @@ class TestRecords : public QObject {
         const testing::CtlRun alone =
             ctl({"certificate", "--id", QString::number(check.id), "-o", pdf});
         QVERIFY2(alone.exitCode == 0, alone.err.constData());
-        text.start("pdftotext", {"-layout", pdf, "-"});
-        QVERIFY(text.waitForFinished(30000));
-        const QString report = QString::fromUtf8(text.readAllStandardOutput()).simplified();
+        const QString report = PdfText(pdf);
         for (const QString& expected :
              asFound.mid(1) + QStringList{"report Record No.", "Verdict fail", "Approved by"})
             QVERIFY2(report.contains(expected), qPrintable(expected + " not in: " + report));
         QVERIFY(!report.contains("written and read back") && !report.contains("As left"));
+        // In the language of a file; one that is not there is bad input.
+        QCOMPARE(ctl({"certificate", "--serial", "AC04WSK7", "--language",
+                      QM_LANG_DIR "/qm07r.lang", "-o", pdf})
+                     .exitCode,
+                 0);
+        QVERIFY(PdfText(pdf).contains("Kalibrační list"));
+        QCOMPARE(ctl({"certificate", "--id", "1", "--language", "cz", "-o", pdf}).exitCode, 2);
         QCOMPARE(ctl({"certificate", "--serial", "NOSUCH", "-o", pdf}).exitCode, 9);
         QCOMPARE(ctl({"certificate", "--id", QString::number(failed.id), "-o", pdf}).exitCode, 9);
         QCOMPARE(ctl({"certificate", "--id", "1", "--serial", "S", "-o", pdf}).exitCode, 2);

@@ -1,4 +1,4 @@
-#include "app/language.h"
+#include "core/languagefile.h"
 
 #include "core/blanks.h"
 #include "core/codepages.h"

@@ -1,4 +1,4 @@
-#include "app/datafiles.h"
+#include "core/datafiles.h"
 
 #include <QDir>
 #include <QFileInfo>
