@@ -12,7 +12,8 @@
 namespace qm {
 
 void OfferCertificate(MessageSink& messages, FileChooser* files, const LangTable& lang,
-                      const CalibrationRecord& record, const QString& text) {
+                      const CalibrationRecord& record, const CalibrationRecord* asLeft,
+                      const QString& text) {
     if (!files) {
         messages.information(text);
         return;
@@ -27,7 +28,7 @@ void OfferCertificate(MessageSink& messages, FileChooser* files, const LangTable
     if (path.isEmpty()) return;
     QString error;
     if (WriteCertificate(record, CertificateTextsFrom([&lang](int n) { return lang.text(n); }),
-                         path, &error))
+                         path, &error, asLeft))
         messages.information(lang.text(kTextCertificateSaved).arg(path));
     else
         messages.critical(lang.text(kTextCertificateNotSaved).arg(error));

@@ -10,8 +10,10 @@ class MessageSink;
 struct CalibrationRecord;
 
 // Shows text; with a file chooser it asks whether to save the record's
-// certificate, asks where, writes it and says how that went.
+// certificate (with asLeft, the verification that checks it), asks where,
+// writes it and says how that went.
 void OfferCertificate(MessageSink& messages, FileChooser* files, const LangTable& lang,
-                      const CalibrationRecord& record, const QString& text);
+                      const CalibrationRecord& record, const CalibrationRecord* asLeft,
+                      const QString& text);
 
 } // namespace qm

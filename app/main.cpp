@@ -1,11 +1,11 @@
 // qm07-calibrator: the wizard on the real serial ports, the real clock and the
 // user's settings.
 #include "app/closeonsignal.h"
-#include "core/datafiles.h"
 #include "app/mainwindow.h"
 #include "app/qtfilechooser.h"
 #include "app/qtmessagesink.h"
 #include "core/clock.h"
+#include "core/datafiles.h"
 #include "core/settings.h"
 #include "device/serialtransport.h"
 

@@ -6,6 +6,7 @@
 #include "calibration/curvepage.h"
 #include "calibration/referencedialog.h"
 #include "calibration/sensorpage.h"
+#include "calibration/verificationpage.h"
 #include "core/filechooser.h"
 #include "core/messages.h"
 #include "core/numformat.h"
@@ -246,7 +247,9 @@ void MainWindow::keyPressEvent(QKeyEvent* e) {
     switch (e->key()) {
     case Qt::Key_F5:
         // Only where the captured point can be seen, and not while a step runs.
-        if (m_curvePage->isVisible() && !busy()) m_curvePage->capture();
+        if (busy()) return;
+        if (m_curvePage->isVisible()) m_curvePage->capture();
+        if (m_verificationPage->isVisible()) m_verificationPage->capture();
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter: {

@@ -5,10 +5,10 @@
 // replica and the system calibration. It shows the calibration session and
 // forwards clicks and keys to it; the session owns the state and the work.
 #include "app/appservices.h"
-#include "core/languagefile.h"
 #include "app/twips.h"
 #include "calibration/calibrationcontext.h"
 #include "core/langtable.h"
+#include "core/languagefile.h"
 #include "service/serviceactions.h"
 #include "session/calibrationsession.h"
 #include "session/sessionquestions.h"
@@ -33,6 +33,7 @@ class SystemCalibrationPanel;
 class TrendPlot;
 class SensorPage;
 class ReferenceDialog;
+class VerificationPage;
 
 // The design sizes of the window in twips.
 inline constexpr int kFormWidth = 5190;
@@ -131,7 +132,14 @@ class MainWindow : public QWidget, private SessionQuestions, private ServiceActi
     void showPortPage();
     bool connectAndRead();
     bool openCurvePage();
-    void finish();
+    // Saves the curve and resets the device; true: written, the verification page shows.
+    bool finish();
+    // Back from the verification page: what it took is recorded, the curve page shows.
+    bool returnToCurve();
+    // Records the verification (without points: as not verified), says what
+    // was stored and offers the certificate.
+    void endVerification();
+    void showVerificationPoints();
     // CurrentRecord from the pages; false (said) when they cannot make one.
     bool storePages(uint8_t flags);
     // CurrentRecord from the pages with the curve page's flags; false (said) when not.
@@ -189,6 +197,7 @@ class MainWindow : public QWidget, private SessionQuestions, private ServiceActi
     QPushButton* m_searchButton = nullptr;
     SensorPage* m_sensorPage = nullptr;
     CurvePage* m_curvePage = nullptr;
+    VerificationPage* m_verificationPage = nullptr;
     CurveEvidence* m_evidence = nullptr;
     TrendPlot* m_trendPlot = nullptr;
     QFrame* m_liveFrame = nullptr;
@@ -205,6 +214,8 @@ class MainWindow : public QWidget, private SessionQuestions, private ServiceActi
     QLineEdit* m_operatorField = nullptr;
     QLabel* m_referenceLabel = nullptr;
     QLineEdit* m_referenceField = nullptr;
+    QLabel* m_referenceULabel = nullptr;
+    QLineEdit* m_referenceUField = nullptr;
     QLabel* m_lastCalibrationLabel = nullptr;
     QPushButton* m_backButton = nullptr;
     QPushButton* m_nextButton = nullptr;

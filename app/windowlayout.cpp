@@ -3,8 +3,12 @@
 #include "calibration/curvepage.h"
 #include "calibration/referencedialog.h"
 #include "calibration/sensorpage.h"
+#include "calibration/verificationpage.h"
 #include "service/systemcalibration.h"
 
+#include "calibration/verification.h"
+#include "core/numformat.h"
+#include "core/settings.h"
 #include "records/operatorfields.h"
 
 #include <QComboBox>
@@ -62,15 +66,24 @@ void MainWindow::buildControls() {
     m_sensorPage->setGeometry(tw.rect(9840, 240, 4875, 5355));
 
     // Curve page and its live signal panel.
-    m_curvePage = new CurvePage(
-        m_calib, *m_referenceDialog,
-        [this] {
-            const LiveReading& live = m_session->live();
-            return live.valid ? std::optional<double>(live.signal) : std::nullopt;
-        },
-        this);
+    const auto liveSignal = [this] {
+        const LiveReading& live = m_session->live();
+        return live.valid ? std::optional<double>(live.signal) : std::nullopt;
+    };
+    m_curvePage = new CurvePage(m_calib, *m_referenceDialog, liveSignal, this);
     m_curvePage->setGeometry(tw.rect(300, 1680, 4515, 3840));
-    m_curvePage->setCaptureWindow([this] { return m_session->captureWindow(); });
+    const auto captureWindow = [this] { return m_session->captureWindow(); };
+    m_curvePage->setCaptureWindow(captureWindow);
+    // In the curve page's place once the curve is written.
+    m_verificationPage =
+        new VerificationPage(m_calib, *m_referenceDialog, liveSignal, captureWindow, this);
+    m_verificationPage->setGeometry(tw.rect(300, 1680, 4515, 3840));
+    m_verificationPage->setVisible(false);
+    connect(m_verificationPage, &VerificationPage::pointTaken, this,
+            [this](double reference, double signal, double indicated, double sdMean) {
+                m_session->addVerificationPoint(reference, {signal, indicated, sdMean});
+                showVerificationPoints();
+            });
     connect(m_curvePage, &CurvePage::curveChanged, this, &MainWindow::showCurveEvidence);
     m_liveFrame = make<QFrame>(this, "fraDISPLAY", tw.rect(600, 360, 4020, 1230));
     m_liveFrame->setFrameShape(QFrame::Panel);
@@ -155,16 +168,21 @@ void MainWindow::buildHistoryControls() {
     m_operatorField = new QLineEdit(m_sensorPage);
     m_referenceLabel = new QLabel(m_sensorPage);
     m_referenceField = new QLineEdit(m_sensorPage);
+    m_referenceULabel = new QLabel(m_sensorPage);
+    m_referenceUField = new QLineEdit(m_sensorPage);
     m_lastCalibrationLabel = new QLabel(m_sensorPage);
     m_operatorField->setObjectName(QStringLiteral("txtOperator"));
     m_referenceField->setObjectName(QStringLiteral("txtReferenceStandard"));
+    m_referenceUField->setObjectName(QStringLiteral("txtReferenceUncertainty"));
     m_lastCalibrationLabel->setObjectName(QStringLiteral("lblLastCalibration"));
     m_lastCalibrationLabel->setWordWrap(true);
     grid->addWidget(m_operatorLabel, 0, 0);
     grid->addWidget(m_operatorField, 0, 1);
     grid->addWidget(m_referenceLabel, 1, 0);
     grid->addWidget(m_referenceField, 1, 1);
-    grid->addWidget(m_lastCalibrationLabel, 2, 0, 1, 2);
+    grid->addWidget(m_referenceULabel, 2, 0);
+    grid->addWidget(m_referenceUField, 2, 1);
+    grid->addWidget(m_lastCalibrationLabel, 3, 0, 1, 2);
     if (auto* page = qobject_cast<QVBoxLayout*>(m_sensorPage->layout()))
         page->insertLayout(2, grid); // below the fields, above the stretch
     const OperatorFields fields = LoadOperatorFields(m_services.settings);
@@ -176,6 +194,19 @@ void MainWindow::buildHistoryControls() {
     };
     connect(m_operatorField, &QLineEdit::textChanged, this, save);
     connect(m_referenceField, &QLineEdit::textChanged, this, save);
+    // The standard's relative expanded uncertainty, typed once beside its name.
+    const double u = ReferenceUncertaintySetting(m_services.settings);
+    if (u > 0) m_referenceUField->setText(QString::number(u));
+    connect(m_referenceUField, &QLineEdit::textChanged, this, [this](const QString& text) {
+        const std::optional<double> typed = ReadTypedNumber(text.trimmed());
+        const bool usable = text.trimmed().isEmpty() || (typed && *typed >= 0 && *typed < 100);
+        // What cannot be an uncertainty is not kept; the field says so by its colour.
+        m_referenceUField->setStyleSheet(usable ? QString() : QStringLiteral("color: red;"));
+        if (usable)
+            m_services.settings.setValue(QStringLiteral("Verification"),
+                                         QStringLiteral("ReferenceUncertainty"),
+                                         typed ? QString::number(*typed) : QString());
+    });
 }
 
 } // namespace qm

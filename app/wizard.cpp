@@ -15,6 +15,8 @@
 #include "calibration/sensorpage.h"
 #include "calibration/trendplot.h"
 #include "calibration/updatecalibration.h"
+#include "calibration/verificationpage.h"
+#include "core/blanks.h"
 #include "core/messages.h"
 #include "core/numformat.h"
 #include "device/protocol.h"
@@ -29,6 +31,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTimer>
 
 namespace qm {
@@ -37,10 +40,12 @@ void MainWindow::showStepPage(WizardStep step) {
     const WizardStepRow& row = wizardRow(step);
     const WizardPage page = row.page;
     m_portGroup->setVisible(page == WizardPage::Port);
+    const bool live = page == WizardPage::Curve || page == WizardPage::Verify;
     m_curvePage->setVisible(page == WizardPage::Curve);
-    m_liveFrame->setVisible(page == WizardPage::Curve);
+    m_verificationPage->setVisible(page == WizardPage::Verify);
+    m_liveFrame->setVisible(live);
     if (m_evidence) {
-        m_trendPlot->setVisible(page == WizardPage::Curve);
+        m_trendPlot->setVisible(live);
         m_evidence->setVisible(page == WizardPage::Curve);
     }
     m_statusFrame->setVisible(false);
@@ -61,6 +66,7 @@ QWidget* MainWindow::pageFocus() const {
     if (m_portGroup->isVisible()) return m_portList;
     if (m_sensorPage->isVisible()) return m_sensorPage->descriptionField();
     if (m_curvePage->isVisible()) return m_curvePage->pointList();
+    if (m_verificationPage->isVisible()) return m_verificationPage->table();
     return nullptr;
 }
 
@@ -91,7 +97,13 @@ bool MainWindow::performAction(const WizardMove& move) {
         done = openCurvePage();
         break;
     case WizardAction::Finish:
-        finish();
+        done = finish();
+        break;
+    case WizardAction::ReturnToCurve:
+        done = returnToCurve();
+        break;
+    case WizardAction::EndProgram:
+        endVerification();
         done = m_ended;
         break;
     }
@@ -104,7 +116,9 @@ void MainWindow::onNext() {
 }
 
 void MainWindow::onBack() {
-    if (!m_stepRunning && !mayDiscardCurve()) return;
+    // Back from the verification page keeps what it took: it is recorded.
+    const bool verifying = m_session->step() == WizardStep::Verify;
+    if (!m_stepRunning && !verifying && !mayDiscardCurve()) return;
     runStep(wizardRow(m_session->step()).back);
 }
 
@@ -115,8 +129,11 @@ void MainWindow::onCancel() {
 }
 
 bool MainWindow::mayDiscardCurve() {
-    if (m_session->step() != WizardStep::Curve || !m_curvePage->isVisible()) return true;
-    if (!m_session->curveUnsaved()) return true;
+    const bool verifying = m_session->step() == WizardStep::Verify;
+    if (verifying ? m_session->verificationPoints().empty()
+                  : m_session->step() != WizardStep::Curve || !m_curvePage->isVisible() ||
+                        !m_session->curveUnsaved())
+        return true;
     if (m_services.messages.confirm(m_lang.text(kTextDiscardPoints))) return true;
     focusPage(); // the work goes on where it stood, not on the button that asked
     return false;
@@ -144,13 +161,24 @@ void MainWindow::runStep(const WizardMove& move) {
 void MainWindow::closeWhenIdle() {
     if (!m_closeRequested || m_ended) return;
     // Queued, so that the handler that finished the work returns first.
+    // After a write that the close waited for, the technician still learns
+    // what was stored.
     QTimer::singleShot(0, this, [this] {
-        if (!busy()) endProgram();
+        if (busy()) return;
+        if (m_session->step() == WizardStep::Verify)
+            endVerification();
+        else
+            endProgram();
     });
 }
 
 void MainWindow::endProgram() {
     if (m_ended) return;
+    // Left without finishing it: the written curve is recorded as not verified.
+    if (m_session->verificationOpen()) {
+        m_session->dropVerificationPoints();
+        m_session->recordVerification();
+    }
     m_ended = true;
     m_session->stopLive();
     close();
@@ -383,12 +411,12 @@ bool MainWindow::openCurvePage() {
     return true;
 }
 
-void MainWindow::finish() {
-    if (!storePages(kOwnFlags) || !historyReady()) return;
+bool MainWindow::finish() {
+    if (!storePages(kOwnFlags) || !historyReady()) return false;
     showStepPage(WizardStep::Finishing);
     if (!storePagesForSave()) {
         showStepPage(WizardStep::Curve);
-        return;
+        return false;
     }
     SaveOutcome saved;
     const FinishResult r = m_session->finish(&saved);
@@ -397,25 +425,54 @@ void MainWindow::finish() {
         // Nothing is lost: the points stay, Next tries again and Cancel asks
         // before it lets them go.
         showStepPage(WizardStep::Curve);
-        return;
+        return false;
     }
+    m_session->openVerification();
+    showStepPage(WizardStep::Verify);
+    m_verificationPage->setTexts(unitText());
+    showVerificationPoints();
+    return true;
+}
+
+bool MainWindow::returnToCurve() {
+    // A verification that was taken happened, passed or failed: it is recorded.
+    if (!m_session->verificationPoints().empty())
+        m_session->recordVerification();
+    else
+        m_session->closeVerification(); // the next write asks for one again
+    showStepPage(WizardStep::Curve);
+    showCurveEvidence();
+    m_session->openCurve();
+    return true;
+}
+
+void MainWindow::endVerification() {
+    m_session->recordVerification();
     QStringList lines{m_lang.text(kTextStored)};
     for (const QString& path : m_session->backups())
         lines << m_lang.text(kTextBackupSaved).arg(path);
     const CalibrationRecord& last = m_session->lastRecord();
     if (last.id > 0) lines << m_lang.text(kTextRecorded).arg(last.id).arg(last.certificateNo);
+    const CalibrationRecord& check = m_session->lastVerification();
     // A certificate only for points captured on this visit.
     if (last.id > 0 && last.kind == RecordKind::Calibration)
         OfferCertificate(m_services.messages, m_services.files, m_lang, last,
-                         lines.join(QLatin1Char('\n')));
+                         check.id > 0 ? &check : nullptr, lines.join(QLatin1Char('\n')));
     else
         m_services.messages.information(lines.join(QLatin1Char('\n')));
     endProgram();
 }
 
+void MainWindow::showVerificationPoints() {
+    m_verificationPage->showPoints(m_session->verificationPoints(),
+                                   m_session->verificationSummary(),
+                                   m_session->verificationInputs());
+}
+
 void MainWindow::showHistoryFields() {
     m_operatorLabel->setText(m_lang.text(kTextOperator));
     m_referenceLabel->setText(m_lang.text(kTextReferenceStandard));
+    m_referenceULabel->setText(m_lang.text(kTextReferenceUncertainty));
     const QString serial = m_session->sensor().CurrentRecord.SerialNo.trimmed();
     CalibrationRecord last;
     QString text;
@@ -459,6 +516,10 @@ void MainWindow::showLive() {
         for (QLabel* l : {m_liveValue, m_deviceDisplayDivision, m_deviceDisplayValue})
             l->setText(QStringLiteral("-----"));
     }
+    const SensorRecord& rec = m_session->sensor().CurrentRecord;
+    m_verificationPage->showReading(live.valid ? FormatMask(live.display, rec.Format).trimmed() +
+                                                     u' ' + TrimBlanks(rec.Unit)
+                                               : QStringLiteral("-----"));
     if (!m_evidence) return;
     const StabilityDetector& stability = m_session->stability();
     m_trendPlot->showTrend(stability.trend(), stability.window(), stability.state());

@@ -27,6 +27,13 @@ VerificationPage::VerificationPage(const CalibrationContext& ctx, ReferenceInput
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->verticalHeader()->setVisible(false);
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    m_reading = new QLabel(QStringLiteral("-----"));
+    m_reading->setObjectName(QStringLiteral("lblVerifyReading"));
+    m_reading->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    QFont big = m_reading->font();
+    big.setPointSize(16);
+    big.setBold(true);
+    m_reading->setFont(big);
     m_verdict = new QLabel;
     m_verdict->setObjectName(QStringLiteral("lblVerdict"));
     m_verdict->setWordWrap(true);
@@ -34,6 +41,7 @@ VerificationPage::VerificationPage(const CalibrationContext& ctx, ReferenceInput
     m_captureButton->setObjectName(QStringLiteral("cmdVERIFYSCAN"));
     m_captureButton->setAutoDefault(false);
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_reading);
     layout->addWidget(m_table, 1);
     layout->addWidget(m_verdict);
     layout->addWidget(m_captureButton, 0, Qt::AlignRight);
@@ -81,6 +89,10 @@ void VerificationPage::showPoints(const std::vector<VerificationPoint>& points,
                                      FormatMask(summary.maxExpanded, format).trimmed());
     m_verdict->setText(figures + u'\n' +
                        lang.text(summary.pass ? kTextVerifyPass : kTextVerifyFail).arg(tolerance));
+}
+
+void VerificationPage::showReading(const QString& text) {
+    m_reading->setText(text);
 }
 
 void VerificationPage::capture() {

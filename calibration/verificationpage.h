@@ -28,6 +28,10 @@ class VerificationPage : public QGroupBox {
     QTableWidget* table() const { return m_table; }
     QLabel* verdictLabel() const { return m_verdict; }
     QPushButton* captureButton() const { return m_captureButton; }
+    QLabel* readingLabel() const { return m_reading; }
+
+    // The device's displayed value as the live poll has it ("-----" without one).
+    void showReading(const QString& text);
 
     // Captions in the window's language; unit is the sensor's.
     void setTexts(const QString& unit);
@@ -48,6 +52,7 @@ class VerificationPage : public QGroupBox {
     LiveSignalSource m_liveSignal;
     CaptureWindowSource m_window;
     QTableWidget* m_table;
+    QLabel* m_reading;
     QLabel* m_verdict;
     QPushButton* m_captureButton;
 };

@@ -161,13 +161,23 @@ class CalibrationSession : public QObject {
     // The verification after a write (sessionverify.cpp): the device's own
     // reading at reference loads, judged against the tolerance.
     void openVerification();
+    // The verification page is open: leaving it records what it holds.
+    bool verificationOpen() const { return m_verificationOpen; }
     void addVerificationPoint(double reference, const CapturedReading& reading);
+    // Lets the points go: the verification is then recorded as not verified.
+    void dropVerificationPoints() { m_verification.clear(); }
+    // Closes the page without a record: nothing was taken.
+    void closeVerification() {
+        m_verification.clear();
+        m_verificationOpen = false;
+    }
     const std::vector<VerificationPoint>& verificationPoints() const { return m_verification; }
     VerificationInputs verificationInputs() const;
     VerificationSummary verificationSummary() const;
-    // Stores the verification (without points: as not verified), linked to
-    // the calibration just written; false when it could not be stored
-    // (recordNotStored says so). The points are let go either way.
+    // Stores the verification, linked to the calibration just written; after
+    // a calibration, one without points as not verified (after a write of
+    // the settings alone nothing is stored then). false when it could not be
+    // stored (recordNotStored says so). The points are let go either way.
     bool recordVerification();
     // The last verification stored (id 0: none).
     const CalibrationRecord& lastVerification() const { return m_lastVerification; }
@@ -222,6 +232,7 @@ class CalibrationSession : public QObject {
     CalibrationRecord m_lastRecord;
     CalibrationRecord m_lastVerification;
     std::vector<VerificationPoint> m_verification;
+    bool m_verificationOpen = false;
     QStringList m_backups;  // blocks saved before this run's writes
     QString m_backupFolder; // picked when the default took no backup; empty: the default
 };

@@ -11,6 +11,7 @@ namespace qm {
 
 void CalibrationSession::openVerification() {
     m_verification.clear();
+    m_verificationOpen = true;
     m_stability.clear();
     startLive();
 }
@@ -30,12 +31,19 @@ VerificationSummary CalibrationSession::verificationSummary() const {
 }
 
 bool CalibrationSession::recordVerification() {
+    const bool calibration = m_lastRecord.id > 0 && m_lastRecord.kind == RecordKind::Calibration;
+    // A write of the sensor's settings claims no calibration: left unverified,
+    // there is nothing to record.
+    if (m_verification.empty() && !calibration) {
+        closeVerification();
+        return true;
+    }
     CalibrationRecord rec = newRecord(RecordKind::Verification);
-    if (m_lastRecord.id > 0 && m_lastRecord.kind == RecordKind::Calibration)
-        rec.checks = m_lastRecord.id;
+    if (calibration) rec.checks = m_lastRecord.id;
     FillVerificationRecord(rec, m_sensor, m_verification, verificationInputs(),
                            verificationSummary());
     m_verification.clear();
+    m_verificationOpen = false;
     if (ensureHistory() != HistoryReady::Open) {
         emit recordNotStored();
         return false;

@@ -2,11 +2,13 @@
 // The wizard's flow in one place: which page each step shows and what Next
 // and Back do there.
 //
-//            Next: connect, read            Next: save if changed        Next: save, reset, end
-//   [Port] -----------------------> [Sensor] -------------------> [Curve] ---------------------->
-//   end
-//      ^                               |  ^                          |
-//      +------- Back: show port -------+  +-- Back: reconnect, read --+
+//            Next: connect, read            Next: save if changed        Next: save, reset
+//   [Port] -----------------------> [Sensor] -------------------> [Curve] ------------------->
+//      ^                               |  ^                          |  ^
+//      +------- Back: show port -------+  +-- Back: reconnect, read --+  |
+//                                                                        | Back: record
+//                     [Verify] ---- Next: record, certificate, end ---> end  | what was taken
+//                        +---------------------------------------------------+
 //
 // Back from the curve page does not just show the sensor page again: it
 // connects and reads the device afresh, as Next on the port page does.
@@ -16,11 +18,11 @@
 
 namespace qm {
 
-enum class WizardPage { Port, Sensor, Curve, None };
+enum class WizardPage { Port, Sensor, Curve, Verify, None };
 
 // Where the wizard stands. Start only before the first page is shown;
-// Finishing while the last step's work runs.
-enum class WizardStep { Start, Port, Sensor, Curve, Finishing };
+// Finishing while the curve's write runs; Verify once it is written.
+enum class WizardStep { Start, Port, Sensor, Curve, Finishing, Verify };
 
 // The work a button starts.
 enum class WizardAction {
@@ -28,7 +30,9 @@ enum class WizardAction {
     ShowPortPage,   // show the port page with the stored port selected
     ConnectAndRead, // open the port, find the QM-07R, read it, show the sensor page
     OpenCurvePage,  // check the sensor page, save what changed, show the curve page
-    Finish,         // save all, reset the device, end the program
+    Finish,         // save all, reset the device, show the verification page
+    ReturnToCurve,  // record the verification taken, show the curve page with its points
+    EndProgram,     // record the verification, offer the certificate, end the program
 };
 
 // A button's work, the step the wizard stands on while it runs (and stays on

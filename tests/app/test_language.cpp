@@ -1,9 +1,9 @@
 // The texts the user reads: language files, their code pages, the message
 // box, and what the window says for a read's stages and a save's outcome.
-#include "core/languagefile.h"
 #include "app/qtmessagesink.h"
 #include "app/readreport.h"
 #include "app/savereport.h"
+#include "core/languagefile.h"
 #include "support/files.h"
 
 #include <QApplication>

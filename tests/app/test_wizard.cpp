@@ -32,6 +32,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTableWidget>
 #include <QTimer>
 #include <QtTest>
 #include <csignal>
@@ -185,7 +186,7 @@ class TestWizard : public QObject {
         h.messages.clear();
         h.sent.clear();
         const QByteArray held = h.device.block(block);
-        h.clickNext();
+        h.finishWithoutVerifying();
         QVERIFY(w.ended());
         QCOMPARE(h.messages.texts().value(0).section(u'\n', 0, 0), h.lang(56));
         // Of the 104 + 8 x 3 bytes those that change, each once, in order, then the reset.
@@ -238,6 +239,8 @@ class TestWizard : public QObject {
         QCOMPARE(h.focused(), "lstKrivka");
         h.messages.clear();
         h.press(Qt::Key_Return);
+        h.expectPage(kVerifyPage);
+        h.press(Qt::Key_Return); // finished without verifying
         QVERIFY(w.ended());
         QCOMPARE(h.messages.texts().value(0).section(u'\n', 0, 0), h.lang(56));
     }
@@ -368,12 +371,14 @@ class TestWizard : public QObject {
         h.device.setFaults(SimFaults());
         h.messages.clear();
         h.press(Qt::Key_Return);
+        h.press(Qt::Key_Return);
         QVERIFY(w.ended());
         QCOMPARE(h.messages.texts().value(0).section(u'\n', 0, 0), h.lang(56));
-        const std::vector<CalibrationRecord> history = historyAt();
-        QCOMPARE(history.size(), size_t(2));
-        QCOMPARE(history[0].result, 1);
-        QVERIFY(history[1].result != 1);
+        const std::vector<CalibrationRecord> history = historyAt(); // newest first
+        QCOMPARE(history.size(), size_t(3));
+        QCOMPARE(history[0].verdict, "not verified");
+        QCOMPARE(history[1].result, 1);
+        QVERIFY(history[2].result != 1);
     }
 
     // The last step is a calibration, its certificate offered, only with a
@@ -386,15 +391,17 @@ class TestWizard : public QObject {
             w.session().liveTimer().stop();
             if (capture) h.capture(1.0, QStringLiteral("250"));
             h.messages.clear();
-            h.clickNext();
+            h.finishWithoutVerifying();
             QVERIFY(w.ended());
+            // The write, and after a calibration its skipped verification.
             const std::vector<CalibrationRecord> history = historyAt();
-            QCOMPARE(history.front().kind,
+            QCOMPARE(history.size(), size_t(capture ? 2 : 1));
+            QCOMPARE(history.back().kind,
                      capture ? RecordKind::Calibration : RecordKind::BlockWrite);
             QCOMPARE(h.messages.last().text.contains(h.lang(kTextOfferCertificate)), capture);
             if (!capture) continue;
             h.openAt(2);
-            const QDate day = history.front().timeUtc.toLocalTime().date();
+            const QDate day = history.back().timeUtc.toLocalTime().date();
             QVERIFY2(h.text("lblLastCalibration").contains(day.toString(u"d. M. yyyy")),
                      qPrintable(h.text("lblLastCalibration")));
         }
@@ -491,6 +498,7 @@ class TestWizard : public QObject {
             messages.clear();
         }
         press(Qt::Key_Return);
+        press(Qt::Key_Return); // past the verification page
         QVERIFY(w.ended());
         QCOMPARE(messages.texts().value(0).section(u'\n', 0, 0), w.langText().text(56));
         sim.stop();
@@ -708,6 +716,7 @@ class TestWizard : public QObject {
         closer.start(0);
         h.sent.clear();
         h.clickNext();
+        QTRY_VERIFY(w.ended()); // once the write is done
         const int percent = status.section(u' ', -2, -2).toInt();
         QVERIFY2(status.startsWith(h.lang(52)) && percent > 0 && percent < 100, qPrintable(status));
         QCOMPARE(writesAtEnd, h.blockWritesSent());
@@ -891,7 +900,7 @@ class TestWizard : public QObject {
     void noBackupFolder() {
         for (const QString& picked : {QString(), QDir::tempPath()}) {
             WindowHarness h;
-            MainWindow& w = h.openAt(3);
+            h.openAt(3);
             h.blockDataFolder();
             const QByteArray before = h.device.block(DeviceModel::kTagBlock);
             h.messages.clear();
@@ -901,7 +910,7 @@ class TestWizard : public QObject {
             }
             h.clickNext();
             h.unblockDataFolder();
-            QCOMPARE(w.ended(), !picked.isEmpty());
+            QCOMPARE(h.visible("fraVERIFY"), !picked.isEmpty());
             QVERIFY(h.messages.shown().first().text.startsWith(
                 h.lang(kTextNoBackup).section(u'(', 0, 0)));
             const std::vector<CalibrationRecord> all = historyAt();
@@ -955,11 +964,14 @@ class TestWizard : public QObject {
             h.messages.answerYes();
         }
         h.clickNext();
+        h.click("cmdCancel"); // the verification page left without a point
         QVERIFY(w.ended());
         if (faults) QCOMPARE(historyAt(url).front().result, kRecordStarted);
         const std::vector<CalibrationRecord> all = historyAt(faults ? LocalDatabaseUrl() : url);
-        QCOMPARE(all.size(), size_t(1));
-        const CalibrationRecord& r = all.front();
+        QCOMPARE(all.size(), size_t(2));
+        const CalibrationRecord& r = all.back();
+        QCOMPARE(all.front().verdict, "not verified"); // the verification page was skipped
+        QCOMPARE(all.front().checks.value_or(0), r.id);
         QCOMPARE(r.result, kRecordDone);
         QCOMPARE(r.operatorName, "J. Novák");
         QCOMPARE(r.imageBefore, testing::FileBytes(r.backupPath));
@@ -979,6 +991,81 @@ class TestWizard : public QObject {
         QVERIFY(!w.isVisible());
     }
 
+    // After the write the device's own reading is verified by keys alone. A
+    // device reading 0.3 % high fails the 0.1 % tolerance: Back returns to the
+    // curve page with its points and the failed verification recorded. A
+    // device that reads right passes; Enter records it against the new
+    // calibration and ends. Each point on the curve page kept its as-found
+    // indication.
+    void verificationAfterTheWrite() {
+        WindowHarness h;
+        h.device.setFaults({.displayErrorPct = 0.3});
+        MainWindow& w = h.openAt(3);
+        w.session().liveTimer().stop();
+        // Active before each dialog's answer waits, as after the dialog before.
+        for (const auto& [signal, value] : {std::pair{0.5, "100"}, {1.5, "300"}}) {
+            h.activate();
+            h.settle(signal);
+            testing::AnswerReferenceDialog(w.referenceDialog(), value);
+            h.press(Qt::Key_F5);
+        }
+        const WindowSummary& window = w.session().stability().window();
+        const int row = w.session().curve().FindSignal(float(window.meanSignal));
+        QCOMPARE(w.session().curve().pointAt(row).indicated.value_or(0), window.meanDisplay);
+        const QString line = h.child<QListWidget>("lstLinearity")->item(row - 1)->text();
+        QCOMPARE(line.split(' ', Qt::SkipEmptyParts).size(), 3); // deviation, spread, as found
+        const int points = w.session().curve().pointCount();
+        const auto verifyAt = [&](double signal, const char* reference) {
+            h.activate();
+            w.session().liveTimer().stop();
+            h.settle(signal);
+            const double shown = h.text("lblVerifyReading").section(' ', 0, 0).toDouble();
+            QVERIFY(std::abs(shown - w.session().live().display) < 0.01);
+            testing::AnswerReferenceDialog(w.referenceDialog(), reference);
+            h.press(Qt::Key_F5);
+        };
+        for (const bool readsRight : {false, true}) {
+            h.messages.clear();
+            h.press(Qt::Key_Return); // written, reset: the verification page
+            h.expectPage(kVerifyPage);
+            QCOMPARE(h.focused(), "tblVerify");
+            QVERIFY(h.text("lblVerdict").startsWith(h.lang(kTextVerifyHowTo).left(20)));
+            h.device.setFaults({.displayErrorPct = readsRight ? 0.0 : 0.3});
+            verifyAt(1.0, "200");
+            verifyAt(0.5, "100");
+            QCOMPARE(h.messages.texts().join("|"), QString()); // settled: nothing to ask
+            QCOMPARE(h.child<QTableWidget>("tblVerify")->rowCount(), 2);
+            const int verdict = readsRight ? kTextVerifyPass : kTextVerifyFail;
+            QVERIFY(h.text("lblVerdict").contains(h.lang(verdict).left(12)));
+            if (!readsRight) {
+                h.press(Qt::Key_Escape); // Cancel asks before the points go: No
+                QCOMPARE(h.messages.last().text, h.lang(kTextDiscardPoints));
+                h.click("cmdBack");
+                h.expectPage(kCurvePage);
+                QCOMPARE(w.session().curve().pointCount(), points);
+                w.session().liveTimer().stop();
+                h.activate();
+                h.settle(1.0);
+                testing::AnswerReferenceDialog(w.referenceDialog(), "200");
+                h.press(Qt::Key_F5);
+            }
+        }
+        h.messages.clear();
+        h.press(Qt::Key_Return);
+        QVERIFY(w.ended());
+        QVERIFY(h.messages.texts().value(0).startsWith(h.lang(kTextStored)));
+        const std::vector<CalibrationRecord> all = historyAt(); // newest first
+        QCOMPARE(all.size(), size_t(4));
+        QCOMPARE(all[0].kind, RecordKind::Verification);
+        QCOMPARE(all[0].verdict, "pass");
+        QCOMPARE(all[0].checks.value_or(0), all[1].id);
+        QCOMPARE(all[1].kind, RecordKind::Calibration);
+        QCOMPARE(all[1].points.size(), size_t(points + 1));
+        QCOMPARE(all[2].verdict, "fail");
+        QCOMPARE(all[2].checks.value_or(0), all[3].id);
+        QVERIFY(all[3].points.at(1).indicated);
+    }
+
     // The history is away: No writes nothing, Yes records into the local file.
     void unreachableHistoryIsOffered() {
         for (const bool recordLocally : {false, true}) {
@@ -988,7 +1075,7 @@ class TestWizard : public QObject {
             if (recordLocally) h.messages.answerYes();
             h.clickNext();
             QVERIFY(h.messages.texts().join(u'\n').contains(LocalDatabaseUrl()));
-            if (recordLocally) h.clickNext();
+            if (recordLocally) h.finishWithoutVerifying();
             QCOMPARE(w.ended(), recordLocally);
             QCOMPARE(h.blockWritesSent() > 0, recordLocally);
             QCOMPARE(historyAt().size(), size_t(recordLocally));

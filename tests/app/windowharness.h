@@ -39,6 +39,7 @@ struct PageState {
 constexpr PageState kPortPage{true, false, false, false, false, true, true};
 constexpr PageState kSensorPage{false, true, false, false, true, true, true};
 constexpr PageState kCurvePage{false, false, true, true, true, true, true};
+constexpr PageState kVerifyPage{false, false, false, true, true, true, true};
 
 struct WindowHarness {
     VirtualClock clock;
@@ -99,6 +100,12 @@ struct WindowHarness {
         tick();
         tick();
     }
+    // The signal held until the stability window has settled on it.
+    void settle(double signal) {
+        device.setSignal(signal);
+        for (int i = 0; i < 20; ++i)
+            tick();
+    }
     // Captured with the button, the reference dialog answered with value.
     void capture(double signal, const QString& value) {
         showSignal(signal);
@@ -116,6 +123,11 @@ struct WindowHarness {
         QTest::mouseClick(child<QAbstractButton>(name), Qt::LeftButton);
     }
     void clickNext() { click("cmdNext"); }
+    // Next on the curve page, then Next again past the verification page.
+    void finishWithoutVerifying() {
+        clickNext();
+        if (visible("fraVERIFY")) clickNext();
+    }
     // The window active, as a technician at the bench has it.
     void activate() {
         window->activateWindow();
