@@ -4,6 +4,7 @@
 
 #include "core/clock.h"
 #include "core/hex.h"
+#include "core/numformat.h"
 #include "device/protocol.h"
 #include "records/writeoutcome.h"
 #include "sensor/backup.h"
@@ -33,6 +34,13 @@ SaveOutcome CalibrationSession::save(bool onlyIfChanged) {
         newRecord(calibration ? RecordKind::Calibration : RecordKind::BlockWrite);
     rec.block = BlockNumber(m_sensor.TagPresent == 1 ? kGroupTag : kGroupDevice, 0);
     FillStoredPoints(rec, m_sensor.CurrentRecord);
+    if (calibration) {
+        // What its as-found figures are judged by, as the verification will be.
+        rec.displayDigit = DisplayDigit(m_sensor.CurrentRecord.Format);
+        rec.tolerance = ToleranceSetting(m_settings);
+        if (const double u = ReferenceUncertaintySetting(m_settings); u > 0)
+            rec.referenceUncertainty = u;
+    }
     if (!beginRecord(rec)) {
         out.started = false;
         r.result = kSaveWriteFailed;

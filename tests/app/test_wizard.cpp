@@ -17,7 +17,6 @@
 #include "device/serialtransport.h"
 #include "records/databaseurl.h"
 #include "records/recordstore.h"
-#include "sensor/constantsbackup.h"
 #include "sensor/imagecodec.h"
 #include "sim/simprocess.h"
 #include "sim/statefiles.h"
@@ -867,32 +866,6 @@ class TestWizard : public QObject {
             else
                 QVERIFY(w.ended() && !w.session().link().isOpen() && !w.isVisible());
         }
-    }
-
-    // Zápis asks first and saves N and k as the device held them, even with
-    // replies garbled on the way; the file puts them back.
-    void constantsAreBackedUpBeforeZapis() {
-        WindowHarness h;
-        MainWindow& w = h.openAt(3, QStringLiteral("savant"));
-        const QByteArray before = h.device.memory().mid(0x90, 8);
-        h.child<QLineEdit>("txtskK")->setText(QStringLiteral("0,002"));
-        h.child<QLineEdit>("txtskN")->setText(QStringLiteral("100"));
-        h.messages.clear();
-        h.click("cmdSKSave"); // the default answer: No
-        QCOMPARE(h.messages.last().defaultButton, MsgNo);
-        QCOMPARE(h.device.memory().mid(0x90, 8), before);
-        h.messages.answerYes();
-        h.device.setFaults({.garbleRate = 0.1, .seed = 3});
-        h.click("cmdSKSave");
-        h.device.setFaults({});
-        QCOMPARE(h.device.memory().mid(0x94, 4), SingleBytes(0.002f));
-        const QStringList files = QDir(h.backupFolder()).entryList({"device-90-*.bin"});
-        QCOMPARE(files.size(), 1);
-        const QString path = QDir(h.backupFolder()).filePath(files.first());
-        QCOMPARE(testing::FileBytes(path), before);
-        QVERIFY(h.messages.last().text.contains(path));
-        QCOMPARE(RestoreConstants(w.session().link(), testing::FileBytes(path)), 0);
-        QCOMPARE(h.device.memory().mid(0x90, 8), before);
     }
 
     // No backup in the data folder: without another folder nothing is

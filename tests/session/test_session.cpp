@@ -5,6 +5,7 @@
 #include "core/settings.h"
 #include "device/protocol.h"
 #include "records/databaseurl.h"
+#include "sensor/constantsbackup.h"
 #include "session/calibrationsession.h"
 #include "session/sessionquestions.h"
 #include "sim/devicemodel.h"
@@ -88,6 +89,7 @@ class TestSession : public QObject {
     void constantsWrite_data() {
         QTest::addColumn<QString>("fault");
         QTest::newRow("written") << QString();
+        QTest::newRow("written, replies garbled") << u"garbled"_s;
         QTest::newRow("no history, local declined") << u"history"_s;
         QTest::newRow("no backup folder") << u"backup"_s;
     }
@@ -105,12 +107,14 @@ class TestSession : public QObject {
             qputenv("XDG_DATA_HOME",
                     testing::WriteFileBytes(b.dir.filePath("file"), "x").toLocal8Bit() + "/d");
         }
+        if (fault == u"garbled") b.device.setFaults({.garbleRate = 0.1, .seed = 3});
         QSignalSpy busy(&b.session, &CalibrationSession::busyChanged);
         b.timeline.clear();
         const ConstantsOutcome out = b.session.writeConstants(100, 0.002);
         QCOMPARE(busy.size(), 2); // one lock over the whole write
         QVERIFY(b.session.liveTimer().isActive());
-        if (!fault.isEmpty()) {
+        b.device.setFaults({});
+        if (fault == u"history" || fault == u"backup") {
             QCOMPARE(out.stopped, fault == u"history" ? ConstantsOutcome::NoHistory
                                                       : ConstantsOutcome::NoBackup);
             QCOMPARE(b.device.memory().mid(0x90, 8), before);
@@ -119,13 +123,15 @@ class TestSession : public QObject {
             return;
         }
         QCOMPARE(out.stopped, ConstantsOutcome::None);
-        QVERIFY(out.acknowledged);
         QCOMPARE(b.device.memory().mid(0x90, 8), SingleBytes(100.f) + SingleBytes(0.002f));
         QCOMPARE(testing::FileBytes(out.backupPath), before);
         const int reset = b.indexOf("$00X");
         QVERIFY(b.timeAt(reset) - b.timeAt(b.indexOf("$00EW")) >= 300);
         QVERIFY(b.timeAt(reset + 1) - b.timeAt(reset) >= 1000);
         QCOMPARE(b.session.sensor().N, 100.0); // read again
+        // The backup puts them back.
+        QCOMPARE(RestoreConstants(b.session.link(), testing::FileBytes(out.backupPath)), 0);
+        QCOMPARE(b.device.memory().mid(0x90, 8), before);
         const std::vector<CalibrationRecord> all = b.history();
         QCOMPARE(all.size(), size_t(1));
         QCOMPARE(all.front().kind, RecordKind::Constants);
@@ -145,6 +151,8 @@ class TestSession : public QObject {
     void finishAWrite() {
         QFETCH(int, wrongEchoAt);
         Bench b;
+        b.settings.setValue("Verification", "Tolerance", "0.25");
+        b.settings.setValue("Verification", "ReferenceUncertainty", "0.02");
         b.connect();
         QVERIFY(!b.session.curveUnsaved());
         b.session.openCurve();
@@ -173,6 +181,8 @@ class TestSession : public QObject {
         QCOMPARE(r, FinishResult::Done);
         QVERIFY(b.timeline.last().endsWith(" $00X")); // the device reset comes last
         QCOMPARE(all.front().kind, RecordKind::Calibration);
+        QCOMPARE(all.front().tolerance.value_or(0), 0.25); // the lab's, for its as-found table
+        QCOMPARE(all.front().referenceUncertainty.value_or(0), 0.02);
         QCOMPARE(all.front().points.size(), size_t(2));
         QCOMPARE(all.front().points.at(1).spread.value_or(-1), 0.04);
         QCOMPARE(b.session.lastRecord().id, all.front().id);
