@@ -1,8 +1,8 @@
 #include "cli/certificatecommand.h"
 
+#include "cli/historystore.h"
 #include "core/datafiles.h"
 #include "core/languagefile.h"
-#include "cli/historystore.h"
 #include "report/certificate.h"
 
 #include <QCoreApplication>

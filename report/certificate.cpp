@@ -319,7 +319,8 @@ bool WriteCertificate(const CalibrationRecord& rec, const CertificateTexts& t, c
         page.skip(page.line());
     }
     page.text(t.asLeft, 12, true);
-    if (asLeft && !asLeft->points.empty()) { // skipped: recorded without points
+    // A verification that was skipped is recorded without points.
+    if (asLeft && !asLeft->points.empty()) {
         const VerificationTable left = VerificationOf(*asLeft, f.fullScale, f.digit);
         verificationTable(page, t, left, f.decimals, inUnit);
         verificationSummary(page, t, left, *asLeft, f.decimals, unit);

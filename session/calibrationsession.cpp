@@ -17,8 +17,8 @@ namespace qm {
 CalibrationSession::CalibrationSession(Clock& clock, TransportFactory& transports,
                                        SettingsStore& settings, SessionQuestions& questions,
                                        MessageSink* portErrors, QObject* parent)
-    : QObject(parent), m_clock(clock), m_transports(transports), m_settings(settings),
-      m_questions(questions), m_link(transports, clock, portErrors) {
+    : QObject(parent), m_clock(clock), m_settings(settings), m_questions(questions),
+      m_link(transports, clock, portErrors) {
     m_liveTimer.setInterval(kLiveIntervalMs);
     connect(&m_liveTimer, &QTimer::timeout, this, &CalibrationSession::pollLive);
 }

@@ -208,7 +208,6 @@ class CalibrationSession : public QObject {
                        const RestoreResult& back);
 
     Clock& m_clock;
-    TransportFactory& m_transports;
     SettingsStore& m_settings;
     SessionQuestions& m_questions;
 
