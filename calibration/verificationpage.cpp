@@ -21,7 +21,7 @@ VerificationPage::VerificationPage(const CalibrationContext& ctx, ReferenceInput
     : QGroupBox(parent), m_ctx(ctx), m_dialog(dialog), m_liveSignal(std::move(liveSignal)),
       m_window(std::move(window)) {
     setObjectName(QStringLiteral("fraVERIFY"));
-    m_table = new QTableWidget(0, 4);
+    m_table = new QTableWidget(0, 5);
     m_table->setObjectName(QStringLiteral("tblVerify"));
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -54,6 +54,7 @@ void VerificationPage::setTexts(const QString& unit) {
     m_captureButton->setText(lang.text(kTextCaptureCaption));
     m_table->setHorizontalHeaderLabels({UnitCaption(lang.text(kTextReferenceAxis), unit),
                                         UnitCaption(lang.text(kTextIndicated), unit),
+                                        UnitCaption(lang.text(kTextError), unit),
                                         lang.text(kTextErrorFS),
                                         UnitCaption(lang.text(kTextExpandedU), unit)});
 }
@@ -68,6 +69,7 @@ void VerificationPage::showPoints(const std::vector<VerificationPoint>& points,
         const PointVerdict& v = summary.points[i];
         const QStringList cells{FormatMask(points[i].reference, format).trimmed(),
                                 FormatMask(points[i].indicated, format).trimmed(),
+                                FormatMask(v.error, format).trimmed(),
                                 QString::asprintf("%+.3f", v.errorFS),
                                 FormatMask(v.expanded, format).trimmed()};
         for (int c = 0; c < cells.size(); ++c) {

@@ -130,6 +130,7 @@ enum TextNumber : int {
     kTextVerifyPass = 605,
     kTextVerifyFail = 606,
     kTextIndicated = 652,
+    kTextError = 653,
     kTextErrorFS = 654,
     kTextExpandedU = 655,
     kTextReferenceUncertainty = 663,

@@ -1007,7 +1007,10 @@ class TestWizard : public QObject {
             verifyAt(1.0, "200");
             verifyAt(0.5, "100");
             QCOMPARE(h.messages.texts().join("|"), QString()); // settled: nothing to ask
-            QCOMPARE(h.child<QTableWidget>("tblVerify")->rowCount(), 2);
+            const auto* table = h.child<QTableWidget>("tblVerify");
+            QCOMPARE(table->rowCount(), 2);
+            const double error = table->item(1, 2)->text().toDouble(); // at 100
+            QCOMPARE(error, readsRight ? 0.0 : 0.3);
             const int verdict = readsRight ? kTextVerifyPass : kTextVerifyFail;
             QVERIFY(h.text("lblVerdict").contains(h.lang(verdict).left(12)));
             if (!readsRight) {
