@@ -52,11 +52,10 @@ void VerificationPage::setTexts(const QString& unit) {
     const LangTable& lang = m_ctx.lang;
     setTitle(lang.text(kTextVerificationTitle));
     m_captureButton->setText(lang.text(kTextCaptureCaption));
-    m_table->setHorizontalHeaderLabels({UnitCaption(lang.text(kTextReferenceAxis), unit),
-                                        UnitCaption(lang.text(kTextIndicated), unit),
-                                        UnitCaption(lang.text(kTextError), unit),
-                                        lang.text(kTextErrorFS),
-                                        UnitCaption(lang.text(kTextExpandedU), unit)});
+    m_table->setHorizontalHeaderLabels(
+        {UnitCaption(lang.text(kTextReferenceAxis), unit),
+         UnitCaption(lang.text(kTextIndicated), unit), UnitCaption(lang.text(kTextError), unit),
+         lang.text(kTextErrorFS), UnitCaption(lang.text(kTextExpandedU), unit)});
 }
 
 void VerificationPage::showPoints(const std::vector<VerificationPoint>& points,
