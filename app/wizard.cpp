@@ -429,6 +429,10 @@ bool MainWindow::finish() {
     }
     m_session->openVerification();
     showStepPage(WizardStep::Verify);
+    // Across the window below the live display and the trend: the table's
+    // five columns need the room the curve's plots had.
+    m_verificationPage->setGeometry(m_curvePage->x(), m_curvePage->y(),
+                                    width() - m_curvePage->x() - m_tw(120), m_curvePage->height());
     m_verificationPage->setTexts(unitText());
     showVerificationPoints();
     return true;

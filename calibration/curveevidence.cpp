@@ -37,7 +37,7 @@ CurveEvidence::CurveEvidence(QWidget* parent) : QWidget(parent) {
     m_linearity->setFocusPolicy(Qt::NoFocus);
     // Room for a deviation and a spread; the plots take the rest.
     m_linearity->setFixedWidth(
-        QFontMetrics(m_linearity->font()).horizontalAdvance(QString(29, '0')) +
+        QFontMetrics(m_linearity->font()).horizontalAdvance(QString(27, '0')) +
         2 * m_linearity->frameWidth() + 4);
     m_nonLinearity = new QLabel;
     m_nonLinearity->setObjectName(QStringLiteral("lblNonLinearity"));

@@ -52,10 +52,14 @@ void VerificationPage::setTexts(const QString& unit) {
     const LangTable& lang = m_ctx.lang;
     setTitle(lang.text(kTextVerificationTitle));
     m_captureButton->setText(lang.text(kTextCaptureCaption));
-    m_table->setHorizontalHeaderLabels(
-        {UnitCaption(lang.text(kTextReferenceAxis), unit),
-         UnitCaption(lang.text(kTextIndicated), unit), UnitCaption(lang.text(kTextError), unit),
-         lang.text(kTextErrorFS), UnitCaption(lang.text(kTextExpandedU), unit)});
+    // The unit on a line of its own: a narrow window still shows whole words.
+    const auto header = [&unit](const QString& caption) {
+        return UnitCaption(caption, unit).replace(QStringLiteral(" ["), QStringLiteral("\n["));
+    };
+    m_table->setHorizontalHeaderLabels({header(lang.text(kTextReferenceAxis)),
+                                        header(lang.text(kTextIndicated)),
+                                        header(lang.text(kTextError)), lang.text(kTextErrorFS),
+                                        header(lang.text(kTextExpandedU))});
 }
 
 void VerificationPage::showPoints(const std::vector<VerificationPoint>& points,
