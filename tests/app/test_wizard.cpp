@@ -271,7 +271,7 @@ class TestWizard : public QObject {
     void tabReachesOnlyWhatIsSeen_data() {
         QTest::addColumn<int>("step");
         QTest::addColumn<QString>("commandLine");
-        for (const int step : {1, 2, 3})
+        for (const int step : {1, 2, 3, 4}) // 4: the verification page
             for (const char* commandLine : {"", "savant"})
                 QTest::addRow("step %d %s", step, commandLine) << step << commandLine;
     }
@@ -290,6 +290,7 @@ class TestWizard : public QObject {
             reached << f->objectName();
         }
         QCOMPARE(reached.contains("cmdSKSave"), step == 3 && !commandLine.isEmpty());
+        QCOMPARE(reached.contains("cmdVERIFYSCAN"), step == 4);
     }
 
     // While N and k or the sensor are written nothing of the service column
