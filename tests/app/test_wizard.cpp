@@ -971,8 +971,18 @@ class TestWizard : public QObject {
     // device that reads right passes; Enter records it against the new
     // calibration and ends. Each point on the curve page kept its as-found
     // indication.
+    void verificationAfterTheWrite_data() {
+        QTest::addColumn<int>("gainIndex");
+        QTest::newRow("128x") << 7;
+        QTest::newRow("8x: another input range") << 3;
+    }
     void verificationAfterTheWrite() {
+        QFETCH(int, gainIndex);
         WindowHarness h;
+        QByteArray image = h.device.block(DeviceModel::kTagBlock);
+        image[4] = char(gainIndex);
+        h.device.setBlock(DeviceModel::kTagBlock, image);
+        h.device.reload();
         h.device.setFaults({.displayErrorPct = 0.3});
         MainWindow& w = h.openAt(3);
         w.session().liveTimer().stop();
