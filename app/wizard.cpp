@@ -439,14 +439,9 @@ bool MainWindow::finish() {
 }
 
 bool MainWindow::returnToCurve() {
-    // A verification that was taken happened, passed or failed: it is recorded.
-    if (!m_session->verificationPoints().empty())
-        m_session->recordVerification();
-    else
-        m_session->closeVerification(); // the next write asks for one again
+    m_session->backToCurve();
     showStepPage(WizardStep::Curve);
     showCurveEvidence();
-    m_session->openCurve();
     return true;
 }
 

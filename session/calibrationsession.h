@@ -166,11 +166,10 @@ class CalibrationSession : public QObject {
     void addVerificationPoint(double reference, const CapturedReading& reading);
     // Lets the points go: the verification is then recorded as not verified.
     void dropVerificationPoints() { m_verification.clear(); }
-    // Closes the page without a record: nothing was taken.
-    void closeVerification() {
-        m_verification.clear();
-        m_verificationOpen = false;
-    }
+    // Back to the curve after a verification: what was taken happened, passed
+    // or failed, and is recorded; without points nothing is, and the next
+    // write asks for a verification again. The curve is watched afresh.
+    void backToCurve();
     const std::vector<VerificationPoint>& verificationPoints() const { return m_verification; }
     VerificationInputs verificationInputs() const;
     VerificationSummary verificationSummary() const;

@@ -2,9 +2,7 @@
 // device's own reading, the figures and the verdict, and its record.
 #include "session/calibrationsession.h"
 
-#include "core/clock.h"
 #include "core/numformat.h"
-#include "records/operatorfields.h"
 #include "session/verificationrecord.h"
 
 namespace qm {
@@ -35,7 +33,7 @@ bool CalibrationSession::recordVerification() {
     // A write of the sensor's settings claims no calibration: left unverified,
     // there is nothing to record.
     if (m_verification.empty() && !calibration) {
-        closeVerification();
+        m_verificationOpen = false;
         return true;
     }
     CalibrationRecord rec = newRecord(RecordKind::Verification);
@@ -52,6 +50,12 @@ bool CalibrationSession::recordVerification() {
     m_lastVerification = m_historyStatus.ok() ? rec : CalibrationRecord{};
     if (!m_historyStatus.ok()) emit recordNotStored();
     return m_historyStatus.ok();
+}
+
+void CalibrationSession::backToCurve() {
+    if (!m_verification.empty()) recordVerification();
+    m_verificationOpen = false;
+    openCurve();
 }
 
 } // namespace qm

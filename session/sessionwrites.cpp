@@ -4,7 +4,6 @@
 
 #include "core/clock.h"
 #include "core/hex.h"
-#include "core/numformat.h"
 #include "device/protocol.h"
 #include "records/writeoutcome.h"
 #include "sensor/backup.h"
@@ -36,10 +35,10 @@ SaveOutcome CalibrationSession::save(bool onlyIfChanged) {
     FillStoredPoints(rec, m_sensor.CurrentRecord);
     if (calibration) {
         // What its as-found figures are judged by, as the verification will be.
-        rec.displayDigit = DisplayDigit(m_sensor.CurrentRecord.Format);
-        rec.tolerance = ToleranceSetting(m_settings);
-        if (const double u = ReferenceUncertaintySetting(m_settings); u > 0)
-            rec.referenceUncertainty = u;
+        const VerificationInputs judged = verificationInputs();
+        rec.displayDigit = judged.digit;
+        rec.tolerance = judged.tolerancePct;
+        if (judged.referenceUPct > 0) rec.referenceUncertainty = judged.referenceUPct;
     }
     if (!beginRecord(rec)) {
         out.started = false;
